@@ -1,0 +1,13 @@
+# One interface target carries the project's compiler settings, so every
+# library, program and test is built under the same rules.
+add_library(umbrix_warnings INTERFACE)
+target_compile_options(umbrix_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor
+  $<$<BOOL:${UMBRIX_WERROR}>:-Werror>)
+target_compile_definitions(umbrix_warnings INTERFACE QT_NO_CAST_FROM_ASCII)
+
+if(UMBRIX_SANITIZE)
+  target_compile_options(umbrix_warnings INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(umbrix_warnings INTERFACE -fsanitize=address,undefined)
+endif()

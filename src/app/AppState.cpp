@@ -1,0 +1,16 @@
+#include "app/AppState.h"
+
+namespace umbrix {
+
+AppState& app()
+{
+    static AppState state;
+    return state;
+}
+
+void resetAppState()
+{
+    app() = AppState{};
+}
+
+} // namespace umbrix

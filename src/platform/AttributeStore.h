@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace umbrix::platform {
+
+// Windows attribute bits, as the rest of the program counts them.
+namespace Attr {
+inline constexpr uint32_t ReadOnly = 0x1;
+inline constexpr uint32_t Hidden = 0x2;
+inline constexpr uint32_t System = 0x4;
+inline constexpr uint32_t Directory = 0x10;
+inline constexpr uint32_t Archive = 0x20;
+inline constexpr uint32_t Normal = 0x80;
+inline constexpr uint32_t ReparsePoint = 0x400;
+// The only bits a write ever changes.
+inline constexpr uint32_t Writable = ReadOnly | Hidden | System | Archive;
+} // namespace Attr
+
+// The attribute word of the entry at `path` (bytes), read from the store of
+// its filesystem: read-only, hidden, system and archive from the store (or the
+// mode bits), the directory bit from lstat, ReparsePoint for a symbolic link,
+// which is never followed.  A stored "normal" (0x80) reads as no bits.
+// Returns 0 and fills `word`, or returns the errno of the failure.
+int queryAttributes(const std::string& path, uint32_t& word);
+
+// Read-modify-write of the entry's attributes: only the Attr::Writable bits
+// take the values in `attributes`, every other stored bit stays.  Returns 0 or
+// the errno of the failure; on failure nothing on disk has changed.
+int storeAttributes(const std::string& path, uint32_t attributes);
+
+} // namespace umbrix::platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <dirent.h>
+
+#include <string>
+#include <string_view>
+
+namespace umbrix::platform {
+
+// One pass over a directory's entries, names kept as the bytes the kernel
+// gives ("." and ".." included where the filesystem reports them).
+class DirectoryReader {
+public:
+    struct Entry {
+        std::string_view name; // valid until the next call of next()
+        unsigned char type;    // DT_* value, DT_UNKNOWN when the filesystem does not say
+    };
+
+    // Opens `path`; on failure valid() is false and error() holds the errno.
+    explicit DirectoryReader(const std::string& path);
+    ~DirectoryReader();
+    DirectoryReader(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(const DirectoryReader&) = delete;
+
+    bool valid() const { return dir_ != nullptr; }
+    int error() const { return error_; }
+    // Descriptor of the open directory, for *at() calls relative to it.
+    int fd() const;
+
+    // False at the end or on a read error (then error() is non-zero).
+    bool next(Entry& entry);
+
+private:
+    DIR* dir_ = nullptr;
+    int error_ = 0;
+};
+
+} // namespace umbrix::platform

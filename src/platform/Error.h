@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace umbrix {
+
+// A failure raised to the caller's own handler, which dispatches on `number`.
+struct Error {
+    int32_t number = 0;
+    std::string description;
+};
+
+// The numbers the program dispatches on.
+namespace ErrorNumber {
+inline constexpr int32_t InvalidArgument = 5;
+inline constexpr int32_t OutOfMemory = 7;
+inline constexpr int32_t BadFileName = 52;
+inline constexpr int32_t FileNotFound = 53;
+inline constexpr int32_t PermissionDenied = 70;
+inline constexpr int32_t PathFileAccess = 75;
+inline constexpr int32_t PathNotFound = 76;
+inline constexpr int32_t InvalidPropertyValue = 380;
+// 0x800403E8: a failed attribute query.
+inline constexpr int32_t AttributeQuery = static_cast<int32_t>(0x800403E8u);
+} // namespace ErrorNumber
+
+// errno -> the number the handlers dispatch on.  Codes without a meaning of
+// their own to the program keep a distinct number, 0x80070000 + errno.
+int32_t errorNumberFromErrno(int err);
+
+// The system's text for an errno value; "" for 0.
+std::string SystemMessageText(int32_t code);
+
+// The standard description of a numbered error that has one ("Permission
+// denied" for 70), "" otherwise.
+std::string standardDescription(int32_t number);
+
+// An Error built from errno with the system's text as its description.
+Error errorFromErrno(int err);
+
+[[noreturn]] void throwErrno(int err);
+
+} // namespace umbrix

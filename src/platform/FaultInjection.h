@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace umbrix::platform {
+
+// Tests run as root, where the kernel refuses almost nothing, so the store
+// layer offers one place where a test can make a chosen operation on a chosen
+// path fail with an errno.  Unset, it costs one branch per call.
+enum class FaultPoint { OpenDirectory, ReadAttributes, WriteAttributes };
+
+using FaultHook = std::function<int(FaultPoint, std::string_view path)>;
+
+// Returns the errno the installed hook asks for, 0 when none is installed or
+// it lets the call through.
+int injectedFault(FaultPoint point, std::string_view path);
+
+// Installs `hook` for the lifetime of the guard; the previous hook comes back
+// when it ends.
+class ScopedFaultHook {
+public:
+    explicit ScopedFaultHook(FaultHook hook);
+    ~ScopedFaultHook();
+    ScopedFaultHook(const ScopedFaultHook&) = delete;
+    ScopedFaultHook& operator=(const ScopedFaultHook&) = delete;
+
+private:
+    FaultHook previous_;
+};
+
+} // namespace umbrix::platform

@@ -1,0 +1,75 @@
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace umbrix::test {
+
+TempDir::TempDir()
+{
+    const char* base = std::getenv("UMBRIX_TEST_TMP");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/umbrix-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    // Depth first, never following links; entries a test made read-only or
+    // immutable are the test's own business to undo.
+    nftw(
+        path_.c_str(),
+        [](const char* p, const struct stat*, int, struct FTW*) {
+            ::remove(p);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
+void makeFile(const std::string& path, const std::string& content)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << path << ": " << std::strerror(errno);
+    if (!content.empty()) {
+        ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    }
+    ::close(fd);
+}
+
+void makeDir(const std::string& path)
+{
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path << ": " << std::strerror(errno);
+}
+
+void setDosAttrib(const std::string& path, uint32_t attributes)
+{
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "0x%x", attributes);
+    ASSERT_EQ(::lsetxattr(path.c_str(), "user.DOSATTRIB", text, static_cast<size_t>(n) + 1, 0), 0)
+        << path << ": " << std::strerror(errno);
+}
+
+std::string rawDosAttrib(const std::string& path)
+{
+    char buffer[512];
+    const ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+} // namespace umbrix::test
