@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/controls/NameListView.h"
+
+#include <string>
+#include <string_view>
+
+namespace umbrix {
+
+// The files of one folder that match a pattern: every entry that is not a
+// directory (regular files, links to files, dangling links, fifos, devices),
+// hidden and system ones included.  Links to directories belong to the
+// directory list and are left out.  Sorted as a person reads them, without
+// regard to case.
+//
+// Inherited signals: Click (the highlight moved), MouseDown, KeyDown.
+class FileListBox : public NameListView {
+    Q_OBJECT
+
+public:
+    // Lists the process's current directory with the pattern "*.*".
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    // The folder shown, absolute, without a trailing "/" (except "/").
+    const std::string& Path() const { return path_; }
+    // Shows `path` (relative to the process's current directory; "." and
+    // ".." resolved by name).  Setting the same path again re-reads it.
+    // Throws an Error when the folder cannot be read (76 when it does not
+    // exist or is no directory), leaving the list as it was.
+    void setPath(const std::string& path);
+
+    // One pattern or several separated by ";" ("*.txt;*.doc"), each with the
+    // Windows wildcard rules; spaces around each piece are ignored.  An empty
+    // pattern lists every file.
+    const std::string& Pattern() const { return pattern_; }
+    // Throws Error{380, "Invalid property value"} for a pattern holding "/"
+    // or a NUL, which could never match a name; the old pattern stays.
+    void setPattern(const std::string& pattern);
+    // The rule setPattern applies.
+    static bool isValidPattern(std::string_view pattern);
+
+    int ListCount() const;
+    // -1 when nothing is highlighted.
+    int ListIndex() const { return currentRow(); }
+    // Throws Error{380} outside -1..ListCount()-1.
+    void setListIndex(int index);
+    // Bare file name (bytes) of entry `index`; "" outside 0..ListCount()-1.
+    std::string List(int index) const;
+
+    // Re-reads the folder; the highlight is cleared.  Throws as setPath.
+    void refresh();
+
+private:
+    void load(const std::string& absolutePath, const std::string& pattern);
+
+    std::string path_;
+    std::string pattern_ = "*.*";
+};
+
+} // namespace umbrix
