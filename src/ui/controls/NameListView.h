@@ -72,8 +72,12 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // Emits Click when the highlighted row differs from the one last seen.
+    void reportHighlight();
+
     NameRowModel model_;
     bool quiet_ = false;
+    int reported_ = -1;
 };
 
 } // namespace umbrix

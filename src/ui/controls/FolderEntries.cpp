@@ -1,0 +1,107 @@
+#include "ui/controls/FolderEntries.h"
+
+#include "platform/DirectoryReader.h"
+#include "platform/Error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace umbrix {
+namespace {
+
+Error folderError(int err)
+{
+    // Whatever the errno says about the missing piece, to the user the folder
+    // is a path that was not found.
+    if (err == ENOENT || err == ENOTDIR)
+        return Error{ErrorNumber::PathNotFound, SystemMessageText(err)};
+    return errorFromErrno(err);
+}
+
+// Only entries the kernel's type does not settle cost a stat: links (which
+// may lead to a directory) and filesystems that report DT_UNKNOWN.
+// Returns false when the entry vanished meanwhile.
+// `name` is the NUL-terminated d_name the reader handed out.
+bool classify(int dirFd, const char* name, unsigned char type, FolderEntry::Kind& kind)
+{
+    if (type == DT_DIR) {
+        kind = FolderEntry::Kind::Directory;
+        return true;
+    }
+    struct stat st {};
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (S_ISDIR(st.st_mode)) {
+            kind = FolderEntry::Kind::Directory;
+            return true;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            kind = FolderEntry::Kind::File;
+            return true;
+        }
+        type = DT_LNK;
+    }
+    if (type == DT_LNK) {
+        // A dangling or unreadable link is still an entry of its own: a file.
+        kind = (::fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode)) ? FolderEntry::Kind::DirectoryLink
+                                                                          : FolderEntry::Kind::File;
+        return true;
+    }
+    kind = FolderEntry::Kind::File;
+    return true;
+}
+
+bool isDotOrDotDot(std::string_view name)
+{
+    return name == "." || name == "..";
+}
+
+template <typename Visit>
+void readFolder(const std::string& folder, Visit&& visit)
+{
+    if (folder.empty())
+        throw folderError(ENOENT);
+    platform::DirectoryReader reader(folder);
+    if (!reader.valid())
+        throw folderError(reader.error());
+    platform::DirectoryReader::Entry entry{};
+    while (reader.next(entry)) {
+        if (!isDotOrDotDot(entry.name))
+            visit(reader.fd(), entry);
+    }
+    if (reader.error() != 0)
+        throw folderError(reader.error());
+}
+
+} // namespace
+
+std::vector<FolderEntry> readSubdirectories(const std::string& folder)
+{
+    std::vector<FolderEntry> result;
+    readFolder(folder, [&](int fd, const platform::DirectoryReader::Entry& entry) {
+        if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN)
+            return;
+        FolderEntry::Kind kind;
+        if (classify(fd, entry.name.data(), entry.type, kind) && kind != FolderEntry::Kind::File)
+            result.push_back(FolderEntry{std::string(entry.name), kind});
+    });
+    return result;
+}
+
+std::vector<FolderEntry> readFiles(const std::string& folder,
+                                   const std::function<bool(std::string_view)>& accept)
+{
+    std::vector<FolderEntry> result;
+    readFolder(folder, [&](int fd, const platform::DirectoryReader::Entry& entry) {
+        if (entry.type == DT_DIR || !accept(entry.name))
+            return;
+        FolderEntry::Kind kind;
+        if (classify(fd, entry.name.data(), entry.type, kind) && kind == FolderEntry::Kind::File)
+            result.push_back(FolderEntry{std::string(entry.name), kind});
+    });
+    return result;
+}
+
+} // namespace umbrix

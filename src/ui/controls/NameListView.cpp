@@ -1,0 +1,153 @@
+#include "ui/controls/NameListView.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace umbrix {
+namespace {
+
+// Draws each row shifted right by its nesting level, the way a directory
+// chain shows its depth.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.setLeft(shifted.rect.left() + indentOf(option, index));
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.rwidth() += indentOf(option, index);
+        return size;
+    }
+
+private:
+    static int indentOf(const QStyleOptionViewItem& option, const QModelIndex& index)
+    {
+        return index.data(NameRowModel::IndentRole).toInt() * option.fontMetrics.averageCharWidth() * 2;
+    }
+};
+
+} // namespace
+
+void NameRowModel::setRows(std::vector<NameRow> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+int NameRowModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+QVariant NameRowModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
+        return {};
+    const NameRow& row = rows_[static_cast<size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return row.text;
+    case Qt::DecorationRole:
+        return row.icon.isNull() ? QVariant() : QVariant(row.icon);
+    case BytesRole:
+        return QByteArray(row.bytes.data(), static_cast<qsizetype>(row.bytes.size()));
+    case IndentRole:
+        return row.indent;
+    default:
+        return {};
+    }
+}
+
+NameListView::NameListView(QWidget* parent)
+    : QListView(parent)
+{
+    setModel(&model_);
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideRight);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { reportHighlight(); });
+}
+
+int NameListView::currentRow() const
+{
+    // Keyboard focus alone may put the cursor on a row without choosing it;
+    // only a selected row is highlighted.
+    const QModelIndex current = currentIndex();
+    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void NameListView::setRows(std::vector<NameRow> rows, int row)
+{
+    quiet_ = true;
+    model_.setRows(std::move(rows));
+    if (row >= 0 && row < model_.rowCount()) {
+        const QModelIndex index = model_.index(row);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        scrollTo(index);
+    } else {
+        selectionModel()->clear();
+        scrollToTop();
+    }
+    reported_ = currentRow();
+    quiet_ = false;
+}
+
+void NameListView::setCurrentRow(int row)
+{
+    if (row >= 0 && row < model_.rowCount()) {
+        const QModelIndex index = model_.index(row);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        scrollTo(index);
+    } else {
+        selectionModel()->clear();
+    }
+    reportHighlight();
+}
+
+void NameListView::reportHighlight()
+{
+    if (quiet_)
+        return;
+    const int row = currentRow();
+    if (row == reported_)
+        return;
+    reported_ = row;
+    emit Click();
+}
+
+void NameListView::mousePressEvent(QMouseEvent* event)
+{
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    if (event->button() != Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void NameListView::keyPressEvent(QKeyEvent* event)
+{
+    emit KeyDown(event->key(), event->modifiers());
+    QListView::keyPressEvent(event);
+}
+
+void NameListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QListView::currentChanged(current, previous);
+    reportHighlight();
+}
+
+} // namespace umbrix

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace umbrix {
+
+// Absolute form of `path` with "." and empty components dropped and ".."
+// taking away the component before it (never above "/").  Names are
+// resolved as written, not through the links they may pass, so the chain a
+// person walked down is the chain walked back up.  A relative path starts at
+// the process's current directory; an empty one is returned empty.
+std::string absolutePath(std::string_view path);
+
+// `folder` + "/" + `name`, without doubling the "/" of the root.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// The ancestors of an absolute, normalised path, from "/" down:
+// "/a/b" -> {"/", "/a"}; "/" -> {}.
+std::vector<std::string> ancestorsOf(std::string_view path);
+
+// The last component of an absolute, normalised path; "/" for the root.
+std::string_view lastComponent(std::string_view path);
+
+} // namespace umbrix
