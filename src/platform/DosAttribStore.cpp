@@ -1,0 +1,164 @@
+#include "platform/AttributeStore.h"
+#include "platform/DosAttribCodec.h"
+#include "platform/StoreBackends.h"
+
+#include <cerrno>
+#include <string>
+#include <string_view>
+#include <sys/xattr.h>
+
+namespace umbrix::platform::stores {
+namespace {
+
+// Large enough for every value Samba writes except a version 2 record with a
+// long name, which takes the slow path.
+constexpr size_t InlineValueSize = 256;
+
+constexpr mode_t AllWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The raw value of user.DOSATTRIB.  `data` points into the inline buffer or,
+// for an oversized value, into `spill`.
+struct StoredValue {
+    char inlineBuffer[InlineValueSize];
+    std::string spill;
+    std::string_view data;
+    bool present = false;
+};
+
+bool noStoreHere(int err)
+{
+    return err == ENOTSUP || err == EOPNOTSUPP;
+}
+
+// 0 with `value` filled (present or not); ENOTSUP when the filesystem keeps no
+// user xattrs; another errno on failure.
+int readValue(const char* path, StoredValue& value)
+{
+    ssize_t n = ::lgetxattr(path, dosattrib::XattrName, value.inlineBuffer, InlineValueSize);
+    if (n >= 0) {
+        value.data = std::string_view(value.inlineBuffer, static_cast<size_t>(n));
+        value.present = true;
+        return 0;
+    }
+    // The kernel refuses user xattrs on links and special files with ENODATA.
+    if (errno == ENODATA)
+        return 0;
+    if (errno != ERANGE)
+        return errno;
+
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        n = ::lgetxattr(path, dosattrib::XattrName, nullptr, 0);
+        if (n < 0)
+            return errno == ENODATA ? 0 : errno;
+        value.spill.resize(static_cast<size_t>(n));
+        n = ::lgetxattr(path, dosattrib::XattrName, value.spill.data(), value.spill.size());
+        if (n >= 0) {
+            value.spill.resize(static_cast<size_t>(n));
+            value.data = value.spill;
+            value.present = true;
+            return 0;
+        }
+        if (errno != ERANGE)
+            return errno == ENODATA ? 0 : errno;
+    }
+    return ERANGE;
+}
+
+// Read-only on a filesystem without a DOS store also means "the owner may not
+// write".  Directories are left out: their write bit governs creating and
+// deleting entries in them, which read-only does not on Windows.
+bool modeSaysReadOnly(const struct statx& st)
+{
+    return !S_ISDIR(st.stx_mode) && !S_ISLNK(st.stx_mode) && (st.stx_mode & S_IWUSR) == 0;
+}
+
+uint64_t creationTime(const struct statx& st)
+{
+    if (st.stx_mask & STATX_BTIME)
+        return dosattrib::ntTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec);
+    const auto older = (st.stx_mtime.tv_sec < st.stx_ctime.tv_sec ||
+                        (st.stx_mtime.tv_sec == st.stx_ctime.tv_sec &&
+                         st.stx_mtime.tv_nsec <= st.stx_ctime.tv_nsec))
+                           ? st.stx_mtime
+                           : st.stx_ctime;
+    return dosattrib::ntTime(older.tv_sec, older.tv_nsec);
+}
+
+} // namespace
+
+int dosAttribQuery(const char* path, const struct statx& st, uint32_t& word)
+{
+    StoredValue value;
+    const int err = readValue(path, value);
+    if (err != 0 && !noStoreHere(err))
+        return err;
+
+    uint32_t stored = 0;
+    if (value.present) {
+        dosattrib::Parsed parsed;
+        if (!dosattrib::parse(value.data, parsed))
+            return EBADMSG;
+        if (parsed.attribValid)
+            stored = parsed.attrib;
+    }
+
+    word = visibleBits(stored);
+    if (S_ISDIR(st.stx_mode))
+        word |= Attr::Directory;
+    if (modeSaysReadOnly(st))
+        word |= Attr::ReadOnly;
+    return 0;
+}
+
+int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes)
+{
+    StoredValue value;
+    if (const int err = readValue(path, value); err != 0)
+        return noStoreHere(err) ? EOPNOTSUPP : err;
+
+    dosattrib::Parsed parsed;
+    if (value.present && !dosattrib::parse(value.data, parsed))
+        return EBADMSG; // never overwrite what we cannot read
+
+    const uint32_t before = value.present && parsed.attribValid ? parsed.attrib : 0;
+    const uint32_t after = mergedBits(before, attributes);
+
+    std::string newValue;
+    bool writeValue = false;
+    if (value.present) {
+        newValue = dosattrib::withAttrib(value.data, parsed, after);
+        writeValue = newValue != value.data;
+    } else if (after != 0) {
+        newValue = dosattrib::fresh(after, creationTime(st));
+        writeValue = true;
+    }
+
+    mode_t newMode = st.stx_mode & 07777;
+    if (!S_ISDIR(st.stx_mode) && !S_ISLNK(st.stx_mode)) {
+        if (attributes & Attr::ReadOnly)
+            newMode &= ~AllWrite;
+        else
+            newMode |= S_IWUSR;
+    }
+    const bool changeMode = newMode != (st.stx_mode & 07777);
+
+    if (writeValue) {
+        const int flags = value.present ? XATTR_REPLACE : XATTR_CREATE;
+        if (::lsetxattr(path, dosattrib::XattrName, newValue.data(), newValue.size(), flags) != 0)
+            return noStoreHere(errno) ? EOPNOTSUPP : errno;
+    }
+    if (changeMode && ::chmod(path, newMode) != 0) {
+        const int err = errno;
+        // Leave the entry as it was found.
+        if (writeValue) {
+            if (value.present)
+                ::lsetxattr(path, dosattrib::XattrName, value.data.data(), value.data.size(), 0);
+            else
+                ::lremovexattr(path, dosattrib::XattrName);
+        }
+        return err;
+    }
+    return 0;
+}
+
+} // namespace umbrix::platform::stores

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include <sys/stat.h>
+
+namespace umbrix::platform {
+
+// Where a filesystem keeps the DOS attributes of its entries.
+enum class StoreKind : uint8_t {
+    Fat,       // FAT_IOCTL_{GET,SET}_ATTRIBUTES (vfat, msdos, exfat)
+    Ntfs,      // system.ntfs_attrib (ntfs3, ntfs-3g)
+    Smb,       // user.cifs.dosattrib (SMB client mounts)
+    DosAttrib, // user.DOSATTRIB and the mode bits (everything else)
+};
+
+// statx mask that carries what storeFor() keys on.
+inline constexpr unsigned StoreKeyMask = STATX_TYPE | STATX_MODE | STATX_MNT_ID | 0x4000U /* STATX_MNT_ID_UNIQUE */;
+
+// The store of the filesystem holding the entry at `path`, whose statx (with
+// at least StoreKeyMask) is `st`.  The choice is made once per mount and
+// remembered; mount ids keep a device number that the kernel hands out again
+// after an unmount from inheriting the old filesystem's store.
+StoreKind storeFor(const struct statx& st, const char* path);
+
+} // namespace umbrix::platform
