@@ -1,0 +1,76 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace umbrix {
+
+// The copy and delete service the file commands rely on.  Paths are bytes
+// with "/" as the separator.  Every failure throws umbrix::Error with a
+// number from errorNumberFromErrno() and a description a person can read;
+// where the failing entry is not the path the caller passed, the description
+// names it.
+//
+// Symbolic links are entries of their own: they are copied as links and
+// deleted as links, never followed, never entered.
+class FileSystemObject {
+public:
+    class File {
+    public:
+        const std::string& Path() const { return path_; }
+        // Removes the file (or link, or special file).  Without `force` a
+        // read-only entry is refused with 70 "Permission denied".
+        void Delete(bool force) const;
+
+    private:
+        friend class FileSystemObject;
+        explicit File(std::string path) : path_(std::move(path)) {}
+        std::string path_;
+    };
+
+    class Folder {
+    public:
+        const std::string& Path() const { return path_; }
+        // The entries directly inside, in the order the folder lists them.
+        // Everything that is not a directory is a file here, symbolic links
+        // included; a directory on which another filesystem is mounted is in
+        // neither list, so that walking SubFolders never leaves the volume.
+        std::vector<File> Files() const;
+        std::vector<Folder> SubFolders() const;
+        // Removes the folder and everything inside it; with `force` read-only
+        // entries too.  Links inside are removed, not followed; the removal
+        // stops with an error at a mount point instead of emptying another
+        // volume.
+        void Delete(bool force) const;
+
+    private:
+        friend class FileSystemObject;
+        explicit Folder(std::string path) : path_(std::move(path)) {}
+        std::string path_;
+    };
+
+    // Copies a file (its content, mode, modification time and user.*
+    // extended attributes, DOS attributes among them) or a link or special
+    // file as what it is.  A destination ending in "/" is the folder to copy
+    // into under the source's name.  An existing destination is replaced only
+    // with `overwrite`, and only once the copy is complete: a failed copy
+    // leaves it as it was.
+    void CopyFile(const std::string& source, const std::string& destination, bool overwrite) const;
+
+    // Copies a directory with everything below it; an existing destination
+    // folder is merged, files in it replaced with `overwrite`.  A destination
+    // ending in "/" is the folder to copy into under the source's name.
+    // Copying a folder into itself or below itself is refused.
+    void CopyFolder(const std::string& source, const std::string& destination,
+                    bool overwrite) const;
+
+    // An existing entry that is not a directory (a link counts as a file).
+    File GetFile(const std::string& path) const;
+    // An existing directory (not a link to one).
+    Folder GetFolder(const std::string& path) const;
+
+    bool FileExists(const std::string& path) const;
+    bool FolderExists(const std::string& path) const;
+};
+
+} // namespace umbrix
