@@ -1,0 +1,160 @@
+#include "support/NtfsVolume.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <initializer_list>
+#include <spawn.h>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace umbrix::test {
+namespace {
+
+constexpr long FuseMagic = 0x65735546;
+constexpr off_t ImageSize = 32 * 1024 * 1024;
+
+bool isFuseMount(const std::string& path)
+{
+    struct statfs fs {};
+    return ::statfs(path.c_str(), &fs) == 0 && fs.f_type == FuseMagic;
+}
+
+} // namespace
+
+std::string findTool(const std::string& tool)
+{
+    std::string dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
+    dirs += ":/usr/sbin:/sbin:/usr/bin:/bin";
+    std::istringstream in(dirs);
+    for (std::string dir; std::getline(in, dir, ':');) {
+        if (dir.empty())
+            continue;
+        const std::string candidate = dir + "/" + tool;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+int runTool(const std::string& tool, const std::initializer_list<std::string>& args,
+            const std::string& log)
+{
+    std::vector<std::string> owned{tool};
+    owned.insert(owned.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : owned)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // Output goes to a file, not a pipe: ntfs-3g leaves a daemon behind that
+    // would hold a pipe open for as long as the volume stays mounted.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readTextFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+NtfsVolume::NtfsVolume(const std::string& folder) : root_(folder + "/ntfs")
+{
+    mounted_ = mount(folder);
+}
+
+bool NtfsVolume::mount(const std::string& folder)
+{
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+        reason_ = std::string("/dev/fuse is not usable here: ") + std::strerror(errno);
+        return false;
+    }
+    const std::string mkntfs = findTool("mkntfs");
+    const std::string ntfs3g = findTool("ntfs-3g");
+    if (mkntfs.empty() || ntfs3g.empty()) {
+        reason_ = "mkntfs or ntfs-3g is not installed (Debian package ntfs-3g)";
+        return false;
+    }
+
+    const std::string image = folder + "/ntfs.img";
+    const std::string log = folder + "/ntfs-tools.log";
+    const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::ftruncate(fd, ImageSize) != 0) {
+        reason_ = "cannot create the NTFS image " + image + ": " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        ADD_FAILURE() << reason_;
+        return false;
+    }
+    ::close(fd);
+
+    if (runTool(mkntfs, {"-F", "-Q", image}, log) != 0) {
+        reason_ = "mkntfs failed: " + readTextFile(log);
+        ADD_FAILURE() << reason_;
+        return false;
+    }
+    if (::mkdir(root_.c_str(), 0755) != 0) {
+        reason_ = "cannot create the mount point " + root_ + ": " + std::strerror(errno);
+        ADD_FAILURE() << reason_;
+        return false;
+    }
+    if (runTool(ntfs3g, {image, root_}, log) != 0 || !isFuseMount(root_)) {
+        reason_ = "ntfs-3g could not mount the volume: " + readTextFile(log);
+        ADD_FAILURE() << reason_;
+        return false;
+    }
+    return true;
+}
+
+NtfsVolume::~NtfsVolume()
+{
+    if (!mounted_)
+        return;
+    // The daemon may still be busy with the last request for a moment.
+    for (int attempt = 0; attempt < 50 && isFuseMount(root_); ++attempt) {
+        if (::geteuid() == 0) {
+            if (::umount2(root_.c_str(), 0) == 0)
+                break;
+        } else {
+            const std::string fusermount = findTool("fusermount3").empty() ? findTool("fusermount")
+                                                                          : findTool("fusermount3");
+            if (!fusermount.empty() && runTool(fusermount, {"-u", root_}, "/dev/null") == 0)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (isFuseMount(root_)) {
+        ADD_FAILURE() << "could not unmount " << root_ << "; detaching it";
+        ::umount2(root_.c_str(), MNT_DETACH);
+    }
+}
+
+} // namespace umbrix::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace umbrix::test {
+
+// A fresh 32 MiB NTFS volume mounted through ntfs-3g for the lifetime of the
+// object: the image and the mount point lie in `folder` (a TempDir), and the
+// volume is unmounted again on destruction, before the folder goes.
+//
+//   NtfsVolume vol(tmp.path());
+//   if (!vol.mounted()) GTEST_SKIP() << vol.skipReason();
+//
+// A machine without /dev/fuse, mkntfs or ntfs-3g gives a skip reason; a
+// mount that fails where all of them exist is a test failure as well.
+class NtfsVolume {
+public:
+    explicit NtfsVolume(const std::string& folder);
+    ~NtfsVolume();
+    NtfsVolume(const NtfsVolume&) = delete;
+    NtfsVolume& operator=(const NtfsVolume&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& skipReason() const { return reason_; }
+    // The mount point, without a trailing "/".
+    const std::string& root() const { return root_; }
+
+private:
+    bool mount(const std::string& folder);
+
+    std::string root_;
+    std::string reason_;
+    bool mounted_ = false;
+};
+
+// The full path of `tool` on PATH or in the usual sbin folders, "" if absent.
+std::string findTool(const std::string& tool);
+
+// Runs argv[0] with the arguments, its output appended to `log`; returns the
+// exit status (-1 when it could not start or ended by a signal).
+int runTool(const std::string& tool, const std::initializer_list<std::string>& args,
+            const std::string& log);
+
+// The contents of a small text file, "" when it cannot be read.
+std::string readTextFile(const std::string& path);
+
+} // namespace umbrix::test
