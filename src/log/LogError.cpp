@@ -1,0 +1,173 @@
+#include "log/LogError.h"
+
+#include "app/AppState.h"
+#include "app/FileHelpers.h"
+#include "log/LogLine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace umbrix {
+namespace {
+
+struct LogFileState {
+    std::string LogFolder;   // ends in "/" once chosen
+    std::string LogFileName;
+    std::string forcedFolder;
+};
+
+LogFileState& state()
+{
+    static LogFileState s;
+    return s;
+}
+
+std::string programFile()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string upperProgramName(const std::string& program)
+{
+    std::string name = program.substr(program.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    if (name.empty())
+        name = "UMBRIX";
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return name + ".log";
+}
+
+bool canAppendIn(const std::string& folder, const std::string& fileName)
+{
+    if (folder.empty() || ::access(folder.c_str(), W_OK) != 0)
+        return false;
+    const std::string file = folder + fileName;
+    return ::access(file.c_str(), F_OK) != 0 || ::access(file.c_str(), W_OK) == 0;
+}
+
+std::string userDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty())
+        return {};
+    QDir().mkpath(folder);
+    return QFile::encodeName(folder).toStdString();
+}
+
+void chooseLogFile()
+{
+    LogFileState& s = state();
+    const std::string program = programFile();
+    if (s.LogFileName.empty())
+        s.LogFileName = upperProgramName(program);
+    if (!s.LogFolder.empty())
+        return;
+    if (!s.forcedFolder.empty()) {
+        s.LogFolder = s.forcedFolder;
+    } else {
+        const std::size_t slash = program.rfind('/');
+        std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+        if (!canAppendIn(folder, s.LogFileName)) {
+            const std::string data = userDataFolder();
+            if (!data.empty())
+                folder = data;
+        }
+        s.LogFolder = folder;
+    }
+    if (s.LogFolder.empty() || s.LogFolder.back() != '/')
+        s.LogFolder += '/';
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const std::string& data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
+              const std::string& Detail) noexcept
+{
+    try {
+        chooseLogFile();
+        const LogFileState& s = state();
+        // Only the last level is made; the process's current directory is
+        // left alone, it is the file browser's business.
+        if (!DirExists(s.LogFolder) && ::mkdir(s.LogFolder.c_str(), 0755) != 0 && errno != EEXIST)
+            return;
+
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        if (!::localtime_r(&now, &local))
+            return;
+        const std::string line =
+            formatLogLine(app().AppTitle, local, ProcName, Message, ErrNumber, Detail);
+
+        const std::string file = s.LogFolder + s.LogFileName;
+        FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+        if (fd.get() < 0)
+            return;
+        writeAll(fd.get(), line);
+    } catch (...) {
+        // The log is the last resort; a failure here has nowhere to go.
+    }
+}
+
+std::string logFilePath()
+{
+    chooseLogFile();
+    return state().LogFolder + state().LogFileName;
+}
+
+ScopedLogFolder::ScopedLogFolder(std::string folder) : previous_(state().forcedFolder)
+{
+    state().forcedFolder = std::move(folder);
+    state().LogFolder.clear();
+}
+
+ScopedLogFolder::~ScopedLogFolder()
+{
+    state().forcedFolder = previous_;
+    state().LogFolder.clear();
+}
+
+} // namespace umbrix

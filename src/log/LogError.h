@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace umbrix {
+
+// Appends one line (see formatLogLine) for a failure to the error log file
+// and closes the file again.  Never throws and never reports anything: a line
+// that cannot be written is lost.
+//
+// The file is the program's upper-cased name with ".log" ("UMBRIX.log")
+// beside the program.  Where the program's folder cannot be written (an
+// installed program run by a user) it goes to the user's data folder
+// instead, which is made when missing.  The folder is chosen on the first
+// line of a run and kept.  Texts are UTF-8 and written as they are.
+void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
+              const std::string& Detail) noexcept;
+
+// The full path the next line goes to (chosen now if no line was written yet).
+std::string logFilePath();
+
+// While alive, the log file lies in `folder` instead, and the choice of the
+// folder starts afresh afterwards.  For tests.
+class ScopedLogFolder {
+public:
+    explicit ScopedLogFolder(std::string folder);
+    ~ScopedLogFolder();
+    ScopedLogFolder(const ScopedLogFolder&) = delete;
+    ScopedLogFolder& operator=(const ScopedLogFolder&) = delete;
+
+private:
+    std::string previous_;
+};
+
+} // namespace umbrix
