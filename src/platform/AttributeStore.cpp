@@ -35,10 +35,16 @@ constexpr const char* SmbAttributeName = "user.cifs.dosattrib";
 int statEntry(const std::string& path, unsigned extraMask, struct statx& st)
 {
     // AT_NO_AUTOMOUNT: looking at an automount point must not mount it.
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                StoreKeyMask | extraMask, &st) != 0)
-        return errno;
-    return 0;
+    // One retry after EIO: when an entry's type changes under FUSE (ntfs-3g
+    // turns an empty system file into a FIFO) the kernel fails the first
+    // lookup while it drops the stale inode, and the next one succeeds.
+    for (int attempt = 0;; ++attempt) {
+        if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                    StoreKeyMask | extraMask, &st) == 0)
+            return 0;
+        if (errno != EIO || attempt == 1)
+            return errno;
+    }
 }
 
 int readWord(StoreKind kind, const char* path, uint32_t& stored)

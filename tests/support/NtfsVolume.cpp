@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <initializer_list>
 #include <spawn.h>
 #include <sstream>
 #include <sys/mount.h>
@@ -50,7 +49,7 @@ std::string findTool(const std::string& tool)
     return {};
 }
 
-int runTool(const std::string& tool, const std::initializer_list<std::string>& args,
+int runTool(const std::string& tool, const std::vector<std::string>& args,
             const std::string& log)
 {
     std::vector<std::string> owned{tool};

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace umbrix::test {
 
@@ -39,7 +39,7 @@ std::string findTool(const std::string& tool);
 
 // Runs argv[0] with the arguments, its output appended to `log`; returns the
 // exit status (-1 when it could not start or ended by a signal).
-int runTool(const std::string& tool, const std::initializer_list<std::string>& args,
+int runTool(const std::string& tool, const std::vector<std::string>& args,
             const std::string& log);
 
 // The contents of a small text file, "" when it cannot be read.

@@ -1,0 +1,172 @@
+#include "platform/DosAttribCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dosattrib = umbrix::platform::dosattrib;
+using namespace std::string_literals;
+
+namespace {
+
+std::string fromHex(const std::string& hex)
+{
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+// Values as Samba's own NDR encoder writes them (attrib 0x22 unless noted).
+const std::string SambaV1 = fromHex("3078323200000100010000002200000000000000000000000000000000000000"
+                                    "00000000010000000000d0010000000000000000");
+const std::string SambaV2 = fromHex("3078323100000200020000000700000021000000000000000000000000000000"
+                                    "0000000000000000000000000000000000000000000000000500000000000000"
+                                    "616200"); // attrib 0x21, flags 7, write time 5, name "ab"
+const std::string SambaV3 = fromHex("3078323200000300030000001100000022000000000000000000000000000000"
+                                    "0000000000000000010000000000d0010000000000000000");
+const std::string SambaV4 = fromHex("0000040004000000510000002200000008070605040302011817161514131211");
+const std::string SambaV5 = fromHex("00000500050000001100000022000000010000000000d001");
+// Read-only with a one-digit prefix: the record starts at offset 8, not 12.
+const std::string SambaV3ShortPrefix =
+    fromHex("30783100030003003f000000010000000900000034120000000000000020000000000000010000000000"
+            "d001020000000000d001");
+
+dosattrib::Parsed parsed(const std::string& value)
+{
+    dosattrib::Parsed p;
+    EXPECT_TRUE(dosattrib::parse(value, p)) << "not parsed";
+    return p;
+}
+
+// `value` with `replacement` written over it at `offset`.
+std::string patched(std::string value, size_t offset, const std::string& replacement)
+{
+    value.replace(offset, replacement.size(), replacement);
+    return value;
+}
+
+} // namespace
+
+TEST(DosAttribCodec, TextFormWithAndWithoutNul)
+{
+    auto p = parsed("0x22\0"s);
+    EXPECT_TRUE(p.text);
+    EXPECT_EQ(p.attrib, 0x22u);
+    EXPECT_EQ(dosattrib::withAttrib("0x22\0"s, p, 0x3), "0x3\0"s);
+
+    // Wine writes the text without a NUL, and upper-case digits are read too.
+    p = parsed("0x2A");
+    EXPECT_EQ(p.attrib, 0x2Au);
+    EXPECT_EQ(dosattrib::withAttrib("0x2A", p, 0x120), "0x120");
+
+    EXPECT_EQ(parsed("0x00000000ffffffff").attrib, 0xFFFFFFFFu);
+}
+
+TEST(DosAttribCodec, EveryBinaryVersionReadsItsAttrib)
+{
+    struct Case {
+        const std::string* value;
+        uint16_t version;
+        uint32_t attrib;
+        size_t attribOffset;
+    } cases[] = {
+        {&SambaV1, 1, 0x22, 12}, {&SambaV2, 2, 0x21, 16}, {&SambaV3, 3, 0x22, 16},
+        {&SambaV4, 4, 0x22, 12}, {&SambaV5, 5, 0x22, 12}, {&SambaV3ShortPrefix, 3, 0x1, 12},
+    };
+    for (const Case& c : cases) {
+        const auto p = parsed(*c.value);
+        EXPECT_FALSE(p.text);
+        EXPECT_EQ(p.version, c.version);
+        EXPECT_EQ(p.attrib, c.attrib) << "version " << c.version;
+        EXPECT_EQ(p.attribOffset, c.attribOffset) << "version " << c.version;
+        EXPECT_TRUE(p.attribValid);
+    }
+}
+
+TEST(DosAttribCodec, RewriteChangesOnlyTheAttribAndItsPrefix)
+{
+    // Same-width prefix: the value keeps its length, every other byte stays.
+    EXPECT_EQ(dosattrib::withAttrib(SambaV1, parsed(SambaV1), 0x3),
+              patched(patched(SambaV1, 0, "0x03"), 12, "\x03\0\0\0"s));
+    EXPECT_EQ(dosattrib::withAttrib(SambaV2, parsed(SambaV2), 0x2),
+              patched(patched(SambaV2, 0, "0x02"), 16, "\x02\0\0\0"s));
+    EXPECT_EQ(dosattrib::withAttrib(SambaV3, parsed(SambaV3), 0x27),
+              patched(patched(SambaV3, 0, "0x27"), 16, "\x27\0\0\0"s));
+    // An empty prefix stays empty.
+    EXPECT_EQ(dosattrib::withAttrib(SambaV4, parsed(SambaV4), 0x4),
+              patched(SambaV4, 12, "\x04\0\0\0"s));
+    EXPECT_EQ(dosattrib::withAttrib(SambaV5, parsed(SambaV5), 0x0),
+              patched(SambaV5, 12, "\0\0\0\0"s));
+}
+
+TEST(DosAttribCodec, RewriteSetsTheAttribValidFlag)
+{
+    const std::string unflagged = patched(SambaV5, 8, "\x10\0\0\0"s);
+    const auto p = parsed(unflagged);
+    EXPECT_FALSE(p.attribValid);
+    EXPECT_EQ(dosattrib::withAttrib(unflagged, p, 0x2),
+              patched(patched(unflagged, 8, "\x11"), 12, "\x02"));
+}
+
+TEST(DosAttribCodec, LongerPrefixLaysTheHeaderOutAgainAndKeepsTheRecord)
+{
+    const std::string grown =
+        dosattrib::withAttrib(SambaV3ShortPrefix, parsed(SambaV3ShortPrefix), 0x21);
+    ASSERT_EQ(grown.size(), SambaV3ShortPrefix.size() + 4);
+    EXPECT_EQ(grown.substr(0, 16), "0x21\0\0\x03\0\x03\0\0\0\x3f\0\0\0"s);
+    EXPECT_EQ(grown.substr(16, 4), "\x21\0\0\0"s);
+    EXPECT_EQ(grown.substr(20), SambaV3ShortPrefix.substr(16));
+    const auto p = parsed(grown);
+    EXPECT_EQ(p.version, 3);
+    EXPECT_EQ(p.attrib, 0x21u);
+}
+
+TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3Layout)
+{
+    const std::string expected = "0x02\0"s         // prefix and NUL
+                                 "\0"s             // pad to 2
+                                 "\x03\0\x03\0"s   // version 3, level 3
+                                 "\0\0"s           // pad to 4
+                                 "\x11\0\0\0"s     // valid: attrib, create time
+                                 "\x02\0\0\0"s     // attrib
+                                 "\0\0\0\0"s       // ea_size
+                                 + std::string(16, '\0') // size, alloc
+                                 + "\x08\x07\x06\x05\x04\x03\x02\x01"s // create
+                                 + std::string(8, '\0');               // change
+    ASSERT_EQ(expected.size(), dosattrib::FreshSize);
+    EXPECT_EQ(dosattrib::fresh(0x2, 0x0102030405060708ULL), expected);
+    EXPECT_EQ(dosattrib::fresh(0x27, 0).substr(0, 5), "0x27\0"s);
+}
+
+TEST(DosAttribCodec, AnythingElseIsRefused)
+{
+    const std::string refused[] = {
+        ""s,
+        "\0"s,
+        "0x"s,
+        "0xzz"s,
+        "22"s,
+        "0X22"s,
+        "0x22 "s,
+        "0x100000000"s,
+        "hello\0"s,
+        "0x22\0\0"s,                        // a NUL too many for the text form
+        "0x22\0\0\x03\0\x04\0"s,            // level differs from version
+        "0x22\0\0\x06\0\x06\0"s + std::string(48, '\0'), // unknown version
+        "0xq2\0\0\x05\0\x05\0\0\0"s + std::string(16, '\0'), // prefix is not hex
+        SambaV3.substr(0, SambaV3.size() - 1),              // record cut short
+        SambaV2.substr(0, SambaV2.size() - 1),              // name without its NUL
+    };
+    for (const std::string& value : refused) {
+        dosattrib::Parsed p;
+        EXPECT_FALSE(dosattrib::parse(value, p)) << "accepted a value of " << value.size() << " bytes";
+    }
+}
+
+TEST(DosAttribCodec, NtTimeCountsFrom1601)
+{
+    EXPECT_EQ(dosattrib::ntTime(0, 0), 116444736000000000ULL);
+    EXPECT_EQ(dosattrib::ntTime(1, 999), 116444736010000009ULL);
+    EXPECT_EQ(dosattrib::ntTime(-11644473601LL, 0), 0u);
+}
