@@ -82,10 +82,11 @@ NameListView::NameListView(QWidget* parent)
 
 int NameListView::currentRow() const
 {
-    // Keyboard focus alone may put the cursor on a row without choosing it;
-    // only a selected row is highlighted.
-    const QModelIndex current = currentIndex();
-    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
+    // The selected row, not the cursor: keyboard focus alone may put the
+    // cursor on a row without choosing it, and while the highlight moves the
+    // selection changes before the cursor does.
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void NameListView::setRows(std::vector<NameRow> rows, int row)
