@@ -5,8 +5,8 @@
 
 // The small questions about paths that the scanner, the file commands, the
 // result list and the error log ask.  Paths are bytes; "/" is the separator.
-// Every operation takes its path by value in spirit: the caller's text is
-// never changed.
+// None of them reports a failure except GetEntryAttributes: an existence test
+// that cannot look says false.
 namespace umbrix {
 
 // True when an entry of that name exists and is not a directory.  Accepts a
