@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
-  attr ntfs-3g fuse3 python3-samba
+  attr ntfs-3g fuse3 python3-samba dosfstools exfatprogs
   xvfb xauth
 )
 
