@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -122,4 +125,38 @@ TEST(NtfsStore, LinksAndSpecialLookingFiles)
     EXPECT_EQ(query(empty), Attr::Hidden | Attr::System);
     ASSERT_EQ(::lstat(empty.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
+{
+    TempDir tmp;
+    const std::string place = tmp / "place";
+    makeDir(place);
+    dev_t ntfsDevice = 0;
+    {
+        NtfsVolume vol(tmp.path());
+        if (!vol.mounted())
+            GTEST_SKIP() << vol.skipReason();
+        makeFile(vol.root() + "/file", "content");
+        EXPECT_EQ(query(vol.root() + "/file"), Attr::Archive);
+        struct stat st {};
+        ASSERT_EQ(::stat(vol.root().c_str(), &st), 0);
+        ntfsDevice = st.st_dev;
+    }
+
+    // The kernel hands the freed anonymous device number to the next such
+    // mount, so a tmpfs mounted now usually gets the NTFS volume's number.
+    if (::mount("tmpfs", place.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct stat st {};
+    ASSERT_EQ(::stat(place.c_str(), &st), 0);
+    const std::string file = place + "/file";
+    makeFile(file, "content");
+    EXPECT_EQ(query(file), 0u);
+    EXPECT_EQ(storeAttributes(file, Attr::Hidden), 0);
+    EXPECT_EQ(query(file), Attr::Hidden);
+    EXPECT_EQ(umbrix::test::rawDosAttrib(file).size(), 56u);
+    ::umount2(place.c_str(), MNT_DETACH);
+    if (st.st_dev != ntfsDevice)
+        std::cout << "note: the tmpfs got another device number than the NTFS volume\n";
 }
