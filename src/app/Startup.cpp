@@ -1,0 +1,78 @@
+#include "app/Startup.h"
+
+#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/FileSystemObject.h"
+#include "app/Interaction.h"
+#include "platform/Error.h"
+#include "ui/main/FrmSeek.h"
+
+#include <QApplication>
+
+#include <exception>
+#include <new>
+
+namespace umbrix {
+namespace {
+
+QString qs(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+} // namespace
+
+bool FrmSeek::SetObject(const std::function<std::unique_ptr<FileSystemObject>()>& create)
+{
+    std::string description;
+    try {
+        FileSystem = create ? create() : std::make_unique<FileSystemObject>();
+        if (FileSystem)
+            return true;
+        description = "Object not created";
+    } catch (const Error& e) {
+        description = e.description;
+    } catch (const std::exception& e) {
+        description = e.what();
+    }
+    MsgBox(QStringLiteral("SCRRUN.DLL\r\r") + qs(description), MsgBoxStyle::Critical, qs(app().AppTitle));
+    return false;
+}
+
+bool startUp(FrmSeek& window, std::string_view commandLine)
+{
+    AppState& s = app();
+    s.AppTitle = std::string(kAppTitle);
+    s.ScanPause = ScanPauseFromCommandLine(commandLine);
+    if (!window.SetObject())
+        return false;
+    s.SearchSubDirs = true;
+    window.setCurrentWidth(6165);
+    window.Show();
+    window.setCancelAction(false);
+    return true;
+}
+
+int runUmbrix(int argc, char** argv)
+{
+    try {
+        FrmSeek window;
+        if (!startUp(window, commandLineFromArguments(argc, argv)))
+            return 1;
+        return QApplication::exec();
+    } catch (const Error& e) {
+        MsgBox(qs(e.description), MsgBoxStyle::Critical, qs(app().AppTitle));
+    } catch (const std::exception& e) {
+        MsgBox(qs(e.what()), MsgBoxStyle::Critical, qs(app().AppTitle));
+    }
+    return 1;
+}
+
+void ExitApplication(FrmSeek& window)
+{
+    app().Closing = true;
+    window.cmdExit->setEnabled(false);
+    window.Unload();
+}
+
+} // namespace umbrix

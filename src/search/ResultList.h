@@ -1,0 +1,90 @@
+#pragma once
+
+#include "search/ResultRows.h"
+
+#include <QAbstractListModel>
+#include <QBasicTimer>
+#include <QListView>
+
+#include <string>
+
+namespace umbrix {
+
+// The rows of one result list box as the view sees them.  Added rows become
+// visible in batches, at most a few dozen times a second, so that a search
+// that finds a row per microsecond is not slowed down by the view.
+class ResultListModel : public QAbstractListModel, private ResultRowsListener {
+    Q_OBJECT
+
+public:
+    static constexpr int BytesRole = Qt::UserRole; // QByteArray, the exact bytes
+
+    explicit ResultListModel(QObject* parent = nullptr);
+
+    void add(std::string_view folder, std::string_view name);
+    // Rows held, including those not yet shown.
+    int32_t count() const { return rows_.count(); }
+    // Shows every row added so far.
+    void commit();
+    void clear();
+
+    const ResultRows& rows() const { return rows_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void beginInsertRows(int32_t first, int32_t last) override;
+    void endInsertRows() override;
+
+    ResultRows rows_;
+    QBasicTimer commitTimer_;
+};
+
+// One box of the result list lstFoundFiles: sorted rows, extended multiple
+// selection, each row the full path of a found entry.  The accessors are the
+// list box's own (ListCount, List, ListIndex, Selected, SelCount, TopIndex);
+// those that address a row first show every row added so far.
+class ResultListBox : public QListView {
+    Q_OBJECT
+
+public:
+    explicit ResultListBox(QWidget* parent = nullptr);
+
+    // Appends one row, folder followed by name (bytes).
+    void AddItem(std::string_view folder, std::string_view name);
+    void Clear();
+
+    int32_t ListCount() const;
+    // Display text of row `index`, "" outside the rows.
+    QString List(int32_t index);
+    // The exact bytes of row `index`, "" outside the rows.
+    std::string ListPath(int32_t index);
+
+    // The focused row, -1 for none.
+    int32_t ListIndex() const;
+    void setListIndex(int32_t index);
+
+    bool Selected(int32_t index);
+    void setSelected(int32_t index, bool selected);
+    // Selects or deselects every row in one step.
+    void setAllSelected(bool selected);
+    int32_t SelCount() const;
+
+    // The first visible row.
+    int32_t TopIndex() const;
+    void setTopIndex(int32_t index);
+
+    // Height of one row in pixels.
+    int itemHeight() const;
+
+    ResultListModel& resultModel() { return model_; }
+
+private:
+    ResultListModel model_;
+};
+
+} // namespace umbrix

@@ -1,0 +1,153 @@
+#include "search/ResultRows.h"
+
+#include "platform/Error.h"
+#include "platform/PathText.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace umbrix {
+namespace {
+
+unsigned char folded(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+int compareFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = folded(a[i]);
+        const unsigned char y = folded(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+} // namespace
+
+bool resultRowLess(std::string_view displayA, std::string_view bytesA, std::string_view displayB,
+                   std::string_view bytesB)
+{
+    if (const int c = compareFolded(displayA, displayB); c != 0)
+        return c < 0;
+    if (const int c = displayA.compare(displayB); c != 0)
+        return c < 0;
+    return bytesA < bytesB;
+}
+
+void ResultRows::add(std::string_view folder, std::string_view name)
+{
+    constexpr std::size_t limit = std::numeric_limits<uint32_t>::max();
+    const std::size_t length = folder.size() + name.size();
+    // The display text can be four times the bytes ("\xNN" per byte).
+    if (length > limit / 8 || text_.size() > limit - 5 * length)
+        throw Error{ErrorNumber::InvalidArgument, "Invalid procedure call or argument"};
+
+    Record r;
+    r.offset = static_cast<uint32_t>(text_.size());
+    r.length = static_cast<uint32_t>(length);
+    text_.append(folder);
+    text_.append(name);
+    const std::string_view row(text_.data() + r.offset, r.length);
+    if (displaysVerbatim(row)) {
+        r.displayOffset = r.offset;
+        r.displayLength = r.length;
+    } else {
+        const std::string shown = displayText(row);
+        r.displayOffset = static_cast<uint32_t>(text_.size());
+        r.displayLength = static_cast<uint32_t>(shown.size());
+        text_.append(shown);
+    }
+    pending_.push_back(r);
+}
+
+bool ResultRows::less(const Record& a, const Record& b) const
+{
+    return resultRowLess(displayOf(a), bytesOf(a), displayOf(b), bytesOf(b));
+}
+
+const ResultRows::Record& ResultRows::record(int32_t row) const
+{
+    if (!merged_.empty() && row < mergedEnd_)
+        return merged_[static_cast<std::size_t>(row)];
+    return rows_[static_cast<std::size_t>(row - inserted_)];
+}
+
+std::string_view ResultRows::bytes(int32_t row) const
+{
+    if (row < 0 || row >= shown())
+        return {};
+    return bytesOf(record(row));
+}
+
+std::string_view ResultRows::display(int32_t row) const
+{
+    if (row < 0 || row >= shown())
+        return {};
+    return displayOf(record(row));
+}
+
+void ResultRows::commit(ResultRowsListener* listener)
+{
+    if (pending_.empty())
+        return;
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [this](const Record& a, const Record& b) { return less(a, b); });
+
+    // One merge; the new rows land in runs, each told to the listener.
+    std::vector<Record> merged;
+    merged.reserve(rows_.size() + pending_.size());
+    std::vector<std::pair<int32_t, int32_t>> runs; // first, count
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (j < pending_.size()) {
+        if (i < rows_.size() && !less(pending_[j], rows_[i])) {
+            merged.push_back(rows_[i++]);
+            continue;
+        }
+        const auto at = static_cast<int32_t>(merged.size());
+        if (!runs.empty() && runs.back().first + runs.back().second == at)
+            ++runs.back().second;
+        else
+            runs.emplace_back(at, 1);
+        merged.push_back(pending_[j++]);
+    }
+    merged.insert(merged.end(), rows_.begin() + static_cast<std::ptrdiff_t>(i), rows_.end());
+    pending_.clear();
+
+    merged_ = std::move(merged);
+    mergedEnd_ = 0;
+    inserted_ = 0;
+    for (const auto& [first, n] : runs) {
+        mergedEnd_ = first;
+        if (listener)
+            listener->beginInsertRows(first, first + n - 1);
+        mergedEnd_ = first + n;
+        inserted_ += n;
+        if (listener)
+            listener->endInsertRows();
+    }
+    rows_ = std::move(merged_);
+    merged_.clear();
+    mergedEnd_ = 0;
+    inserted_ = 0;
+}
+
+void ResultRows::clear()
+{
+    text_.clear();
+    text_.shrink_to_fit();
+    rows_.clear();
+    rows_.shrink_to_fit();
+    pending_.clear();
+    pending_.shrink_to_fit();
+}
+
+} // namespace umbrix

@@ -1,0 +1,261 @@
+#include "search/SearchCommand.h"
+
+#include "app/AppState.h"
+#include "app/Interaction.h"
+#include "platform/Error.h"
+#include "search/Scanner.h"
+#include "search/SearchCriteria.h"
+#include "search/SearchHost.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/main/FrmSeek.h"
+
+#include <QScreen>
+
+#include <cmath>
+
+namespace umbrix {
+namespace {
+
+QString qs(const std::string& utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// A counter label is as wide as its text with two spaces before and one
+// after, in the window's font.
+void setCounter(FrmSeek& w, Placed<QLabel>& label, const QString& text)
+{
+    label->setText(text);
+    label.setWidth(w.TextWidth(QStringLiteral("  ") + text + QStringLiteral(" ")));
+}
+
+float screenWidth(const FrmSeek& w)
+{
+    const QScreen* screen = w.screen();
+    const int pixels = screen ? screen->geometry().width() : 0;
+    return static_cast<float>(pixels) * w.scale().x;
+}
+
+int32_t foundTotal(FrmSeek& w)
+{
+    if (w.TotalListbox() < 2)
+        return w.resultBox(0).ListCount();
+    int32_t found = 0;
+    for (int i = 0; i < w.TotalListbox(); ++i)
+        found += w.resultBox(i).ListCount();
+    return found;
+}
+
+// The counters in one row: found, scanned, then the path line.
+void layOutCounters(FrmSeek& w, int32_t found, bool withTip)
+{
+    w.setAutoSizeCaption(w.lblScanned, QStringLiteral("Scanned Files:"));
+    setCounter(w, w.lblCountx, w.lblCount->text());
+    w.setAutoSizeCaption(w.lblFound, QStringLiteral("Found Files:"));
+    setCounter(w, w.lblCount, QString::number(found));
+
+    w.lblCount.setLeft(w.lblFound.Left() + w.lblFound.Width() + 120);
+    w.lblScanned.setLeft(w.lblCount.Left() + w.lblCount.Width() + 240);
+    w.lblCountx.setLeft(w.lblScanned.Left() + w.lblScanned.Width() + 120);
+    w.lblScanned.setTop(w.lblFound.Top());
+    w.lblCountx.setTop(w.lblCount.Top());
+    w.lblScanned.setVisible(true);
+    w.lblCountx.setVisible(true);
+    if (withTip) {
+        w.txtTip.setLeft(w.lblCountx.Left() + w.lblCountx.Width() + 120);
+        w.txtTip.setTop(w.lblFound.Top());
+        w.txtTip.setWidth(std::max(0.0f, w.ScaleWidth() - w.txtTip.Left()));
+        w.txtTip.setVisible(true);
+        w.txtTip->clear();
+    }
+}
+
+void showResults(FrmSeek& w)
+{
+    AppState& s = app();
+    if (w.WindowState() == 1) {
+        w.setWindowStateValue(0);
+        w.setCaption(s.AppTitle);
+    }
+    try {
+        w.filList->setPath(w.dirList->Path());
+    } catch (const Error&) {
+        // The folder went away during the search; the file list keeps what it showed.
+    }
+    w.cmdSearch->setText(QStringLiteral("Reset"));
+    w.cmdExit->setText(QStringLiteral("E&xit"));
+    w.cmdSearch.setVisible(true);
+
+    Placed<ResultListBox>& first = w.lstFoundFiles[0];
+    w.fraAttrib.setTop(first.Top() + first.Height() + 120);
+    w.fraAttrib.setLeft(first.Left());
+    w.lblDir.setVisible(false);
+
+    const int32_t found = foundTotal(w);
+    if (found >= 1) {
+        if (w.TotalListbox() >= 2) {
+            for (int i = 0; i < w.TotalListbox(); ++i)
+                w.resultBox(i).setListIndex(0);
+        }
+        w.cmdExit.setLeft(w.ScaleWidth() - w.cmdExit.Width() - first.Left());
+        w.cmdSearch.setLeft(w.cmdExit.Left() - w.cmdSearch.Width() - 90);
+        w.fraAttrib.setVisible(true);
+        layOutCounters(w, found, true);
+        w.resultBox(w.CurrentIndex()).setFocus();
+    } else {
+        layOutCounters(w, 0, false);
+        const float free = w.ScaleWidth() - w.cmdSearch.Width() - w.cmdExit.Width() - 90;
+        w.cmdSearch.setLeft(std::trunc(free / 2));
+        w.cmdExit.setLeft(w.cmdSearch.Left() + w.cmdSearch.Width() + 90);
+        w.cmdSearch->setFocus();
+    }
+
+    w.Form_Resize();
+
+    if (s.Searching && !s.CancelSearch) {
+        Beep();
+        s.Searching = false;
+        MsgBox(QStringLiteral("File scanning completed."), MsgBoxStyle::Information, qs(s.AppTitle), &w);
+    }
+    s.CancelSearch = false;
+    s.Searching = false;
+}
+
+} // namespace
+
+void EnterSearchState(FrmSeek& w)
+{
+    w.LayoutEnabled = false;
+    if (w.WindowState() == 2)
+        w.setWindowStateValue(0);
+    w.setHeight(5050);
+    const float screen = screenWidth(w);
+    w.setWidth(screen * 0.85f);
+    w.setLeft(static_cast<float>(std::lrint(screen - w.Width()) / 2));
+
+    for (QWidget* control : {static_cast<QWidget*>(w.txtSearchSpec.get()), static_cast<QWidget*>(w.drvList.get()),
+                             static_cast<QWidget*>(w.dirList.get()), static_cast<QWidget*>(w.filList.get()),
+                             static_cast<QWidget*>(w.lblCriteria.get()), static_cast<QWidget*>(w.cmdSearch.get()),
+                             static_cast<QWidget*>(w.fraOptions.get())})
+        control->hide();
+
+    w.lblCount->setText(QStringLiteral("0"));
+    w.lblFound.setVisible(true);
+    w.lblCount.setVisible(true);
+    w.lblDir.setVisible(true);
+    w.lblFound.setTop(180);
+    w.lblFound.setLeft(120);
+    w.setAutoSizeCaption(w.lblFound, QStringLiteral("Scanning File:"));
+    w.lblCount.setTop(150);
+    w.lblCount.setLeft(w.lblFound.Left() + w.lblFound.Width() + 120);
+    w.lblDir.setTop(180);
+    w.lblDir.setLeft(w.lblCount.Left() + w.lblCount.Width() + 120);
+    w.lblDir->clear();
+
+    w.cmdExit->setText(QStringLiteral("Cancel"));
+    w.cmdExit.setLeft(w.ScaleWidth() - w.cmdExit.Width());
+    w.cmdExit.setTop(w.ScaleHeight() - w.cmdExit.Height() - 180);
+    w.cmdSearch.setTop(w.cmdExit.Top());
+
+    Placed<ResultListBox>& first = w.lstFoundFiles[0];
+    first.setLeft(w.lblFound.Left());
+    first.setTop(480);
+    first.setWidth(w.ScaleWidth() - 2 * first.Left());
+    w.lstFoundFiles[static_cast<std::size_t>(w.CurrentIndex())].setVisible(true);
+    w.LayoutEnabled = true;
+}
+
+void LeaveSearchState(FrmSeek& w)
+{
+    AppState& s = app();
+    w.setCaption(s.AppTitle);
+    w.setCancelAction(true);
+
+    for (QWidget* control : {static_cast<QWidget*>(w.fraAttrib.get()), static_cast<QWidget*>(w.lblCount.get()),
+                             static_cast<QWidget*>(w.lblCountx.get()), static_cast<QWidget*>(w.lblDir.get()),
+                             static_cast<QWidget*>(w.lblFound.get()), static_cast<QWidget*>(w.lblScanned.get()),
+                             static_cast<QWidget*>(w.txtTip.get())})
+        control->hide();
+    for (QWidget* control : {static_cast<QWidget*>(w.txtSearchSpec.get()), static_cast<QWidget*>(w.drvList.get()),
+                             static_cast<QWidget*>(w.dirList.get()), static_cast<QWidget*>(w.filList.get()),
+                             static_cast<QWidget*>(w.lblCriteria.get()), static_cast<QWidget*>(w.cmdSearch.get()),
+                             static_cast<QWidget*>(w.fraOptions.get())})
+        control->show();
+
+    w.cmdExit->setText(QStringLiteral("E&xit"));
+    w.cmdSearch->setText(QStringLiteral("Search"));
+    w.cmdSearch.setLeft(4590);
+    w.cmdSearch.setTop(2970);
+    w.cmdExit.setLeft(4590);
+    w.cmdExit.setTop(3480);
+
+    for (Placed<ResultListBox>& box : w.lstFoundFiles) {
+        box->Clear();
+        box.setVisible(false);
+    }
+    w.setCurrentIndex(0);
+    w.setTotalListbox(1);
+
+    s.Busy = true;
+    if (w.WindowState() == 2)
+        w.setWindowStateValue(0);
+    w.setWidth(w.CurrentWidth());
+    w.setHeight(4600);
+    s.Busy = false;
+
+    if (!s.CurrentPath.empty()) {
+        try {
+            w.dirList->setPath(s.CurrentPath);
+        } catch (const Error&) {
+            // The folder is gone; the list stays where it is.
+        }
+    }
+}
+
+void runSearchCommand(FrmSeek& w)
+{
+    AppState& s = app();
+    if (w.cmdSearch->text() == QLatin1String("Reset")) {
+        LeaveSearchState(w);
+        return;
+    }
+    if (s.DirChanged == 1) {
+        try {
+            w.dirList->setPath(w.dirList->List(w.dirList->ListIndex()));
+        } catch (const Error& e) {
+            MsgBox(qs(e.description), MsgBoxStyle::Exclamation, qs(s.AppTitle), &w);
+        }
+        s.DirChanged = 0;
+        return;
+    }
+
+    EnterSearchState(w);
+
+    const SearchTexts texts = deriveSearchTexts(w.txtSearchSpec->text().toStdString());
+    s.SearchPattern = texts.SearchPattern;
+    s.SearchCriteria = texts.SearchCriteria;
+    try {
+        w.filList->setPattern(s.SearchPattern);
+    } catch (const Error&) {
+        // The file list keeps its pattern; the walk uses the derived one.
+    }
+
+    const std::string start = w.dirList->Path();
+    s.ScannedCount = 0;
+    const bool stopped = ScanFolder(w.searchHost(), start, start);
+
+    for (Placed<ResultListBox>& box : w.lstFoundFiles)
+        box->resultModel().commit();
+
+    if (stopped) {
+        LeaveSearchState(w);
+        s.CancelSearch = false;
+        s.Searching = false;
+        return;
+    }
+    showResults(w);
+}
+
+} // namespace umbrix

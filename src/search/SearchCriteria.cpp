@@ -1,0 +1,115 @@
+#include "search/SearchCriteria.h"
+
+#include "app/FileHelpers.h"
+#include "platform/AttributeStore.h"
+#include "platform/DirectoryReader.h"
+#include "platform/Wildcard.h"
+
+#include <sys/stat.h>
+
+#include <exception>
+
+namespace umbrix {
+namespace {
+
+namespace Attr = platform::Attr;
+
+// What a plain listing of files shows: not a directory, not a link, and
+// neither hidden nor system.
+bool isOrdinaryFile(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
+        return false;
+    bool reparsePoint = false;
+    const int32_t attributes = GetEntryAttributes(path, true, reparsePoint);
+    return !reparsePoint && (attributes & (Attr::Hidden | Attr::System)) == 0;
+}
+
+// True when the specification, read as a path whose last part may be a
+// wildcard pattern, matches at least one ordinary file.  A specification
+// ending in "/" asks about every file of that folder.
+bool matchesOrdinaryFile(const std::string& spec)
+{
+    const std::size_t slash = spec.rfind('/');
+    std::string folder;
+    std::string pattern;
+    if (slash == std::string::npos) {
+        folder = ".";
+        pattern = spec;
+    } else {
+        folder = slash == 0 ? std::string("/") : spec.substr(0, slash);
+        pattern = spec.substr(slash + 1);
+    }
+    if (pattern.empty())
+        pattern = "*";
+    const std::string prefix = folder == "/" ? folder : folder + "/";
+
+    if (!hasWildcards(pattern))
+        return isOrdinaryFile(prefix + pattern);
+
+    platform::DirectoryReader reader(folder);
+    platform::DirectoryReader::Entry entry;
+    while (reader.next(entry)) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        if (entry.type == DT_DIR)
+            continue;
+        if (wildcardMatch(pattern, entry.name) && isOrdinaryFile(prefix + std::string(entry.name)))
+            return true;
+    }
+    return false;
+}
+
+std::string belowRoot(std::string folder)
+{
+    if (isAbsoluteFolder(folder))
+        return folder;
+    return "/" + folder;
+}
+
+} // namespace
+
+bool isAbsoluteFolder(std::string_view folder)
+{
+    return !folder.empty() && folder.front() == '/';
+}
+
+std::string SplitPathSpec(const std::string& Spec, std::string& FileName)
+{
+    try {
+        if (matchesOrdinaryFile(Spec)) {
+            const std::size_t slash = Spec.rfind('/');
+            if (slash == std::string::npos) {
+                FileName = Spec;
+                return {};
+            }
+            FileName = Spec.substr(slash + 1);
+            return belowRoot(Spec.substr(0, slash + 1));
+        }
+        if (DirExists(Spec)) {
+            FileName.clear();
+            return belowRoot(Spec);
+        }
+        FileName = Spec;
+        return {};
+    } catch (const std::exception&) {
+        FileName = Spec;
+        return {};
+    }
+}
+
+SearchTexts deriveSearchTexts(const std::string& spec)
+{
+    const std::size_t slash = spec.rfind('/');
+    if (slash == std::string::npos)
+        return {spec, {}};
+    if (spec.find('*') != std::string::npos)
+        return {spec.substr(slash + 1), spec.substr(0, slash + 1)};
+    std::string criteria = spec;
+    if (criteria.back() != '/')
+        criteria += '/';
+    return {"*.*", criteria};
+}
+
+} // namespace umbrix

@@ -1,0 +1,178 @@
+#include "search/SearchSpecBox.h"
+
+#include "app/AppState.h"
+#include "app/FileHelpers.h"
+#include "app/Interaction.h"
+#include "platform/Error.h"
+#include "search/SearchCriteria.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/main/FrmSeek.h"
+
+#include <QKeyEvent>
+
+#include <exception>
+
+namespace umbrix {
+namespace {
+
+QString qs(const std::string& utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Enter in the search box opens what was typed; the focus selects the text.
+class SearchSpecKeys : public QObject {
+public:
+    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.txtSearchSpec.get()), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                txtSearchSpec_Enter(window_);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusIn) {
+            window_.txtSearchSpec->selectAll();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    FrmSeek& window_;
+};
+
+} // namespace
+
+void GoToSearchPath(FrmSeek& w, std::string& Folder, std::string& FileName, bool& Ok)
+{
+    Ok = true;
+    bool failed = false;
+    // A failed step is tried once more with the current directory; the
+    // second failure ends the procedure.
+    auto step = [&](auto&& action) {
+        try {
+            action();
+            return true;
+        } catch (const std::exception&) {
+        } catch (const Error&) {
+        }
+        if (failed)
+            return false;
+        failed = true;
+        Ok = false;
+        Folder = CurrentDirectory();
+        try {
+            action();
+            return true;
+        } catch (const std::exception&) {
+        } catch (const Error&) {
+        }
+        return false;
+    };
+
+    if (!step([&] {
+            if (isAbsoluteFolder(Folder))
+                w.drvList->setDrive(Folder);
+        }))
+        return;
+    if (Folder.empty()) {
+        Ok = false;
+        return;
+    }
+    if (!step([&] { w.dirList->setPath(Folder); }))
+        return;
+    if (!step([&] { w.filList->setPath(Folder); }))
+        return;
+    if (FileName.empty())
+        FileName = "*.*";
+    AppState& s = app();
+    s.Busy = true;
+    w.txtSearchSpec->setText(qs(FileName));
+    s.Busy = false;
+}
+
+void txtSearchSpec_Change(FrmSeek& w)
+{
+    AppState& s = app();
+    if (s.Busy)
+        return;
+    const std::string Old = w.filList->Pattern();
+    const std::string Spec = w.txtSearchSpec->text().toStdString();
+    std::string Message;
+    try {
+        if (Spec.find('/') == std::string::npos)
+            w.filList->setPattern(Spec);
+        return;
+    } catch (const Error& e) {
+        if (e.number == ErrorNumber::InvalidPropertyValue) {
+            Message = "Not valid search criteria.";
+            std::string FileName;
+            std::string Folder = SplitPathSpec(Spec, FileName);
+            if (!Folder.empty()) {
+                bool Ok = false;
+                GoToSearchPath(w, Folder, FileName, Ok);
+                if (Ok) {
+                    try {
+                        w.filList->setPattern(FileName);
+                        return;
+                    } catch (const Error& again) {
+                        Message = again.description;
+                    }
+                }
+            }
+        } else {
+            Message = e.description;
+        }
+    }
+    MsgBox(qs(Message), MsgBoxStyle::Critical, qs(s.AppTitle), &w);
+    std::string folder = Old;
+    std::string fileName = Old;
+    bool ok = false;
+    GoToSearchPath(w, folder, fileName, ok);
+}
+
+void txtSearchSpec_Enter(FrmSeek& w)
+{
+    std::string FileName;
+    std::string Folder = SplitPathSpec(w.txtSearchSpec->text().toStdString(), FileName);
+    bool Ok = false;
+    GoToSearchPath(w, Folder, FileName, Ok);
+    if (!Ok)
+        return;
+    try {
+        w.filList->setPattern(FileName);
+    } catch (const Error&) {
+        // A name the file list cannot take as a pattern leaves its pattern as it was.
+    }
+}
+
+void connectSearchSpecHandlers(FrmSeek& w)
+{
+    QLineEdit* box = w.txtSearchSpec.get();
+    box->installEventFilter(new SearchSpecKeys(w));
+    QObject::connect(box, &QLineEdit::textChanged, &w, [&w] { txtSearchSpec_Change(w); });
+
+    QObject::connect(w.chkSubDir.get(), &QCheckBox::toggled, &w, [](bool on) { app().SearchSubDirs = on; });
+    QObject::connect(w.chkViewAll.get(), &QCheckBox::toggled, &w, [](bool on) { app().ViewAll = on; });
+    QObject::connect(w.chkFiles.get(), &QCheckBox::toggled, &w, [&w](bool on) {
+        if (on) {
+            w.chkFolder->setChecked(false);
+            app().DirsOnly = false;
+        }
+        app().FilesOnly = on;
+    });
+    QObject::connect(w.chkFolder.get(), &QCheckBox::toggled, &w, [&w](bool on) {
+        if (on) {
+            w.chkFiles->setChecked(false);
+            app().FilesOnly = false;
+        }
+        app().DirsOnly = on;
+    });
+}
+
+} // namespace umbrix

@@ -1,0 +1,440 @@
+#include "ui/main/FrmSeek.h"
+
+#include "app/AppState.h"
+#include "app/FileSystemObject.h"
+#include "app/Interaction.h"
+#include "app/Startup.h"
+#include "search/SearchCommand.h"
+#include "search/SearchHost.h"
+#include "search/SearchSpecBox.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
+#include "ui/controls/FileListBox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace umbrix {
+namespace {
+
+QString qs(const std::string& utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The platform's sans serif at 8.25 pt.
+QFont windowFont(bool bold)
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+constexpr QRgb kLightGrey = 0xC0C0C0;
+
+void paintBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// The boxed counter labels.
+void boxed(QLabel* label)
+{
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= 1;
+    if (modifiers & Qt::ControlModifier)
+        shift |= 2;
+    if (modifiers & Qt::AltModifier)
+        shift |= 4;
+    return shift;
+}
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+FrmSeek::FrmSeek(QWidget* parent)
+    : QWidget(parent)
+    , host_(std::make_unique<SearchHost>(*this))
+{
+    setObjectName(QStringLiteral("frmSeek"));
+    setWindowTitle(QStringLiteral("Umbrix"));
+    scale_ = TwipsScale::of(*this);
+    setFont(windowFont(true));
+    compose();
+    connectHandlers();
+    resize(scale_.toPixelsX(6210), scale_.toPixelsY(5100));
+    // Keyboard preview: the window sees every key before the focused control.
+    qApp->installEventFilter(this);
+}
+
+FrmSeek::~FrmSeek() = default;
+
+void FrmSeek::compose()
+{
+    composeBrowser();
+    composeResults();
+    composeAttributePanel();
+    composeMenu();
+
+    QWidget* order[] = {txtSearchSpec.get(), filList.get(),   drvList.get(),   dirList.get(),
+                        chkSubDir.get(),     chkViewAll.get(), chkFolder.get(), chkFiles.get(),
+                        cmdSearch.get(),     cmdExit.get(),    lstFoundFiles[0].get(),
+                        chkAttr[0].get(),    chkAttr[1].get(), chkAttr[2].get(), chkAttr[3].get(),
+                        chkAttr[4].get(),    txtTip.get()};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmSeek::composeBrowser()
+{
+    const QFont regular = windowFont(false);
+
+    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), this), &scale_, 1860, 240, 1080, 195);
+    lblCriteria->setFont(regular);
+
+    txtSearchSpec.place(new QLineEdit(QStringLiteral("*.*"), this), &scale_, 3090, 210, 2790, 285);
+    lblCriteria->setBuddy(txtSearchSpec.get());
+
+    filList.place(new FileListBox(this), &scale_, 120, 720, 2835, 2040);
+    drvList.place(new DriveListBox(this), &scale_, 3090, 720, 2805, 315);
+    dirList.place(new DirListBox(this), &scale_, 3090, 1140, 2835, 1440);
+
+    fraOptions.place(new QGroupBox(QStringLiteral("Hidden options"), this), &scale_, 150, 2940, 4335, 945);
+    fraOptions->setFont(regular);
+    QGroupBox* options = fraOptions.get();
+    chkSubDir.place(new QCheckBox(QStringLiteral("&Search in each subdirectory"), options), &scale_, 120, 270,
+                    2565, 210);
+    chkViewAll.place(new QCheckBox(QStringLiteral("&View not hidden file/dir also"), options), &scale_, 120,
+                     600, 2535, 210);
+    chkFolder.place(new QCheckBox(QStringLiteral("&Directories only"), options), &scale_, 2820, 270, 1425, 210);
+    chkFiles.place(new QCheckBox(QStringLiteral("&Files only"), options), &scale_, 2820, 600, 1365, 210);
+    chkSubDir->setChecked(true);
+
+    cmdSearch.place(new QPushButton(QStringLiteral("Search"), this), &scale_, 4590, 2970, 1200, 400);
+    cmdExit.place(new QPushButton(QStringLiteral("E&xit"), this), &scale_, 4590, 3480, 1200, 400);
+    for (QPushButton* button : {cmdSearch.get(), cmdExit.get()}) {
+        paintBackground(button, QPalette::Button, QColor(kLightGrey));
+        button->setAutoDefault(false);
+    }
+}
+
+void FrmSeek::composeResults()
+{
+    const QFont regular = windowFont(false);
+
+    lblFound.place(new QLabel(QStringLiteral("Files Found:"), this), &scale_, 120, 4080, 855, 195);
+    lblCount.place(new QLabel(QStringLiteral("Count"), this), &scale_, 120, 4320, 570, 255);
+    boxed(lblCount.get());
+
+    lstFoundFiles.push_back(makeResultListBox(6210, 180, 4770, 3180));
+
+    lblDir.place(new QLabel(this), &scale_, 1260, 3960, 75, 195);
+    lblScanned.place(new QLabel(QStringLiteral("Files Found:"), this), &scale_, 1230, 4080, 855, 195);
+    lblCountx.place(new QLabel(QStringLiteral("Count"), this), &scale_, 1200, 4350, 570, 255);
+    boxed(lblCountx.get());
+
+    txtTip.place(new QLineEdit(QStringLiteral("Text1"), this), &scale_, 2280, 4290, 1245, 285);
+    txtTip->setFont(regular);
+    paintBackground(txtTip.get(), QPalette::Base, palette().color(QPalette::Button));
+
+    for (QLabel* label : {lblFound.get(), lblCount.get(), lblDir.get(), lblScanned.get(), lblCountx.get()}) {
+        label->setFont(regular);
+        label->setTextFormat(Qt::PlainText);
+    }
+}
+
+void FrmSeek::composeAttributePanel()
+{
+    const QFont regular = windowFont(false);
+
+    fraAttrib.place(new QGroupBox(this), &scale_, 5010, 4020, 5805, 705);
+    QGroupBox* frame = fraAttrib.get();
+    Label1.place(new QLabel(QStringLiteral("Attribute file:"), frame), &scale_, 180, 390, 1110, 195);
+    lblReadOnly.place(new ClickLabel(QStringLiteral(" &ReadOnly "), frame), &scale_, 1530, 180, 795, 195);
+    lblHidden.place(new ClickLabel(QStringLiteral(" &Hidden "), frame), &scale_, 2490, 180, 600, 195);
+    lblSystem.place(new ClickLabel(QStringLiteral(" &System "), frame), &scale_, 3300, 180, 600, 195);
+    lblArchive.place(new ClickLabel(QStringLiteral(" &Archive "), frame), &scale_, 4140, 180, 630, 195);
+    Label6.place(new QLabel(QStringLiteral("Directory"), frame), &scale_, 4950, 180, 630, 195);
+
+    const float boxLeft[4] = {1770, 2640, 3480, 4320};
+    for (std::size_t i = 0; i < 4; ++i)
+        chkAttr[i].place(new QCheckBox(frame), &scale_, boxLeft[i], 420, 195, 195);
+
+    picdir.place(new QWidget(frame), &scale_, 5130, 420, 255, 225);
+    picdir->setAutoFillBackground(true);
+    paintBackground(picdir.get(), QPalette::Window, QColor(kLightGrey));
+    chkAttr[4].place(new QCheckBox(picdir.get()), &scale_, 30, 0, 195, 195);
+    // The indicator only shows the directory bit; a press on it belongs to
+    // the panel, which answers with a beep.
+    picdir->setAttribute(Qt::WA_TransparentForMouseEvents);
+    chkAttr[4]->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    ClickLabel* captions[4] = {lblReadOnly.get(), lblHidden.get(), lblSystem.get(), lblArchive.get()};
+    for (std::size_t i = 0; i < 4; ++i)
+        captions[i]->setBuddy(chkAttr[i].get());
+    for (QLabel* label : {Label1.get(), static_cast<QLabel*>(lblReadOnly.get()), static_cast<QLabel*>(lblHidden.get()),
+                          static_cast<QLabel*>(lblSystem.get()), static_cast<QLabel*>(lblArchive.get()), Label6.get()})
+        label->setFont(regular);
+    for (auto& box : chkAttr) {
+        box->setTristate(true);
+        box->setFont(regular);
+    }
+}
+
+void FrmSeek::composeMenu()
+{
+    bAttribute = new QMenu(QStringLiteral("Attribute"), this);
+    mnuDir = bAttribute->addAction(QStringLiteral("{Directory}"));
+    mnuDir->setCheckable(true);
+    s1 = bAttribute->addSeparator();
+    QMenu* remove = bAttribute->addMenu(QStringLiteral("Remove Attribute"));
+    mnuRemAttr = remove->menuAction();
+    mnuReadOnly = remove->addAction(QStringLiteral("Read-only"));
+    mnuHidden = remove->addAction(QStringLiteral("Hidden"));
+    mnuSystem = remove->addAction(QStringLiteral("System"));
+    mnuArchive = remove->addAction(QStringLiteral("Archive"));
+    s2 = bAttribute->addSeparator();
+    mnuDelete = bAttribute->addAction(QStringLiteral("Delete"));
+    mnuCopy = bAttribute->addAction(QStringLiteral("Copy..."));
+    s3 = bAttribute->addSeparator();
+    mnuSelectAll = bAttribute->addAction(QStringLiteral("Select All"));
+    mnuUnselectAll = bAttribute->addAction(QStringLiteral("Unselect All"));
+}
+
+Placed<ResultListBox> FrmSeek::makeResultListBox(float left, float top, float width, float height)
+{
+    Placed<ResultListBox> box;
+    auto* list = new ResultListBox(this);
+    list->hide();
+    box.place(list, &scale_, left, top, width, height);
+    if (!lstFoundFiles.empty())
+        setTabOrder(lstFoundFiles.back().get(), list);
+    return box;
+}
+
+void FrmSeek::connectHandlers()
+{
+    connect(cmdExit.get(), &QPushButton::clicked, this, &FrmSeek::cmdExit_Click);
+    connect(cmdSearch.get(), &QPushButton::clicked, this, &FrmSeek::cmdSearch_Click);
+    connect(mnuDir, &QAction::triggered, this, &FrmSeek::mnuDir_Click);
+    connect(drvList.get(), &DriveListBox::Change, this, &FrmSeek::drvList_Change);
+    connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
+    connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
+    fraAttrib->installEventFilter(this);
+    connectSearchSpecHandlers(*this);
+}
+
+// --- The window in twips -----------------------------------------------------
+
+float FrmSeek::Width() const
+{
+    return static_cast<float>(frameGeometry().width()) * scale_.x;
+}
+
+float FrmSeek::Height() const
+{
+    return static_cast<float>(frameGeometry().height()) * scale_.y;
+}
+
+float FrmSeek::ScaleWidth() const
+{
+    return static_cast<float>(width()) * scale_.x;
+}
+
+float FrmSeek::ScaleHeight() const
+{
+    return static_cast<float>(height()) * scale_.y;
+}
+
+void FrmSeek::setWidth(float outer)
+{
+    const int frame = frameGeometry().width() - width();
+    resize(std::max(0, scale_.toPixelsX(outer) - frame), height());
+}
+
+void FrmSeek::setHeight(float outer)
+{
+    const int frame = frameGeometry().height() - height();
+    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame));
+}
+
+void FrmSeek::setLeft(float left)
+{
+    move(scale_.toPixelsX(left), frameGeometry().y());
+}
+
+int FrmSeek::WindowState() const
+{
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized)
+        return 1;
+    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return 2;
+    return 0;
+}
+
+void FrmSeek::setWindowStateValue(int state)
+{
+    switch (state) {
+    case 1:
+        setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) | Qt::WindowMinimized);
+        break;
+    case 2:
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        break;
+    default:
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+        break;
+    }
+}
+
+void FrmSeek::setCaption(const std::string& caption)
+{
+    setWindowTitle(qs(caption));
+}
+
+float FrmSeek::TextWidth(const QString& text) const
+{
+    return static_cast<float>(QFontMetricsF(font()).horizontalAdvance(text)) * scale_.x;
+}
+
+void FrmSeek::setAutoSizeCaption(Placed<QLabel>& label, const QString& caption)
+{
+    label->setText(caption);
+    const QFontMetricsF metrics(label->font());
+    label.setWidth(static_cast<float>(std::ceil(metrics.horizontalAdvance(caption))) * scale_.x);
+}
+
+// --- Window handlers -----------------------------------------------------------
+
+void FrmSeek::Show()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+    show();
+}
+
+void FrmSeek::Form_Load()
+{
+    LeaveSearchState(*this);
+}
+
+bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && app().Searching) {
+            Beep();
+            app().CancelSearch = true;
+            return true;
+        }
+    }
+    if (watched == fraAttrib.get() && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPointF at = mouse->position();
+        fraAttrib_MouseDown(buttonCode(mouse->button()), shiftCode(mouse->modifiers()),
+                            static_cast<float>(at.x()) * scale_.x, static_cast<float>(at.y()) * scale_.y);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmSeek::cmdExit_Click()
+{
+    if (cmdExit->text() == QLatin1String("E&xit"))
+        ExitApplication(*this);
+    else
+        app().Searching = false;
+}
+
+void FrmSeek::cmdSearch_Click()
+{
+    runSearchCommand(*this);
+}
+
+void FrmSeek::Unload()
+{
+    unloadingByProgram_ = true;
+    close();
+    unloadingByProgram_ = false;
+}
+
+void FrmSeek::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    QueryUnload(cancel, unloadingByProgram_ ? 1 : 0);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
+{
+    if (app().Searching) {
+        Beep();
+        cancel = true;
+        return;
+    }
+    if (unloadMode != 1)
+        app().Closing = true;
+    if (app().Closing)
+        FileSystem.reset();
+}
+
+void FrmSeek::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmSeek::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmSeek::fraAttrib_MouseDown(int button, int shift, float x, float y)
+{
+    if (button == 1 && shift == 0 && x >= 5175 && x <= 5340 && y >= 435 && y <= 600)
+        Beep();
+}
+
+void FrmSeek::mnuDir_Click()
+{
+    Beep();
+}
+
+} // namespace umbrix

@@ -1,0 +1,185 @@
+#pragma once
+
+#include "search/ResultList.h"
+#include "ui/main/ClickLabel.h"
+#include "ui/main/Twips.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace umbrix {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class FileSystemObject;
+class SearchHost;
+
+// The main window.  Its controls are public, the way the search command, the
+// layout and the list handlers reach them; each keeps its twips rectangle.
+class FrmSeek : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmSeek(QWidget* parent = nullptr);
+    ~FrmSeek() override;
+
+    // --- Result list properties ---------------------------------------------
+    int16_t CurrentIndex() const { return currentIndex_; }
+    void setCurrentIndex(int16_t NewValue) { currentIndex_ = NewValue; }
+    int16_t TotalListbox() const { return totalListbox_; }
+    void setTotalListbox(int16_t NewValue) { totalListbox_ = NewValue; }
+    bool CancelAction() const { return cancelAction_; }
+    void setCancelAction(bool NewValue) { cancelAction_ = NewValue; }
+    float CurrentWidth() const { return currentWidth_; }
+    void setCurrentWidth(float NewValue) { currentWidth_ = NewValue; }
+
+    // Whole rows that result list box 0 shows at its height.
+    int32_t PageSize = 0;
+    // "Listbox", "Dirbox" or "Filebox": the list the context menu or a delete
+    // key last addressed.
+    std::string SourceList;
+    std::unique_ptr<FileSystemObject> FileSystem;
+
+    // Where the scanner's failure reports go; nothing is shown without one.
+    std::function<void(const std::string& logText, bool forceView)> logSink;
+
+    // Creates FileSystem; false (after telling the user) when it cannot be.
+    // `create` stands in for the construction in tests.
+    bool SetObject(const std::function<std::unique_ptr<FileSystemObject>()>& create = {});
+
+    // The result list (filled by the scanner through the search host).
+    void FoundFileAdd(const std::string& Folder, const std::string& Name);
+    void RefreshResult(const std::string& Folder, const std::string& Name);
+    ResultListBox& resultBox(int index) { return *lstFoundFiles[static_cast<std::size_t>(index)].get(); }
+    // Appends list box CurrentIndex + 1 and splits the width into equal columns.
+    void addResultListBox();
+
+    // --- The window in twips --------------------------------------------------
+    const TwipsScale& scale() const { return scale_; }
+    float Width() const;       // outer
+    float Height() const;      // outer
+    float ScaleWidth() const;  // inner
+    float ScaleHeight() const; // inner
+    void setWidth(float outer);
+    void setHeight(float outer);
+    void setLeft(float left);
+    // 0 normal, 1 minimized, 2 maximized.
+    int WindowState() const;
+    void setWindowStateValue(int state);
+    void setCaption(const std::string& caption);
+
+    // The layout switch: while off, the browser view is not arranged.
+    bool LayoutEnabled = true;
+
+    // Runs Load the first time, then shows the window.
+    void Show();
+    // Unload started by the program itself (ExitApplication).
+    void Unload();
+
+    SearchHost& searchHost() { return *host_; }
+
+    // --- Handlers -----------------------------------------------------------
+    void Form_Load();
+    void Form_Resize();
+    void cmdExit_Click();
+    void cmdSearch_Click();
+    void fraAttrib_MouseDown(int button, int shift, float x, float y);
+    void mnuDir_Click();
+    void drvList_Change();
+    void dirList_Change();
+    void dirList_Click();
+
+    // --- Controls -------------------------------------------------------------
+    Placed<ClickLabel> lblCriteria;
+    Placed<QLineEdit> txtSearchSpec;
+    Placed<FileListBox> filList;
+    Placed<DriveListBox> drvList;
+    Placed<DirListBox> dirList;
+    Placed<QGroupBox> fraOptions;
+    Placed<QCheckBox> chkSubDir;
+    Placed<QCheckBox> chkViewAll;
+    Placed<QCheckBox> chkFolder;
+    Placed<QCheckBox> chkFiles;
+    Placed<QPushButton> cmdSearch;
+    Placed<QPushButton> cmdExit;
+    Placed<QLabel> lblFound;
+    Placed<QLabel> lblCount;
+    std::vector<Placed<ResultListBox>> lstFoundFiles;
+    Placed<QGroupBox> fraAttrib;
+    Placed<QLabel> Label1;
+    Placed<ClickLabel> lblReadOnly;
+    Placed<ClickLabel> lblHidden;
+    Placed<ClickLabel> lblSystem;
+    Placed<ClickLabel> lblArchive;
+    Placed<QLabel> Label6;
+    std::array<Placed<QCheckBox>, 5> chkAttr;
+    Placed<QWidget> picdir;
+    Placed<QLabel> lblDir;
+    Placed<QLabel> lblScanned;
+    Placed<QLabel> lblCountx;
+    Placed<QLineEdit> txtTip;
+
+    // The context menu "Attribute", opened only as a pop-up.
+    QMenu* bAttribute = nullptr;
+    QAction* mnuDir = nullptr;
+    QAction* s1 = nullptr;
+    QAction* mnuRemAttr = nullptr;
+    QAction* mnuReadOnly = nullptr;
+    QAction* mnuHidden = nullptr;
+    QAction* mnuSystem = nullptr;
+    QAction* mnuArchive = nullptr;
+    QAction* s2 = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* s3 = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* mnuUnselectAll = nullptr;
+
+    // Width in twips of `text` in the window's font.
+    float TextWidth(const QString& text) const;
+    // Sets an auto-sized label's caption: its width follows the text.
+    void setAutoSizeCaption(Placed<QLabel>& label, const QString& caption);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void compose();
+    void composeBrowser();
+    void composeResults();
+    void composeAttributePanel();
+    void composeMenu();
+    void connectHandlers();
+    Placed<ResultListBox> makeResultListBox(float left, float top, float width, float height);
+    void QueryUnload(bool& cancel, int unloadMode);
+
+    TwipsScale scale_;
+    std::unique_ptr<SearchHost> host_;
+    int16_t currentIndex_ = 0;
+    int16_t totalListbox_ = 1;
+    bool cancelAction_ = false;
+    float currentWidth_ = 0.0f;
+    bool loaded_ = false;
+    bool unloadingByProgram_ = false;
+    bool restoringDrive_ = false;
+};
+
+} // namespace umbrix
