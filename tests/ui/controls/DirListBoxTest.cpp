@@ -194,6 +194,13 @@ TEST_F(DirListBoxTest, PathsAreResolvedByNameAndSamePathRereads)
     list.setPath(b + "/./alpha/../alpha//inner/..");
     EXPECT_EQ(list.Path(), b + "/alpha");
     EXPECT_EQ(changes.count(), 1);
+    list.setPath(b + "/../../../../../../../../../../../../../../../..");
+    EXPECT_EQ(list.Path(), "/");
+    EXPECT_EQ(list.List(-2), "");
+    list.setPath("alpha/..");
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    EXPECT_EQ(list.Path(), cwd);
 
     // Opening a link keeps the link's own path in the chain.
     list.setPath(b + "/lnk");
