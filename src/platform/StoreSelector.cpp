@@ -1,5 +1,6 @@
 #include "platform/StoreSelector.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/statfs.h>
@@ -35,8 +36,11 @@ MountKey keyOf(const struct statx& st)
     return MountKey{st.stx_dev_major, st.stx_dev_minor, haveMountId ? st.stx_mnt_id : 0};
 }
 
-StoreKind pickStore(const char* path)
+// The store for the mount holding `path`; `certain` is false when the entry
+// could not be examined (it vanished, say), and the answer is not kept.
+StoreKind pickStore(const char* path, bool& certain)
 {
+    certain = false;
     // fstatfs on an O_PATH descriptor, so a symbolic link is judged by the
     // filesystem it lives on rather than the one it points into.
     const int fd = ::open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -48,6 +52,7 @@ StoreKind pickStore(const char* path)
     if (rc != 0)
         return StoreKind::DosAttrib;
 
+    certain = true;
     switch (static_cast<uint32_t>(fs.f_type)) {
     case MsdosMagic:
     case ExfatMagic:
@@ -60,8 +65,10 @@ StoreKind pickStore(const char* path)
     case FuseMagic: {
         // ntfs-3g is the FUSE filesystem that answers this attribute.
         uint32_t word = 0;
-        if (::lgetxattr(path, "system.ntfs_attrib", &word, sizeof word) == sizeof word)
+        const ssize_t n = ::lgetxattr(path, "system.ntfs_attrib", &word, sizeof word);
+        if (n == sizeof word)
             return StoreKind::Ntfs;
+        certain = n >= 0 || errno == ENODATA || errno == ENOTSUP || errno == ERANGE;
         return StoreKind::DosAttrib;
     }
     default:
@@ -101,7 +108,10 @@ StoreKind storeFor(const struct statx& st, const char* path)
         }
     }
 
-    const Choice choice{key, pickStore(path)};
+    bool certain = false;
+    const Choice choice{key, pickStore(path, certain)};
+    if (!certain)
+        return choice.kind;
     {
         const std::lock_guard lock(choicesMutex());
         choices().push_back(choice);

@@ -143,8 +143,9 @@ NtfsVolume::~NtfsVolume()
             if (::umount2(root_.c_str(), 0) == 0)
                 break;
         } else {
-            const std::string fusermount = findTool("fusermount3").empty() ? findTool("fusermount")
-                                                                          : findTool("fusermount3");
+            std::string fusermount = findTool("fusermount3");
+            if (fusermount.empty())
+                fusermount = findTool("fusermount");
             if (!fusermount.empty() && runTool(fusermount, {"-u", root_}, "/dev/null") == 0)
                 break;
         }
