@@ -32,7 +32,7 @@ struct Choice {
 
 MountKey keyOf(const struct statx& st)
 {
-    const bool haveMountId = (st.stx_mask & (STATX_MNT_ID | 0x4000U)) != 0;
+    const bool haveMountId = (st.stx_mask & (STATX_MNT_ID | StatxMountIdUnique)) != 0;
     return MountKey{st.stx_dev_major, st.stx_dev_minor, haveMountId ? st.stx_mnt_id : 0};
 }
 

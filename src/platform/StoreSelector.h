@@ -14,8 +14,13 @@ enum class StoreKind : uint8_t {
     DosAttrib, // user.DOSATTRIB and the mode bits (everything else)
 };
 
+// Linux 6.8's mount id that is never handed out again; older headers lack
+// the name, older kernels ignore the request and give STATX_MNT_ID.
+inline constexpr unsigned StatxMountIdUnique = 0x4000U;
+
 // statx mask that carries what storeFor() keys on.
-inline constexpr unsigned StoreKeyMask = STATX_TYPE | STATX_MODE | STATX_MNT_ID | 0x4000U /* STATX_MNT_ID_UNIQUE */;
+inline constexpr unsigned StoreKeyMask =
+    STATX_TYPE | STATX_MODE | STATX_MNT_ID | StatxMountIdUnique;
 
 // The store of the filesystem holding the entry at `path`, whose statx (with
 // at least StoreKeyMask) is `st`.  The choice is made once per mount and

@@ -18,14 +18,19 @@ std::string fromHex(const std::string& hex)
 }
 
 // Values as Samba's own NDR encoder writes them (attrib 0x22 unless noted).
-const std::string SambaV1 = fromHex("3078323200000100010000002200000000000000000000000000000000000000"
-                                    "00000000010000000000d0010000000000000000");
-const std::string SambaV2 = fromHex("3078323100000200020000000700000021000000000000000000000000000000"
-                                    "0000000000000000000000000000000000000000000000000500000000000000"
-                                    "616200"); // attrib 0x21, flags 7, write time 5, name "ab"
-const std::string SambaV3 = fromHex("3078323200000300030000001100000022000000000000000000000000000000"
-                                    "0000000000000000010000000000d0010000000000000000");
-const std::string SambaV4 = fromHex("0000040004000000510000002200000008070605040302011817161514131211");
+const std::string SambaV1 =
+    fromHex("3078323200000100010000002200000000000000000000000000000000000000"
+            "00000000010000000000d0010000000000000000");
+// attrib 0x21, flags 7, write time 5, name "ab"
+const std::string SambaV2 =
+    fromHex("3078323100000200020000000700000021000000000000000000000000000000"
+            "0000000000000000000000000000000000000000000000000500000000000000"
+            "616200");
+const std::string SambaV3 =
+    fromHex("3078323200000300030000001100000022000000000000000000000000000000"
+            "0000000000000000010000000000d0010000000000000000");
+const std::string SambaV4 =
+    fromHex("0000040004000000510000002200000008070605040302011817161514131211");
 const std::string SambaV5 = fromHex("00000500050000001100000022000000010000000000d001");
 // Read-only with a one-digit prefix: the record starts at offset 8, not 12.
 const std::string SambaV3ShortPrefix =
@@ -160,7 +165,8 @@ TEST(DosAttribCodec, AnythingElseIsRefused)
     };
     for (const std::string& value : refused) {
         dosattrib::Parsed p;
-        EXPECT_FALSE(dosattrib::parse(value, p)) << "accepted a value of " << value.size() << " bytes";
+        EXPECT_FALSE(dosattrib::parse(value, p))
+            << "accepted a value of " << value.size() << " bytes";
     }
 }
 

@@ -30,7 +30,8 @@ constexpr const char* Script = R"PY(
 import os, sys
 from samba.dcerpc import xattr
 from samba.ndr import ndr_pack, ndr_unpack
-INFO = {1: xattr.DosInfo1, 2: xattr.DosInfo2Old, 3: xattr.DosInfo3, 4: xattr.DosInfo4, 5: xattr.DosInfo5}
+INFO = {1: xattr.DosInfo1, 2: xattr.DosInfo2Old, 3: xattr.DosInfo3,
+        4: xattr.DosInfo4, 5: xattr.DosInfo5}
 FIELDS = ['flags', 'valid_flags', 'attrib', 'ea_size', 'size', 'alloc_size',
           'itime', 'create_time', 'change_time', 'write_time', 'name']
 command, path = sys.argv[1], sys.argv[2]
