@@ -22,7 +22,8 @@ uint32_t mergedBits(uint32_t stored, uint32_t attributes)
 {
     const uint32_t result =
         (stored & ~(Attr::Writable | Attr::Normal)) | (attributes & Attr::Writable);
-    // "Normal" only ever stands alone; keep it where it was the whole value.
+    // "Normal" only stands alone: it goes when a bit is set and stays when
+    // the write leaves nothing else.
     return result == 0 && (stored & Attr::Normal) ? Attr::Normal : result;
 }
 
