@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/Interaction.h"
+#include "app/Startup.h"
+#include "support/TempDir.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/main/FrmSeek.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+
+namespace umbrix::test {
+
+// The main window as start-up leaves it, its directory list on a fresh
+// temporary folder, with message boxes answered and beeps counted.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(::getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
+        resetAppState();
+        window = std::make_unique<FrmSeek>();
+        ASSERT_TRUE(startUp(*window, commandLine()));
+        window->dirList->setPath(tree.path());
+        ASSERT_EQ(app().CurrentPath, tree.path());
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        EXPECT_EQ(::chdir(previousDirectory_), 0);
+        resetAppState();
+    }
+
+    virtual std::string commandLine() const { return {}; }
+
+    std::string at(const std::string& relative) const { return tree / relative; }
+    void file(const std::string& relative, uint32_t attributes = 0)
+    {
+        makeFile(at(relative), "x");
+        if (attributes)
+            setDosAttrib(at(relative), attributes);
+    }
+    void folder(const std::string& relative, uint32_t attributes = 0)
+    {
+        makeDir(at(relative));
+        if (attributes)
+            setDosAttrib(at(relative), attributes);
+    }
+
+    // Every row of every result box in use, as exact bytes, box by box.
+    std::vector<std::string> resultRows()
+    {
+        std::vector<std::string> rows;
+        for (int b = 0; b < window->TotalListbox(); ++b)
+            for (int i = 0; i < window->resultBox(b).ListCount(); ++i)
+                rows.push_back(window->resultBox(b).ListPath(i));
+        return rows;
+    }
+
+    TempDir tree;
+    ScopedMsgBoxResponder messages;
+    ScopedBeepCounter beeps;
+    std::unique_ptr<FrmSeek> window;
+
+private:
+    char previousDirectory_[PATH_MAX] = {};
+};
+
+} // namespace umbrix::test

@@ -1,0 +1,84 @@
+// Not a test: takes pictures of the main window in its three states, for a
+// person to look at.  Usage: window_shots <folder for the PNGs>
+// Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
+
+#include "app/AppState.h"
+#include "app/Interaction.h"
+#include "app/Startup.h"
+#include "support/TempDir.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/main/FrmSeek.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTest>
+
+#include <cstdio>
+#include <string>
+
+using namespace umbrix;
+
+namespace {
+
+void shoot(QWidget& window, const QString& file)
+{
+    QApplication::processEvents();
+    const QPixmap picture = window.grab();
+    if (!picture.save(file))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+    else
+        std::printf("%s %dx%d\n", qPrintable(file), picture.width(), picture.height());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+
+    test::TempDir tree;
+    test::makeDir(tree / "Documents");
+    test::makeDir(tree / "Documents/.cache");
+    test::setDosAttrib(tree / "Documents/.cache", 0x2);
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = tree / ("Documents/report-" + std::to_string(i) + ".txt");
+        test::makeFile(name, "x");
+        test::setDosAttrib(name, i % 3 == 0 ? 0x2 : (i % 3 == 1 ? 0x4 : 0x20));
+    }
+    test::makeFile(tree / "boot.ini", "x");
+    test::setDosAttrib(tree / "boot.ini", 0x6);
+    test::makeFile(tree / "pagefile.sys", "x");
+    test::setDosAttrib(tree / "pagefile.sys", 0x4);
+    test::makeFile(tree / "na\xefve-\xff.dat", "x");
+    test::setDosAttrib(tree / "na\xefve-\xff.dat", 0x2);
+
+    FrmSeek window;
+    if (!startUp(window, "/timeout:0.01"))
+        return 1;
+    window.dirList->setPath(tree.path());
+    shoot(window, out + QStringLiteral("/1-browser.png"));
+
+    int yields = 0;
+    ScopedDoEventsHook hook([&] {
+        if (++yields == 120)
+            shoot(window, out + QStringLiteral("/2-searching.png"));
+    });
+    ScopedMsgBoxResponder answers([](const MsgBoxCall& call) {
+        std::printf("message: \"%s\" title \"%s\" style %d\n", qPrintable(call.prompt), qPrintable(call.title),
+                    call.buttons);
+        return MsgBoxAnswer::OK;
+    });
+    ScopedBeepCounter beeps;
+    window.cmdSearch->click();
+    shoot(window, out + QStringLiteral("/3-results.png"));
+    window.setWindowStateValue(2);
+    QTest::qWait(300);
+    shoot(window, out + QStringLiteral("/4-results-maximized.png"));
+    std::printf("beeps %d, rows %d\n", beeps.count(), window.resultBox(0).ListCount());
+    return 0;
+}
