@@ -40,6 +40,7 @@ bool DirectoryReader::next(Entry& entry)
     }
     entry.name = d->d_name;
     entry.type = d->d_type;
+    entry.inode = d->d_ino;
     return true;
 }
 

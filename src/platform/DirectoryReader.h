@@ -14,6 +14,7 @@ public:
     struct Entry {
         std::string_view name; // valid until the next call of next()
         unsigned char type;    // DT_* value, DT_UNKNOWN when the filesystem does not say
+        ino_t inode = 0;       // d_ino: the entry's inode, except for mount points
     };
 
     // Opens `path`; on failure valid() is false and error() holds the errno.

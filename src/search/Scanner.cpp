@@ -9,14 +9,17 @@
 #include "platform/Wildcard.h"
 #include "search/ScanCriteria.h"
 #include "search/ScanFailureReport.h"
+#include "search/ScanSnapshot.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <thread>
+#include <unordered_set>
 
 namespace umbrix {
 namespace {
@@ -39,6 +42,11 @@ bool isDotEntry(std::string_view name)
     return name == "." || name == "..";
 }
 
+bool hiddenNotSystem(int32_t attributes)
+{
+    return (attributes & (kHidden | kSystem)) == kHidden;
+}
+
 // The folder as the walk addresses it: with a trailing "/".  The first
 // character is left alone: upper-casing it was only ever about a drive letter,
 // and on a case-sensitive filesystem it would name another folder.
@@ -57,9 +65,36 @@ void countScanned()
         ++count;
 }
 
-// One read of a folder as the walk sees it: only the names the pattern
-// selects, "." and ".." included where the filesystem reports them.  An
-// empty pattern selects every name.
+// Inodes the current walk has unhidden.  A folder's snapshot is taken before
+// its subfolders are walked, and an entry it saw hidden may meanwhile have
+// been made visible under another name (a hard link further down); such an
+// entry is asked again, as a second read of the folder would have done.
+std::unordered_set<ino_t>* rewrittenInodes = nullptr;
+
+// Gives the outermost ScanFolder call, and with it the whole walk, one set
+// of rewritten inodes.
+class WalkScope {
+public:
+    WalkScope()
+    {
+        if (!rewrittenInodes)
+            rewrittenInodes = &own_.emplace();
+    }
+    ~WalkScope()
+    {
+        if (own_)
+            rewrittenInodes = nullptr;
+    }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    std::optional<std::unordered_set<ino_t>> own_;
+};
+
+// One read of a folder: only the names the pattern selects, "." and ".."
+// included where the filesystem reports them.  An empty pattern selects every
+// name.
 class PatternEnumeration {
 public:
     PatternEnumeration(const std::string& folder, std::string_view pattern)
@@ -79,6 +114,7 @@ public:
         while (reader_.next(entry)) {
             if (pattern_.empty() || wildcardMatch(pattern_, entry.name)) {
                 name.assign(entry.name);
+                inode_ = entry.inode;
                 return 0;
             }
         }
@@ -88,9 +124,69 @@ public:
         return 0;
     }
 
+    ino_t inode() const { return inode_; }
+
 private:
     platform::DirectoryReader reader_;
     std::string_view pattern_;
+    ino_t inode_ = 0;
+};
+
+// The entries the listing pass examines and their attribute sets: taken from
+// the folder's snapshot when there is one, else from a fresh read.
+class ListingEntries {
+public:
+    ListingEntries(const std::string& folder, std::string_view pattern, const ScanSnapshot* snapshot)
+        : snapshot_(snapshot), pattern_(pattern)
+    {
+        if (!snapshot_)
+            read_.emplace(folder, pattern);
+    }
+
+    int openError() const { return read_ ? read_->openError() : 0; }
+
+    int next(std::string& name)
+    {
+        if (read_)
+            return read_->next(name);
+        while (++index_ < snapshot_->size()) {
+            const std::string_view candidate = snapshot_->name((*snapshot_)[index_]);
+            if (pattern_.empty() || wildcardMatch(pattern_, candidate)) {
+                name.assign(candidate);
+                return 0;
+            }
+        }
+        name.clear();
+        return 0;
+    }
+
+    ino_t inode() const { return read_ ? read_->inode() : (*snapshot_)[index_].inode; }
+
+    // GetEntryAttributes of the current entry at `path`.  A snapshot answers
+    // unless what it saw may since have changed: only an entry it saw hidden
+    // and not system can have been unhidden by the walk, through a hard link
+    // (its inode was rewritten) or, for a folder, a bind mount.
+    int32_t attributes(const std::string& path, bool& reparsePoint) const
+    {
+        if (read_)
+            return GetEntryAttributes(path, true, reparsePoint);
+        const ScanSnapshot::Entry& entry = (*snapshot_)[index_];
+        if (entry.reparsePoint) {
+            reparsePoint = true;
+            return 0;
+        }
+        if (hiddenNotSystem(entry.attributes) &&
+            ((entry.attributes & kDirectory) ||
+             (rewrittenInodes && rewrittenInodes->contains(entry.inode))))
+            return GetEntryAttributes(path, true, reparsePoint);
+        return entry.attributes;
+    }
+
+private:
+    const ScanSnapshot* snapshot_;
+    std::string_view pattern_;
+    std::optional<PatternEnumeration> read_;
+    size_t index_ = static_cast<size_t>(-1);
 };
 
 // The walk's handler: the access failures and bad names let it go on quietly
@@ -140,11 +236,89 @@ Resume subFolderFailure(ScanHost& host, const std::string& folder, const std::st
     }
 }
 
+// GetSubFolders, also keeping every entry it reads in `snapshot` when one is
+// given.  `complete` tells whether the snapshot holds the whole folder: a
+// read that failed or was stopped half-way is not reused.
+int32_t collectSubFolders(ScanHost& host, const std::string& Folder,
+                          std::vector<std::string>& SubFolders, ScanSnapshot* snapshot,
+                          bool& complete)
+{
+    AppState& s = app();
+    SubFolders.clear();
+    complete = false;
+    std::string folder;
+    std::string name;
+    try {
+        folder = folderText(Folder);
+        std::string path = folder;
+        int32_t count = 0;
+        bool finished = false;
+        bool clean = true;
+
+        PatternEnumeration entries(folder, {});
+        int err = entries.openError();
+        if (!err)
+            err = entries.next(name);
+        if (err) {
+            clean = false;
+            if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
+                return 0;
+            name.clear();
+        }
+
+        for (;;) {
+            if (name.empty()) {
+                finished = true;
+                break;
+            }
+            if (!isDotEntry(name)) {
+                path.resize(folder.size());
+                path += name;
+                bool reparsePoint = false;
+                const int32_t attr = GetEntryAttributes(path, true, reparsePoint);
+                if (!reparsePoint && (attr & kDirectory)) {
+                    SubFolders.push_back(path);
+                    ++count;
+                }
+                if (snapshot)
+                    snapshot->add(name, entries.inode(), attr, reparsePoint);
+            } else if (snapshot) {
+                snapshot->add(name, entries.inode(), 0, false);
+            }
+            if ((err = entries.next(name)) != 0) {
+                clean = false;
+                if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave) {
+                    SubFolders.clear();
+                    return 0;
+                }
+                name.clear();
+            }
+            countScanned();
+            host.RefreshResult(folder, name);
+            host.DoEvents();
+            if (!s.Searching || s.CancelSearch)
+                break;
+        }
+
+        if (!finished) {
+            SubFolders.clear();
+            count = 0;
+        }
+        complete = finished && clean;
+        return count;
+    } catch (const std::bad_alloc&) {
+        SubFolders.clear();
+        complete = false;
+        subFolderFailure(host, folder, name, errorFromErrno(ENOMEM));
+        return 0;
+    }
+}
+
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
 Resume listEntry(ScanHost& host, const std::string& folder, const std::string& name,
-                 const std::string& path, int32_t attr, bool criteria)
+                 const std::string& path, ino_t inode, int32_t attr, bool criteria)
 {
     const AppState& s = app();
     const bool directory = (attr & kDirectory) != 0;
@@ -162,6 +336,8 @@ Resume listEntry(ScanHost& host, const std::string& folder, const std::string& n
                 // listed, since it is still hidden.
                 if (scanFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
                     return Resume::Leave;
+            } else if (rewrittenInodes) {
+                rewrittenInodes->insert(inode);
             }
         }
         listed = criteria;
@@ -182,7 +358,7 @@ Resume listEntry(ScanHost& host, const std::string& folder, const std::string& n
 }
 
 // The listing pass over the folder's own entries.  Returns stopped.
-bool listFolder(ScanHost& host, const std::string& folder)
+bool listFolder(ScanHost& host, const std::string& folder, const ScanSnapshot* snapshot)
 {
     AppState& s = app();
     // The criteria concern the folder, not the entry: decided once.
@@ -190,7 +366,7 @@ bool listFolder(ScanHost& host, const std::string& folder)
     std::string path = folder;
     std::string name;
 
-    PatternEnumeration entries(folder, s.SearchPattern);
+    ListingEntries entries(folder, s.SearchPattern, snapshot);
     int err = entries.openError();
     if (!err)
         err = entries.next(name);
@@ -214,10 +390,11 @@ bool listFolder(ScanHost& host, const std::string& folder)
             path.resize(folder.size());
             path += name;
             bool reparsePoint = false;
-            const int32_t attr = GetEntryAttributes(path, true, reparsePoint);
+            const int32_t attr = entries.attributes(path, reparsePoint);
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
-                if (listEntry(host, folder, name, path, attr, criteria) == Resume::Leave)
+                if (listEntry(host, folder, name, path, entries.inode(), attr, criteria) ==
+                    Resume::Leave)
                     return true;
                 countScanned();
                 host.RefreshResult(folder, name);
@@ -243,7 +420,10 @@ bool walkFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
 {
     AppState& s = app();
     std::vector<std::string> subFolders;
-    const int32_t n = s.SearchSubDirs ? GetSubFolders(host, Folder, subFolders) : 1;
+    ScanSnapshot snapshot;
+    bool complete = false;
+    const int32_t n =
+        s.SearchSubDirs ? collectSubFolders(host, Folder, subFolders, &snapshot, complete) : 1;
 
     host.DoEvents();
     if (!s.Searching)
@@ -265,7 +445,7 @@ bool walkFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
 
     if (!s.Searching || s.CancelSearch || ParentFolder.empty())
         return false;
-    return listFolder(host, folderText(Folder));
+    return listFolder(host, folderText(Folder), complete ? &snapshot : nullptr);
 }
 
 } // namespace
@@ -273,6 +453,7 @@ bool walkFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
 bool ScanFolder(ScanHost& host, const std::string& Folder, const std::string& ParentFolder)
 {
     AppState& s = app();
+    const WalkScope walk;
     s.Searching = true;
     s.ScanAborted = false;
     bool stopped = false;
@@ -292,65 +473,8 @@ bool ScanFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
 
 int32_t GetSubFolders(ScanHost& host, const std::string& Folder, std::vector<std::string>& SubFolders)
 {
-    AppState& s = app();
-    SubFolders.clear();
-    std::string folder;
-    std::string name;
-    try {
-        folder = folderText(Folder);
-        std::string path = folder;
-        int32_t count = 0;
-        bool finished = false;
-
-        PatternEnumeration entries(folder, {});
-        int err = entries.openError();
-        if (!err)
-            err = entries.next(name);
-        if (err) {
-            if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
-                return 0;
-            name.clear();
-        }
-
-        for (;;) {
-            if (name.empty()) {
-                finished = true;
-                break;
-            }
-            if (!isDotEntry(name)) {
-                path.resize(folder.size());
-                path += name;
-                bool reparsePoint = false;
-                const int32_t attr = GetEntryAttributes(path, true, reparsePoint);
-                if (!reparsePoint && (attr & kDirectory)) {
-                    SubFolders.push_back(path);
-                    ++count;
-                }
-            }
-            if ((err = entries.next(name)) != 0) {
-                if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave) {
-                    SubFolders.clear();
-                    return 0;
-                }
-                name.clear();
-            }
-            countScanned();
-            host.RefreshResult(folder, name);
-            host.DoEvents();
-            if (!s.Searching || s.CancelSearch)
-                break;
-        }
-
-        if (!finished) {
-            SubFolders.clear();
-            count = 0;
-        }
-        return count;
-    } catch (const std::bad_alloc&) {
-        SubFolders.clear();
-        subFolderFailure(host, folder, name, errorFromErrno(ENOMEM));
-        return 0;
-    }
+    bool complete = false;
+    return collectSubFolders(host, Folder, SubFolders, nullptr, complete);
 }
 
 void Pause(ScanHost& host, float Seconds)

@@ -1,6 +1,9 @@
 #include "search/ScanTreeFixture.h"
 
+#include "platform/FaultInjection.h"
+
 #include <cctype>
+#include <map>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -210,6 +213,40 @@ TEST_F(Walk, SymbolicLinksAreNeitherListedCountedNorEntered)
     // . .. inside loop (4); listing dir: inside (1); listing root: dir target (2).
     EXPECT_EQ(app().ScannedCount, 14);
     EXPECT_EQ(attributes("target"), 0u);
+}
+
+TEST_F(Walk, EachFolderIsReadAndEachEntryQueriedOnce)
+{
+    folder("a", H);
+    file("a/one", H);
+    file("a/two");
+    file("b", S);
+    std::map<std::string, int> opened, queried;
+    const platform::ScopedFaultHook count([&](platform::FaultPoint point, std::string_view path) {
+        if (point == platform::FaultPoint::OpenDirectory)
+            opened[std::string(path)]++;
+        else if (point == platform::FaultPoint::ReadAttributes)
+            queried[std::string(path)]++;
+        return 0;
+    });
+    scan();
+    EXPECT_EQ(opened, (std::map<std::string, int>{{root() + "/", 1}, {at("a/"), 1}}));
+    // Hidden folders are asked again before they are unhidden; the rest once.
+    EXPECT_EQ(queried[at("a")], 2);
+    EXPECT_EQ(queried[at("a/one")], 1);
+    EXPECT_EQ(queried[at("a/two")], 1);
+    EXPECT_EQ(queried[at("b")], 1);
+}
+
+TEST_F(Walk, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
+{
+    folder("sub");
+    file("hidden", H);
+    ASSERT_EQ(::link(at("hidden").c_str(), at("sub/alias").c_str()), 0);
+    scan();
+    // The deeper name is met first and unhides the file for both names.
+    EXPECT_EQ(host.rows, paths({"sub/alias"}));
+    EXPECT_EQ(attributes("hidden"), 0u);
 }
 
 TEST_F(Walk, GetSubFoldersGivesFullPathsOfDirectoriesOnly)
