@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+#include <utility>
+
 namespace umbrix {
 namespace {
 
@@ -251,7 +253,6 @@ void FrmSeek::connectHandlers()
     connect(drvList.get(), &DriveListBox::Change, this, &FrmSeek::drvList_Change);
     connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
     connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
-    fraAttrib->installEventFilter(this);
     connectSearchSpecHandlers(*this);
 }
 
@@ -279,12 +280,16 @@ float FrmSeek::ScaleHeight() const
 
 void FrmSeek::setWidth(float outer)
 {
+    if (!isVisible())
+        pendingOuterWidth_ = outer;
     const int frame = frameGeometry().width() - width();
     resize(std::max(0, scale_.toPixelsX(outer) - frame), height());
 }
 
 void FrmSeek::setHeight(float outer)
 {
+    if (!isVisible())
+        pendingOuterHeight_ = outer;
     const int frame = frameGeometry().height() - height();
     resize(width(), std::max(0, scale_.toPixelsY(outer) - frame));
 }
@@ -345,6 +350,12 @@ void FrmSeek::Show()
         Form_Load();
     }
     show();
+    // The frame is known only once the window is shown; the outer size asked
+    // for before then is given again now that it can be met.
+    if (pendingOuterWidth_ >= 0.0f)
+        setWidth(std::exchange(pendingOuterWidth_, -1.0f));
+    if (pendingOuterHeight_ >= 0.0f)
+        setHeight(std::exchange(pendingOuterHeight_, -1.0f));
 }
 
 void FrmSeek::Form_Load()

@@ -180,6 +180,8 @@ private:
     bool loaded_ = false;
     bool unloadingByProgram_ = false;
     bool restoringDrive_ = false;
+    float pendingOuterWidth_ = -1.0f;
+    float pendingOuterHeight_ = -1.0f;
 };
 
 } // namespace umbrix
