@@ -15,7 +15,7 @@ constexpr uint32_t D = platform::Attr::Directory;
 using platform::FaultPoint;
 
 // A tree with one troublesome subfolder "sub" beside an ordinary hidden file.
-class Failures : public ScanTreeFixture {
+class ScanFailures : public ScanTreeFixture {
 protected:
     void SetUp() override
     {
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(Failures, UnreadableFolderIsListedButNotEntered)
+TEST_F(ScanFailures, UnreadableFolderIsListedButNotEntered)
 {
     auto hook = failing(FaultPoint::OpenDirectory, "sub", EACCES);
     EXPECT_FALSE(scan());
@@ -57,7 +57,7 @@ TEST_F(Failures, UnreadableFolderIsListedButNotEntered)
     EXPECT_TRUE(host.logs.empty());
 }
 
-TEST_F(Failures, FolderFailuresAreReportedByBothReads)
+TEST_F(ScanFailures, FolderFailuresAreReportedByBothReads)
 {
     // Not found: GetSubFolders reports and goes on, the listing reports too.
     // Anything unforeseen: both report, and GetSubFolders gives up.
@@ -78,7 +78,7 @@ TEST_F(Failures, FolderFailuresAreReportedByBothReads)
               std::string::npos);
 }
 
-TEST_F(Failures, OverlongFolderNameIsLoggedOnlyWhenLogging)
+TEST_F(ScanFailures, OverlongFolderNameIsLoggedOnlyWhenLogging)
 {
     {
         auto hook = failing(FaultPoint::OpenDirectory, "sub", ENAMETOOLONG);
@@ -97,7 +97,7 @@ TEST_F(Failures, OverlongFolderNameIsLoggedOnlyWhenLogging)
     EXPECT_FALSE(logging.logs[0].forceView);
 }
 
-TEST_F(Failures, UnreadableStartFolderListsNothing)
+TEST_F(ScanFailures, UnreadableStartFolderListsNothing)
 {
     const auto hook = platform::ScopedFaultHook([&](FaultPoint p, std::string_view path) {
         return p == FaultPoint::OpenDirectory && path == root() + "/" ? EACCES : 0;
@@ -108,7 +108,7 @@ TEST_F(Failures, UnreadableStartFolderListsNothing)
     EXPECT_EQ(app().ScannedCount, 0);
 }
 
-TEST_F(Failures, RefusedRewriteStillListsAndLeavesTheDiskAlone)
+TEST_F(ScanFailures, RefusedRewriteStillListsAndLeavesTheDiskAlone)
 {
     auto hook = failing(FaultPoint::WriteAttributes, "top", EACCES);
     EXPECT_FALSE(scan());
@@ -119,7 +119,7 @@ TEST_F(Failures, RefusedRewriteStillListsAndLeavesTheDiskAlone)
     EXPECT_EQ(app().ScannedCount, 4 + 3 + 1 + 2);
 }
 
-TEST_F(Failures, UnexpectedRewriteFailureIsReportedAgainstTheEntry)
+TEST_F(ScanFailures, UnexpectedRewriteFailureIsReportedAgainstTheEntry)
 {
     auto hook = failing(FaultPoint::WriteAttributes, "sub/inner", EIO);
     scan();
@@ -129,7 +129,7 @@ TEST_F(Failures, UnexpectedRewriteFailureIsReportedAgainstTheEntry)
     EXPECT_EQ(host.logs[0].text, report(at("sub") + "/", "inner", EIO));
 }
 
-TEST_F(Failures, RewriteOutOfMemoryEndsTheWalk)
+TEST_F(ScanFailures, RewriteOutOfMemoryEndsTheWalk)
 {
     app().LogErrors = true;
     auto hook = failing(FaultPoint::WriteAttributes, "sub/inner", ENOMEM);
@@ -140,7 +140,7 @@ TEST_F(Failures, RewriteOutOfMemoryEndsTheWalk)
     EXPECT_EQ(attributes("top"), H);
 }
 
-TEST_F(Failures, UnreadableAttributesAreNeverOverwritten)
+TEST_F(ScanFailures, UnreadableAttributesAreNeverOverwritten)
 {
     const std::string garbage = "not an attribute record";
     ASSERT_EQ(::setxattr(at("top").c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0), 0);
@@ -155,7 +155,7 @@ TEST_F(Failures, UnreadableAttributesAreNeverOverwritten)
     EXPECT_EQ(rawDosAttrib(at("top")), garbage);
 }
 
-TEST_F(Failures, UnreadableAttributesOfAFolderKeepTheWalkOut)
+TEST_F(ScanFailures, UnreadableAttributesOfAFolderKeepTheWalkOut)
 {
     // Such a folder reads as no attributes at all, the directory bit
     // included, exactly as an entry that cannot be queried.
@@ -167,9 +167,9 @@ TEST_F(Failures, UnreadableAttributesOfAFolderKeepTheWalkOut)
 }
 
 // Names are bytes: whatever a folder holds is listed and unhidden exactly.
-class OddNames : public ScanTreeFixture {};
+class ScanOddNames : public ScanTreeFixture {};
 
-TEST_F(OddNames, AreListedAndUnhiddenByteExactly)
+TEST_F(ScanOddNames, AreListedAndUnhiddenByteExactly)
 {
     const std::vector<std::string> names{
         "latin1-caf\xe9", "broken-\xff\xfe", "line\nbreak", " leading", "trailing ",
@@ -191,7 +191,7 @@ TEST_F(OddNames, AreListedAndUnhiddenByteExactly)
         EXPECT_EQ(attributes(name), 0u) << displayText(name);
 }
 
-TEST_F(OddNames, CriteriaMatchWhatThePersonSees)
+TEST_F(ScanOddNames, CriteriaMatchWhatThePersonSees)
 {
     folder("caf\xe9");
     file("caf\xe9/inner", H);
@@ -202,7 +202,7 @@ TEST_F(OddNames, CriteriaMatchWhatThePersonSees)
     EXPECT_EQ(attributes("outer"), 0u);
 }
 
-TEST_F(Failures, ReportsShowDisplayText)
+TEST_F(ScanFailures, ReportsShowDisplayText)
 {
     folder("bad\xff");
     file("bad\xff/x", H);

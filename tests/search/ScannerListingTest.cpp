@@ -16,7 +16,7 @@ constexpr uint32_t D = platform::Attr::Directory;
 constexpr uint32_t A = platform::Attr::Archive;
 
 // One folder with every kind of entry the listing rules tell apart.
-class ListingRules : public ScanTreeFixture {
+class ScanListing : public ScanTreeFixture {
 protected:
     void SetUp() override
     {
@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(ListingRules, DefaultListsHiddenAndSystemAndUnhidesOnlyTheHiddenOnes)
+TEST_F(ScanListing, DefaultListsHiddenAndSystemAndUnhidesOnlyTheHiddenOnes)
 {
     EXPECT_FALSE(scan());
     EXPECT_EQ(sortedRows(), paths({"hidden", "system", "hidden-system", "hidden-readonly-archive",
@@ -59,7 +59,7 @@ TEST_F(ListingRules, DefaultListsHiddenAndSystemAndUnhidesOnlyTheHiddenOnes)
     EXPECT_TRUE(host.logs.empty());
 }
 
-TEST_F(ListingRules, ViewAllListsEveryEntry)
+TEST_F(ScanListing, ViewAllListsEveryEntry)
 {
     app().ViewAll = true;
     // A folder given with its trailing "/" gets no second one.
@@ -70,7 +70,7 @@ TEST_F(ListingRules, ViewAllListsEveryEntry)
     expectUnhidingDone();
 }
 
-TEST_F(ListingRules, FilesOnlyLeavesDirectoriesAloneButCountsThem)
+TEST_F(ScanListing, FilesOnlyLeavesDirectoriesAloneButCountsThem)
 {
     app().FilesOnly = true;
     app().ViewAll = true;
@@ -82,7 +82,7 @@ TEST_F(ListingRules, FilesOnlyLeavesDirectoriesAloneButCountsThem)
     EXPECT_EQ(app().ScannedCount, 9);
 }
 
-TEST_F(ListingRules, DirsOnlyLeavesFilesAloneButCountsThem)
+TEST_F(ScanListing, DirsOnlyLeavesFilesAloneButCountsThem)
 {
     app().DirsOnly = true;
     scan();
@@ -93,7 +93,7 @@ TEST_F(ListingRules, DirsOnlyLeavesFilesAloneButCountsThem)
     EXPECT_EQ(app().ScannedCount, 9);
 }
 
-TEST_F(ListingRules, CriteriaOutsideTheFolderStillUnhides)
+TEST_F(ScanListing, CriteriaOutsideTheFolderStillUnhides)
 {
     app().SearchCriteria = "elsewhere/";
     app().ViewAll = true;
@@ -103,7 +103,7 @@ TEST_F(ListingRules, CriteriaOutsideTheFolderStillUnhides)
     EXPECT_EQ(app().ScannedCount, 9);
 }
 
-TEST_F(ListingRules, CriteriaCompareWithoutRegardToCase)
+TEST_F(ScanListing, CriteriaCompareWithoutRegardToCase)
 {
     std::string tail = root().substr(root().rfind('/'));
     for (char& c : tail)
@@ -113,9 +113,9 @@ TEST_F(ListingRules, CriteriaCompareWithoutRegardToCase)
     EXPECT_EQ(host.rows.size(), 7u);
 }
 
-class Walk : public ScanTreeFixture {};
+class ScanWalk : public ScanTreeFixture {};
 
-TEST_F(Walk, DeepestFoldersAreListedFirst)
+TEST_F(ScanWalk, DeepestFoldersAreListedFirst)
 {
     folder("a", H);
     folder("a/b", H);
@@ -132,7 +132,7 @@ TEST_F(Walk, DeepestFoldersAreListedFirst)
     EXPECT_TRUE(std::is_permutation(rootOwn.begin(), rootOwn.end(), paths({"a", "top"}).begin()));
 }
 
-TEST_F(Walk, EmptyParentListsOnlyTheSubfolders)
+TEST_F(ScanWalk, EmptyParentListsOnlyTheSubfolders)
 {
     folder("sub");
     file("sub/inner", H);
@@ -142,7 +142,7 @@ TEST_F(Walk, EmptyParentListsOnlyTheSubfolders)
     EXPECT_EQ(attributes("outer"), H);
 }
 
-TEST_F(Walk, WithoutSubfoldersNothingBelowIsTouched)
+TEST_F(ScanWalk, WithoutSubfoldersNothingBelowIsTouched)
 {
     app().SearchSubDirs = false;
     folder("sub", H);
@@ -156,7 +156,7 @@ TEST_F(Walk, WithoutSubfoldersNothingBelowIsTouched)
     EXPECT_EQ(app().ScannedCount, 3);
 }
 
-TEST_F(Walk, EveryEntryIsCountedTwiceWithSubfolders)
+TEST_F(ScanWalk, EveryEntryIsCountedTwiceWithSubfolders)
 {
     folder("a");
     file("a/one");
@@ -170,7 +170,7 @@ TEST_F(Walk, EveryEntryIsCountedTwiceWithSubfolders)
     EXPECT_EQ(host.rows, paths({"a/two"}));
 }
 
-TEST_F(Walk, PatternSelectsListedNamesButEveryFolderIsEntered)
+TEST_F(ScanWalk, PatternSelectsListedNamesButEveryFolderIsEntered)
 {
     app().SearchPattern = "*.TXT";
     folder("sub");
@@ -189,7 +189,7 @@ TEST_F(Walk, PatternSelectsListedNamesButEveryFolderIsEntered)
     EXPECT_EQ(app().ScannedCount, 15);
 }
 
-TEST_F(Walk, SymbolicLinksAreNeitherListedCountedNorEntered)
+TEST_F(ScanWalk, SymbolicLinksAreNeitherListedCountedNorEntered)
 {
     app().ViewAll = true;
     folder("dir");
@@ -207,7 +207,7 @@ TEST_F(Walk, SymbolicLinksAreNeitherListedCountedNorEntered)
     EXPECT_EQ(attributes("target"), 0u);
 }
 
-TEST_F(Walk, EachFolderIsReadAndEachEntryQueriedOnce)
+TEST_F(ScanWalk, EachFolderIsReadAndEachEntryQueriedOnce)
 {
     folder("a", H);
     file("a/one", H);
@@ -230,7 +230,7 @@ TEST_F(Walk, EachFolderIsReadAndEachEntryQueriedOnce)
     EXPECT_EQ(queried[at("b")], 1);
 }
 
-TEST_F(Walk, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
+TEST_F(ScanWalk, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
 {
     folder("sub");
     file("hidden", H);
@@ -241,7 +241,7 @@ TEST_F(Walk, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
     EXPECT_EQ(attributes("hidden"), 0u);
 }
 
-TEST_F(Walk, GetSubFoldersGivesFullPathsOfDirectoriesOnly)
+TEST_F(ScanWalk, GetSubFoldersGivesFullPathsOfDirectoriesOnly)
 {
     folder("one", H | S);
     folder("two");

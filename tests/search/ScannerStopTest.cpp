@@ -8,7 +8,7 @@ namespace {
 
 constexpr uint32_t H = platform::Attr::Hidden;
 
-class Stops : public ScanTreeFixture {
+class ScanStops : public ScanTreeFixture {
 protected:
     void SetUp() override
     {
@@ -30,7 +30,7 @@ protected:
     }
 };
 
-TEST_F(Stops, EscInTheMiddleKeepsWhatWasFoundAndStopsAtOnce)
+TEST_F(ScanStops, EscInTheMiddleKeepsWhatWasFoundAndStopsAtOnce)
 {
     // Let three rows arrive, then press Esc at the next yield.
     size_t rowsAtEsc = 0;
@@ -49,7 +49,7 @@ TEST_F(Stops, EscInTheMiddleKeepsWhatWasFoundAndStopsAtOnce)
     EXPECT_EQ(hiddenLeft(), 7);
 }
 
-TEST_F(Stops, CancelDiscardsAndReturnsTrueFromEveryLevel)
+TEST_F(ScanStops, CancelDiscardsAndReturnsTrueFromEveryLevel)
 {
     host.onEveryYield([&] {
         if (host.rows.size() == 2)
@@ -60,7 +60,7 @@ TEST_F(Stops, CancelDiscardsAndReturnsTrueFromEveryLevel)
     EXPECT_EQ(hiddenLeft(), 8);
 }
 
-TEST_F(Stops, AStopWhileReadingSubfoldersListsNothing)
+TEST_F(ScanStops, AStopWhileReadingSubfoldersListsNothing)
 {
     host.atYield(2, [] { app().CancelSearch = true; });
     EXPECT_FALSE(scan());
@@ -75,7 +75,7 @@ TEST_F(Stops, AStopWhileReadingSubfoldersListsNothing)
     EXPECT_TRUE(second.rows.empty());
 }
 
-TEST_F(Stops, InterruptedGetSubFoldersReturnsNothing)
+TEST_F(ScanStops, InterruptedGetSubFoldersReturnsNothing)
 {
     folder("b");
     folder("c");
@@ -91,7 +91,7 @@ TEST_F(Stops, InterruptedGetSubFoldersReturnsNothing)
     EXPECT_TRUE(app().CancelSearch);
 }
 
-TEST_F(Stops, CancelDuringAPauseTakesEffectWhenItEnds)
+TEST_F(ScanStops, CancelDuringAPauseTakesEffectWhenItEnds)
 {
     app().SearchSubDirs = false;
     app().ScanPause = 0.05f;
@@ -109,7 +109,7 @@ TEST_F(Stops, CancelDuringAPauseTakesEffectWhenItEnds)
     EXPECT_GE(elapsed, std::chrono::milliseconds(50));
 }
 
-TEST_F(Stops, FullResultListEndsTheWalkLikeCancel)
+TEST_F(ScanStops, FullResultListEndsTheWalkLikeCancel)
 {
     host.rowLimit = 2;
     app().LogErrors = true;
@@ -129,7 +129,7 @@ TEST_F(Stops, FullResultListEndsTheWalkLikeCancel)
     EXPECT_TRUE(quiet.logs.empty());
 }
 
-TEST_F(Stops, MinimizedWindowCountsInItsCaption)
+TEST_F(ScanStops, MinimizedWindowCountsInItsCaption)
 {
     app().SearchSubDirs = false;
     host.minimized = true;
@@ -147,7 +147,7 @@ TEST_F(Stops, MinimizedWindowCountsInItsCaption)
     EXPECT_EQ(host.captions.size(), 8u);
 }
 
-TEST(Pause, WaitsAtLeastTheTimeWhileYielding)
+TEST(ScanPauseWait, WaitsAtLeastTheTimeWhileYielding)
 {
     RecordingScanHost host;
     const auto start = std::chrono::steady_clock::now();
@@ -158,7 +158,7 @@ TEST(Pause, WaitsAtLeastTheTimeWhileYielding)
     EXPECT_GE(host.yields, 2);
 }
 
-TEST(Pause, NoTimeStillYieldsOnce)
+TEST(ScanPauseWait, NoTimeStillYieldsOnce)
 {
     for (float seconds : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()}) {
         RecordingScanHost host;
@@ -169,7 +169,7 @@ TEST(Pause, NoTimeStillYieldsOnce)
     }
 }
 
-TEST_F(Stops, ScanPauseWaitsAfterEveryExaminedEntry)
+TEST_F(ScanStops, ScanPauseWaitsAfterEveryExaminedEntry)
 {
     app().SearchSubDirs = false;
     app().ScanPause = 0.02f;
