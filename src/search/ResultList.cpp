@@ -1,6 +1,8 @@
 #include "search/ResultList.h"
 
+#include <QAbstractItemDelegate>
 #include <QItemSelectionModel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
 
@@ -9,6 +11,41 @@ namespace {
 
 // How often collected rows are shown while a search adds them.
 constexpr int kCommitIntervalMs = 40;
+
+// A list box row: its text on one line, in the highlight colours when
+// selected.  Nothing to lay out or elide, which keeps repainting a box of long
+// paths cheap while a search fills it.
+class RowDelegate : public QAbstractItemDelegate {
+public:
+    using QAbstractItemDelegate::QAbstractItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group =
+            option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QRect text = option.rect.adjusted(kTextMargin, 0, 0, 0);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_HasFocus) {
+            QPen pen(option.palette.color(group, QPalette::Text), 1, Qt::DotLine);
+            painter->setPen(pen);
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        return {option.fontMetrics.horizontalAdvance(text) + 2 * kTextMargin, option.fontMetrics.height()};
+    }
+
+private:
+    static constexpr int kTextMargin = 2;
+};
 
 } // namespace
 
@@ -83,11 +120,12 @@ ResultListBox::ResultListBox(QWidget* parent)
     : QListView(parent)
 {
     setModel(&model_);
+    setItemDelegate(new RowDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setTextElideMode(Qt::ElideNone);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void ResultListBox::AddItem(std::string_view folder, std::string_view name)

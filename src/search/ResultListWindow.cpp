@@ -81,17 +81,30 @@ void FrmSeek::addResultListBox()
 
 void FrmSeek::RefreshResult(const std::string& Folder, const std::string& Name)
 {
-    lblCount->setText(QString::number(app().ScannedCount));
+    // The walk reports every entry; the labels are brought up to date before
+    // the window next handles its events, which is when a person can see them.
+    progressCount_ = app().ScannedCount;
+    progressFolder_.assign(Folder);
+    progressName_.assign(Name);
+    progressPending_ = true;
+}
+
+void FrmSeek::showProgress()
+{
+    if (!progressPending_)
+        return;
+    progressPending_ = false;
+    lblCount->setText(QString::number(progressCount_));
     lblCount.setLeft(lblFound.Left() + lblFound.Width() + 120);
     lblDir.setLeft(lblCount.Left() + lblCount.Width() + 120);
     // The path runs to the window's edge, however long it is.
     lblDir.setWidth(std::max(0.0f, ScaleWidth() - lblDir.Left()));
 
-    if (displaysVerbatim(Folder) && displaysVerbatim(Name)) {
-        lblDir->setText(qs(Folder) + qs(Name));
+    if (displaysVerbatim(progressFolder_) && displaysVerbatim(progressName_)) {
+        lblDir->setText(qs(progressFolder_) + qs(progressName_));
     } else {
-        std::string path = Folder;
-        path += Name;
+        std::string path = progressFolder_;
+        path += progressName_;
         lblDir->setText(qs(displayText(path)));
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -19,7 +20,20 @@ unsigned char folded(char c)
 int compareFolded(std::string_view a, std::string_view b)
 {
     const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
+    // Rows of one box share long folder prefixes: skip equal bytes a word at
+    // a time, since equal bytes are equal folded too.
+    std::size_t i = 0;
+    for (; i + sizeof(uint64_t) <= n; i += sizeof(uint64_t)) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        if (x != y)
+            break;
+    }
+    for (; i < n; ++i) {
+        if (a[i] == b[i])
+            continue;
         const unsigned char x = folded(a[i]);
         const unsigned char y = folded(b[i]);
         if (x != y)

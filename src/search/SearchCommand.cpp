@@ -245,6 +245,7 @@ void runSearchCommand(FrmSeek& w)
     const std::string start = w.dirList->Path();
     s.ScannedCount = 0;
     const bool stopped = ScanFolder(w.searchHost(), start, start);
+    w.searchHost().showPending();
 
     for (Placed<ResultListBox>& box : w.lstFoundFiles)
         box->resultModel().commit();

@@ -33,20 +33,21 @@ bool matchesOrdinaryFile(const std::string& spec)
 {
     const std::size_t slash = spec.rfind('/');
     std::string folder;
-    std::string pattern;
+    std::string_view pattern(spec);
     if (slash == std::string::npos) {
         folder = ".";
-        pattern = spec;
     } else {
         folder = slash == 0 ? std::string("/") : spec.substr(0, slash);
-        pattern = spec.substr(slash + 1);
+        pattern.remove_prefix(slash + 1);
     }
     if (pattern.empty())
         pattern = "*";
-    const std::string prefix = folder == "/" ? folder : folder + "/";
+    std::string prefix = folder;
+    if (prefix.back() != '/')
+        prefix += '/';
 
     if (!hasWildcards(pattern))
-        return isOrdinaryFile(prefix + pattern);
+        return isOrdinaryFile(prefix.append(pattern));
 
     platform::DirectoryReader reader(folder);
     platform::DirectoryReader::Entry entry;
@@ -63,9 +64,9 @@ bool matchesOrdinaryFile(const std::string& spec)
 
 std::string belowRoot(std::string folder)
 {
-    if (isAbsoluteFolder(folder))
-        return folder;
-    return "/" + folder;
+    if (!isAbsoluteFolder(folder))
+        folder.insert(folder.begin(), '/');
+    return folder;
 }
 
 } // namespace

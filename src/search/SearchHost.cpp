@@ -28,12 +28,27 @@ bool SearchHost::isMinimized() const
 
 void SearchHost::setCaption(const std::string& caption)
 {
-    window_.setCaption(caption);
+    caption_.assign(caption);
+    captionPending_ = true;
+}
+
+void SearchHost::showPending()
+{
+    window_.showProgress();
+    if (captionPending_) {
+        captionPending_ = false;
+        window_.setCaption(caption_);
+    }
 }
 
 void SearchHost::DoEvents()
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastYield_ < kYieldInterval)
+        return;
+    showPending();
     umbrix::DoEvents();
+    lastYield_ = std::chrono::steady_clock::now();
 }
 
 } // namespace umbrix

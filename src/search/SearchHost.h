@@ -2,6 +2,9 @@
 
 #include "search/ScanHost.h"
 
+#include <chrono>
+#include <string>
+
 namespace umbrix {
 
 class FrmSeek;
@@ -16,10 +19,21 @@ public:
     void Log(const std::string& logText, bool forceView) override;
     bool isMinimized() const override;
     void setCaption(const std::string& caption) override;
+    // Yields to the window's events when the last yield is long enough
+    // ago.  The walk asks several times per entry; handling the events and
+    // repainting the window that often would cost far more than the walk.
+    // The progress and the caption reported since are shown first.
     void DoEvents() override;
+    // Shows what was reported since the last yield.
+    void showPending();
+
+    static constexpr std::chrono::milliseconds kYieldInterval{4};
 
 private:
     FrmSeek& window_;
+    std::chrono::steady_clock::time_point lastYield_{};
+    std::string caption_;
+    bool captionPending_ = false;
 };
 
 } // namespace umbrix

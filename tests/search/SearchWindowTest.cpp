@@ -19,23 +19,27 @@ uint32_t storedAttributes(const std::string& path)
 
 class SearchWindow : public MainWindowFixture {
 protected:
-    // Presses Esc in the window at the n-th yield of the search.
-    void escAtYield(int n)
+    // Presses Esc in the window at the first yield after n examined entries.
+    void escAfter(int n)
     {
-        yieldAction(n, [this] {
+        actionAfter(n, [this] {
             QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
             QTest::keyClick(target, Qt::Key_Escape);
         });
     }
-    void yieldAction(int n, std::function<void()> action)
+    // Runs `action` once, at the first yield after n examined entries.  The
+    // window yields at most every few milliseconds, so the entries are made
+    // slow enough for every one of them to reach a yield.
+    void actionAfter(int n, std::function<void()> action)
     {
-        hook_ = std::make_unique<ScopedDoEventsHook>([this, n, action = std::move(action)] {
-            if (++yields == n)
+        app().ScanPause = 0.01f;
+        hook_ = std::make_unique<ScopedDoEventsHook>([n, done = false, action = std::move(action)]() mutable {
+            if (!done && app().ScannedCount >= n) {
+                done = true;
                 action();
+            }
         });
     }
-
-    int yields = 0;
 
 private:
     std::unique_ptr<ScopedDoEventsHook> hook_;
@@ -114,7 +118,7 @@ TEST_F(SearchWindow, EscStopsTheWalkAndKeepsWhatWasFound)
 {
     for (int i = 0; i < 30; ++i)
         file("h" + std::to_string(i), 0x2);
-    escAtYield(40);
+    escAfter(40);
 
     window->cmdSearch->click();
 
@@ -133,7 +137,7 @@ TEST_F(SearchWindow, CancelDiscardsAndReturnsToTheBrowserView)
 {
     for (int i = 0; i < 30; ++i)
         file("h" + std::to_string(i), 0x2);
-    yieldAction(40, [this] {
+    actionAfter(40, [this] {
         EXPECT_EQ(window->cmdExit->text(), QStringLiteral("Cancel"));
         window->cmdExit->click();
     });
@@ -158,7 +162,7 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressInOneRow)
     for (int i = 0; i < 5; ++i)
         file("h" + std::to_string(i), 0x2);
     bool seen = false;
-    yieldAction(12, [&] {
+    actionAfter(12, [&] {
         seen = true;
         EXPECT_EQ(window->lblFound->text(), QStringLiteral("Scanning File:"));
         EXPECT_EQ(window->lblCount->text(), QString::number(app().ScannedCount));
@@ -204,7 +208,7 @@ TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns)
     for (int i = 0; i < 5; ++i)
         file("h" + std::to_string(i), 0x2);
     bool closed = true;
-    yieldAction(5, [&] { closed = window->close(); });
+    actionAfter(8, [&] { closed = window->close(); });
 
     window->cmdSearch->click();
 

@@ -65,6 +65,8 @@ public:
     // The result list (filled by the scanner through the search host).
     void FoundFileAdd(const std::string& Folder, const std::string& Name);
     void RefreshResult(const std::string& Folder, const std::string& Name);
+    // Puts the progress last reported by RefreshResult into the labels.
+    void showProgress();
     ResultListBox& resultBox(int index) { return *lstFoundFiles[static_cast<std::size_t>(index)].get(); }
     // Appends list box CurrentIndex + 1 and splits the width into equal columns.
     void addResultListBox();
@@ -181,6 +183,10 @@ private:
     bool unloadingByProgram_ = false;
     bool restoringDrive_ = false;
     float pendingOuterWidth_ = -1.0f;
+    int32_t progressCount_ = 0;
+    std::string progressFolder_;
+    std::string progressName_;
+    bool progressPending_ = false;
     float pendingOuterHeight_ = -1.0f;
 };
 

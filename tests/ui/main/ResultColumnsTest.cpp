@@ -128,6 +128,7 @@ TEST_F(ResultColumns, ProgressKeepsTheLabelsInOneRow)
 {
     app().ScannedCount = 123456;
     window->RefreshResult("/data/deep/", "name.txt");
+    window->showProgress();
     EXPECT_EQ(window->lblCount->text(), QStringLiteral("123456"));
     EXPECT_EQ(window->lblDir->text(), QStringLiteral("/data/deep/name.txt"));
     EXPECT_FLOAT_EQ(window->lblCount.Left(), window->lblFound.Left() + window->lblFound.Width() + 120);
@@ -135,6 +136,7 @@ TEST_F(ResultColumns, ProgressKeepsTheLabelsInOneRow)
 
     const std::string odd("\xff", 1);
     window->RefreshResult("/data/", odd);
+    window->showProgress();
     EXPECT_EQ(window->lblDir->text(), QStringLiteral("/data/\\xFF"));
 }
 
