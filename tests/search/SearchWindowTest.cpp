@@ -220,6 +220,28 @@ TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns)
     EXPECT_TRUE(app().Closing);
 }
 
+TEST_F(SearchWindow, AMinimizedSearchCountsInTheCaptionAndEndsRestored)
+{
+    for (int i = 0; i < 6; ++i)
+        file("h" + std::to_string(i), 0x2);
+    app().ScanPause = 0.01f;
+    QStringList captions;
+    ScopedDoEventsHook hook([&] {
+        if (app().ScannedCount >= 8 && window->WindowState() != 1 && captions.isEmpty())
+            window->setWindowStateValue(1);
+        if (window->WindowState() == 1)
+            captions << window->windowTitle();
+    });
+
+    window->cmdSearch->click();
+
+    ASSERT_FALSE(captions.isEmpty());
+    EXPECT_TRUE(captions.last().startsWith(QStringLiteral("Scanned files: "))) << captions.last().toStdString();
+    EXPECT_EQ(window->WindowState(), 0);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
+    EXPECT_EQ(resultRows().size(), 6u);
+}
+
 TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched)
 {
     folder("inner");

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QTest>
 
 #include <cstdio>
@@ -63,10 +64,12 @@ int main(int argc, char** argv)
     window.dirList->setPath(tree.path());
     shoot(window, out + QStringLiteral("/1-browser.png"));
 
-    int yields = 0;
+    bool shot = false;
     ScopedDoEventsHook hook([&] {
-        if (++yields == 120)
+        if (!shot && app().ScannedCount >= 70) {
+            shot = true;
             shoot(window, out + QStringLiteral("/2-searching.png"));
+        }
     });
     ScopedMsgBoxResponder answers([](const MsgBoxCall& call) {
         std::printf("message: \"%s\" title \"%s\" style %d\n", qPrintable(call.prompt), qPrintable(call.title),
@@ -76,9 +79,17 @@ int main(int argc, char** argv)
     ScopedBeepCounter beeps;
     window.cmdSearch->click();
     shoot(window, out + QStringLiteral("/3-results.png"));
-    window.setWindowStateValue(2);
+    // Without a window manager nothing maximizes; a screen-sized window
+    // shows the same arrangement.
+    window.resize(window.screen()->availableGeometry().size());
     QTest::qWait(300);
-    shoot(window, out + QStringLiteral("/4-results-maximized.png"));
+    window.resultBox(0).setSelected(1, true);
+    window.resultBox(0).setSelected(2, true);
+    window.resultBox(0).setListIndex(2);
+    shoot(window, out + QStringLiteral("/4-results-large.png"));
+    window.cmdSearch->click();
+    QTest::qWait(100);
+    shoot(window, out + QStringLiteral("/5-after-reset.png"));
     std::printf("beeps %d, rows %d\n", beeps.count(), window.resultBox(0).ListCount());
     return 0;
 }
