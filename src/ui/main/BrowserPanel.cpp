@@ -19,8 +19,20 @@ void FrmSeek::drvList_Change()
 {
     if (restoringDrive_)
         return;
+    // A volume opens where it was left, as a drive keeps its own current
+    // directory; the first time at its root.
+    const std::string root = drvList->DriveRoot();
+    const auto last = lastDirectoryOf_.find(root);
     try {
-        dirList->setPath(drvList->DriveRoot());
+        if (last != lastDirectoryOf_.end()) {
+            try {
+                dirList->setPath(last->second);
+                return;
+            } catch (const Error&) {
+                lastDirectoryOf_.erase(last);
+            }
+        }
+        dirList->setPath(root);
         return;
     } catch (const Error&) {
     } catch (const std::exception&) {
@@ -45,6 +57,15 @@ void FrmSeek::dirList_Change()
             throwErrno(errno);
         s.CurrentPath = path;
         s.DirChanged = 0;
+        // The directory list may walk onto another volume; the drive list
+        // follows it without moving it again.
+        restoringDrive_ = true;
+        try {
+            drvList->setDrive(path);
+        } catch (const Error&) {
+        }
+        restoringDrive_ = false;
+        lastDirectoryOf_[drvList->DriveRoot()] = path;
     } catch (const Error& e) {
         MsgBox(QString::fromStdString(e.description), MsgBoxStyle::Exclamation, QString::fromStdString(s.AppTitle),
                this);

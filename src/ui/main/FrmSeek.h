@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -182,6 +183,7 @@ private:
     bool loaded_ = false;
     bool unloadingByProgram_ = false;
     bool restoringDrive_ = false;
+    std::map<std::string, std::string> lastDirectoryOf_; // volume root -> directory
     float pendingOuterWidth_ = -1.0f;
     int32_t progressCount_ = 0;
     std::string progressFolder_;
