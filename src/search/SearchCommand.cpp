@@ -23,6 +23,12 @@ QString qs(const std::string& utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+template <class... W>
+void setShown(bool shown, Placed<W>&... controls)
+{
+    (controls.setVisible(shown), ...);
+}
+
 // A counter label is as wide as its text with two spaces before and one
 // after, in the window's font.
 void setCounter(FrmSeek& w, Placed<QLabel>& label, const QString& text)
@@ -61,8 +67,7 @@ void layOutCounters(FrmSeek& w, int32_t found, bool withTip)
     w.lblCountx.setLeft(w.lblScanned.Left() + w.lblScanned.Width() + 120);
     w.lblScanned.setTop(w.lblFound.Top());
     w.lblCountx.setTop(w.lblCount.Top());
-    w.lblScanned.setVisible(true);
-    w.lblCountx.setVisible(true);
+    setShown(true, w.lblScanned, w.lblCountx);
     if (withTip) {
         w.txtTip.setLeft(w.lblCountx.Left() + w.lblCountx.Width() + 120);
         w.txtTip.setTop(w.lblFound.Top());
@@ -135,16 +140,10 @@ void EnterSearchState(FrmSeek& w)
     w.setWidth(screen * 0.85f);
     w.setLeft(static_cast<float>(std::lrint(screen - w.Width()) / 2));
 
-    for (QWidget* control : {static_cast<QWidget*>(w.txtSearchSpec.get()), static_cast<QWidget*>(w.drvList.get()),
-                             static_cast<QWidget*>(w.dirList.get()), static_cast<QWidget*>(w.filList.get()),
-                             static_cast<QWidget*>(w.lblCriteria.get()), static_cast<QWidget*>(w.cmdSearch.get()),
-                             static_cast<QWidget*>(w.fraOptions.get())})
-        control->hide();
+    setShown(false, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch, w.fraOptions);
 
     w.lblCount->setText(QStringLiteral("0"));
-    w.lblFound.setVisible(true);
-    w.lblCount.setVisible(true);
-    w.lblDir.setVisible(true);
+    setShown(true, w.lblFound, w.lblCount, w.lblDir);
     w.lblFound.setTop(180);
     w.lblFound.setLeft(120);
     w.setAutoSizeCaption(w.lblFound, QStringLiteral("Scanning File:"));
@@ -173,16 +172,8 @@ void LeaveSearchState(FrmSeek& w)
     w.setCaption(s.AppTitle);
     w.setCancelAction(true);
 
-    for (QWidget* control : {static_cast<QWidget*>(w.fraAttrib.get()), static_cast<QWidget*>(w.lblCount.get()),
-                             static_cast<QWidget*>(w.lblCountx.get()), static_cast<QWidget*>(w.lblDir.get()),
-                             static_cast<QWidget*>(w.lblFound.get()), static_cast<QWidget*>(w.lblScanned.get()),
-                             static_cast<QWidget*>(w.txtTip.get())})
-        control->hide();
-    for (QWidget* control : {static_cast<QWidget*>(w.txtSearchSpec.get()), static_cast<QWidget*>(w.drvList.get()),
-                             static_cast<QWidget*>(w.dirList.get()), static_cast<QWidget*>(w.filList.get()),
-                             static_cast<QWidget*>(w.lblCriteria.get()), static_cast<QWidget*>(w.cmdSearch.get()),
-                             static_cast<QWidget*>(w.fraOptions.get())})
-        control->show();
+    setShown(false, w.fraAttrib, w.lblCount, w.lblCountx, w.lblDir, w.lblFound, w.lblScanned, w.txtTip);
+    setShown(true, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch, w.fraOptions);
 
     w.cmdExit->setText(QStringLiteral("E&xit"));
     w.cmdSearch->setText(QStringLiteral("Search"));

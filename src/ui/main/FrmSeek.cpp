@@ -17,8 +17,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace umbrix {
@@ -202,12 +203,14 @@ void FrmSeek::composeAttributePanel()
     picdir->setAttribute(Qt::WA_TransparentForMouseEvents);
     chkAttr[4]->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    ClickLabel* captions[4] = {lblReadOnly.get(), lblHidden.get(), lblSystem.get(), lblArchive.get()};
-    for (std::size_t i = 0; i < 4; ++i)
+    // A caption's access key moves to its box, the next control in tab order.
+    QLabel* captions[4] = {lblReadOnly.get(), lblHidden.get(), lblSystem.get(), lblArchive.get()};
+    for (std::size_t i = 0; i < 4; ++i) {
         captions[i]->setBuddy(chkAttr[i].get());
-    for (QLabel* label : {Label1.get(), static_cast<QLabel*>(lblReadOnly.get()), static_cast<QLabel*>(lblHidden.get()),
-                          static_cast<QLabel*>(lblSystem.get()), static_cast<QLabel*>(lblArchive.get()), Label6.get()})
-        label->setFont(regular);
+        captions[i]->setFont(regular);
+    }
+    Label1->setFont(regular);
+    Label6->setFont(regular);
     for (auto& box : chkAttr) {
         box->setTristate(true);
         box->setFont(regular);
