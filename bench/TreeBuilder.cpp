@@ -1,15 +1,18 @@
 #include "TreeBuilder.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <deque>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <stdexcept>
 
 namespace umbrix::bench {
 namespace {
@@ -18,6 +21,10 @@ constexpr int kEntriesPerFolder = 50;
 constexpr int kFoldersPerFolder = 6;
 constexpr int kMaxDepth = 6;
 constexpr int kLinkEvery = 997;
+constexpr const char* kAttributeName = "user.DOSATTRIB";
+constexpr uint32_t kHidden = 0x2;
+constexpr uint32_t kSystem = 0x4;
+constexpr uint32_t kArchive = 0x20;
 
 struct SplitMix64 {
     uint64_t state;
@@ -35,20 +42,85 @@ struct SplitMix64 {
     throw std::runtime_error(std::string(what) + " " + path + ": " + std::strerror(errno));
 }
 
+// Samba's text form, with its NUL.
 void setAttributes(const std::string& path, uint32_t attributes)
 {
     char text[16];
     const int n = std::snprintf(text, sizeof text, "0x%x", attributes);
-    if (lsetxattr(path.c_str(), "user.DOSATTRIB", text, static_cast<size_t>(n) + 1, 0) != 0)
+    if (lsetxattr(path.c_str(), kAttributeName, text, static_cast<size_t>(n) + 1, 0) != 0)
         fail("setxattr", path);
+}
+
+// The attribute bits of a text-form value; false when there is no value.
+// The tree only ever holds the text form, and a search keeps the form it
+// finds.
+bool readAttributes(const char* path, uint32_t& attributes)
+{
+    char value[64];
+    const ssize_t n = lgetxattr(path, kAttributeName, value, sizeof value - 1);
+    if (n < 0) {
+        if (errno == ENODATA)
+            return false;
+        fail("getxattr", path);
+    }
+    value[n] = 0;
+    if (n < 3 || value[0] != '0' || value[1] != 'x')
+        throw std::runtime_error(std::string("not a text attribute value: ") + path);
+    attributes = static_cast<uint32_t>(std::strtoul(value + 2, nullptr, 16));
+    return true;
+}
+
+void tallyFolder(std::string& path, DiskTally& tally)
+{
+    DIR* dir = opendir(path.c_str());
+    if (!dir)
+        fail("opendir", path);
+    const size_t base = path.size();
+    while (const dirent* d = readdir(dir)) {
+        if (d->d_name[0] == '.' &&
+            (d->d_name[1] == 0 || (d->d_name[1] == '.' && d->d_name[2] == 0)))
+            continue;
+        ++tally.entries;
+        path += '/';
+        path += d->d_name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            fail("lstat", path);
+        if (S_ISLNK(st.st_mode)) {
+            ++tally.links;
+        } else {
+            uint32_t attributes = 0;
+            if (readAttributes(path.c_str(), attributes)) {
+                switch (attributes & (kHidden | kSystem)) {
+                case kHidden:
+                    ++tally.hidden;
+                    break;
+                case kSystem:
+                    ++tally.system;
+                    break;
+                case kHidden | kSystem:
+                    ++tally.hiddenSystem;
+                    break;
+                default:
+                    ++tally.plainValue;
+                    break;
+                }
+            }
+            if (S_ISDIR(st.st_mode))
+                tallyFolder(path, tally);
+        }
+        path.resize(base);
+    }
+    closedir(dir);
 }
 
 } // namespace
 
-TreeCounts buildTree(const std::string& root, int64_t totalEntries, uint64_t seed)
+BuiltTree buildTree(const std::string& root, int64_t totalEntries, uint64_t seed)
 {
     SplitMix64 rng{seed};
-    TreeCounts counts;
+    BuiltTree tree;
+    TreeCounts& counts = tree.counts;
     struct Pending {
         std::string path;
         int depth;
@@ -95,20 +167,60 @@ TreeCounts buildTree(const std::string& root, int64_t totalEntries, uint64_t see
             const uint64_t roll = rng.next() % 100;
             uint32_t attributes = 0;
             if (roll < 10) {
-                attributes = 0x2;
+                attributes = kHidden;
                 ++counts.hidden;
+                tree.hiddenEntries.push_back(path);
             } else if (roll < 12) {
-                attributes = 0x4;
+                attributes = kSystem;
                 ++counts.system;
             } else if (roll < 13) {
-                attributes = 0x6;
+                attributes = kHidden | kSystem;
                 ++counts.hiddenSystem;
             }
             if (attributes)
-                setAttributes(path, attributes | 0x20);
+                setAttributes(path, attributes | kArchive);
         }
     }
-    return counts;
+    return tree;
+}
+
+int64_t restoreHidden(const std::vector<std::string>& hiddenEntries)
+{
+    int64_t unhidden = 0;
+    for (const std::string& path : hiddenEntries) {
+        uint32_t attributes = 0;
+        if (!readAttributes(path.c_str(), attributes) || !(attributes & kHidden))
+            ++unhidden;
+        setAttributes(path, kHidden | kArchive);
+    }
+    return unhidden;
+}
+
+DiskTally tallyDisk(const std::string& root)
+{
+    DiskTally tally;
+    std::string path = root;
+    tallyFolder(path, tally);
+    return tally;
+}
+
+DiskTally pristineTally(const TreeCounts& counts)
+{
+    DiskTally tally;
+    tally.entries = counts.entries();
+    tally.links = counts.links;
+    tally.hidden = counts.hidden;
+    tally.system = counts.system;
+    tally.hiddenSystem = counts.hiddenSystem;
+    return tally;
+}
+
+DiskTally searchedTally(const TreeCounts& counts)
+{
+    DiskTally tally = pristineTally(counts);
+    tally.plainValue = tally.hidden;
+    tally.hidden = 0;
+    return tally;
 }
 
 void removeTree(const std::string& root)

@@ -1,0 +1,322 @@
+// The search measured against the least work it must do: builds trees,
+// times the raw walk (a), the scanner alone (b) and the search through the
+// window (c) side by side, and checks every run's counts against the tree.
+
+#include "BaselineWalk.h"
+#include "Report.h"
+#include "ScannerRun.h"
+#include "TreeBuilder.h"
+#include "WindowRun.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace umbrix::bench {
+namespace {
+
+constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
+
+struct Options {
+    std::vector<int64_t> sizes{10000, 100000, 300000};
+    int runs = 5;
+    std::string dir;
+    bool check = false;
+};
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: umbrix_bench [--sizes N,N,...] [--runs N] [--dir FOLDER]\n"
+                 "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
+                 "                               when a count disagrees with the tree)\n");
+}
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--sizes" && hasValue) {
+            options.sizes.clear();
+            std::stringstream list(argv[++i]);
+            std::string item;
+            while (std::getline(list, item, ','))
+                options.sizes.push_back(std::strtoll(item.c_str(), nullptr, 10));
+        } else if (arg == "--runs" && hasValue) {
+            options.runs = std::atoi(argv[++i]);
+        } else if (arg == "--dir" && hasValue) {
+            options.dir = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    for (int64_t size : options.sizes)
+        if (size <= 0)
+            return false;
+    return options.runs > 0 && !options.sizes.empty();
+}
+
+// The folder every tree of this run lives in, removed with them at the end.
+class WorkFolder {
+public:
+    explicit WorkFolder(const std::string& base)
+    {
+        std::string pattern = base + "/umbrix-bench-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a folder in " + base + ": " +
+                                     std::strerror(errno));
+        path_ = pattern;
+    }
+    ~WorkFolder() { removeTree(path_); }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string baseFolder(const Options& options)
+{
+    if (!options.dir.empty())
+        return options.dir;
+    for (const char* name : {"UMBRIX_TEST_TMP", "TMPDIR"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return value;
+    }
+    return "/tmp";
+}
+
+// Collects every disagreement between what a run reports and the tree.
+class Verdicts {
+public:
+    void expect(const std::string& what, int64_t expected, int64_t actual)
+    {
+        if (expected == actual)
+            return;
+        problems_.push_back(what + ": expected " + std::to_string(expected) + ", got " +
+                            std::to_string(actual));
+    }
+    void expectTally(const std::string& what, const DiskTally& expected, const DiskTally& actual)
+    {
+        expect(what + " entries on disk", expected.entries, actual.entries);
+        expect(what + " links on disk", expected.links, actual.links);
+        expect(what + " hidden on disk", expected.hidden, actual.hidden);
+        expect(what + " system on disk", expected.system, actual.system);
+        expect(what + " hidden+system on disk", expected.hiddenSystem, actual.hiddenSystem);
+        expect(what + " unhidden on disk", expected.plainValue, actual.plainValue);
+    }
+    bool clean() const { return problems_.empty(); }
+    void print(std::FILE* out) const
+    {
+        for (const std::string& p : problems_)
+            std::fprintf(out, "MISMATCH %s\n", p.c_str());
+    }
+
+private:
+    std::vector<std::string> problems_;
+};
+
+void checkRaw(Verdicts& v, const std::string& label, const TreeCounts& c, const BaselineCounts& r)
+{
+    v.expect(label + " entries examined", c.entries(), r.entries);
+    v.expect(label + " entries listed", c.listed(), r.listed);
+    v.expect(label + " entries unhidden", c.hidden, r.unhidden);
+}
+
+void checkScanner(Verdicts& v, const std::string& label, const TreeCounts& c,
+                  const ScannerResult& r)
+{
+    v.expect(label + " entries examined (ScannedCount)", c.scanned(), r.scanned);
+    v.expect(label + " rows listed", c.listed(), r.rows);
+    v.expect(label + " failures logged", 0, r.logged);
+    v.expect(label + " stopped", 0, r.stopped);
+}
+
+void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c,
+                 const WindowResult& r)
+{
+    v.expect(label + " scanned count shown", c.scanned(), r.scanned);
+    v.expect(label + " rows listed", c.listed(), r.rows);
+    v.expect(label + " results view with the completion message", 1, r.completed);
+}
+
+// After every run that changed the disk: puts the hidden attributes back and
+// checks that exactly the hidden entries had been unhidden.
+void restore(Verdicts& v, const std::string& label, const BuiltTree& tree)
+{
+    v.expect(label + " entries unhidden on disk", tree.counts.hidden,
+             restoreHidden(tree.hiddenEntries));
+}
+
+double seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+int runCheck(const std::string& work)
+{
+    const std::string root = work + "/check";
+    if (mkdir(root.c_str(), 0755) != 0)
+        throw std::runtime_error("mkdir " + root + ": " + std::strerror(errno));
+    const BuiltTree tree = buildTree(root, kCheckEntries);
+    const TreeCounts& c = tree.counts;
+    std::printf("tree: %lld entries (%lld folders, %lld files, %lld links), %lld hidden, "
+                "%lld system, %lld hidden+system\n",
+                static_cast<long long>(c.entries()), static_cast<long long>(c.folders),
+                static_cast<long long>(c.files), static_cast<long long>(c.links),
+                static_cast<long long>(c.hidden), static_cast<long long>(c.system),
+                static_cast<long long>(c.hiddenSystem));
+
+    Verdicts v;
+    v.expect("tree size", kCheckEntries, c.entries());
+    v.expectTally("pristine:", pristineTally(c), tallyDisk(root));
+
+    checkRaw(v, "(a)", c, baselineWalk(root));
+    v.expectTally("after (a):", searchedTally(c), tallyDisk(root));
+    restore(v, "(a)", tree);
+    v.expectTally("restored after (a):", pristineTally(c), tallyDisk(root));
+
+    checkScanner(v, "(b)", c, runScanner(root));
+    v.expectTally("after (b):", searchedTally(c), tallyDisk(root));
+    restore(v, "(b)", tree);
+    v.expectTally("restored after (b):", pristineTally(c), tallyDisk(root));
+
+    const WindowResult w = runWindowSearch(root);
+    checkWindow(v, "(c)", c, w);
+    v.expect("(c) result list boxes", 1, w.boxes);
+    v.expectTally("after (c):", searchedTally(c), tallyDisk(root));
+    restore(v, "(c)", tree);
+    v.expectTally("restored after (c):", pristineTally(c), tallyDisk(root));
+
+    v.print(stdout);
+    std::printf("%s\n", v.clean() ? "every count agrees with the tree" : "counts disagree");
+    return v.clean() ? 0 : 1;
+}
+
+int runBenchmark(const Options& options, const std::string& work)
+{
+    struct Tree {
+        std::string root;
+        BuiltTree built;
+    };
+    std::vector<Tree> trees;
+    for (int64_t size : options.sizes) {
+        Tree t;
+        t.root = work + "/tree" + std::to_string(size);
+        if (mkdir(t.root.c_str(), 0755) != 0)
+            throw std::runtime_error("mkdir " + t.root + ": " + std::strerror(errno));
+        const auto start = std::chrono::steady_clock::now();
+        t.built = buildTree(t.root, size);
+        const TreeCounts& c = t.built.counts;
+        std::printf("built %s: %lld entries (%lld folders, %lld links), %lld to list, "
+                    "%lld to unhide, in %.1f s\n",
+                    t.root.c_str(), static_cast<long long>(c.entries()),
+                    static_cast<long long>(c.folders), static_cast<long long>(c.links),
+                    static_cast<long long>(c.listed()), static_cast<long long>(c.hidden),
+                    seconds(std::chrono::steady_clock::now() - start));
+        std::fflush(stdout);
+        trees.push_back(std::move(t));
+    }
+
+    Verdicts v;
+    // Untimed: brings every tree and the program itself into the caches.
+    for (const Tree& t : trees) {
+        baselineWalk(t.root);
+        restoreHidden(t.built.hiddenEntries);
+    }
+    runWindowSearch(trees.front().root);
+    restoreHidden(trees.front().built.hiddenEntries);
+
+    std::vector<SizeFigures> figures(trees.size());
+    for (size_t i = 0; i < trees.size(); ++i) {
+        figures[i].entries = trees[i].built.counts.entries();
+        figures[i].listed = trees[i].built.counts.listed();
+    }
+
+    // Each round runs every kind at every size, the kinds in a rotating
+    // order, so that a noisy moment of the machine falls on all of them alike.
+    for (int run = 0; run < options.runs; ++run) {
+        for (size_t i = 0; i < trees.size(); ++i) {
+            const Tree& t = trees[i];
+            const TreeCounts& c = t.built.counts;
+            SizeFigures& f = figures[i];
+            for (int k = 0; k < 3; ++k) {
+                switch ((k + run) % 3) {
+                case 0: {
+                    const auto start = std::chrono::steady_clock::now();
+                    const BaselineCounts r = baselineWalk(t.root);
+                    f.raw.add(seconds(std::chrono::steady_clock::now() - start));
+                    checkRaw(v, "(a)", c, r);
+                    restore(v, "(a)", t.built);
+                    break;
+                }
+                case 1: {
+                    const ScannerResult r = runScanner(t.root);
+                    f.scanner.add(r.seconds);
+                    checkScanner(v, "(b)", c, r);
+                    restore(v, "(b)", t.built);
+                    break;
+                }
+                default: {
+                    const WindowResult r = runWindowSearch(t.root);
+                    f.window.add(r.seconds);
+                    f.boxes = r.boxes;
+                    f.longestGapMs = std::max(f.longestGapMs, r.longestGapMs);
+                    f.worstLatencyMs = std::max(f.worstLatencyMs, r.worstLatencyMs);
+                    f.peakKiB = std::max(f.peakKiB, r.peakKiB);
+                    checkWindow(v, "(c)", c, r);
+                    restore(v, "(c)", t.built);
+                    break;
+                }
+                }
+            }
+        }
+        std::fprintf(stderr, "round %d of %d done\n", run + 1, options.runs);
+    }
+
+    printReport(stdout, figures, options.runs);
+    std::printf("\n");
+    v.print(stdout);
+    std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
+                                  : "counts: some runs disagree with their trees");
+    return v.clean() ? 0 : 1;
+}
+
+} // namespace
+} // namespace umbrix::bench
+
+int main(int argc, char** argv)
+{
+    using namespace umbrix::bench;
+    if (argc == 3 && std::strcmp(argv[1], "--window-run") == 0)
+        return windowRunMain(argc, argv, argv[2]);
+
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        usage();
+        return 2;
+    }
+    try {
+        const WorkFolder work(baseFolder(options));
+        return options.check ? runCheck(work.path()) : runBenchmark(options, work.path());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "umbrix_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,252 @@
+#include "WindowRun.h"
+
+#include "app/AppState.h"
+#include "app/Interaction.h"
+#include "app/Startup.h"
+#include "platform/Error.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/main/FrmSeek.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QEvent>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace umbrix::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kResultTag = "window-run";
+// Often enough to catch any stretch in which the window does not answer.
+constexpr auto kProbeInterval = std::chrono::milliseconds(3);
+
+double milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The longest time between two rounds of event handling, taken from the
+// event dispatcher itself, so it sees every round however the program
+// reaches it.
+class GapMeter {
+public:
+    void start()
+    {
+        last_ = Clock::now();
+        connection_ = QObject::connect(QAbstractEventDispatcher::instance(),
+                                       &QAbstractEventDispatcher::awake, [this] { tick(); });
+    }
+    void stop()
+    {
+        tick();
+        QObject::disconnect(connection_);
+    }
+    int64_t rounds() const { return rounds_; }
+    double longestMs() const { return milliseconds(longest_); }
+
+private:
+    void tick()
+    {
+        const Clock::time_point now = Clock::now();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+        ++rounds_;
+    }
+
+    QMetaObject::Connection connection_;
+    Clock::time_point last_;
+    Clock::duration longest_{};
+    int64_t rounds_ = 0;
+};
+
+class StampEvent : public QEvent {
+public:
+    static QEvent::Type type()
+    {
+        static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return registered;
+    }
+    StampEvent() : QEvent(type()), posted(Clock::now()) {}
+    const Clock::time_point posted;
+};
+
+// Events posted from another thread every few milliseconds, as a person's
+// input or a timer would arrive, and how long each waited for the window.
+class LatencyProbe : public QObject {
+public:
+    void start()
+    {
+        poster_ = std::thread([this] {
+            while (!stop_.load(std::memory_order_relaxed)) {
+                std::this_thread::sleep_for(kProbeInterval);
+                QCoreApplication::postEvent(this, new StampEvent);
+            }
+        });
+    }
+    // Stops posting; what is still queued is answered here and counts too.
+    void stop()
+    {
+        stop_ = true;
+        poster_.join();
+        QCoreApplication::sendPostedEvents(this, StampEvent::type());
+    }
+    int64_t answered() const { return answered_; }
+    double worstMs() const { return milliseconds(worst_); }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != StampEvent::type())
+            return QObject::event(event);
+        worst_ = std::max(worst_, Clock::now() - static_cast<StampEvent*>(event)->posted);
+        ++answered_;
+        return true;
+    }
+
+private:
+    std::thread poster_;
+    std::atomic<bool> stop_{false};
+    Clock::duration worst_{};
+    int64_t answered_ = 0;
+};
+
+int64_t peakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtoll(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+// Lets the freshly shown window be laid out and painted before the clock
+// starts, as it would be long before a person clicks.
+void settle()
+{
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
+    while (Clock::now() < until) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+int windowRunMain(int argc, char** argv, const std::string& root)
+{
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication application(argc, argv);
+    resetAppState();
+    ScopedMsgBoxResponder answers;
+    ScopedBeepCounter beeps;
+
+    FrmSeek window;
+    if (!startUp(window, {}))
+        return 2;
+    try {
+        window.dirList->setPath(root);
+    } catch (const Error& error) {
+        std::fprintf(stderr, "cannot open %s: %s\n", root.c_str(), error.description.c_str());
+        return 2;
+    }
+    settle();
+
+    GapMeter gaps;
+    LatencyProbe probe;
+    probe.start();
+    gaps.start();
+    const Clock::time_point start = Clock::now();
+    window.cmdSearch->click();
+    const Clock::time_point end = Clock::now();
+    gaps.stop();
+    probe.stop();
+
+    WindowResult r;
+    r.seconds = std::chrono::duration<double>(end - start).count();
+    r.boxes = window.TotalListbox();
+    for (int b = 0; b < window.TotalListbox(); ++b)
+        r.rows += window.resultBox(b).ListCount();
+    r.scanned = window.lblCountx->text().trimmed().toLongLong();
+    const bool finishedMessage =
+        std::any_of(answers.calls().begin(), answers.calls().end(), [](const MsgBoxCall& call) {
+            return call.prompt == QLatin1String("File scanning completed.");
+        });
+    r.completed = finishedMessage && window.cmdSearch->text() == QLatin1String("Reset");
+    r.yields = gaps.rounds();
+    r.longestGapMs = gaps.longestMs();
+    r.answered = probe.answered();
+    r.worstLatencyMs = probe.worstMs();
+    r.peakKiB = peakResidentKiB();
+
+    std::printf("%s %.6f %lld %lld %lld %d %lld %.3f %lld %.3f %lld\n", kResultTag, r.seconds,
+                static_cast<long long>(r.rows), static_cast<long long>(r.scanned),
+                static_cast<long long>(r.boxes), r.completed ? 1 : 0,
+                static_cast<long long>(r.yields), r.longestGapMs,
+                static_cast<long long>(r.answered), r.worstLatencyMs,
+                static_cast<long long>(r.peakKiB));
+    std::fflush(stdout);
+    return 0;
+}
+
+WindowResult runWindowSearch(const std::string& root)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl("/proc/self/exe", "umbrix_bench", "--window-run", root.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n > 0)
+            text.append(buffer, static_cast<size_t>(n));
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    close(out[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the window run failed (status " + std::to_string(status) + ")");
+
+    std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
+    std::string tag;
+    int completed = 0;
+    WindowResult r;
+    line >> tag >> r.seconds >> r.rows >> r.scanned >> r.boxes >> completed >> r.yields >>
+        r.longestGapMs >> r.answered >> r.worstLatencyMs >> r.peakKiB;
+    if (!line || tag != kResultTag)
+        throw std::runtime_error("the window run printed no result: " + text);
+    r.completed = completed != 0;
+    return r;
+}
+
+} // namespace umbrix::bench

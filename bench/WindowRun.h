@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace umbrix::bench {
+
+// One search through the main window, from the Search button's click until
+// the results view is shown.
+struct WindowResult {
+    double seconds = 0;
+    int64_t rows = 0;          // rows of every result list box in use
+    int64_t scanned = 0;       // the scanned count the results view shows
+    int64_t boxes = 0;         // result list boxes in use
+    bool completed = false;    // the results view and "File scanning completed."
+    int64_t yields = 0;        // times the window handled its events
+    double longestGapMs = 0;   // longest time without handling events
+    int64_t answered = 0;      // posted probe events answered during the search
+    double worstLatencyMs = 0; // longest a probe event waited for its answer
+    int64_t peakKiB = 0;       // the process's peak resident memory (VmHWM)
+};
+
+// The child's side: runs the search over `root` on the offscreen platform
+// and prints one result line.  Returns the process's exit code.
+int windowRunMain(int argc, char** argv, const std::string& root);
+
+// Runs windowRunMain in a fresh process of this program, so that each run
+// has its own peak memory, and reads its line.  Throws std::runtime_error.
+WindowResult runWindowSearch(const std::string& root);
+
+} // namespace umbrix::bench
