@@ -22,17 +22,6 @@ TEST_F(BrowserPanel, OpeningADirectoryMovesTheFileListAndTheCurrentDirectory)
     EXPECT_EQ(window->filList->ListCount(), 1);
 }
 
-TEST_F(BrowserPanel, AClickOnlyNotesTheHighlight)
-{
-    folder("inner");
-    window->dirList->refresh();
-    window->dirList->setListIndex(0);
-    EXPECT_EQ(app().DirChanged, 1);
-    EXPECT_EQ(window->dirList->Path(), tree.path());
-    window->dirList->setPath(at("inner"));
-    EXPECT_EQ(app().DirChanged, 0);
-}
-
 TEST_F(BrowserPanel, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheDirectories)
 {
     DriveListBox& drives = *window->drvList.get();

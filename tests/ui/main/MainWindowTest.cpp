@@ -1,10 +1,8 @@
 #include "app/FileSystemObject.h"
 #include "platform/Error.h"
-#include "ui/controls/FileListBox.h"
 #include "ui/main/MainWindowFixture.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QTest>
 
 namespace umbrix {
@@ -139,24 +137,11 @@ TEST_F(MainWindow, AClickOnTheDirectoryIndicatorBeeps)
     EXPECT_EQ(beeps.count(), before + 3);
 }
 
-TEST_F(MainWindow, TheContextMenuHoldsItsItemsInOrder)
+TEST_F(MainWindow, TheDirectoryMenuItemOnlyBeeps)
 {
-    QStringList items;
-    for (QAction* action : window->bAttribute->actions())
-        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(items, (QStringList{QStringLiteral("{Directory}"), QStringLiteral("-"),
-                                  QStringLiteral("Remove Attribute"), QStringLiteral("-"), QStringLiteral("Delete"),
-                                  QStringLiteral("Copy..."), QStringLiteral("-"), QStringLiteral("Select All"),
-                                  QStringLiteral("Unselect All")}));
-    QStringList removable;
-    for (QAction* action : window->mnuRemAttr->menu()->actions())
-        removable << action->text();
-    EXPECT_EQ(removable, (QStringList{QStringLiteral("Read-only"), QStringLiteral("Hidden"),
-                                      QStringLiteral("System"), QStringLiteral("Archive")}));
-    EXPECT_TRUE(window->mnuDir->isCheckable());
-
     window->mnuDir->trigger();
     EXPECT_EQ(beeps.count(), 1);
+    EXPECT_TRUE(messages.calls().empty());
 }
 
 TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndDirectoriesExcludeEachOther)
@@ -179,19 +164,6 @@ TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndDirectoriesExcludeEachOther)
     window->chkFolder->click();
     EXPECT_FALSE(app().DirsOnly);
     EXPECT_FALSE(app().FilesOnly);
-}
-
-TEST_F(MainWindow, AttributeBoxesHaveThreeStatesAndTheTabOrderFollowsTheDesign)
-{
-    for (const auto& box : window->chkAttr)
-        EXPECT_TRUE(box->isTristate());
-    EXPECT_EQ(window->txtSearchSpec->nextInFocusChain(), static_cast<QWidget*>(window->filList.get()));
-    EXPECT_EQ(window->lblCriteria->buddy(), window->txtSearchSpec.get());
-    EXPECT_TRUE(window->cmdSearch->font().bold());
-    EXPECT_TRUE(window->dirList->font().bold());
-    EXPECT_FALSE(window->lblCriteria->font().bold());
-    EXPECT_FALSE(window->txtTip->font().bold());
-    EXPECT_FLOAT_EQ(window->cmdSearch->font().pointSizeF(), 8.25);
 }
 
 } // namespace
