@@ -211,9 +211,14 @@ void FrmSeek::composeAttributePanel()
     }
     Label1->setFont(regular);
     Label6->setFont(regular);
+    // The boxes are a shade smaller than the style's indicator; it is drawn
+    // to fit them rather than cut off.
+    const int indicator = scale_.toPixelsY(195) - 1;
+    const QString fitted = QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(indicator);
     for (auto& box : chkAttr) {
         box->setTristate(true);
         box->setFont(regular);
+        box->setStyleSheet(fitted);
     }
 }
 

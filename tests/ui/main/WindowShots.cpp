@@ -79,6 +79,13 @@ int main(int argc, char** argv)
     ScopedBeepCounter beeps;
     window.cmdSearch->click();
     shoot(window, out + QStringLiteral("/3-results.png"));
+    {
+        window.chkAttr[1]->setCheckState(Qt::PartiallyChecked);
+        window.chkAttr[2]->setCheckState(Qt::Checked);
+        window.chkAttr[4]->setCheckState(Qt::Checked);
+        const QPixmap panel = window.fraAttrib->grab();
+        panel.scaled(panel.size() * 3).save(out + QStringLiteral("/3a-attribute-panel-x3.png"));
+    }
     // Without a window manager nothing maximizes; a screen-sized window
     // shows the same arrangement.
     window.resize(window.screen()->availableGeometry().size());
