@@ -295,6 +295,8 @@ int runBenchmark(const Options& options, const std::string& work)
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
                                   : "counts: some runs disagree with their trees");
+    // Removing the trees takes a while; the figures are shown first.
+    std::fflush(stdout);
     return v.clean() ? 0 : 1;
 }
 
@@ -314,6 +316,13 @@ int main(int argc, char** argv)
     }
     try {
         const WorkFolder work(baseFolder(options));
+        // Qt wants a private runtime folder; without one every window run
+        // would say so on stderr.
+        if (!std::getenv("XDG_RUNTIME_DIR")) {
+            const std::string runtime = work.path() + "/runtime";
+            if (mkdir(runtime.c_str(), 0700) == 0)
+                setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        }
         return options.check ? runCheck(work.path()) : runBenchmark(options, work.path());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "umbrix_bench: %s\n", e.what());

@@ -141,13 +141,12 @@ std::string FileNameOfPath(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint)
-{
-    if (isBlank(path))
-        return 0;
+namespace {
 
-    uint32_t word = 0;
-    if (const int code = platform::queryAttributes(path, word); code != 0) {
+// The reduced set of a queried word, or the failure of the query.
+int32_t reducedAttributes(int code, uint32_t word, bool quiet, bool& reparsePoint)
+{
+    if (code != 0) {
         if (quiet)
             return 0;
         if (code > 0)
@@ -166,6 +165,27 @@ int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoi
                                                platform::Attr::System | platform::Attr::Archive));
     }
     return result;
+}
+
+} // namespace
+
+int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint)
+{
+    if (isBlank(path))
+        return 0;
+    uint32_t word = 0;
+    const int code = platform::queryAttributes(path, word);
+    return reducedAttributes(code, word, quiet, reparsePoint);
+}
+
+int32_t GetEntryAttributesAt(int folderFd, const std::string& name, const std::string& path,
+                             bool quiet, bool& reparsePoint)
+{
+    if (isBlank(path))
+        return 0;
+    uint32_t word = 0;
+    const int code = platform::queryAttributesAt(folderFd, name.c_str(), path, word);
+    return reducedAttributes(code, word, quiet, reparsePoint);
 }
 
 } // namespace umbrix

@@ -38,4 +38,10 @@ std::string FileNameOfPath(const std::string& path);
 // "Permission denied"} when the system gave no code).
 int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint);
 
+// GetEntryAttributes of the entry `name` of the open folder `folderFd`, where
+// `path` names the same entry: the same answers and failures, the entry
+// looked up from the folder rather than along the whole path.
+int32_t GetEntryAttributesAt(int folderFd, const std::string& name, const std::string& path,
+                             bool quiet, bool& reparsePoint);
+
 } // namespace umbrix

@@ -34,19 +34,24 @@ namespace {
 constexpr const char* NtfsAttributeName = "system.ntfs_attrib";
 constexpr const char* SmbAttributeName = "user.cifs.dosattrib";
 
-int statEntry(const std::string& path, unsigned extraMask, struct statx& st)
+int statEntry(int folderFd, const char* name, unsigned extraMask, struct statx& st)
 {
     // AT_NO_AUTOMOUNT: looking at an automount point must not mount it.
     // One retry after EIO: when an entry's type changes under FUSE (ntfs-3g
     // turns an empty system file into a FIFO) the kernel fails the first
     // lookup while it drops the stale inode, and the next one succeeds.
     for (int attempt = 0;; ++attempt) {
-        if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+        if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                     StoreKeyMask | extraMask, &st) == 0)
             return 0;
         if (errno != EIO || attempt == 1)
             return errno;
     }
+}
+
+int statEntry(const std::string& path, unsigned extraMask, struct statx& st)
+{
+    return statEntry(AT_FDCWD, path.c_str(), extraMask, st);
 }
 
 int readWord(StoreKind kind, const char* path, uint32_t& stored)
@@ -86,16 +91,9 @@ bool storeMissing(StoreKind kind, int err)
     return kind == StoreKind::Fat && err == ENOTTY;
 }
 
-} // namespace
-
-int queryAttributes(const std::string& path, uint32_t& word)
+// The word of the entry at `path`, whose statx is `st`.
+int queryExamined(const std::string& path, const struct statx& st, uint32_t& word)
 {
-    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
-        return fault;
-
-    struct statx st;
-    if (const int err = statEntry(path, 0, st))
-        return err;
     if (S_ISLNK(st.stx_mode)) {
         word = Attr::ReparsePoint;
         return 0;
@@ -113,6 +111,28 @@ int queryAttributes(const std::string& path, uint32_t& word)
     }
     word = stores::visibleBits(stored) | (S_ISDIR(st.stx_mode) ? Attr::Directory : 0);
     return 0;
+}
+
+} // namespace
+
+int queryAttributes(const std::string& path, uint32_t& word)
+{
+    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
+        return fault;
+    struct statx st;
+    if (const int err = statEntry(path, 0, st))
+        return err;
+    return queryExamined(path, st, word);
+}
+
+int queryAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t& word)
+{
+    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
+        return fault;
+    struct statx st;
+    if (const int err = statEntry(folderFd, name, 0, st))
+        return err;
+    return queryExamined(path, st, word);
 }
 
 int storeAttributes(const std::string& path, uint32_t attributes)

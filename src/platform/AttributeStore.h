@@ -25,6 +25,13 @@ inline constexpr uint32_t Writable = ReadOnly | Hidden | System | Archive;
 // Returns 0 and fills `word`, or returns the errno of the failure.
 int queryAttributes(const std::string& path, uint32_t& word);
 
+// queryAttributes for the entry `name` of the open folder `folderFd`, where
+// `path` names the same entry.  The entry is looked up from the folder, not
+// along the whole path again, which is what a walk reading a folder's
+// entries one after the other wants; stores that can only be reached by path
+// use `path`.
+int queryAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t& word);
+
 // Read-modify-write of the entry's attributes: only the Attr::Writable bits
 // take the values in `attributes`, every other stored bit stays.  Returns 0 or
 // the errno of the failure; on failure nothing on disk has changed.

@@ -125,6 +125,8 @@ public:
     }
 
     ino_t inode() const { return inode_; }
+    // The open folder, for looking its entries up relative to it.
+    int fd() const { return reader_.fd(); }
 
 private:
     platform::DirectoryReader reader_;
@@ -162,14 +164,14 @@ public:
 
     ino_t inode() const { return read_ ? read_->inode() : (*snapshot_)[index_].inode; }
 
-    // GetEntryAttributes of the current entry at `path`.  A snapshot answers
-    // unless what it saw may since have changed: only an entry it saw hidden
-    // and not system can have been unhidden by the walk, through a hard link
-    // (its inode was rewritten) or, for a folder, a bind mount.
-    int32_t attributes(const std::string& path, bool& reparsePoint) const
+    // GetEntryAttributes of the current entry `name` at `path`.  A snapshot
+    // answers unless what it saw may since have changed: only an entry it saw
+    // hidden and not system can have been unhidden by the walk, through a
+    // hard link (its inode was rewritten) or, for a folder, a bind mount.
+    int32_t attributes(const std::string& name, const std::string& path, bool& reparsePoint) const
     {
         if (read_)
-            return GetEntryAttributes(path, true, reparsePoint);
+            return GetEntryAttributesAt(read_->fd(), name, path, true, reparsePoint);
         const ScanSnapshot::Entry& entry = (*snapshot_)[index_];
         if (entry.reparsePoint) {
             reparsePoint = true;
@@ -275,7 +277,8 @@ int32_t collectSubFolders(ScanHost& host, const std::string& Folder,
                 path.resize(folder.size());
                 path += name;
                 bool reparsePoint = false;
-                const int32_t attr = GetEntryAttributes(path, true, reparsePoint);
+                const int32_t attr =
+                    GetEntryAttributesAt(entries.fd(), name, path, true, reparsePoint);
                 if (!reparsePoint && (attr & kDirectory)) {
                     SubFolders.push_back(path);
                     ++count;
@@ -390,7 +393,7 @@ bool listFolder(ScanHost& host, const std::string& folder, const ScanSnapshot* s
             path.resize(folder.size());
             path += name;
             bool reparsePoint = false;
-            const int32_t attr = entries.attributes(path, reparsePoint);
+            const int32_t attr = entries.attributes(name, path, reparsePoint);
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
                 if (listEntry(host, folder, name, path, entries.inode(), attr, criteria) ==
