@@ -35,7 +35,9 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
 // The system beep.
 void Beep();
 
-// The yield to pending window events.
+// The yield to pending window events.  Input and timers are handled at most
+// once a millisecond, events the program posted to itself at every call, so
+// a loop may yield as often as it likes.
 void DoEvents();
 
 // --- Seams for tests -------------------------------------------------------
