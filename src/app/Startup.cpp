@@ -4,7 +4,9 @@
 #include "app/CommandLine.h"
 #include "app/FileSystemObject.h"
 #include "app/Interaction.h"
+#include "log/LogViewerInstance.h"
 #include "platform/Error.h"
+#include "settings/SettingsStore.h"
 #include "ui/main/FrmSeek.h"
 
 #include <QApplication>
@@ -50,6 +52,9 @@ bool startUp(FrmSeek& window, std::string_view commandLine)
     window.setCurrentWidth(6165);
     window.Show();
     window.setCancelAction(false);
+    loadLogViewer(&window);
+    window.logSink = logToViewer;
+    s.LogErrors = readLogErrorsSetting();
     return true;
 }
 
@@ -72,6 +77,7 @@ void ExitApplication(FrmSeek& window)
 {
     app().Closing = true;
     window.cmdExit->setEnabled(false);
+    unloadLogViewer();
     window.Unload();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Interaction.h"
+#include "log/LogViewerInstance.h"
 #include "platform/Error.h"
 #include "search/Scanner.h"
 #include "search/SearchCriteria.h"
@@ -169,6 +170,7 @@ void EnterSearchState(FrmSeek& w)
 void LeaveSearchState(FrmSeek& w)
 {
     AppState& s = app();
+    hideLogViewer();
     w.setCaption(s.AppTitle);
     w.setCancelAction(true);
 
@@ -242,6 +244,8 @@ void runSearchCommand(FrmSeek& w)
         box->resultModel().commit();
 
     if (stopped) {
+        if (s.LogErrors)
+            hideLogViewer();
         LeaveSearchState(w);
         s.CancelSearch = false;
         s.Searching = false;

@@ -4,6 +4,7 @@
 #include "app/FileSystemObject.h"
 #include "app/Interaction.h"
 #include "app/Startup.h"
+#include "log/LogViewerInstance.h"
 #include "search/SearchCommand.h"
 #include "search/SearchHost.h"
 #include "search/SearchSpecBox.h"
@@ -430,8 +431,10 @@ void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
     }
     if (unloadMode != 1)
         app().Closing = true;
-    if (app().Closing)
+    if (app().Closing) {
+        unloadLogViewer();
         FileSystem.reset();
+    }
 }
 
 void FrmSeek::resizeEvent(QResizeEvent* event)

@@ -1,6 +1,8 @@
 // The main window's arrangement in its browser and results views.
 
 #include "app/AppState.h"
+#include "log/LogViewer.h"
+#include "log/LogViewerInstance.h"
 #include "platform/Error.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
@@ -19,6 +21,8 @@ void FrmSeek::Form_Resize()
         return;
     try {
         const int state = WindowState();
+        if (state == 1 && s.LogErrors)
+            hideLogViewer();
         const float W = ScaleWidth();
         const float H = ScaleHeight();
         Placed<ResultListBox>& first = lstFoundFiles[0];
@@ -61,8 +65,12 @@ void FrmSeek::Form_Resize()
         if (state == 0 || state == 2) {
             if (first->ListCount() >= 1)
                 PageSize = ListVisibleItems(*first.get(), static_cast<int32_t>(std::lrint(first.Height())));
-            if (state == 0)
+            if (state == 0) {
                 setCaption(s.AppTitle);
+                LogViewer* viewer = logViewer();
+                if (s.LogErrors && viewer && !viewer->isEmpty())
+                    viewer->View();
+            }
         }
     } catch (const Error&) {
         // A window smaller than the margins allow keeps what was arranged so far.

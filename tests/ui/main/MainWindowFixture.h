@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/Interaction.h"
 #include "app/Startup.h"
+#include "log/LogViewerInstance.h"
+#include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/main/FrmSeek.h"
@@ -18,7 +20,8 @@
 namespace umbrix::test {
 
 // The main window as start-up leaves it, its directory list on a fresh
-// temporary folder, with message boxes answered and beeps counted.
+// temporary folder, with message boxes answered, beeps counted and the
+// settings and the log file kept in the test's own folder.
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,6 +36,9 @@ protected:
 
     void TearDown() override
     {
+        // The viewer stores its place when it is unloaded, which must happen
+        // while the settings still point into the sandbox.
+        unloadLogViewer();
         window.reset();
         EXPECT_EQ(::chdir(previousDirectory_), 0);
         resetAppState();
@@ -64,6 +70,8 @@ protected:
         return rows;
     }
 
+    // Start-up reads the settings and the log viewer writes them.
+    StoreSandbox stores;
     TempDir tree;
     ScopedMsgBoxResponder messages;
     ScopedBeepCounter beeps;
