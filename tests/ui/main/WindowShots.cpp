@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/Interaction.h"
 #include "app/Startup.h"
+#include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/main/FrmSeek.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
 
+    // Start-up reads the settings; these pictures do not depend on the user's.
+    test::StoreSandbox stores;
     test::TempDir tree;
     test::makeDir(tree / "Documents");
     test::makeDir(tree / "Documents/.cache");
