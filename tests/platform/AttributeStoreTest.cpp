@@ -2,30 +2,36 @@
 #include "platform/DosAttribCodec.h"
 #include "platform/FaultInjection.h"
 
+#include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace umbrix::platform;
-using umbrix::test::makeDir;
-using umbrix::test::makeFile;
-using umbrix::test::rawDosAttrib;
-using umbrix::test::setDosAttrib;
-using umbrix::test::TempDir;
+using namespace umbrix::test;
 using namespace std::string_literals;
 
 namespace {
 
+// Asks by path and from the open parent folder, the way the scanner does:
+// both must give the same word.
 uint32_t query(const std::string& path)
 {
-    uint32_t word = 0xDEADBEEF;
+    uint32_t word = 0xDEADBEEF, at = 0xDEADBEEF;
     EXPECT_EQ(queryAttributes(path, word), 0) << path;
+    const size_t slash = path.rfind('/');
+    const int folder = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_EQ(queryAttributesAt(folder, path.c_str() + slash + 1, path, at), 0) << path;
+    ::close(folder);
+    EXPECT_EQ(at, word) << path;
     return word;
 }
 
@@ -33,160 +39,126 @@ mode_t modeOf(const std::string& path)
 {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
+    return st.st_mode;
 }
 
 void setRaw(const std::string& path, const std::string& value)
 {
-    ASSERT_EQ(::lsetxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0), 0);
+    ASSERT_EQ(::lsetxattr(path.c_str(), dosattrib::XattrName, value.data(), value.size(), 0), 0);
 }
 
-// The entry's birth time as NTTIME, as a new value records it (ext4 and tmpfs
-// both report one).
-uint64_t birthTime(const std::string& path)
+// A new value records the entry's birth time; ext4 and tmpfs both keep one.
+std::string freshValueFor(const std::string& path, uint32_t attrib)
 {
     struct statx st {};
     EXPECT_EQ(::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &st), 0);
     EXPECT_TRUE(st.stx_mask & STATX_BTIME) << "no birth time for " << path;
-    return dosattrib::ntTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec);
+    return dosattrib::fresh(attrib, dosattrib::ntTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec));
 }
 
-bool hasDosAttrib(const std::string& path)
+std::string withByte(std::string value, size_t at, char byte)
 {
-    return ::lgetxattr(path.c_str(), "user.DOSATTRIB", nullptr, 0) >= 0;
+    value[at] = byte;
+    return value;
 }
 
 } // namespace
 
-TEST(AttributeStore, PlainEntriesOnExt4)
+TEST(AttributeStore, PlainEntriesAndTheFirstValueStored)
 {
     TempDir tmp;
-    makeFile(tmp / "file");
+    const std::string file = tmp / "file";
+    const std::string odd = tmp / "caf\xE9\xFF";
+    makeFile(file);
+    makeFile(odd);
     makeDir(tmp / "dir");
     makeFile(tmp / ".dotted");
-
-    EXPECT_EQ(query(tmp / "file"), 0u);
+    EXPECT_EQ(query(file), 0u);
     EXPECT_EQ(query(tmp / "dir"), Attr::Directory);
     // A leading dot hides nothing.
     EXPECT_EQ(query(tmp / ".dotted"), 0u);
+    // procfs keeps no user xattrs: the directory bit and read-only from the
+    // mode are all there is.
+    EXPECT_EQ(query("/proc/sys"), Attr::Directory);
+    EXPECT_EQ(query("/proc/self/status"), Attr::ReadOnly);
 
-    uint32_t word = 0;
-    EXPECT_EQ(queryAttributes(tmp / "missing", word), ENOENT);
-    EXPECT_EQ(queryAttributes(tmp / "file/below", word), ENOTDIR);
-    EXPECT_EQ(storeAttributes(tmp / "missing", Attr::Hidden), ENOENT);
-}
-
-TEST(AttributeStore, NewValueIsVersion3WithTheBirthTime)
-{
-    TempDir tmp;
-    const std::string file = tmp / "file";
-    makeFile(file);
-
+    // Nothing to record creates no value and leaves the mode alone.
+    ASSERT_EQ(storeAttributes(file, 0), 0);
+    EXPECT_EQ(rawDosAttrib(file), "");
+    EXPECT_EQ(modeOf(file) & 07777, 0644u);
+    // A new value is a version 3 record with the entry's birth time.
     ASSERT_EQ(storeAttributes(file, Attr::Hidden | Attr::System), 0);
     EXPECT_EQ(query(file), Attr::Hidden | Attr::System);
-
-    const std::string raw = rawDosAttrib(file);
-    ASSERT_EQ(raw.size(), dosattrib::FreshSize);
-    EXPECT_EQ(raw, dosattrib::fresh(Attr::Hidden | Attr::System, birthTime(file)));
+    EXPECT_EQ(rawDosAttrib(file), freshValueFor(file, Attr::Hidden | Attr::System));
+    ASSERT_EQ(storeAttributes(odd, Attr::Hidden | Attr::Archive), 0);
+    EXPECT_EQ(query(odd), Attr::Hidden | Attr::Archive);
+    EXPECT_EQ(rawDosAttrib(odd), freshValueFor(odd, Attr::Hidden | Attr::Archive));
 }
 
-TEST(AttributeStore, WritesKeepTheFormAndEveryOtherBit)
+TEST(AttributeStore, WritesKeepTheStoredFormAndEveryOtherBit)
 {
+    // Version 2 with a name long enough to need more than the usual buffer.
+    const std::string v2 = withByte(
+        "0x2\0\x02\0\x02\0"s + std::string(52, '\0') + std::string(300, 'n') + '\0', 12, 0x02);
+    const struct Case {
+        const char* what;
+        std::string stored;
+        uint32_t read;
+        uint32_t written;
+        std::string after;
+    } cases[] = {
+        // A temporary bit (0x100) stays; bits a write may not set are ignored.
+        {"text", "0x122\0"s, 0x122, Attr::System | Attr::Directory | Attr::Normal | 0x4000,
+         "0x104\0"s},
+        {"normal kept", "0x80\0"s, 0, 0, "0x80\0"s},
+        {"normal replaced", "0x80\0"s, 0, Attr::Hidden, "0x2\0"s},
+        {"nothing left", "0x2\0"s, Attr::Hidden, 0, "0x0\0"s},
+        {"attrib flagged unused", withByte(dosattrib::fresh(Attr::Hidden, 0), 12, 0x10), 0,
+         Attr::Hidden, dosattrib::fresh(Attr::Hidden, 0)},
+        {"oversized", v2, Attr::Hidden, Attr::System, withByte(withByte(v2, 2, '4'), 12, 0x04)}};
+
     TempDir tmp;
     const std::string file = tmp / "file";
     makeFile(file);
-
-    // Samba's text form with a temporary bit (0x100) beside hidden.
-    setDosAttrib(file, 0x122);
-    EXPECT_EQ(query(file), 0x122u);
-    ASSERT_EQ(storeAttributes(file, Attr::System | Attr::Directory | Attr::Normal | 0x4000), 0);
-    EXPECT_EQ(rawDosAttrib(file), "0x104\0"s);
-    EXPECT_EQ(query(file), 0x104u);
-
-    // Rewriting the same bits leaves the value as it is, byte for byte.
-    const std::string v5 = "\0\0\x05\0\x05\0\0\0"s   // empty prefix, version and level 5
-                           "\x11\0\0\0\x02\0\0\0"s   // valid flags, attrib
-                           "\x01\x02\x03\x04\x05\x06\x07\x08"s; // create time
-    setRaw(file, v5);
-    ASSERT_EQ(storeAttributes(file, Attr::Hidden), 0);
-    EXPECT_EQ(rawDosAttrib(file), v5);
-    ASSERT_EQ(storeAttributes(file, Attr::Archive), 0);
-    std::string archived = v5;
-    archived[12] = 0x20;
-    EXPECT_EQ(rawDosAttrib(file), archived);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setRaw(file, c.stored);
+        EXPECT_EQ(query(file), c.read);
+        ASSERT_EQ(storeAttributes(file, c.written), 0);
+        EXPECT_EQ(rawDosAttrib(file), c.after);
+    }
 }
 
-TEST(AttributeStore, StoredNormalReadsAsNothing)
+TEST(AttributeStore, ReadOnlyFollowsTheModeBitsOfFilesOnly)
 {
     TempDir tmp;
     const std::string file = tmp / "file";
+    const std::string dir = tmp / "dir";
     makeFile(file);
-    setDosAttrib(file, Attr::Normal);
-    EXPECT_EQ(query(file), 0u);
-
-    // Writing nothing over "normal" keeps it; a real bit replaces it.
-    ASSERT_EQ(storeAttributes(file, 0), 0);
-    EXPECT_EQ(rawDosAttrib(file), "0x80\0"s);
-    ASSERT_EQ(storeAttributes(file, Attr::Hidden), 0);
-    EXPECT_EQ(rawDosAttrib(file), "0x2\0"s);
-    ASSERT_EQ(storeAttributes(file, 0), 0);
-    EXPECT_EQ(rawDosAttrib(file), "0x0\0"s);
-
-    // A v3 record whose attrib is flagged unused holds no bits either.
-    setRaw(file, dosattrib::fresh(Attr::Hidden, 0).replace(12, 1, "\x10"));
-    EXPECT_EQ(query(file), 0u);
-}
-
-TEST(AttributeStore, NothingToRecordCreatesNoValue)
-{
-    TempDir tmp;
-    const std::string file = tmp / "file";
-    makeFile(file);
-    ASSERT_EQ(storeAttributes(file, 0), 0);
-    EXPECT_FALSE(hasDosAttrib(file));
-    EXPECT_EQ(modeOf(file), 0644u);
-}
-
-TEST(AttributeStore, ReadOnlyFollowsTheModeBits)
-{
-    TempDir tmp;
-    const std::string file = tmp / "file";
-    makeFile(file);
+    makeDir(dir);
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
 
     ASSERT_EQ(storeAttributes(file, Attr::ReadOnly), 0);
-    EXPECT_EQ(modeOf(file), 0444u);
+    EXPECT_EQ(modeOf(file) & 07777, 0444u);
     EXPECT_EQ(query(file), Attr::ReadOnly);
-
     // Clearing gives the owner, and only the owner, write permission back.
     ASSERT_EQ(storeAttributes(file, Attr::Hidden), 0);
-    EXPECT_EQ(modeOf(file), 0644u);
+    EXPECT_EQ(modeOf(file) & 07777, 0644u);
     EXPECT_EQ(query(file), Attr::Hidden);
+    // No owner write permission is read-only, whatever the stored value says.
+    ASSERT_EQ(::chmod(file.c_str(), 0464), 0);
+    setDosAttrib(file, Attr::Normal);
+    EXPECT_EQ(query(file), Attr::ReadOnly);
 
-    // No owner write permission reads as read-only without any stored value.
-    const std::string locked = tmp / "locked";
-    makeFile(locked);
-    ASSERT_EQ(::chmod(locked.c_str(), 0464), 0);
-    EXPECT_EQ(query(locked), Attr::ReadOnly);
-    setDosAttrib(locked, Attr::Normal);
-    EXPECT_EQ(query(locked), Attr::ReadOnly);
-}
-
-TEST(AttributeStore, DirectoriesKeepTheirModeAndNeverStoreTheDirectoryBit)
-{
-    TempDir tmp;
-    const std::string dir = tmp / "dir";
-    makeDir(dir);
-
+    // A directory's mode governs its entries: read-only is stored instead,
+    // and the directory bit never is.
     ASSERT_EQ(storeAttributes(dir, Attr::ReadOnly | Attr::Hidden | Attr::Directory), 0);
     EXPECT_EQ(query(dir), Attr::Directory | Attr::ReadOnly | Attr::Hidden);
-    EXPECT_EQ(modeOf(dir), 0755u);
-    EXPECT_EQ(rawDosAttrib(dir), dosattrib::fresh(Attr::ReadOnly | Attr::Hidden, birthTime(dir)));
-    // A directory without owner write permission is not read-only by that.
+    EXPECT_EQ(modeOf(dir) & 07777, 0755u);
+    EXPECT_EQ(rawDosAttrib(dir), freshValueFor(dir, Attr::ReadOnly | Attr::Hidden));
     ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
     ASSERT_EQ(storeAttributes(dir, 0), 0);
     EXPECT_EQ(query(dir), Attr::Directory);
-    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
 }
 
 TEST(AttributeStore, SymbolicLinksAreNeverFollowed)
@@ -195,96 +167,168 @@ TEST(AttributeStore, SymbolicLinksAreNeverFollowed)
     const std::string target = tmp / "target";
     makeFile(target);
     setDosAttrib(target, Attr::Hidden);
-    ASSERT_EQ(::symlink("target", (tmp / "link").c_str()), 0);
-    ASSERT_EQ(::symlink("nowhere", (tmp / "dangling").c_str()), 0);
-    ASSERT_EQ(::symlink(".", (tmp / "loop").c_str()), 0);
-
-    EXPECT_EQ(query(tmp / "link"), Attr::ReparsePoint);
-    EXPECT_EQ(query(tmp / "dangling"), Attr::ReparsePoint);
-    EXPECT_EQ(query(tmp / "loop"), Attr::ReparsePoint);
-
-    // The link itself cannot carry user attributes here; its target and its
-    // mode stay as they were.
-    EXPECT_NE(storeAttributes(tmp / "link", Attr::ReadOnly | Attr::System), 0);
+    for (const char* link : {"target", "nowhere", "."}) {
+        ASSERT_EQ(::symlink(link, (tmp / "link").c_str()), 0);
+        EXPECT_EQ(query(tmp / "link"), Attr::ReparsePoint) << link;
+        // The link cannot carry user attributes here; its target and mode stay.
+        EXPECT_NE(storeAttributes(tmp / "link", Attr::ReadOnly | Attr::System), 0);
+        ASSERT_EQ(::unlink((tmp / "link").c_str()), 0);
+    }
     EXPECT_EQ(rawDosAttrib(target), "0x2\0"s);
-    EXPECT_EQ(modeOf(target), 0644u);
+    EXPECT_EQ(modeOf(target) & 07777, 0644u);
 }
 
-TEST(AttributeStore, NamesThatAreNotUtf8)
-{
-    TempDir tmp;
-    const std::string file = tmp / "caf\xE9\xFF";
-    makeFile(file);
-    ASSERT_EQ(storeAttributes(file, Attr::Hidden | Attr::Archive), 0);
-    EXPECT_EQ(query(file), Attr::Hidden | Attr::Archive);
-    EXPECT_EQ(rawDosAttrib(file).size(), dosattrib::FreshSize);
-}
-
-TEST(AttributeStore, UnreadableValueIsReportedAndNeverOverwritten)
+TEST(AttributeStore, FailuresAreReportedAndChangeNothing)
 {
     TempDir tmp;
     const std::string file = tmp / "file";
     makeFile(file);
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    uint32_t word = 0;
+    EXPECT_EQ(queryAttributes(tmp / "missing", word), ENOENT);
+    EXPECT_EQ(queryAttributes(file + "/below", word), ENOTDIR);
+    EXPECT_EQ(storeAttributes(tmp / "missing", Attr::Hidden), ENOENT);
+    EXPECT_EQ(storeAttributes("/proc/self/status", Attr::Hidden), EOPNOTSUPP);
+    {
+        ScopedFaultHook hook([](FaultPoint point, std::string_view) {
+            return point == FaultPoint::ReadAttributes ? EIO : EACCES;
+        });
+        EXPECT_EQ(queryAttributes(file, word), EIO);
+        EXPECT_EQ(storeAttributes(file, Attr::Hidden), EACCES);
+        EXPECT_EQ(rawDosAttrib(file), "");
+    }
+
+    // A value of no known form is neither read nor overwritten.
     const std::string garbage = "not an attribute\0\x01\x02"s;
     setRaw(file, garbage);
-
-    uint32_t word = 0;
     EXPECT_EQ(queryAttributes(file, word), EBADMSG);
     EXPECT_EQ(storeAttributes(file, Attr::ReadOnly), EBADMSG);
     EXPECT_EQ(storeAttributes(file, 0), EBADMSG);
     EXPECT_EQ(rawDosAttrib(file), garbage);
-    EXPECT_EQ(modeOf(file), 0666u);
+    EXPECT_EQ(modeOf(file) & 07777, 0666u);
 }
 
-TEST(AttributeStore, OversizedValueIsStillRead)
+namespace {
+
+// What every volume that keeps a DOS attribute word does.
+void checkWordStore(const std::string& root)
+{
+    const std::string file = root + "/FILE.TXT";
+    const std::string dir = root + "/DIR";
+    makeFile(file, "content");
+    makeDir(dir);
+    EXPECT_EQ(query(file), Attr::Archive);
+    EXPECT_EQ(query(dir) & Attr::Directory, Attr::Directory);
+
+    ASSERT_EQ(storeAttributes(file, Attr::Hidden | Attr::System), 0);
+    EXPECT_EQ(query(file), Attr::Hidden | Attr::System);
+    ASSERT_EQ(storeAttributes(file, Attr::ReadOnly), 0);
+    EXPECT_EQ(query(file), Attr::ReadOnly);
+    ASSERT_EQ(storeAttributes(dir, Attr::Hidden), 0);
+    EXPECT_EQ(query(dir), Attr::Directory | Attr::Hidden);
+    ASSERT_EQ(storeAttributes(dir, 0), 0);
+    EXPECT_EQ(query(dir), Attr::Directory);
+}
+
+uint32_t ntfsWord(const std::string& path)
+{
+    uint32_t word = 0xDEADBEEF;
+    ::lgetxattr(path.c_str(), "system.ntfs_attrib", &word, sizeof word);
+    return word;
+}
+
+void setNtfsWord(const std::string& path, uint32_t word)
+{
+    ASSERT_EQ(::lsetxattr(path.c_str(), "system.ntfs_attrib", &word, sizeof word, 0), 0);
+}
+
+} // namespace
+
+TEST(NtfsStore, TheVolumesAttributeWordIsTheStore)
 {
     TempDir tmp;
-    const std::string file = tmp / "file";
-    makeFile(file);
-    // A version 2 record whose name makes it larger than the usual value.
-    std::string v2 = "0x2\0\x02\0\x02\0"s + std::string(52, '\0') + std::string(600, 'n') + '\0';
-    v2[12] = 0x02; // attrib
-    setRaw(file, v2);
-    EXPECT_EQ(query(file), Attr::Hidden);
-    ASSERT_EQ(storeAttributes(file, Attr::System), 0);
-    std::string expected = v2;
-    expected[2] = '4';
-    expected[12] = 0x04;
-    std::string raw(expected.size() + 1, '\0');
-    const ssize_t n = ::lgetxattr(file.c_str(), "user.DOSATTRIB", raw.data(), raw.size());
-    ASSERT_GE(n, 0);
-    raw.resize(static_cast<size_t>(n));
-    EXPECT_EQ(raw, expected);
+    NtfsVolume vol(tmp.path());
+    if (!vol.mounted())
+        GTEST_SKIP() << vol.skipReason();
+    checkWordStore(vol.root());
+    const std::string file = vol.root() + "/FILE.TXT";
+    EXPECT_EQ(ntfsWord(file), Attr::ReadOnly);
+    EXPECT_EQ(rawDosAttrib(file), "");
+    EXPECT_EQ(query(vol.root()) & (Attr::Hidden | Attr::System), Attr::Hidden | Attr::System);
+
+    // Not-content-indexed (0x2000) is no bit a write may touch.
+    setNtfsWord(file, 0x2000 | Attr::Archive);
+    ASSERT_EQ(storeAttributes(file, Attr::Hidden), 0);
+    EXPECT_EQ(ntfsWord(file), 0x2000u | Attr::Hidden);
+    setNtfsWord(file, Attr::Normal);
+    ASSERT_EQ(storeAttributes(file, 0), 0);
+    EXPECT_EQ(ntfsWord(file), Attr::Normal);
+    // ntfs-3g's permissions are not the store: no mode bit makes it read-only.
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    EXPECT_EQ(query(file), 0u);
+
+    const std::string empty = vol.root() + "/empty";
+    makeFile(empty);
+    ASSERT_EQ(::symlink("empty", (vol.root() + "/link").c_str()), 0);
+    EXPECT_EQ(query(vol.root() + "/link"), Attr::ReparsePoint);
+    // ntfs-3g shows an empty system file that is not hidden as a FIFO or a
+    // socket, and changes its type with the attributes; it still reads and
+    // writes like any other entry.
+    ASSERT_EQ(storeAttributes(empty, Attr::System), 0);
+    EXPECT_EQ(query(empty), Attr::System);
+    EXPECT_FALSE(S_ISREG(modeOf(empty)));
+    ASSERT_EQ(storeAttributes(empty, Attr::Hidden | Attr::System), 0);
+    EXPECT_EQ(query(empty), Attr::Hidden | Attr::System);
+    EXPECT_TRUE(S_ISREG(modeOf(empty)));
 }
 
-TEST(AttributeStore, FilesystemWithoutAStore)
-{
-    // procfs keeps no user xattrs: the directory bit and read-only (from the
-    // mode) are all there is, and nothing can be written.
-    EXPECT_EQ(query("/proc/sys"), Attr::Directory);
-    EXPECT_EQ(query("/proc/self/status"), Attr::ReadOnly);
-    EXPECT_EQ(storeAttributes("/proc/self/status", Attr::Hidden), EOPNOTSUPP);
-    EXPECT_EQ(storeAttributes("/proc/self/status", Attr::ReadOnly), EOPNOTSUPP);
-}
-
-TEST(AttributeStore, InjectedFaultsStopBeforeTheDisk)
+TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
 {
     TempDir tmp;
-    const std::string file = tmp / "file";
-    const std::string other = tmp / "other";
-    makeFile(file);
-    makeFile(other);
-    ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
-        if (path != file)
-            return 0;
-        return point == FaultPoint::ReadAttributes ? EIO : EACCES;
-    });
-
-    uint32_t word = 0;
-    EXPECT_EQ(queryAttributes(file, word), EIO);
-    EXPECT_EQ(storeAttributes(file, Attr::Hidden), EACCES);
-    EXPECT_FALSE(hasDosAttrib(file));
-    EXPECT_EQ(storeAttributes(other, Attr::Hidden), 0);
-    EXPECT_EQ(query(other), Attr::Hidden);
+    {
+        NtfsVolume vol(tmp.path());
+        if (!vol.mounted())
+            GTEST_SKIP() << vol.skipReason();
+        makeFile(vol.root() + "/file", "content");
+        EXPECT_EQ(query(vol.root() + "/file"), Attr::Archive);
+    }
+    // The kernel hands the freed anonymous device number to the next such
+    // mount, so a tmpfs mounted now usually gets the NTFS volume's number.
+    const std::string place = tmp / "place";
+    makeDir(place);
+    if (::mount("tmpfs", place.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const std::string file = place + "/file";
+    makeFile(file, "content");
+    EXPECT_EQ(query(file), 0u);
+    EXPECT_EQ(storeAttributes(file, Attr::Hidden), 0);
+    EXPECT_EQ(rawDosAttrib(file).size(), dosattrib::FreshSize);
+    ::umount2(place.c_str(), MNT_DETACH);
 }
+
+class FatStore : public ::testing::TestWithParam<const char*> {};
+
+// A FAT or exFAT volume on a loop device, where the machine can make one.
+TEST_P(FatStore, AttributesThroughTheDriversIoctls)
+{
+    TempDir tmp;
+    const std::string type = GetParam();
+    const std::string mkfs = findTool("mkfs." + type);
+    const std::string image = tmp / "volume.img";
+    const std::string root = tmp / type;
+    if (mkfs.empty())
+        GTEST_SKIP() << "mkfs." << type << " is not installed";
+    makeFile(image);
+    ASSERT_EQ(::truncate(image.c_str(), 32 * 1024 * 1024), 0);
+    ASSERT_EQ(runTool(mkfs, {image}, tmp / "mkfs.log"), 0) << readTextFile(tmp / "mkfs.log");
+    makeDir(root);
+    if (runTool(findTool("mount"), {"-t", type, "-o", "loop", image, root}, tmp / "mount.log"))
+        GTEST_SKIP() << "cannot loop-mount a " << type
+                     << " volume here: " << readTextFile(tmp / "mount.log");
+    checkWordStore(root);
+    // The driver keeps read-only in the mode bits itself.
+    EXPECT_EQ(modeOf(root + "/FILE.TXT") & S_IWUSR, 0u);
+    ::umount2(root.c_str(), MNT_DETACH);
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, FatStore, ::testing::Values("vfat", "exfat"));

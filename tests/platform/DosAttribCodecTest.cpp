@@ -1,7 +1,6 @@
 #include "platform/DosAttribCodec.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace dosattrib = umbrix::platform::dosattrib;
@@ -68,77 +67,47 @@ TEST(DosAttribCodec, TextFormWithAndWithoutNul)
     EXPECT_EQ(parsed("0x00000000ffffffff").attrib, 0xFFFFFFFFu);
 }
 
-TEST(DosAttribCodec, EveryBinaryVersionReadsItsAttrib)
+TEST(DosAttribCodec, EveryBinaryVersionReadsAndRewritesOnlyItsAttrib)
 {
     struct Case {
         const std::string* value;
         uint16_t version;
         uint32_t attrib;
         size_t attribOffset;
+        char rewritten;     // fits the prefix's width, so the value keeps its length
+        const char* prefix; // the rewritten value's; an empty one stays empty
     } cases[] = {
-        {&SambaV1, 1, 0x22, 12}, {&SambaV2, 2, 0x21, 16}, {&SambaV3, 3, 0x22, 16},
-        {&SambaV4, 4, 0x22, 12}, {&SambaV5, 5, 0x22, 12}, {&SambaV3ShortPrefix, 3, 0x1, 12},
+        {&SambaV1, 1, 0x22, 12, 0x3, "0x03"},  {&SambaV2, 2, 0x21, 16, 0x2, "0x02"},
+        {&SambaV3, 3, 0x22, 16, 0x27, "0x27"}, {&SambaV4, 4, 0x22, 12, 0x4, ""},
+        {&SambaV5, 5, 0x22, 12, 0x0, ""},      {&SambaV3ShortPrefix, 3, 0x1, 12, 0x9, "0x9"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "version " << c.version << ", " << c.value->size() << " bytes");
         const auto p = parsed(*c.value);
         EXPECT_FALSE(p.text);
         EXPECT_EQ(p.version, c.version);
-        EXPECT_EQ(p.attrib, c.attrib) << "version " << c.version;
-        EXPECT_EQ(p.attribOffset, c.attribOffset) << "version " << c.version;
+        EXPECT_EQ(p.attrib, c.attrib);
+        EXPECT_EQ(p.attribOffset, c.attribOffset);
         EXPECT_TRUE(p.attribValid);
+        EXPECT_EQ(dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten)),
+                  patched(patched(*c.value, 0, c.prefix), c.attribOffset, c.rewritten + "\0\0\0"s));
     }
-}
-
-TEST(DosAttribCodec, RewriteChangesOnlyTheAttribAndItsPrefix)
-{
-    // Same-width prefix: the value keeps its length, every other byte stays.
-    EXPECT_EQ(dosattrib::withAttrib(SambaV1, parsed(SambaV1), 0x3),
-              patched(patched(SambaV1, 0, "0x03"), 12, "\x03\0\0\0"s));
-    EXPECT_EQ(dosattrib::withAttrib(SambaV2, parsed(SambaV2), 0x2),
-              patched(patched(SambaV2, 0, "0x02"), 16, "\x02\0\0\0"s));
-    EXPECT_EQ(dosattrib::withAttrib(SambaV3, parsed(SambaV3), 0x27),
-              patched(patched(SambaV3, 0, "0x27"), 16, "\x27\0\0\0"s));
-    // An empty prefix stays empty.
-    EXPECT_EQ(dosattrib::withAttrib(SambaV4, parsed(SambaV4), 0x4),
-              patched(SambaV4, 12, "\x04\0\0\0"s));
-    EXPECT_EQ(dosattrib::withAttrib(SambaV5, parsed(SambaV5), 0x0),
-              patched(SambaV5, 12, "\0\0\0\0"s));
-}
-
-TEST(DosAttribCodec, RewriteSetsTheAttribValidFlag)
-{
-    const std::string unflagged = patched(SambaV5, 8, "\x10\0\0\0"s);
-    const auto p = parsed(unflagged);
-    EXPECT_FALSE(p.attribValid);
-    EXPECT_EQ(dosattrib::withAttrib(unflagged, p, 0x2),
-              patched(patched(unflagged, 8, "\x11"), 12, "\x02"));
 }
 
 TEST(DosAttribCodec, LongerPrefixLaysTheHeaderOutAgainAndKeepsTheRecord)
 {
-    const std::string grown =
-        dosattrib::withAttrib(SambaV3ShortPrefix, parsed(SambaV3ShortPrefix), 0x21);
-    ASSERT_EQ(grown.size(), SambaV3ShortPrefix.size() + 4);
-    EXPECT_EQ(grown.substr(0, 16), "0x21\0\0\x03\0\x03\0\0\0\x3f\0\0\0"s);
-    EXPECT_EQ(grown.substr(16, 4), "\x21\0\0\0"s);
-    EXPECT_EQ(grown.substr(20), SambaV3ShortPrefix.substr(16));
-    const auto p = parsed(grown);
-    EXPECT_EQ(p.version, 3);
-    EXPECT_EQ(p.attrib, 0x21u);
+    EXPECT_EQ(dosattrib::withAttrib(SambaV3ShortPrefix, parsed(SambaV3ShortPrefix), 0x21),
+              "0x21\0\0\x03\0\x03\0\0\0\x3f\0\0\0\x21\0\0\0"s + SambaV3ShortPrefix.substr(16));
 }
 
 TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3Layout)
 {
-    const std::string expected = "0x02\0"s         // prefix and NUL
-                                 "\0"s             // pad to 2
-                                 "\x03\0\x03\0"s   // version 3, level 3
-                                 "\0\0"s           // pad to 4
-                                 "\x11\0\0\0"s     // valid: attrib, create time
-                                 "\x02\0\0\0"s     // attrib
-                                 "\0\0\0\0"s       // ea_size
-                                 + std::string(16, '\0') // size, alloc
-                                 + "\x08\x07\x06\x05\x04\x03\x02\x01"s // create
-                                 + std::string(8, '\0');               // change
+    // Prefix and NUL, pad, version 3, level 3, pad, valid flags (attrib and
+    // create time), attrib; ea_size, size, alloc_size; create and change time.
+    const std::string expected = "0x02\0\0\x03\0\x03\0\0\0\x11\0\0\0\x02\0\0\0"s +
+                                 std::string(20, '\0') + "\x08\x07\x06\x05\x04\x03\x02\x01"s +
+                                 std::string(8, '\0');
     ASSERT_EQ(expected.size(), dosattrib::FreshSize);
     EXPECT_EQ(dosattrib::fresh(0x2, 0x0102030405060708ULL), expected);
     EXPECT_EQ(dosattrib::fresh(0x27, 0).substr(0, 5), "0x27\0"s);
@@ -146,23 +115,24 @@ TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3Layout)
 
 TEST(DosAttribCodec, AnythingElseIsRefused)
 {
-    const std::string refused[] = {
-        ""s,
-        "\0"s,
-        "0x"s,
-        "0xzz"s,
-        "22"s,
-        "0X22"s,
-        "0x22 "s,
-        "0x100000000"s,
-        "hello\0"s,
-        "0x22\0\0"s,                        // a NUL too many for the text form
-        "0x22\0\0\x03\0\x04\0"s,            // level differs from version
-        "0x22\0\0\x06\0\x06\0"s + std::string(48, '\0'), // unknown version
-        "0xq2\0\0\x05\0\x05\0\0\0"s + std::string(16, '\0'), // prefix is not hex
-        SambaV3.substr(0, SambaV3.size() - 1),              // record cut short
-        SambaV2.substr(0, SambaV2.size() - 1),              // name without its NUL
-    };
+    // After the malformed text: a NUL too many for the text form, a level
+    // other than the version, an unknown version, a prefix that is not hex, a
+    // record cut short and a name without its NUL.
+    const std::string refused[] = {""s,
+                                   "\0"s,
+                                   "0x"s,
+                                   "0xzz"s,
+                                   "22"s,
+                                   "0X22"s,
+                                   "0x22 "s,
+                                   "0x100000000"s,
+                                   "hello\0"s,
+                                   "0x22\0\0"s,
+                                   "0x22\0\0\x03\0\x04\0"s,
+                                   "0x22\0\0\x06\0\x06\0"s + std::string(48, '\0'),
+                                   "0xq2\0\0\x05\0\x05\0\0\0"s + std::string(16, '\0'),
+                                   SambaV3.substr(0, SambaV3.size() - 1),
+                                   SambaV2.substr(0, SambaV2.size() - 1)};
     for (const std::string& value : refused) {
         dosattrib::Parsed p;
         EXPECT_FALSE(dosattrib::parse(value, p))
