@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,11 +20,8 @@ using test::makeFile;
 // Changes the current directory for one test and puts the old one back.
 class CurrentDirectoryGuard {
 public:
-    explicit CurrentDirectoryGuard(const std::string& path)
+    explicit CurrentDirectoryGuard(const std::string& path) : saved_(CurrentDirectory())
     {
-        char buffer[4096];
-        if (::getcwd(buffer, sizeof buffer))
-            saved_ = buffer;
         EXPECT_EQ(::chdir(path.c_str()), 0) << std::strerror(errno);
     }
     ~CurrentDirectoryGuard() { EXPECT_EQ(::chdir(saved_.c_str()), 0); }
@@ -34,6 +32,18 @@ private:
     std::string saved_;
 };
 
+template <typename Call>
+Error errorOf(Call call)
+{
+    try {
+        call();
+    } catch (const Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return {};
+}
+
 class FileHelpers : public ::testing::Test {
 protected:
     void SetUp() override
@@ -42,6 +52,23 @@ protected:
         makeFile(dir / "data/a.txt", "a");
         makeDir(dir / "data/sub");
     }
+
+    // Asked by path and from the open folder, as the scanner asks: the
+    // answers must agree.
+    int32_t attributes(const std::string& path, bool& reparse)
+    {
+        bool reparseAt = reparse;
+        const int32_t byPath = GetEntryAttributes(path, false, reparse);
+        const size_t slash = path.rfind('/');
+        const int folder = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_EQ(GetEntryAttributesAt(folder, path.substr(slash + 1), path, false, reparseAt),
+                  byPath)
+            << path;
+        ::close(folder);
+        EXPECT_EQ(reparseAt, reparse) << path;
+        return byPath;
+    }
+
     test::TempDir dir;
 };
 
@@ -49,8 +76,7 @@ TEST_F(FileHelpers, BlankPathsAreNothingAndAskTheSystemNothing)
 {
     int queries = 0;
     platform::ScopedFaultHook hook([&](platform::FaultPoint point, std::string_view) {
-        if (point == platform::FaultPoint::ReadAttributes)
-            ++queries;
+        queries += point == platform::FaultPoint::ReadAttributes;
         return 0;
     });
     bool reparse = false;
@@ -63,188 +89,123 @@ TEST_F(FileHelpers, BlankPathsAreNothingAndAskTheSystemNothing)
     EXPECT_FALSE(reparse);
 }
 
-TEST_F(FileHelpers, ExistenceTestsTellFilesFromDirectories)
+TEST_F(FileHelpers, FileExistsAndDirExists)
 {
-    EXPECT_TRUE(FileExists(dir / "data/a.txt"));
-    EXPECT_FALSE(DirExists(dir / "data/a.txt"));
-    EXPECT_FALSE(FileExists(dir / "data/sub"));
-    EXPECT_FALSE(FileExists(dir / "data/sub/"));
-    EXPECT_TRUE(DirExists(dir / "data/sub"));
-    EXPECT_TRUE(DirExists(dir / "data/sub/"));
-    EXPECT_TRUE(DirExists("/"));
-    EXPECT_FALSE(FileExists(dir / "data/missing"));
-    EXPECT_FALSE(DirExists(dir / "data/missing"));
-    // One trailing separator goes before the file is looked for.
-    EXPECT_TRUE(FileExists(dir / "data/a.txt/"));
-    // A name with spaces around it is a different name, not a blank one.
-    EXPECT_FALSE(FileExists(dir / "data/a.txt "));
-}
-
-TEST_F(FileHelpers, QuotedPathsAreFound)
-{
-    const std::string file = dir / "data/a.txt";
-    const std::string folder = dir / "data/sub";
-    EXPECT_TRUE(FileExists('"' + file + '"'));
-    EXPECT_TRUE(FileExists('"' + file));
-    EXPECT_TRUE(FileExists(file + '"'));
-    EXPECT_TRUE(DirExists('"' + folder + '"'));
-    EXPECT_TRUE(DirExists('"' + folder));
-    EXPECT_FALSE(DirExists('"' + file + '"'));
-
-    // A quote inside a name is part of the name.
-    makeFile(dir / "data/say\"hi\".txt");
-    EXPECT_TRUE(FileExists(dir / "data/say\"hi\".txt"));
-    EXPECT_TRUE(FileExists("\"" + (dir / "data/say\"hi\".txt")));
-}
-
-TEST_F(FileHelpers, SymbolicLinksAreEntriesOfTheirOwn)
-{
+    // Kept out of "data", whose listing order the patterns below rely on.
+    makeDir(dir / "more");
+    makeFile(dir / "more/say\"hi\".txt");
+    makeFile(dir / "more/\xff\xfe-\x80.bin");
+    makeDir(dir / "more/\xc3\x28");
     ASSERT_EQ(::symlink((dir / "data/sub").c_str(), (dir / "dirlink").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
-    EXPECT_TRUE(FileExists(dir / "dirlink"));
-    EXPECT_TRUE(FileExists(dir / "dirlink/"));
-    EXPECT_FALSE(DirExists(dir / "dirlink"));
-    EXPECT_FALSE(DirExists(dir / "dirlink/"));
-    EXPECT_TRUE(FileExists(dir / "dangling"));
-}
-
-TEST_F(FileHelpers, PatternsAnswerForTheFirstMatchingEntry)
-{
-    EXPECT_TRUE(FileExists(dir / "data/*.txt"));
-    EXPECT_TRUE(FileExists(dir / "data/*.TXT"));
-    EXPECT_TRUE(FileExists(dir / "data/?.txt"));
-    EXPECT_FALSE(FileExists(dir / "data/*.log"));
-    EXPECT_FALSE(FileExists(dir / "data/s*"));
-    EXPECT_FALSE(FileExists(dir / "missing/*.txt"));
-    // "." is listed first and is a directory.
-    EXPECT_FALSE(FileExists(dir / "data/*"));
-    EXPECT_FALSE(DirExists(dir / "data/*"));
-    EXPECT_FALSE(DirExists(dir / "data/s*"));
-    EXPECT_TRUE(FileExists('"' + (dir / "data/*.txt") + '"'));
+    // Paths below the test folder; a leading quote goes before the whole path.
+    const struct {
+        const char* path;
+        bool file;
+        bool folder;
+    } cases[] = {
+        {"data/a.txt", true, false}, {"data/sub", false, true}, {"data/sub/", false, true},
+        {"data/missing", false, false},
+        // One trailing separator goes; spaces around a name make another name.
+        {"data/a.txt/", true, false}, {"data/a.txt ", false, false},
+        // Quotes around a path go, also a lone one at either end; a quote
+        // inside a name stays.
+        {"\"data/a.txt\"", true, false}, {"\"data/a.txt", true, false},
+        {"data/a.txt\"", true, false}, {"\"data/sub\"", false, true}, {"\"data/sub", false, true},
+        {"more/say\"hi\".txt", true, false}, {"\"more/say\"hi\".txt", true, false},
+        // Links are entries of their own, whatever they point at.
+        {"dirlink", true, false}, {"dirlink/", true, false}, {"dangling", true, false},
+        // A pattern asks about the first matching entry, and "." comes first.
+        {"data/*.txt", true, false}, {"data/*.TXT", true, false}, {"data/?.txt", true, false},
+        {"data/*.log", false, false}, {"data/s*", false, false}, {"missing/*.txt", false, false},
+        {"data/*", false, false}, {"\"data/*.txt\"", true, false},
+        {"more/\xff\xfe-\x80.bin", true, false}, {"more/\xc3\x28", false, true},
+        {"more/*.bin", true, false}};
+    for (const auto& c : cases) {
+        const std::string path = c.path[0] == '"' ? '"' + (dir / (c.path + 1)) : dir / c.path;
+        EXPECT_EQ(FileExists(path), c.file) << path;
+        EXPECT_EQ(DirExists(path), c.folder) << path;
+    }
+    EXPECT_TRUE(DirExists("/"));
 
     const CurrentDirectoryGuard cwd(dir / "data");
     EXPECT_TRUE(FileExists("*.txt"));
     EXPECT_FALSE(FileExists("s?b"));
 }
 
-TEST_F(FileHelpers, NamesThatAreNotUtf8)
+TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
 {
-    const std::string name = dir / "data/\xff\xfe-\x80.bin";
-    makeFile(name);
-    makeDir(dir / "data/\xc3\x28");
-    EXPECT_TRUE(FileExists(name));
-    EXPECT_TRUE(DirExists(dir / "data/\xc3\x28"));
-    EXPECT_TRUE(FileExists(dir / "data/*.bin"));
-    EXPECT_EQ(FileNameOfPath(name), "\xff\xfe-\x80.bin");
-    EXPECT_EQ(FolderOfPath(name), dir / "data/");
-}
-
-TEST_F(FileHelpers, CurrentDirectoryFollowsChdir)
-{
-    const std::string before = CurrentDirectory();
-    EXPECT_FALSE(before.empty());
-    {
-        const CurrentDirectoryGuard cwd(dir / "data/sub");
-        char real[4096];
-        ASSERT_NE(::getcwd(real, sizeof real), nullptr);
-        EXPECT_EQ(CurrentDirectory(), real);
-    }
-    EXPECT_EQ(CurrentDirectory(), before);
-}
-
-TEST_F(FileHelpers, CurrentDirectoryOfARemovedFolderIsEmpty)
-{
-    makeDir(dir / "gone");
-    const CurrentDirectoryGuard cwd(dir / "gone");
-    ASSERT_EQ(::rmdir((dir / "gone").c_str()), 0);
-    EXPECT_EQ(CurrentDirectory(), "");
-    // A bare name then stands for no folder at all rather than a wrong one.
-    EXPECT_EQ(FolderOfPath("report.txt"), "");
-}
-
-TEST_F(FileHelpers, FolderOfPath)
-{
-    {
-        const CurrentDirectoryGuard cwd(dir / "data");
-        EXPECT_EQ(FolderOfPath("report.txt"), CurrentDirectory());
-        EXPECT_EQ(FolderOfPath("sub"), CurrentDirectory());
-    }
     EXPECT_EQ(FolderOfPath(dir / "data/sub"), dir / "data/sub");
     EXPECT_EQ(FolderOfPath(dir / "data/sub/"), dir / "data/sub/");
     EXPECT_EQ(FolderOfPath(dir / "data/a.txt"), dir / "data/");
     EXPECT_EQ(FolderOfPath(dir / "data/missing.txt"), dir / "data/");
+    EXPECT_EQ(FolderOfPath(dir / "data/\xff.txt"), dir / "data/");
     EXPECT_EQ(FolderOfPath("/x"), "/");
+    const std::pair<const char*, const char*> names[] = {
+        {"/data/", ""}, {"a.txt", "a.txt"}, {"/data/deep/a.txt", "a.txt"},
+        {"/", ""},      {"", ""},           {"/d/\xff\xfe-\x80.bin", "\xff\xfe-\x80.bin"}};
+    for (const auto& [path, name] : names)
+        EXPECT_EQ(FileNameOfPath(path), name) << path;
+
+    const std::string before = CurrentDirectory();
+    {
+        const CurrentDirectoryGuard cwd(dir / "data");
+        char real[4096];
+        ASSERT_NE(::getcwd(real, sizeof real), nullptr);
+        EXPECT_EQ(CurrentDirectory(), real);
+        // A bare name lies in the current directory.
+        EXPECT_EQ(FolderOfPath("report.txt"), real);
+        EXPECT_EQ(FolderOfPath("sub"), real);
+    }
+    EXPECT_EQ(CurrentDirectory(), before);
+
+    // A removed current directory is none, and a bare name then stands for
+    // no folder at all rather than a wrong one.
+    makeDir(dir / "gone");
+    const CurrentDirectoryGuard cwd(dir / "gone");
+    ASSERT_EQ(::rmdir((dir / "gone").c_str()), 0);
+    EXPECT_EQ(CurrentDirectory(), "");
+    EXPECT_EQ(FolderOfPath("report.txt"), "");
 }
 
-TEST(FileNameOfPath, IsTheTextAfterTheLastSeparator)
+TEST_F(FileHelpers, AttributesAreTheFiveBitsOfTheEntry)
 {
-    EXPECT_EQ(FileNameOfPath("/data/"), "");
-    EXPECT_EQ(FileNameOfPath("a.txt"), "a.txt");
-    EXPECT_EQ(FileNameOfPath("/data/deep/a.txt"), "a.txt");
-    EXPECT_EQ(FileNameOfPath("/"), "");
-    EXPECT_EQ(FileNameOfPath(""), "");
-}
-
-TEST_F(FileHelpers, AttributesOfFilesAndFolders)
-{
+    // Stored word, then what is reported: bits beyond the five (temporary
+    // 0x100, compressed 0x800, not indexed 0x2000) are dropped, "normal" is
+    // nothing.
+    const std::pair<uint32_t, int32_t> cases[] = {
+        {0x22, 34}, {0x800 | 0x2, 2}, {0x2000 | 0x104, 4}, {0x80, 0}, {0x27, 1 + 2 + 4 + 32}};
     bool reparse = false;
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 0);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", false, reparse), 16);
-
-    test::setDosAttrib(dir / "data/a.txt", 0x2 | 0x20);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 34);
+    EXPECT_EQ(attributes(dir / "data/a.txt", reparse), 0);
+    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16);
+    for (const auto& [stored, reported] : cases) {
+        test::setDosAttrib(dir / "data/a.txt", stored);
+        EXPECT_EQ(attributes(dir / "data/a.txt", reparse), reported) << stored;
+    }
     test::setDosAttrib(dir / "data/sub", 0x2 | 0x4);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", true, reparse), 16 + 2 + 4);
-
-    // Bits beyond the five (compressed 0x800, not indexed 0x2000) are dropped.
-    test::setDosAttrib(dir / "data/a.txt", 0x800 | 0x2);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 2);
-    test::setDosAttrib(dir / "data/a.txt", 0x2000 | 0x100 | 0x4);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 4);
-    test::setDosAttrib(dir / "data/a.txt", 0x80);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 0);
-    test::setDosAttrib(dir / "data/a.txt", 0x27);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 1 + 2 + 4 + 32);
+    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16 + 2 + 4);
+    ASSERT_EQ(::chmod((dir / "data/a.txt").c_str(), 0444), 0);
+    test::setDosAttrib(dir / "data/a.txt", 0);
+    EXPECT_EQ(attributes(dir / "data/a.txt", reparse), 1);
     EXPECT_FALSE(reparse);
 
-    makeFile(dir / "data/ro.txt");
-    ASSERT_EQ(::chmod((dir / "data/ro.txt").c_str(), 0444), 0);
-    EXPECT_EQ(GetEntryAttributes(dir / "data/ro.txt", false, reparse), 1);
-}
-
-TEST_F(FileHelpers, LinksYieldZeroAndRaiseTheFlagWhichNeverDrops)
-{
+    // A link yields nothing and raises the flag, which later calls on
+    // ordinary entries, and failing ones, leave raised.
     ASSERT_EQ(::symlink((dir / "data/sub").c_str(), (dir / "dirlink").c_str()), 0);
-    ASSERT_EQ(::symlink("a.txt", (dir / "data/filelink").c_str()), 0);
-    test::setDosAttrib(dir / "data/sub", 0x2);
-
-    bool reparse = false;
-    EXPECT_EQ(GetEntryAttributes(dir / "dirlink", false, reparse), 0);
+    EXPECT_EQ(attributes(dir / "dirlink", reparse), 0);
     EXPECT_TRUE(reparse);
-
-    reparse = false;
-    EXPECT_EQ(GetEntryAttributes(dir / "data/filelink", true, reparse), 0);
-    EXPECT_TRUE(reparse);
-
-    // Later calls on ordinary entries, and failing calls, leave it set.
-    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", false, reparse), 18);
+    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16 + 2 + 4);
     EXPECT_EQ(GetEntryAttributes(dir / "missing", true, reparse), 0);
     EXPECT_TRUE(reparse);
 }
 
-TEST_F(FileHelpers, UnreachableEntries)
+TEST_F(FileHelpers, UnreachableEntriesAreZeroWhenQuietAndAnErrorOtherwise)
 {
     bool reparse = false;
     EXPECT_EQ(GetEntryAttributes(dir / "missing", true, reparse), 0);
-
-    try {
-        GetEntryAttributes(dir / "missing", false, reparse);
-        ADD_FAILURE() << "no error raised";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number, static_cast<int32_t>(0x800403E8u));
-        EXPECT_EQ(e.number, -2147220504);
-        EXPECT_EQ(e.description, "No such file or directory");
-    }
+    Error e = errorOf([&] { GetEntryAttributes(dir / "missing", false, reparse); });
+    EXPECT_EQ(e.number, static_cast<int32_t>(0x800403E8u));
+    EXPECT_EQ(e.description, "No such file or directory");
 
     const std::string locked = dir / "data/a.txt";
     int code = EACCES;
@@ -252,23 +213,15 @@ TEST_F(FileHelpers, UnreachableEntries)
         return point == platform::FaultPoint::ReadAttributes && path == locked ? code : 0;
     });
     EXPECT_EQ(GetEntryAttributes(locked, true, reparse), 0);
-    try {
-        GetEntryAttributes(locked, false, reparse);
-        ADD_FAILURE() << "no error raised";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number, ErrorNumber::AttributeQuery);
-        EXPECT_EQ(e.description, std::strerror(EACCES));
-    }
+    e = errorOf([&] { GetEntryAttributes(locked, false, reparse); });
+    EXPECT_EQ(e.number, ErrorNumber::AttributeQuery);
+    EXPECT_EQ(e.description, std::strerror(EACCES));
 
     // A failure without a system code is reported as permission denied.
     code = -1;
-    try {
-        GetEntryAttributes(locked, false, reparse);
-        ADD_FAILURE() << "no error raised";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number, 70);
-        EXPECT_EQ(e.description, "Permission denied");
-    }
+    e = errorOf([&] { GetEntryAttributes(locked, false, reparse); });
+    EXPECT_EQ(e.number, 70);
+    EXPECT_EQ(e.description, "Permission denied");
     EXPECT_FALSE(reparse);
 }
 

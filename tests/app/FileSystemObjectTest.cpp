@@ -1,6 +1,7 @@
 #include "app/FileSystemObject.h"
-#include "platform/AttributeStore.h"
+#include "platform/DirectoryReader.h"
 #include "platform/Error.h"
+#include "support/NtfsVolume.h" // readTextFile
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/mount.h>
@@ -22,20 +22,9 @@ namespace {
 using test::exists;
 using test::makeDir;
 using test::makeFile;
-
-std::string readFile(const std::string& path)
-{
-    std::string content;
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return "<unreadable>";
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        content.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return content;
-}
+using test::readTextFile;
+using Names = std::vector<std::string>;
+using namespace std::string_literals;
 
 mode_t modeOf(const std::string& path)
 {
@@ -51,24 +40,13 @@ std::string linkTarget(const std::string& path)
     return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
 }
 
-std::string xattr(const std::string& path, const char* name)
+Names namesIn(const std::string& path)
 {
-    char buffer[1024];
-    const ssize_t n = ::lgetxattr(path.c_str(), name, buffer, sizeof buffer);
-    return n < 0 ? std::string("<none>") : std::string(buffer, static_cast<std::size_t>(n));
-}
-
-std::vector<std::string> namesIn(const std::string& path)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(path.c_str())) {
-        while (const dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
+    Names names;
+    platform::DirectoryReader reader(path);
+    for (platform::DirectoryReader::Entry e; reader.next(e);)
+        if (e.name != "." && e.name != "..")
+            names.emplace_back(e.name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -85,15 +63,15 @@ Error errorOf(Call call)
     return {};
 }
 
-// A mount made by the test and undone at its end (before the temporary
-// folder goes).  Tests that need one are skipped where mounting is refused.
+// A mount made by the test and undone at its end, before the temporary
+// folder goes.  Tests that need one are skipped where mounting is refused.
 class ScopedMount {
 public:
     ScopedMount(const std::string& source, const std::string& target, const char* type,
                 unsigned long flags, const char* options = nullptr)
-        : target_(target)
+        : target_(target),
+          mounted_(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
     {
-        mounted_ = ::mount(source.c_str(), target.c_str(), type, flags, options) == 0;
     }
     ~ScopedMount()
     {
@@ -106,7 +84,7 @@ public:
 
 private:
     std::string target_;
-    bool mounted_ = false;
+    bool mounted_;
 };
 
 class FileSystemObjectTest : public ::testing::Test {
@@ -115,9 +93,7 @@ protected:
     FileSystemObject fso;
 };
 
-// --- copying files ---------------------------------------------------------
-
-TEST_F(FileSystemObjectTest, CopyFileKeepsContentModeTimeAndDosAttributes)
+TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes)
 {
     const std::string source = dir / "source.txt";
     makeFile(source, "hello");
@@ -126,30 +102,40 @@ TEST_F(FileSystemObjectTest, CopyFileKeepsContentModeTimeAndDosAttributes)
     ASSERT_EQ(::setxattr(source.c_str(), "user.note", "n", 1, 0), 0);
     const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+    makeDir(dir / "into");
 
     fso.CopyFile(source, dir / "copy.txt", true);
+    // A trailing separator names the folder to copy into.
+    fso.CopyFile(source, dir / "into/", true);
+    for (const std::string& copy : {dir / "copy.txt", dir / "into/source.txt"}) {
+        EXPECT_EQ(readTextFile(copy), "hello");
+        EXPECT_EQ(modeOf(copy) & 07777, 0640u);
+        EXPECT_EQ(test::rawDosAttrib(copy), "0x22\0"s);
+        char note = 0;
+        EXPECT_EQ(::getxattr(copy.c_str(), "user.note", &note, 1), 1);
+        EXPECT_EQ(note, 'n');
+        struct stat st {};
+        ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1'000'000'000);
+    }
 
-    EXPECT_EQ(readFile(dir / "copy.txt"), "hello");
-    EXPECT_EQ(modeOf(dir / "copy.txt") & 07777, 0640u);
-    EXPECT_EQ(test::rawDosAttrib(dir / "copy.txt"), test::rawDosAttrib(source));
-    EXPECT_EQ(xattr(dir / "copy.txt", "user.note"), "n");
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "copy.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1'000'000'000);
-    uint32_t word = 0;
-    ASSERT_EQ(platform::queryAttributes(dir / "copy.txt", word), 0);
-    EXPECT_EQ(word & platform::Attr::Hidden, platform::Attr::Hidden);
+    // Large, empty, and a procfs file that says it has no size but has content.
+    std::string big(5 * 1024 * 1024 + 123, '\0');
+    std::mt19937 random(42);
+    for (char& c : big)
+        c = static_cast<char>(random());
+    makeFile(dir / "big.bin", big);
+    makeFile(dir / "empty");
+    fso.CopyFile(dir / "big.bin", dir / "big.copy", true);
+    fso.CopyFile(dir / "empty", dir / "empty.copy", true);
+    fso.CopyFile("/proc/self/status", dir / "status", true);
+    EXPECT_TRUE(readTextFile(dir / "big.copy") == big);
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "empty.copy")));
+    EXPECT_EQ(readTextFile(dir / "empty.copy"), "");
+    EXPECT_NE(readTextFile(dir / "status").find("Name:"), std::string::npos);
 }
 
-TEST_F(FileSystemObjectTest, CopyFileIntoAFolderWithTrailingSeparator)
-{
-    makeFile(dir / "a.txt", "a");
-    makeDir(dir / "target");
-    fso.CopyFile(dir / "a.txt", dir.path() + "/target/", true);
-    EXPECT_EQ(readFile(dir / "target/a.txt"), "a");
-}
-
-TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowed)
+TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroughALink)
 {
     makeFile(dir / "new.txt", "new");
     makeFile(dir / "old.txt", "old content");
@@ -158,82 +144,52 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowed)
     const Error refused = errorOf([&] { fso.CopyFile(dir / "new.txt", dir / "old.txt", false); });
     EXPECT_EQ(refused.number, errorNumberFromErrno(EEXIST));
     EXPECT_NE(refused.description.find(dir / "old.txt"), std::string::npos) << refused.description;
-    EXPECT_EQ(readFile(dir / "old.txt"), "old content");
-
+    EXPECT_EQ(readTextFile(dir / "old.txt"), "old content");
     // A read-only target is replaced too: the caller asked for it.
     fso.CopyFile(dir / "new.txt", dir / "old.txt", true);
-    EXPECT_EQ(readFile(dir / "old.txt"), "new");
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"new.txt", "old.txt"}));
+    EXPECT_EQ(readTextFile(dir / "old.txt"), "new");
+
+    // Links are copied as links, dangling or not; a link at the target is
+    // replaced, and what it pointed at stays as it was.
+    makeFile(dir / "data.txt", "precious");
+    ASSERT_EQ(::symlink("data.txt", (dir / "link").c_str()), 0);
+    ASSERT_EQ(::symlink("/no/such/place", (dir / "dangling").c_str()), 0);
+    fso.CopyFile(dir / "link", dir / "linkcopy", true);
+    fso.CopyFile(dir / "dangling", dir / "danglingcopy", true);
+    EXPECT_EQ(linkTarget(dir / "linkcopy"), "data.txt");
+    EXPECT_EQ(linkTarget(dir / "danglingcopy"), "/no/such/place");
+    fso.CopyFile(dir / "new.txt", dir / "linkcopy", true);
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "linkcopy")));
+    EXPECT_EQ(readTextFile(dir / "data.txt"), "precious");
+    EXPECT_EQ(namesIn(dir.path()), (Names{"dangling", "danglingcopy", "data.txt", "link",
+                                          "linkcopy", "new.txt", "old.txt"}));
 }
 
 TEST_F(FileSystemObjectTest, CopyFileFailures)
 {
     makeFile(dir / "a.txt", "a");
     makeDir(dir / "folder");
-
-    Error e = errorOf([&] { fso.CopyFile(dir / "missing", dir / "x", true); });
-    EXPECT_EQ(e.number, ErrorNumber::FileNotFound);
-    EXPECT_EQ(e.description, std::strerror(ENOENT));
-
-    e = errorOf([&] { fso.CopyFile(dir / "folder", dir / "x", true); });
-    EXPECT_EQ(e.number, errorNumberFromErrno(EISDIR));
-    EXPECT_FALSE(exists(dir / "x"));
-
-    // An existing folder at the target is never replaced by a file.
-    e = errorOf([&] { fso.CopyFile(dir / "a.txt", dir / "folder", true); });
-    EXPECT_EQ(e.number, errorNumberFromErrno(EISDIR));
+    const struct {
+        std::string source, target;
+        int32_t number;
+    } cases[] = {{dir / "missing", dir / "x", ErrorNumber::FileNotFound},
+                 {dir / "folder", dir / "x", errorNumberFromErrno(EISDIR)},
+                 // An existing folder at the target is never replaced by a file.
+                 {dir / "a.txt", dir / "folder", errorNumberFromErrno(EISDIR)},
+                 {dir / "a.txt", dir / "nowhere/a.txt", ErrorNumber::FileNotFound},
+                 {dir / "a.txt", dir / "a.txt", ErrorNumber::InvalidArgument}};
+    for (const auto& c : cases)
+        EXPECT_EQ(errorOf([&] { fso.CopyFile(c.source, c.target, true); }).number, c.number)
+            << c.source << " to " << c.target;
+    EXPECT_EQ(errorOf([&] { fso.CopyFile(dir / "missing", dir / "x", true); }).description,
+              std::strerror(ENOENT));
+    EXPECT_NE(errorOf([&] {
+                  fso.CopyFile(dir / "a.txt", dir / "nowhere/a.txt", true);
+              }).description.find("nowhere/a.txt"),
+              std::string::npos);
+    EXPECT_EQ(namesIn(dir.path()), (Names{"a.txt", "folder"}));
     EXPECT_TRUE(namesIn(dir / "folder").empty());
-
-    e = errorOf([&] { fso.CopyFile(dir / "a.txt", dir / "nowhere/a.txt", true); });
-    EXPECT_EQ(e.number, ErrorNumber::FileNotFound);
-    EXPECT_NE(e.description.find("nowhere/a.txt"), std::string::npos) << e.description;
-
-    e = errorOf([&] { fso.CopyFile(dir / "a.txt", dir / "a.txt", true); });
-    EXPECT_EQ(e.number, ErrorNumber::InvalidArgument);
-    EXPECT_EQ(readFile(dir / "a.txt"), "a");
-}
-
-TEST_F(FileSystemObjectTest, CopyFileCopiesLinksAsLinks)
-{
-    makeDir(dir / "outside");
-    makeFile(dir / "outside/data.txt", "precious");
-    ASSERT_EQ(::symlink("outside/data.txt", (dir / "link").c_str()), 0);
-    ASSERT_EQ(::symlink("/no/such/place", (dir / "dangling").c_str()), 0);
-
-    fso.CopyFile(dir / "link", dir / "linkcopy", true);
-    fso.CopyFile(dir / "dangling", dir / "danglingcopy", true);
-    EXPECT_TRUE(S_ISLNK(modeOf(dir / "linkcopy")));
-    EXPECT_EQ(linkTarget(dir / "linkcopy"), "outside/data.txt");
-    EXPECT_EQ(linkTarget(dir / "danglingcopy"), "/no/such/place");
-
-    // A link at the target is replaced, never written through.
-    makeFile(dir / "plain.txt", "plain");
-    fso.CopyFile(dir / "plain.txt", dir / "linkcopy", true);
-    EXPECT_TRUE(S_ISREG(modeOf(dir / "linkcopy")));
-    EXPECT_EQ(readFile(dir / "linkcopy"), "plain");
-    EXPECT_EQ(readFile(dir / "outside/data.txt"), "precious");
-}
-
-TEST_F(FileSystemObjectTest, CopyFileOfLargeAndSizelessFiles)
-{
-    std::string big(5 * 1024 * 1024 + 123, '\0');
-    std::mt19937 random(42);
-    for (char& c : big)
-        c = static_cast<char>(random());
-    const int fd = ::open((dir / "big.bin").c_str(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, big.data(), big.size()), static_cast<ssize_t>(big.size()));
-    ::close(fd);
-    fso.CopyFile(dir / "big.bin", dir / "big.copy", true);
-    EXPECT_TRUE(readFile(dir / "big.copy") == big);
-
-    // procfs reports size 0 for files that do have content.
-    fso.CopyFile("/proc/self/status", dir / "status", true);
-    EXPECT_NE(readFile(dir / "status").find("Name:"), std::string::npos);
-
-    makeFile(dir / "empty");
-    fso.CopyFile(dir / "empty", dir / "empty.copy", true);
-    EXPECT_EQ(readFile(dir / "empty.copy"), "");
+    EXPECT_EQ(readTextFile(dir / "a.txt"), "a");
 }
 
 TEST_F(FileSystemObjectTest, FailedCopyLeavesTheOldTargetAndNoDebris)
@@ -248,11 +204,9 @@ TEST_F(FileSystemObjectTest, FailedCopyLeavesTheOldTargetAndNoDebris)
     const Error e = errorOf([&] { fso.CopyFile(dir / "big.bin", dir / "small/target.bin", true); });
     EXPECT_EQ(e.number, errorNumberFromErrno(ENOSPC));
     EXPECT_NE(e.description.find("target.bin"), std::string::npos) << e.description;
-    EXPECT_EQ(readFile(dir / "small/target.bin"), "old");
-    EXPECT_EQ(namesIn(dir / "small"), std::vector<std::string>{"target.bin"});
+    EXPECT_EQ(readTextFile(dir / "small/target.bin"), "old");
+    EXPECT_EQ(namesIn(dir / "small"), Names{"target.bin"});
 }
-
-// --- copying folders -------------------------------------------------------
 
 class FolderCopyTest : public FileSystemObjectTest {
 protected:
@@ -278,29 +232,24 @@ protected:
 
 TEST_F(FolderCopyTest, CopiesTheWholeTreeWithLinksKeptAsLinks)
 {
-    fso.CopyFolder(dir / "src", dir / "dst", true);
-
-    EXPECT_EQ(namesIn(dir / "dst"), namesIn(dir / "src"));
-    EXPECT_EQ(readFile(dir / "dst/top.txt"), "top");
-    EXPECT_EQ(readFile(dir / "dst/a/b/deep.txt"), "deep");
-    EXPECT_EQ(readFile(dir / "dst/ro/inside.txt"), "inside");
-    EXPECT_EQ(readFile(dir / "dst/\xff\xfe.bin"), "bytes");
-    EXPECT_EQ(modeOf(dir / "dst/ro") & 07777, 0555u);
-    EXPECT_TRUE(S_ISFIFO(modeOf(dir / "dst/pipe")));
-    EXPECT_EQ(test::rawDosAttrib(dir / "dst/a"), test::rawDosAttrib(dir / "src/a"));
-
-    EXPECT_EQ(linkTarget(dir / "dst/a/rel"), "../outside");
-    EXPECT_EQ(linkTarget(dir / "dst/abs"), dir / "outside");
-    // The folders behind the links were not copied into the tree.
-    EXPECT_EQ(namesIn(dir / "outside"), std::vector<std::string>{"keep.txt"});
-    EXPECT_TRUE(S_ISLNK(modeOf(dir / "dst/abs")));
-}
-
-TEST_F(FolderCopyTest, TrailingSeparatorCopiesIntoTheFolder)
-{
     makeDir(dir / "into");
-    fso.CopyFolder(dir / "src", dir.path() + "/into/", true);
-    EXPECT_EQ(readFile(dir / "into/src/a/b/deep.txt"), "deep");
+    fso.CopyFolder(dir / "src", dir / "dst", true);
+    // A trailing separator names the folder to copy into.
+    fso.CopyFolder(dir / "src", dir / "into/", true);
+    for (const std::string& dst : {dir / "dst", dir / "into/src"}) {
+        EXPECT_EQ(namesIn(dst), namesIn(dir / "src"));
+        EXPECT_EQ(readTextFile(dst + "/top.txt"), "top");
+        EXPECT_EQ(readTextFile(dst + "/a/b/deep.txt"), "deep");
+        EXPECT_EQ(readTextFile(dst + "/ro/inside.txt"), "inside");
+        EXPECT_EQ(readTextFile(dst + "/\xff\xfe.bin"), "bytes");
+        EXPECT_EQ(modeOf(dst + "/ro") & 07777, 0555u);
+        EXPECT_TRUE(S_ISFIFO(modeOf(dst + "/pipe")));
+        EXPECT_EQ(test::rawDosAttrib(dst + "/a"), test::rawDosAttrib(dir / "src/a"));
+        EXPECT_EQ(linkTarget(dst + "/a/rel"), "../outside");
+        EXPECT_EQ(linkTarget(dst + "/abs"), dir / "outside");
+    }
+    // Nothing was copied into the folder behind the links.
+    EXPECT_EQ(namesIn(dir / "outside"), Names{"keep.txt"});
 }
 
 TEST_F(FolderCopyTest, MergesIntoAnExistingFolder)
@@ -311,17 +260,17 @@ TEST_F(FolderCopyTest, MergesIntoAnExistingFolder)
 
     const Error e = errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", false); });
     EXPECT_EQ(e.number, errorNumberFromErrno(EEXIST));
-    EXPECT_EQ(readFile(dir / "dst/top.txt"), "old top");
+    EXPECT_EQ(readTextFile(dir / "dst/top.txt"), "old top");
 
     fso.CopyFolder(dir / "src", dir / "dst", true);
-    EXPECT_EQ(readFile(dir / "dst/top.txt"), "top");
-    EXPECT_EQ(readFile(dir / "dst/mine.txt"), "mine");
-    EXPECT_EQ(readFile(dir / "dst/a/b/deep.txt"), "deep");
+    EXPECT_EQ(readTextFile(dir / "dst/top.txt"), "top");
+    EXPECT_EQ(readTextFile(dir / "dst/mine.txt"), "mine");
+    EXPECT_EQ(readTextFile(dir / "dst/a/b/deep.txt"), "deep");
 }
 
-TEST_F(FolderCopyTest, RefusesToCopyIntoItself)
+TEST_F(FolderCopyTest, RefusesToCopyIntoItselfOrFromWhatIsNoFolder)
 {
-    const auto before = namesIn(dir / "src");
+    const Names before = namesIn(dir / "src");
     ASSERT_EQ(::symlink((dir / "src/a").c_str(), (dir / "alias").c_str()), 0);
     for (const std::string& target :
          {dir / "src", dir / "src/copy", dir / "src/a/b/copy", dir / "alias/copy", dir / "src/"}) {
@@ -330,11 +279,25 @@ TEST_F(FolderCopyTest, RefusesToCopyIntoItself)
         EXPECT_NE(e.description.find("into itself"), std::string::npos) << e.description;
     }
     EXPECT_EQ(namesIn(dir / "src"), before);
-    EXPECT_EQ(namesIn(dir / "src/a"), (std::vector<std::string>{"b", "rel"}));
-
+    EXPECT_EQ(namesIn(dir / "src/a"), (Names{"b", "rel"}));
     // Beside itself is fine.
     fso.CopyFolder(dir / "src/a", dir / "src/a2", true);
-    EXPECT_EQ(readFile(dir / "src/a2/b/deep.txt"), "deep");
+    EXPECT_EQ(readTextFile(dir / "src/a2/b/deep.txt"), "deep");
+
+    // A link to a folder, a file or nothing is no folder to copy, nor is a
+    // file a folder to copy into.
+    ASSERT_EQ(::symlink((dir / "src").c_str(), (dir / "srclink").c_str()), 0);
+    makeFile(dir / "dst");
+    const std::pair<std::string, int32_t> sources[] = {
+        {dir / "srclink", ErrorNumber::PathNotFound},
+        {dir / "src/top.txt", ErrorNumber::PathNotFound},
+        {dir / "missing", ErrorNumber::FileNotFound}};
+    for (const auto& [source, number] : sources)
+        EXPECT_EQ(errorOf([&] { fso.CopyFolder(source, dir / "new", true); }).number, number);
+    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); }).number,
+              ErrorNumber::PathNotFound);
+    EXPECT_FALSE(exists(dir / "new"));
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "dst")));
 }
 
 TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
@@ -348,50 +311,7 @@ TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
     EXPECT_NE(e.description.find("src/a/loop"), std::string::npos) << e.description;
 }
 
-TEST_F(FolderCopyTest, SourceMustBeAFolder)
-{
-    ASSERT_EQ(::symlink((dir / "src").c_str(), (dir / "srclink").c_str()), 0);
-    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "srclink", dir / "dst", true); }).number,
-              ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src/top.txt", dir / "dst", true); }).number,
-              ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "missing", dir / "dst", true); }).number,
-              ErrorNumber::FileNotFound);
-    makeFile(dir / "dst");
-    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); }).number,
-              ErrorNumber::PathNotFound);
-    EXPECT_EQ(readFile(dir / "dst"), "");
-}
-
-// --- objects, listing and deleting -----------------------------------------
-
-TEST_F(FileSystemObjectTest, GetFileAndGetFolderCheckWhatTheyAreGiven)
-{
-    makeFile(dir / "a.txt");
-    makeDir(dir / "folder");
-    ASSERT_EQ(::symlink((dir / "folder").c_str(), (dir / "folderlink").c_str()), 0);
-
-    EXPECT_EQ(fso.GetFile(dir / "a.txt").Path(), dir / "a.txt");
-    EXPECT_EQ(fso.GetFolder(dir / "folder").Path(), dir / "folder");
-    EXPECT_EQ(fso.GetFile(dir / "folderlink").Path(), dir / "folderlink");
-    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "folderlink"); }).number, ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "a.txt"); }).number, ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.GetFile(dir / "folder"); }).number, errorNumberFromErrno(EISDIR));
-    const Error missing = errorOf([&] { fso.GetFile(dir / "missing"); });
-    EXPECT_EQ(missing.number, ErrorNumber::FileNotFound);
-    EXPECT_EQ(missing.description, std::strerror(ENOENT));
-
-    EXPECT_TRUE(fso.FileExists(dir / "a.txt"));
-    EXPECT_TRUE(fso.FileExists(dir / "folderlink"));
-    EXPECT_FALSE(fso.FileExists(dir / "folder"));
-    EXPECT_TRUE(fso.FolderExists(dir / "folder"));
-    EXPECT_TRUE(fso.FolderExists(dir / "folder/"));
-    EXPECT_FALSE(fso.FolderExists(dir / "folderlink"));
-    EXPECT_FALSE(fso.FolderExists(dir / "folderlink/"));
-    EXPECT_FALSE(fso.FolderExists(dir / "a.txt"));
-}
-
-TEST_F(FileSystemObjectTest, FilesAndSubFoldersListDirectEntries)
+TEST_F(FileSystemObjectTest, ObjectsAreWhatTheySayAndListTheirDirectEntries)
 {
     makeDir(dir / "f");
     makeFile(dir / "f/one.txt");
@@ -400,56 +320,50 @@ TEST_F(FileSystemObjectTest, FilesAndSubFoldersListDirectEntries)
     makeFile(dir / "f/sub/nested.txt");
     ASSERT_EQ(::symlink((dir / "f/sub").c_str(), (dir / "f/sublink").c_str()), 0);
 
+    EXPECT_EQ(fso.GetFile(dir / "f/one.txt").Path(), dir / "f/one.txt");
+    EXPECT_EQ(fso.GetFile(dir / "f/sublink").Path(), dir / "f/sublink");
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "f/sublink"); }).number, ErrorNumber::PathNotFound);
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "f/one.txt"); }).number, ErrorNumber::PathNotFound);
+    EXPECT_EQ(errorOf([&] { fso.GetFile(dir / "f"); }).number, errorNumberFromErrno(EISDIR));
+    const Error missing = errorOf([&] { fso.GetFile(dir / "missing"); });
+    EXPECT_EQ(missing.number, ErrorNumber::FileNotFound);
+    EXPECT_EQ(missing.description, std::strerror(ENOENT));
+    EXPECT_TRUE(fso.FileExists(dir / "f/sublink"));
+    EXPECT_FALSE(fso.FileExists(dir / "f/sub"));
+    EXPECT_TRUE(fso.FolderExists(dir / "f/sub/"));
+    EXPECT_FALSE(fso.FolderExists(dir / "f/sublink/"));
+
     for (const std::string& given : {dir / "f", dir / "f/"}) {
         const auto folder = fso.GetFolder(given);
-        std::vector<std::string> files;
+        Names files;
         for (const auto& file : folder.Files())
             files.push_back(file.Path());
         std::sort(files.begin(), files.end());
-        EXPECT_EQ(files, (std::vector<std::string>{dir / "f/one.txt", dir / "f/sublink",
-                                                   dir / "f/\xff.bin"}));
+        EXPECT_EQ(files, (Names{dir / "f/one.txt", dir / "f/sublink", dir / "f/\xff.bin"}));
         const auto subFolders = folder.SubFolders();
         ASSERT_EQ(subFolders.size(), 1u);
         EXPECT_EQ(subFolders[0].Path(), dir / "f/sub");
     }
 }
 
-TEST_F(FileSystemObjectTest, DeleteFileHonoursReadOnlyUnlessForced)
+TEST_F(FileSystemObjectTest, DeleteRefusesReadOnlyEntriesUnlessForced)
 {
     makeFile(dir / "ro.txt", "x");
     test::setDosAttrib(dir / "ro.txt", 0x1 | 0x2);
-
-    const Error e = errorOf([&] { fso.GetFile(dir / "ro.txt").Delete(false); });
+    Error e = errorOf([&] { fso.GetFile(dir / "ro.txt").Delete(false); });
     EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
     EXPECT_EQ(e.description, "Permission denied");
-    EXPECT_TRUE(exists(dir / "ro.txt"));
-
     fso.GetFile(dir / "ro.txt").Delete(true);
     EXPECT_FALSE(exists(dir / "ro.txt"));
-
-    makeFile(dir / "mode.txt");
-    ASSERT_EQ(::chmod((dir / "mode.txt").c_str(), 0444), 0);
-    fso.GetFile(dir / "mode.txt").Delete(true);
-    EXPECT_FALSE(exists(dir / "mode.txt"));
 
     makeFile(dir / "plain.txt");
     const auto gone = fso.GetFile(dir / "plain.txt");
     ASSERT_EQ(::unlink((dir / "plain.txt").c_str()), 0);
     EXPECT_EQ(errorOf([&] { gone.Delete(true); }).number, ErrorNumber::FileNotFound);
-}
 
-TEST_F(FileSystemObjectTest, DeleteALinkRemovesOnlyTheLink)
-{
-    makeDir(dir / "outside");
-    makeFile(dir / "outside/keep.txt", "keep");
-    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "link").c_str()), 0);
-    fso.GetFile(dir / "link").Delete(true);
-    EXPECT_FALSE(exists(dir / "link"));
-    EXPECT_EQ(readFile(dir / "outside/keep.txt"), "keep");
-}
-
-TEST_F(FileSystemObjectTest, DeleteFolderRemovesReadOnlyTrees)
-{
+    // A tree of read-only entries in folders that forbid writing, or even
+    // listing, goes whole once forced; unforced it stops at the first
+    // read-only entry and names it.
     makeDir(dir / "t");
     makeDir(dir / "t/a");
     makeDir(dir / "t/a/b");
@@ -457,32 +371,20 @@ TEST_F(FileSystemObjectTest, DeleteFolderRemovesReadOnlyTrees)
     makeFile(dir / "t/\xfe\xff", "g");
     ASSERT_EQ(::mkfifo((dir / "t/a/pipe").c_str(), 0600), 0);
     test::setDosAttrib(dir / "t/a/b/f.txt", 0x1 | 0x4);
+    e = errorOf([&] { fso.GetFolder(dir / "t/").Delete(false); });
+    EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
+    EXPECT_NE(e.description.find("t/a/b/f.txt"), std::string::npos) << e.description;
+    EXPECT_TRUE(exists(dir / "t/a/b/f.txt"));
+
     ASSERT_EQ(::chmod((dir / "t/a/b/f.txt").c_str(), 0444), 0);
     ASSERT_EQ(::chmod((dir / "t/a/b").c_str(), 0500), 0);
     ASSERT_EQ(::chmod((dir / "t/a").c_str(), 0000), 0);
     ASSERT_EQ(::chmod((dir / "t").c_str(), 0555), 0);
-
     fso.GetFolder(dir / "t").Delete(true);
     EXPECT_FALSE(exists(dir / "t"));
 }
 
-TEST_F(FileSystemObjectTest, UnforcedFolderDeleteStopsAtReadOnlyEntries)
-{
-    makeDir(dir / "t");
-    makeDir(dir / "t/sub");
-    makeFile(dir / "t/sub/ro.txt");
-    test::setDosAttrib(dir / "t/sub/ro.txt", 0x1);
-
-    const Error e = errorOf([&] { fso.GetFolder(dir / "t/").Delete(false); });
-    EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
-    EXPECT_NE(e.description.find("t/sub/ro.txt"), std::string::npos) << e.description;
-    EXPECT_TRUE(exists(dir / "t/sub/ro.txt"));
-
-    fso.GetFolder(dir / "t/").Delete(true);
-    EXPECT_FALSE(exists(dir / "t"));
-}
-
-TEST_F(FileSystemObjectTest, DeleteFolderNeverFollowsLinks)
+TEST_F(FileSystemObjectTest, DeleteNeverFollowsLinks)
 {
     makeDir(dir / "outside");
     makeDir(dir / "outside/deeper");
@@ -493,10 +395,13 @@ TEST_F(FileSystemObjectTest, DeleteFolderNeverFollowsLinks)
     ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "t/sub/abs").c_str()), 0);
     ASSERT_EQ(::symlink("../../outside", (dir / "t/sub/rel").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "outside/deeper/keep.txt").c_str(), (dir / "t/file").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "link").c_str()), 0);
 
+    fso.GetFile(dir / "link").Delete(true);
     fso.GetFolder(dir / "t").Delete(true);
+    EXPECT_FALSE(exists(dir / "link"));
     EXPECT_FALSE(exists(dir / "t"));
-    EXPECT_EQ(readFile(dir / "outside/deeper/keep.txt"), "keep");
+    EXPECT_EQ(readTextFile(dir / "outside/deeper/keep.txt"), "keep");
     EXPECT_EQ(modeOf(dir / "outside/deeper/keep.txt") & 0777, 0444u);
 }
 
@@ -518,17 +423,14 @@ TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
     const auto folder = fso.GetFolder(dir / "t");
     EXPECT_TRUE(folder.SubFolders().empty());
     EXPECT_TRUE(folder.Files().empty());
-
     const Error e = errorOf([&] { folder.Delete(true); });
     EXPECT_EQ(e.number, ErrorNumber::PathFileAccess);
     EXPECT_NE(e.description.find("mount point"), std::string::npos) << e.description;
-    EXPECT_EQ(readFile(dir / "t/vol/onvolume.txt"), "volume");
-    EXPECT_EQ(readFile(dir / "elsewhere/keep.txt"), "keep");
-
     // Nor is a mounted folder itself emptied.
-    const Error top = errorOf([&] { fso.GetFolder(dir / "t/vol").Delete(true); });
-    EXPECT_EQ(top.number, ErrorNumber::PathFileAccess);
-    EXPECT_EQ(readFile(dir / "t/vol/onvolume.txt"), "volume");
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "t/vol").Delete(true); }).number,
+              ErrorNumber::PathFileAccess);
+    EXPECT_EQ(readTextFile(dir / "t/vol/onvolume.txt"), "volume");
+    EXPECT_EQ(readTextFile(dir / "elsewhere/keep.txt"), "keep");
 }
 
 } // namespace
