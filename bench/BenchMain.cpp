@@ -5,6 +5,7 @@
 #include "BaselineWalk.h"
 #include "Report.h"
 #include "ScannerRun.h"
+#include "Stopwatch.h"
 #include "TreeBuilder.h"
 #include "WindowRun.h"
 
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -164,9 +164,21 @@ void restore(Verdicts& v, const std::string& label, const BuiltTree& tree)
              restoreHidden(tree.hiddenEntries));
 }
 
-double seconds(std::chrono::steady_clock::duration d)
+// The machine is shared: how busy it was belongs with the figures.
+std::string loadAverage()
 {
-    return std::chrono::duration<double>(d).count();
+    std::FILE* f = std::fopen("/proc/loadavg", "r");
+    if (!f)
+        return "unknown";
+    char text[64] = {};
+    const bool read = std::fgets(text, sizeof text, f) != nullptr;
+    std::fclose(f);
+    std::string value = read ? text : "unknown";
+    // The 1, 5 and 15 minute averages only.
+    size_t end = 0;
+    for (int field = 0; field < 3 && end != std::string::npos; ++field)
+        end = value.find(' ', end + (field ? 1 : 0));
+    return value.substr(0, end);
 }
 
 int runCheck(const std::string& work)
@@ -221,7 +233,7 @@ int runBenchmark(const Options& options, const std::string& work)
         t.root = work + "/tree" + std::to_string(size);
         if (mkdir(t.root.c_str(), 0755) != 0)
             throw std::runtime_error("mkdir " + t.root + ": " + std::strerror(errno));
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         t.built = buildTree(t.root, size);
         const TreeCounts& c = t.built.counts;
         std::printf("built %s: %lld entries (%lld folders, %lld links), %lld to list, "
@@ -229,7 +241,7 @@ int runBenchmark(const Options& options, const std::string& work)
                     t.root.c_str(), static_cast<long long>(c.entries()),
                     static_cast<long long>(c.folders), static_cast<long long>(c.links),
                     static_cast<long long>(c.listed()), static_cast<long long>(c.hidden),
-                    seconds(std::chrono::steady_clock::now() - start));
+                    watch.wallSeconds());
         std::fflush(stdout);
         trees.push_back(std::move(t));
     }
@@ -243,6 +255,7 @@ int runBenchmark(const Options& options, const std::string& work)
     runWindowSearch(trees.front().root);
     restoreHidden(trees.front().built.hiddenEntries);
 
+    const std::string loadBefore = loadAverage();
     std::vector<SizeFigures> figures(trees.size());
     for (size_t i = 0; i < trees.size(); ++i) {
         figures[i].entries = trees[i].built.counts.entries();
@@ -259,9 +272,10 @@ int runBenchmark(const Options& options, const std::string& work)
             for (int k = 0; k < 3; ++k) {
                 switch ((k + run) % 3) {
                 case 0: {
-                    const auto start = std::chrono::steady_clock::now();
+                    const Stopwatch watch;
                     const BaselineCounts r = baselineWalk(t.root);
-                    f.raw.add(seconds(std::chrono::steady_clock::now() - start));
+                    f.raw.add(watch.wallSeconds());
+                    f.rawCpu.add(watch.cpuSeconds());
                     checkRaw(v, "(a)", c, r);
                     restore(v, "(a)", t.built);
                     break;
@@ -269,6 +283,7 @@ int runBenchmark(const Options& options, const std::string& work)
                 case 1: {
                     const ScannerResult r = runScanner(t.root);
                     f.scanner.add(r.seconds);
+                    f.scannerCpu.add(r.cpuSeconds);
                     checkScanner(v, "(b)", c, r);
                     restore(v, "(b)", t.built);
                     break;
@@ -276,6 +291,7 @@ int runBenchmark(const Options& options, const std::string& work)
                 default: {
                     const WindowResult r = runWindowSearch(t.root);
                     f.window.add(r.seconds);
+                    f.windowCpu.add(r.cpuSeconds);
                     f.boxes = r.boxes;
                     f.longestGapMs = std::max(f.longestGapMs, r.longestGapMs);
                     f.worstLatencyMs = std::max(f.worstLatencyMs, r.worstLatencyMs);
@@ -290,6 +306,8 @@ int runBenchmark(const Options& options, const std::string& work)
         std::fprintf(stderr, "round %d of %d done\n", run + 1, options.runs);
     }
 
+    std::printf("\nload average (1, 5, 15 min) before the timed runs: %s; after: %s\n",
+                loadBefore.c_str(), loadAverage().c_str());
     printReport(stdout, figures, options.runs);
     std::printf("\n");
     v.print(stdout);

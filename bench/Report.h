@@ -22,9 +22,12 @@ private:
 struct SizeFigures {
     int64_t entries = 0;
     int64_t listed = 0;
-    Samples raw;     // (a)
+    Samples raw;     // (a), wall time
     Samples scanner; // (b)
     Samples window;  // (c)
+    Samples rawCpu;  // the same runs' CPU time
+    Samples scannerCpu;
+    Samples windowCpu;
     int64_t boxes = 0;
     double longestGapMs = 0;   // worst of every (c) run
     double worstLatencyMs = 0; // worst of every (c) run

@@ -1,10 +1,11 @@
 #include "ScannerRun.h"
 
+#include "Stopwatch.h"
+
 #include "app/AppState.h"
 #include "search/ScanHost.h"
 #include "search/Scanner.h"
 
-#include <chrono>
 
 namespace umbrix::bench {
 namespace {
@@ -32,12 +33,11 @@ ScannerResult runScanner(const std::string& root)
     s.SearchPattern = "*.*";
 
     CountingHost host;
-    const auto start = std::chrono::steady_clock::now();
+    const Stopwatch watch;
     const bool stopped = ScanFolder(host, root, root);
-    const auto end = std::chrono::steady_clock::now();
-
     ScannerResult result;
-    result.seconds = std::chrono::duration<double>(end - start).count();
+    result.seconds = watch.wallSeconds();
+    result.cpuSeconds = watch.cpuSeconds();
     result.rows = host.rows;
     result.scanned = s.ScannedCount;
     result.logged = host.logged;

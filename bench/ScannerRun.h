@@ -7,6 +7,7 @@ namespace umbrix::bench {
 
 struct ScannerResult {
     double seconds = 0;
+    double cpuSeconds = 0;
     int64_t rows = 0;    // FoundFileAdd calls
     int64_t scanned = 0; // ScannedCount at the end
     int64_t logged = 0;  // failure reports; a sound tree gives none

@@ -1,5 +1,7 @@
 #include "WindowRun.h"
 
+#include "Stopwatch.h"
+
 #include "app/AppState.h"
 #include "app/Interaction.h"
 #include "app/Startup.h"
@@ -171,14 +173,14 @@ int windowRunMain(int argc, char** argv, const std::string& root)
     LatencyProbe probe;
     probe.start();
     gaps.start();
-    const Clock::time_point start = Clock::now();
+    const Stopwatch watch;
     window.cmdSearch->click();
-    const Clock::time_point end = Clock::now();
+    WindowResult r;
+    r.seconds = watch.wallSeconds();
+    r.cpuSeconds = watch.cpuSeconds();
     gaps.stop();
     probe.stop();
 
-    WindowResult r;
-    r.seconds = std::chrono::duration<double>(end - start).count();
     r.boxes = window.TotalListbox();
     for (int b = 0; b < window.TotalListbox(); ++b)
         r.rows += window.resultBox(b).ListCount();
@@ -194,7 +196,8 @@ int windowRunMain(int argc, char** argv, const std::string& root)
     r.worstLatencyMs = probe.worstMs();
     r.peakKiB = peakResidentKiB();
 
-    std::printf("%s %.6f %lld %lld %lld %d %lld %.3f %lld %.3f %lld\n", kResultTag, r.seconds,
+    std::printf("%s %.6f %.6f %lld %lld %lld %d %lld %.3f %lld %.3f %lld\n", kResultTag,
+                r.seconds, r.cpuSeconds,
                 static_cast<long long>(r.rows), static_cast<long long>(r.scanned),
                 static_cast<long long>(r.boxes), r.completed ? 1 : 0,
                 static_cast<long long>(r.yields), r.longestGapMs,
@@ -241,7 +244,7 @@ WindowResult runWindowSearch(const std::string& root)
     std::string tag;
     int completed = 0;
     WindowResult r;
-    line >> tag >> r.seconds >> r.rows >> r.scanned >> r.boxes >> completed >> r.yields >>
+    line >> tag >> r.seconds >> r.cpuSeconds >> r.rows >> r.scanned >> r.boxes >> completed >> r.yields >>
         r.longestGapMs >> r.answered >> r.worstLatencyMs >> r.peakKiB;
     if (!line || tag != kResultTag)
         throw std::runtime_error("the window run printed no result: " + text);

@@ -9,6 +9,7 @@ namespace umbrix::bench {
 // the results view is shown.
 struct WindowResult {
     double seconds = 0;
+    double cpuSeconds = 0;     // of the window's thread
     int64_t rows = 0;          // rows of every result list box in use
     int64_t scanned = 0;       // the scanned count the results view shows
     int64_t boxes = 0;         // result list boxes in use
