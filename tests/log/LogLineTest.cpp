@@ -1,58 +1,33 @@
 #include "log/LogLine.h"
 
 #include <climits>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace umbrix {
 namespace {
 
-std::tm fixedTime() {
-    std::tm t{};
-    t.tm_year = 2024 - 1900;
-    t.tm_mon = 2; // March
-    t.tm_mday = 6;
-    t.tm_hour = 9;
-    t.tm_min = 5;
-    t.tm_sec = 7;
-    return t;
-}
-
 TEST(LogLineTest, EachCombinationOfDetailAndCode) {
-    const std::tm t = fixedTime();
-    EXPECT_EQ(formatLogLine("Umbrix", t, "Call SaveRegValue", "msg", 0, ""),
-              "Umbrix\t06/03/2024 09:05:07\t(Call SaveRegValue)\t[ msg ]\r\n");
-    EXPECT_EQ(formatLogLine("Umbrix", t, "P", "msg", 5, ""),
-              "Umbrix\t06/03/2024 09:05:07\t(P)\t[ msg; Err=5 ]\r\n");
-    EXPECT_EQ(formatLogLine("Umbrix", t, "P", "msg", 0, "detail"),
-              "Umbrix\t06/03/2024 09:05:07\tdetail; (P)\t[ msg ]\r\n");
-    EXPECT_EQ(formatLogLine("Umbrix", t, "P", "msg", 13, "detail"),
-              "Umbrix\t06/03/2024 09:05:07\tdetail; (P)\t[ msg; Err=13 ]\r\n");
-}
-
-TEST(LogLineTest, NegativeAndExtremeCodesKeepTheirSign) {
-    const std::tm t = fixedTime();
-    EXPECT_EQ(formatLogLine("A", t, "P", "m", -1, ""),
-              "A\t06/03/2024 09:05:07\t(P)\t[ m; Err=-1 ]\r\n");
-    EXPECT_EQ(formatLogLine("A", t, "P", "m", INT32_MIN, ""),
-              "A\t06/03/2024 09:05:07\t(P)\t[ m; Err=-2147483648 ]\r\n");
-    EXPECT_EQ(formatLogLine("A", t, "P", "m", INT32_MAX, ""),
-              "A\t06/03/2024 09:05:07\t(P)\t[ m; Err=2147483647 ]\r\n");
-}
-
-TEST(LogLineTest, StampIsDayMonthYearOnTheTwentyFourHourClock) {
+    // 6 March 2024, 21:05:07: day before month, two digits each, 24-hour clock.
     std::tm t{};
-    t.tm_year = 1999 - 1900;
-    t.tm_mon = 11;
-    t.tm_mday = 31;
-    t.tm_hour = 23;
-    t.tm_min = 59;
-    t.tm_sec = 58;
-    EXPECT_EQ(formatLogLine("", t, "", "", 0, ""), "\t31/12/1999 23:59:58\t()\t[  ]\r\n");
-}
-
-TEST(LogLineTest, TextsAreWrittenAsGiven) {
-    EXPECT_EQ(formatLogLine("Umbrix", fixedTime(), "(p)", "''a\\b'' caf\xC3\xA9", 0, "d;"),
-              "Umbrix\t06/03/2024 09:05:07\td;; ((p))\t[ ''a\\b'' caf\xC3\xA9 ]\r\n");
+    ASSERT_NE(::strptime("2024-03-06 21:05:07", "%Y-%m-%d %H:%M:%S", &t), nullptr);
+    const struct {
+        std::string detail;
+        int32_t code;
+        std::string tail;
+    } cases[] = {{"", 0, "(P)\t[ msg ]\r\n"},
+                 {"", 5, "(P)\t[ msg; Err=5 ]\r\n"},
+                 {"why", 0, "why; (P)\t[ msg ]\r\n"},
+                 {"why", 13, "why; (P)\t[ msg; Err=13 ]\r\n"},
+                 {"", -1, "(P)\t[ msg; Err=-1 ]\r\n"},
+                 {"why", INT32_MIN, "why; (P)\t[ msg; Err=-2147483648 ]\r\n"},
+                 {"", INT32_MAX, "(P)\t[ msg; Err=2147483647 ]\r\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(formatLogLine("Umbrix", t, "P", "msg", c.code, c.detail),
+                  "Umbrix\t06/03/2024 21:05:07\t" + c.tail);
+    // Texts go in as they are, brackets and bytes alike.
+    EXPECT_EQ(formatLogLine("", t, "(p)", "''a\\b'' caf\xC3\xA9", 0, "d;"),
+              "\t06/03/2024 21:05:07\td;; ((p))\t[ ''a\\b'' caf\xC3\xA9 ]\r\n");
 }
 
 } // namespace

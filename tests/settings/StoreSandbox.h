@@ -29,6 +29,14 @@ public:
     std::string systemIni() const { return dir_ / "system/Umbrix/Umbrix.ini"; }
     std::string logFile() const { return logFilePath(); }
 
+    // The "user" or "system" store file as someone writes it by hand; once
+    // per store and sandbox.
+    void writeIni(const std::string& scope, const std::string& text) const {
+        makeDir(dir_ / scope);
+        makeDir(dir_ / (scope + "/Umbrix"));
+        makeFile(dir_ / (scope + "/Umbrix/Umbrix.ini"), text);
+    }
+
 private:
     TempDir dir_;
     ScopedSettingsLocation settings_;
