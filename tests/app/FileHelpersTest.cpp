@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,22 +50,6 @@ protected:
         makeDir(dir / "data");
         makeFile(dir / "data/a.txt", "a");
         makeDir(dir / "data/sub");
-    }
-
-    // Asked by path and from the open folder, as the scanner asks: the
-    // answers must agree.
-    int32_t attributes(const std::string& path, bool& reparse)
-    {
-        bool reparseAt = reparse;
-        const int32_t byPath = GetEntryAttributes(path, false, reparse);
-        const size_t slash = path.rfind('/');
-        const int folder = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        EXPECT_EQ(GetEntryAttributesAt(folder, path.substr(slash + 1), path, false, reparseAt),
-                  byPath)
-            << path;
-        ::close(folder);
-        EXPECT_EQ(reparseAt, reparse) << path;
-        return byPath;
     }
 
     test::TempDir dir;
@@ -176,25 +159,25 @@ TEST_F(FileHelpers, AttributesAreTheFiveBitsOfTheEntry)
     const std::pair<uint32_t, int32_t> cases[] = {
         {0x22, 34}, {0x800 | 0x2, 2}, {0x2000 | 0x104, 4}, {0x80, 0}, {0x27, 1 + 2 + 4 + 32}};
     bool reparse = false;
-    EXPECT_EQ(attributes(dir / "data/a.txt", reparse), 0);
-    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16);
+    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 0);
+    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", false, reparse), 16);
     for (const auto& [stored, reported] : cases) {
         test::setDosAttrib(dir / "data/a.txt", stored);
-        EXPECT_EQ(attributes(dir / "data/a.txt", reparse), reported) << stored;
+        EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), reported) << stored;
     }
     test::setDosAttrib(dir / "data/sub", 0x2 | 0x4);
-    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16 + 2 + 4);
+    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", false, reparse), 16 + 2 + 4);
     ASSERT_EQ(::chmod((dir / "data/a.txt").c_str(), 0444), 0);
     test::setDosAttrib(dir / "data/a.txt", 0);
-    EXPECT_EQ(attributes(dir / "data/a.txt", reparse), 1);
+    EXPECT_EQ(GetEntryAttributes(dir / "data/a.txt", false, reparse), 1);
     EXPECT_FALSE(reparse);
 
     // A link yields nothing and raises the flag, which later calls on
     // ordinary entries, and failing ones, leave raised.
     ASSERT_EQ(::symlink((dir / "data/sub").c_str(), (dir / "dirlink").c_str()), 0);
-    EXPECT_EQ(attributes(dir / "dirlink", reparse), 0);
+    EXPECT_EQ(GetEntryAttributes(dir / "dirlink", false, reparse), 0);
     EXPECT_TRUE(reparse);
-    EXPECT_EQ(attributes(dir / "data/sub", reparse), 16 + 2 + 4);
+    EXPECT_EQ(GetEntryAttributes(dir / "data/sub", false, reparse), 16 + 2 + 4);
     EXPECT_EQ(GetEntryAttributes(dir / "missing", true, reparse), 0);
     EXPECT_TRUE(reparse);
 }

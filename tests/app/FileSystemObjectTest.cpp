@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -65,26 +64,22 @@ Error errorOf(Call call)
 
 // A mount made by the test and undone at its end, before the temporary
 // folder goes.  Tests that need one are skipped where mounting is refused.
-class ScopedMount {
-public:
+struct ScopedMount {
     ScopedMount(const std::string& source, const std::string& target, const char* type,
                 unsigned long flags, const char* options = nullptr)
-        : target_(target),
-          mounted_(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
+        : target(target),
+          mounted(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
     {
     }
     ~ScopedMount()
     {
-        if (mounted_)
-            ::umount2(target_.c_str(), MNT_DETACH);
+        if (mounted)
+            ::umount2(target.c_str(), MNT_DETACH);
     }
     ScopedMount(const ScopedMount&) = delete;
     ScopedMount& operator=(const ScopedMount&) = delete;
-    bool mounted() const { return mounted_; }
-
-private:
-    std::string target_;
-    bool mounted_;
+    const std::string target;
+    const bool mounted;
 };
 
 class FileSystemObjectTest : public ::testing::Test {
@@ -120,10 +115,9 @@ TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes
     }
 
     // Large, empty, and a procfs file that says it has no size but has content.
-    std::string big(5 * 1024 * 1024 + 123, '\0');
-    std::mt19937 random(42);
-    for (char& c : big)
-        c = static_cast<char>(random());
+    std::string big;
+    for (int i = 0; big.size() < 5 * 1024 * 1024; ++i)
+        big += std::to_string(i) + (i % 7 ? " " : "\n");
     makeFile(dir / "big.bin", big);
     makeFile(dir / "empty");
     fso.CopyFile(dir / "big.bin", dir / "big.copy", true);
@@ -196,7 +190,7 @@ TEST_F(FileSystemObjectTest, FailedCopyLeavesTheOldTargetAndNoDebris)
 {
     makeDir(dir / "small");
     const ScopedMount mount("none", dir / "small", "tmpfs", 0, "size=64k");
-    if (!mount.mounted())
+    if (!mount.mounted)
         GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
     makeFile(dir / "small/target.bin", "old");
     makeFile(dir / "big.bin", std::string(1024 * 1024, 'x'));
@@ -304,7 +298,7 @@ TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
 {
     makeDir(dir / "src/a/loop");
     const ScopedMount mount(dir / "src", dir / "src/a/loop", nullptr, MS_BIND);
-    if (!mount.mounted())
+    if (!mount.mounted)
         GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
     const Error e = errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); });
     EXPECT_EQ(e.number, errorNumberFromErrno(ELOOP));
@@ -413,12 +407,12 @@ TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
     makeDir(dir / "elsewhere");
     makeFile(dir / "elsewhere/keep.txt", "keep");
     const ScopedMount volume("none", dir / "t/vol", "tmpfs", 0);
-    if (!volume.mounted())
+    if (!volume.mounted)
         GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
     makeFile(dir / "t/vol/onvolume.txt", "volume");
     // Same filesystem, so only the mount id tells it apart.
     const ScopedMount bind(dir / "elsewhere", dir / "t/bind", nullptr, MS_BIND);
-    ASSERT_TRUE(bind.mounted());
+    ASSERT_TRUE(bind.mounted);
 
     const auto folder = fso.GetFolder(dir / "t");
     EXPECT_TRUE(folder.SubFolders().empty());
