@@ -1,5 +1,7 @@
 #include "settings/CBoolean.h"
+#include "settings/EnvironmentText.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -21,6 +23,20 @@ TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber) {
         {"s\xCC", false}, {"9\xFF", true}, {std::string("on\0", 3), false}};
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CBoolean(text), expected) << '"' << text << '"';
+}
+
+TEST(EnvironmentTextTest, ExpandsSetVariablesAndKeepsEverythingElse) {
+    ::setenv("UMBRIX_TEST_DATA", "/srv/data", 1);
+    ::unsetenv("UMBRIX_TEST_UNSET");
+    EXPECT_EQ(expandEnvironmentText("%UMBRIX_TEST_DATA%/x"), "/srv/data/x");
+    EXPECT_EQ(expandEnvironmentText("${UMBRIX_TEST_DATA}x"), "/srv/datax");
+    EXPECT_EQ(expandEnvironmentText("a:%UMBRIX_TEST_DATA%:$UMBRIX_TEST_DATA/"),
+              "a:/srv/data:/srv/data/");
+    // Nothing is dropped: an unset variable or a stray sign stays as written.
+    for (const char* text : {"%UMBRIX_TEST_UNSET%", "$UMBRIX_TEST_UNSET/x", "${UMBRIX_TEST_UNSET}",
+                             "100%", "%%", "$", "a$1", "${", "${}", "%UMBRIX_TEST_DATA"})
+        EXPECT_EQ(expandEnvironmentText(text), text);
+    ::unsetenv("UMBRIX_TEST_DATA");
 }
 
 } // namespace

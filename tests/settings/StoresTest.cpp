@@ -1,8 +1,9 @@
-#include "settings/RegistryStore.h"
-
 #include "settings/InstalledFlag.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
 
+#include <QSettings>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -23,12 +24,72 @@ const std::string kInstalledKey = "Software\\VB and VBA Program Settings\\Umbrix
 // How the INI file names a value of that key, below its "[Software]" group.
 const std::string kIniInstalled = "VB%20and%20VBA%20Program%20Settings\\Umbrix\\Installed\\";
 
+QString leftSetting() {
+    return GetSetting(kApp, SettingName::Section, SettingName::LogLeft, QStringLiteral("0"));
+}
+
 // The error log file holds exactly one complete line, ending in `message`.
 void expectOneSaveRegValueLine(const StoreSandbox& box, const std::string& message) {
     const std::string text = readWholeFile(box.logFile());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
     EXPECT_TRUE(text.starts_with("Umbrix\t")) << text;
     EXPECT_TRUE(text.ends_with("\t(Call SaveRegValue)\t[ " + message + " ]\r\n")) << text;
+}
+
+TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone) {
+    StoreSandbox box;
+    EXPECT_EQ(leftSetting(), QStringLiteral("0"));
+    EXPECT_FALSE(readLogErrorsSetting());
+    EXPECT_FALSE(test::exists(box.dir() / "user"));
+
+    SaveSetting(kApp, SettingName::Section, SettingName::LogLeft, QStringLiteral("a, b; @c"));
+    saveLogErrorsSetting(true);
+    EXPECT_TRUE(readLogErrorsSetting());
+    EXPECT_EQ(leftSetting(), QStringLiteral("a, b; @c"));
+    EXPECT_NE(readWholeFile(box.userIni()).find("[Setting]\nLogError=True\n"), std::string::npos)
+        << readWholeFile(box.userIni());
+    EXPECT_FALSE(test::exists(box.dir() / "system"));
+    saveLogErrorsSetting(false);
+    EXPECT_FALSE(readLogErrorsSetting());
+}
+
+TEST(SettingsStoreTest, HandWrittenFilesGiveTheirTextOrTheDefaults) {
+    const struct {
+        std::string ini;
+        bool logErrors;
+        QString left;
+    } cases[] = {
+        // Unquoted commas make a list to the INI parser; the user meant text.
+        {"[Setting]\nLogError=yes\nLogLeft=12, 5\n", true, QStringLiteral("12, 5")},
+        {"[Setting]\nLogError=\nLogLeft=\n", false, QString()},
+        {"\x01\x02[[[\n\xFF\xFE=\n=x\nLogError True\n", false, QStringLiteral("0")}};
+    for (const auto& c : cases) {
+        StoreSandbox box;
+        box.writeIni("user", c.ini);
+        EXPECT_EQ(readLogErrorsSetting(), c.logErrors) << c.ini;
+        EXPECT_EQ(leftSetting(), c.left) << c.ini;
+    }
+}
+
+TEST(SettingsStoreTest, SandboxesNestAndPutTheRealFoldersBack) {
+    const auto files = [] {
+        return QSettings(QSettings::IniFormat, QSettings::UserScope, kApp, kApp).fileName() +
+               QLatin1Char('|') +
+               QSettings(QSettings::IniFormat, QSettings::SystemScope, kApp, kApp).fileName();
+    };
+    const auto filesOf = [](const StoreSandbox& box) {
+        return QString::fromStdString(box.userIni() + "|" + box.systemIni());
+    };
+    const QString real = files();
+    {
+        StoreSandbox outer;
+        {
+            StoreSandbox inner;
+            EXPECT_EQ(files(), filesOf(inner));
+        }
+        EXPECT_EQ(files(), filesOf(outer));
+    }
+    EXPECT_EQ(files(), real);
 }
 
 TEST(RegistryStoreTest, InstalledFlagReadsThroughCBooleanAndMissingIsFalse) {
@@ -67,42 +128,28 @@ TEST(RegistryStoreTest, ValuesComeBackAsTheirStoredType) {
                  {"dword, 0x2A", QVariant(42u), RegType::REG_DWORD},
                  {"dword, many", QVariant(), RegType::REG_DWORD},
                  {"expand, %UMBRIX_TEST_ROOT%/data", QStringLiteral("/srv/umbrix/data"),
-                  RegType::REG_EXPAND_SZ},
-                 {"expand, \"\"", fallback, RegType::REG_EXPAND_SZ}};
+                  RegType::REG_EXPAND_SZ}};
     std::string ini = "[Software]\n";
     for (std::size_t i = 0; i < std::size(cases); ++i)
         ini += "Test\\v" + std::to_string(i) + "=" + cases[i].stored + "\n";
     box.writeIni("system", ini);
     const QString key = QStringLiteral("Software\\Test");
+    const auto read = [&](const QString& name, int32_t& type) {
+        return GetRegValue(RegRoot::LocalMachine, key, QString(), name, type, fallback);
+    };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         int32_t type = RegType::REG_NONE;
-        EXPECT_EQ(GetRegValue(RegRoot::LocalMachine, key, QString(),
-                              QStringLiteral("v") + QString::number(i), type, fallback),
-                  cases[i].value)
+        EXPECT_EQ(read(QStringLiteral("v") + QString::number(i), type), cases[i].value)
             << cases[i].stored;
         EXPECT_EQ(type, cases[i].type) << cases[i].stored;
     }
 
-    // Written through the store they come back the same way.
-    const struct {
-        int32_t type;
-        QVariant written;
-        QVariant read;
-    } written[] = {
-        {RegType::REG_DWORD, 7, QVariant(7u)},
-        {RegType::REG_EXPAND_SZ, QStringLiteral("$UMBRIX_TEST_ROOT, x"),
-         QStringLiteral("/srv/umbrix, x")},
-        // Text that looks like a typed value stays text.
-        {RegType::REG_SZ, QStringLiteral("dword, 3"), QStringLiteral("dword, 3")}};
-    for (const auto& w : written) {
-        const QString name = QStringLiteral("w") + QString::number(w.type);
-        EXPECT_TRUE(SaveRegValue(RegRoot::LocalMachine, key, QStringLiteral("S"), name, w.type,
-                                 w.written));
-        int32_t type = RegType::REG_NONE;
-        EXPECT_EQ(GetRegValue(RegRoot::LocalMachine, key, QStringLiteral("S"), name, type, {}),
-                  w.read);
-        EXPECT_EQ(type, w.type);
-    }
+    // A number written through the store comes back as one.
+    int32_t type = RegType::REG_NONE;
+    EXPECT_TRUE(SaveRegValue(RegRoot::LocalMachine, key, QString(), QStringLiteral("n"),
+                             RegType::REG_DWORD, 7));
+    EXPECT_EQ(read(QStringLiteral("n"), type), QVariant(7u));
+    EXPECT_EQ(type, RegType::REG_DWORD);
     EXPECT_FALSE(test::exists(box.logFile()));
     ::unsetenv("UMBRIX_TEST_ROOT");
 }
