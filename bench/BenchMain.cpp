@@ -102,6 +102,12 @@ std::string baseFolder(const Options& options)
     return "/tmp";
 }
 
+// Where the window runs keep the program's settings: never the user's own.
+std::string settingsFolder(const std::string& work)
+{
+    return work + "/settings";
+}
+
 // Collects every disagreement between what a run reports and the tree.
 class Verdicts {
 public:
@@ -209,7 +215,7 @@ int runCheck(const std::string& work)
     restore(v, "(b)", tree);
     v.expectTally("restored after (b):", pristineTally(c), tallyDisk(root));
 
-    const WindowResult w = runWindowSearch(root);
+    const WindowResult w = runWindowSearch(root, settingsFolder(work));
     checkWindow(v, "(c)", c, w);
     v.expect("(c) result list boxes", 1, w.boxes);
     v.expectTally("after (c):", searchedTally(c), tallyDisk(root));
@@ -252,7 +258,7 @@ int runBenchmark(const Options& options, const std::string& work)
         baselineWalk(t.root);
         restoreHidden(t.built.hiddenEntries);
     }
-    runWindowSearch(trees.front().root);
+    runWindowSearch(trees.front().root, settingsFolder(work));
     restoreHidden(trees.front().built.hiddenEntries);
 
     const std::string loadBefore = loadAverage();
@@ -289,7 +295,7 @@ int runBenchmark(const Options& options, const std::string& work)
                     break;
                 }
                 default: {
-                    const WindowResult r = runWindowSearch(t.root);
+                    const WindowResult r = runWindowSearch(t.root, settingsFolder(work));
                     f.window.add(r.seconds);
                     f.windowCpu.add(r.cpuSeconds);
                     f.boxes = r.boxes;
@@ -324,8 +330,8 @@ int runBenchmark(const Options& options, const std::string& work)
 int main(int argc, char** argv)
 {
     using namespace umbrix::bench;
-    if (argc == 3 && std::strcmp(argv[1], "--window-run") == 0)
-        return windowRunMain(argc, argv, argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--window-run") == 0)
+        return windowRunMain(argc, argv, argv[2], argv[3]);
 
     Options options;
     if (!parseOptions(argc, argv, options)) {

@@ -6,6 +6,7 @@
 #include "app/Interaction.h"
 #include "app/Startup.h"
 #include "platform/Error.h"
+#include "settings/SettingsLocation.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/main/FrmSeek.h"
 
@@ -150,10 +151,12 @@ void settle()
 
 } // namespace
 
-int windowRunMain(int argc, char** argv, const std::string& root)
+int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings)
 {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication application(argc, argv);
+    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
+                                              QString::fromStdString(settings + "/system"));
     resetAppState();
     ScopedMsgBoxResponder answers;
     ScopedBeepCounter beeps;
@@ -207,7 +210,7 @@ int windowRunMain(int argc, char** argv, const std::string& root)
     return 0;
 }
 
-WindowResult runWindowSearch(const std::string& root)
+WindowResult runWindowSearch(const std::string& root, const std::string& settings)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -219,7 +222,7 @@ WindowResult runWindowSearch(const std::string& root)
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl("/proc/self/exe", "umbrix_bench", "--window-run", root.c_str(),
+        execl("/proc/self/exe", "umbrix_bench", "--window-run", root.c_str(), settings.c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
     }

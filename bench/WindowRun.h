@@ -21,12 +21,13 @@ struct WindowResult {
     int64_t peakKiB = 0;       // the process's peak resident memory (VmHWM)
 };
 
-// The child's side: runs the search over `root` on the offscreen platform
+// The child's side: runs the search over `root` on the offscreen platform,
+// with the program's settings kept below `settings` rather than the user's,
 // and prints one result line.  Returns the process's exit code.
-int windowRunMain(int argc, char** argv, const std::string& root);
+int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings);
 
 // Runs windowRunMain in a fresh process of this program, so that each run
 // has its own peak memory, and reads its line.  Throws std::runtime_error.
-WindowResult runWindowSearch(const std::string& root);
+WindowResult runWindowSearch(const std::string& root, const std::string& settings);
 
 } // namespace umbrix::bench
