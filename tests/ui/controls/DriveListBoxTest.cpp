@@ -1,81 +1,70 @@
-#include "platform/Error.h"
-#include "support/TempDir.h"
 #include "ui/controls/DriveListBox.h"
 
+#include "platform/Error.h"
+#include "support/TempDir.h"
+
 #include <QSignalSpy>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace umbrix {
 namespace {
 
-std::vector<std::string> mountPoints(const std::vector<Volume>& volumes)
-{
-    std::vector<std::string> all;
-    for (const Volume& v : volumes)
-        all.push_back(v.mountPoint);
-    return all;
-}
-
-std::string line(const std::string& mountPoint, const std::string& type, const std::string& optional = "shared:1")
-{
+std::string line(const std::string& mountPoint, const std::string& type,
+                 const std::string& optional = "shared:1") {
     return "30 1 8:1 / " + mountPoint + " rw,relatime " + optional + " - " + type + " /dev/x rw\n";
 }
 
-TEST(MountTable, KeepsWhatAPersonBrowses)
-{
-    const std::string table = line("/", "ext4") + line("/proc", "proc") + line("/sys", "sysfs") +
-                              line("/sys/fs/cgroup", "cgroup2") + line("/dev", "devtmpfs") +
-                              line("/dev/shm", "tmpfs") + line("/run", "tmpfs") + line("/run/user/1000", "tmpfs") +
-                              line("/run/media/me/STICK", "vfat") + line("/tmp", "tmpfs") +
-                              line("/proc/sys/fs/binfmt_misc", "binfmt_misc") + line("/snap/core/1", "squashfs") +
-                              line("/media/usb\\040stick", "vfat", "") + line("/home", "xfs", "master:3 shared:4") +
-                              line("/home", "btrfs") + "garbage line\n";
-    const auto volumes = parseMountInfo(table);
-    EXPECT_EQ(mountPoints(volumes),
-              (std::vector<std::string>{"/", "/home", "/media/usb stick", "/run/media/me/STICK", "/tmp"}));
-    // Mounted over: only the visible filesystem counts.
-    EXPECT_EQ(volumes[1].fsType, "btrfs");
-    EXPECT_EQ(volumes[2].fsType, "vfat");
-
+TEST(MountTable, KeepsWhatAPersonBrowsesAndFindsTheVolumeOfAPath) {
+    // clang-format off
+    const std::pair<std::string, std::string> mounts[] = {
+        {"/", "ext4"}, {"/proc", "proc"}, {"/sys", "sysfs"}, {"/sys/fs/cgroup", "cgroup2"},
+        {"/dev", "devtmpfs"}, {"/dev/shm", "tmpfs"}, {"/run", "tmpfs"}, {"/run/user/1000", "tmpfs"},
+        {"/run/media/me/STICK", "vfat"}, {"/tmp", "tmpfs"}, {"/snap/core/1", "squashfs"},
+        {"/proc/sys/fs/binfmt_misc", "binfmt_misc"}, {"/home", "btrfs"}};
+    // clang-format on
+    // Any number of optional fields, an escaped blank, a line of no use.
+    std::string table = line("/media/usb\\040stick", "vfat", "") +
+                        line("/home", "xfs", "master:3 shared:4") + "garbage line\n";
+    for (const auto& [mountPoint, type] : mounts)
+        table += line(mountPoint, type);
+    std::vector<std::string> kept;
+    for (const Volume& v : parseMountInfo(table))
+        kept.push_back(v.mountPoint + " " + v.fsType);
+    // Mounted over, only the visible filesystem counts.
+    EXPECT_EQ(kept, (std::vector<std::string>{"/ ext4", "/home btrfs", "/media/usb stick vfat",
+                                              "/run/media/me/STICK vfat", "/tmp tmpfs"}));
     // Without "/" in the table the root is still offered.
-    const auto bare = parseMountInfo(line("/data", "ext4"));
-    EXPECT_EQ(mountPoints(bare), (std::vector<std::string>{"/", "/data"}));
-}
+    EXPECT_EQ(parseMountInfo(line("/data", "ext4")).front().mountPoint, "/");
 
-TEST(MountTable, VolumeHoldingIsTheDeepestWholeComponentPrefix)
-{
-    const std::vector<Volume> volumes{{"/", "ext4"}, {"/media/usb", "vfat"}, {"/media/usb/inner", "ext4"}};
-    EXPECT_EQ(volumeHolding(volumes, "/media/usb"), 1);
-    EXPECT_EQ(volumeHolding(volumes, "/media/usb/dir/file"), 1);
-    EXPECT_EQ(volumeHolding(volumes, "/media/usb/inner/x"), 2);
-    EXPECT_EQ(volumeHolding(volumes, "/media/usb2/x"), 0);
-    EXPECT_EQ(volumeHolding(volumes, "/"), 0);
-    EXPECT_EQ(volumeHolding(volumes, "media/usb"), -1);
+    const std::vector<Volume> volumes{
+        {"/", "ext4"}, {"/media/usb", "vfat"}, {"/media/usb/in", "ext4"}};
+    const std::pair<std::string, int> holders[] = {
+        {"/media/usb", 1}, {"/media/usb/dir/file", 1}, {"/media/usb/in/x", 2}, {"/media/usb2/x", 0},
+        {"/", 0},          {"media/usb", -1}};
+    for (const auto& [path, volume] : holders)
+        EXPECT_EQ(volumeHolding(volumes, path), volume) << path;
 }
 
 // A drive list over a made-up mount table whose volumes are folders of the
 // test, so that the list can tell folders from files as it does for real.
 class DriveListBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         test::makeDir(tmp / "vol");
         test::makeDir(tmp / "vol/inner");
         test::makeFile(tmp / "hosts");
-        std::ofstream(tmp / "mountinfo") << line("/", "ext4") << line(tmp / "vol", "vfat")
-                                         << line(tmp / "vol/inner", "ext4") << line(tmp / "hosts", "ext4");
+        std::ofstream(tmp / "mountinfo")
+            << line("/", "ext4") << line(tmp / "vol", "vfat") << line(tmp / "vol/inner", "ext4")
+            << line(tmp / "hosts", "ext4");
     }
 
     test::TempDir tmp;
 };
 
-TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath)
-{
+TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath) {
     DriveListBox drives(nullptr, tmp / "mountinfo");
-    // A single file mounted over another is not a drive.
+    // A single file mounted over another is no drive.
     ASSERT_EQ(drives.ListCount(), 3);
     EXPECT_EQ(drives.List(0), "/ [ext4]");
     EXPECT_EQ(drives.List(1), tmp / "vol [vfat]");
@@ -83,14 +72,11 @@ TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath)
 
     QSignalSpy changes(&drives, &DriveListBox::Change);
     drives.setDrive(tmp / "vol/inner/deep/er");
-    EXPECT_EQ(drives.DriveRoot(), tmp / "vol/inner");
     EXPECT_EQ(drives.Drive(), tmp / "vol/inner [ext4]");
     drives.setDrive(tmp / "vol/innermost");
     EXPECT_EQ(drives.DriveRoot(), tmp / "vol");
     drives.setDrive(tmp / "vol/./inner/..");
     EXPECT_EQ(drives.ListIndex(), 1);
-    EXPECT_EQ(changes.count(), 2);
-
     drives.setDrive("/ [ext4]");
     EXPECT_EQ(drives.DriveRoot(), "/");
     EXPECT_EQ(changes.count(), 3);
@@ -102,27 +88,23 @@ TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath)
         EXPECT_EQ(e.number, 68);
     }
     EXPECT_EQ(drives.DriveRoot(), "/");
-    EXPECT_EQ(changes.count(), 3);
-
     // The user's choice counts as a change too.
     drives.setCurrentIndex(2);
     EXPECT_EQ(changes.count(), 4);
 }
 
-TEST_F(DriveListBoxTest, RefreshFollowsTheMountTable)
-{
+TEST_F(DriveListBoxTest, RefreshFollowsTheMountTable) {
     DriveListBox drives(nullptr, tmp / "mountinfo");
     drives.setDrive(tmp / "vol");
     QSignalSpy changes(&drives, &DriveListBox::Change);
-
     // A new volume sorted in before the current one leaves the choice alone.
     test::makeDir(tmp / "a");
-    std::ofstream(tmp / "mountinfo") << line("/", "ext4") << line(tmp / "a", "ext4") << line(tmp / "vol", "vfat");
+    std::ofstream(tmp / "mountinfo")
+        << line("/", "ext4") << line(tmp / "a", "ext4") << line(tmp / "vol", "vfat");
     drives.refresh();
     EXPECT_EQ(drives.ListCount(), 3);
     EXPECT_EQ(drives.DriveRoot(), tmp / "vol");
     EXPECT_EQ(changes.count(), 0);
-
     // The current volume unmounted: back to "/".
     std::ofstream(tmp / "mountinfo") << line("/", "ext4");
     drives.refresh();
@@ -130,14 +112,11 @@ TEST_F(DriveListBoxTest, RefreshFollowsTheMountTable)
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST(DriveListBoxSystem, OffersTheRootOfThisMachine)
-{
+TEST(DriveListBoxSystem, OffersTheRootOfThisMachine) {
     DriveListBox drives;
     ASSERT_GE(drives.ListCount(), 1);
     EXPECT_EQ(drives.ListRoot(0), "/");
-    EXPECT_TRUE(drives.List(0).starts_with("/"));
     drives.setDrive("/etc/passwd");
-    EXPECT_FALSE(drives.DriveRoot().empty());
     EXPECT_TRUE(std::string("/etc/passwd").starts_with(drives.DriveRoot()));
 }
 
