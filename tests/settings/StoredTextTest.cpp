@@ -9,6 +9,7 @@ namespace umbrix {
 namespace {
 
 TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber) {
+    // clang-format off
     const std::pair<std::string, bool> cases[] = {
         // The words for yes and no, English and Italian, in any case.
         {"TRUE", true}, {"Yes", true}, {"On", true}, {"Enabled", true}, {"VERO", true},
@@ -21,6 +22,7 @@ TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber) {
         {"", false}, {"abc", false}, {"0.0", false}, {"-0", false}, {"00", false}, {"e5", false},
         // Bytes that are not UTF-8 match no word; a number before them still counts.
         {"s\xCC", false}, {"9\xFF", true}, {std::string("on\0", 3), false}};
+    // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CBoolean(text), expected) << '"' << text << '"';
 }

@@ -56,11 +56,10 @@ TEST(SettingsStoreTest, HandWrittenFilesGiveTheirTextOrTheDefaults) {
         std::string ini;
         bool logErrors;
         QString left;
-    } cases[] = {
-        // Unquoted commas make a list to the INI parser; the user meant text.
-        {"[Setting]\nLogError=yes\nLogLeft=12, 5\n", true, QStringLiteral("12, 5")},
-        {"[Setting]\nLogError=\nLogLeft=\n", false, QString()},
-        {"\x01\x02[[[\n\xFF\xFE=\n=x\nLogError True\n", false, QStringLiteral("0")}};
+    } cases[] = {// Unquoted commas make a list to the INI parser; the user meant text.
+                 {"[Setting]\nLogError=yes\nLogLeft=12, 5\n", true, QStringLiteral("12, 5")},
+                 {"[Setting]\nLogError=\nLogLeft=\n", false, QString()},
+                 {"\x01\x02[[[\n\xFF\xFE=\n=x\nLogError True\n", false, QStringLiteral("0")}};
     for (const auto& c : cases) {
         StoreSandbox box;
         box.writeIni("user", c.ini);
