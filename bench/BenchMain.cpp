@@ -300,6 +300,7 @@ int runBenchmark(const Options& options, const std::string& work)
                     f.windowCpu.add(r.cpuSeconds);
                     f.boxes = r.boxes;
                     f.longestGapMs = std::max(f.longestGapMs, r.longestGapMs);
+                    f.longestGapCpuMs = std::max(f.longestGapCpuMs, r.longestGapCpuMs);
                     f.worstLatencyMs = std::max(f.worstLatencyMs, r.worstLatencyMs);
                     f.peakKiB = std::max(f.peakKiB, r.peakKiB);
                     checkWindow(v, "(c)", c, r);

@@ -70,22 +70,25 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, int runs
     }
     std::fprintf(out, "  cpu s: median CPU time of the thread that ran it\n");
 
-    std::fprintf(out, "\n%9s %7s %5s %6s %6s %6s %6s %6s %6s %7s %8s %8s\n", "entries", "listed",
-                 "boxes", "b/a", "(min)", "(cpu)", "c/b", "(min)", "(cpu)", "gap ms", "latency",
-                 "peak MiB");
+    std::fprintf(out, "\n%9s %7s %5s %6s %6s %6s %6s %6s %6s %7s %6s %8s %8s\n", "entries",
+                 "listed", "boxes", "b/a", "(min)", "(cpu)", "c/b", "(min)", "(cpu)", "gap ms",
+                 "(cpu)", "latency", "peak MiB");
     for (const SizeFigures& f : sizes) {
         std::fprintf(
-            out, "%9lld %7lld %5lld %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %7.2f %8.2f %8.1f\n",
+            out,
+            "%9lld %7lld %5lld %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %7.2f %6.2f %8.2f %8.1f\n",
             static_cast<long long>(f.entries), static_cast<long long>(f.listed),
             static_cast<long long>(f.boxes), f.scanner.median() / f.raw.median(),
             f.scanner.min() / f.raw.min(), f.scannerCpu.median() / f.rawCpu.median(),
             f.window.median() / f.scanner.median(), f.window.min() / f.scanner.min(),
-            f.windowCpu.median() / f.scannerCpu.median(), f.longestGapMs, f.worstLatencyMs,
-            static_cast<double>(f.peakKiB) / 1024.0);
+            f.windowCpu.median() / f.scannerCpu.median(), f.longestGapMs, f.longestGapCpuMs,
+            f.worstLatencyMs, static_cast<double>(f.peakKiB) / 1024.0);
     }
     std::fprintf(out, "  b/a, c/b: ratio of the median times, (min) of the minimums, (cpu) of "
                       "the median CPU times;\n"
-                      "  gap ms: longest time between two yields to window events during (c);\n"
+                      "  gap ms: longest time between two yields to window events during (c), "
+                      "(cpu) the most CPU\n"
+                      "    time the window's thread spent between two yields;\n"
                       "  latency: longest wait in ms of an event posted every 3 ms during (c);\n"
                       "  peak MiB: peak resident memory of the process running (c)\n");
 
@@ -103,12 +106,14 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, int runs
     }
     const SizeFigures* worstWindow = nullptr;
     double longestGap = 0;
+    double longestGapCpu = 0;
     double worstLatency = 0;
     for (const SizeFigures& f : sizes) {
         if (!worstWindow || f.window.median() / f.scanner.median() >
                                 worstWindow->window.median() / worstWindow->scanner.median())
             worstWindow = &f;
         longestGap = std::max(longestGap, f.longestGapMs);
+        longestGapCpu = std::max(longestGapCpu, f.longestGapCpuMs);
         worstLatency = std::max(worstLatency, f.worstLatencyMs);
     }
     if (worstWindow) {
@@ -134,7 +139,8 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, int runs
     }
     std::snprintf(text, sizeof text, "longest gap between yields during (c) <= %.0f ms",
                   kLongestGapMs);
-    goal(out, text, longestGap, longestGap <= kLongestGapMs);
+    std::snprintf(aside, sizeof aside, "(cpu %.2f)", longestGapCpu);
+    goal(out, text, longestGap, longestGap <= kLongestGapMs, aside);
     std::snprintf(text, sizeof text, "posted-event latency during (c) <= %.0f ms", kLatencyMs);
     goal(out, text, worstLatency, worstLatency <= kLatencyMs);
     if (!sizes.empty()) {

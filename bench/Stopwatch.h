@@ -19,13 +19,14 @@ public:
     }
     double cpuSeconds() const { return threadCpuSeconds() - cpu_; }
 
-private:
     static double threadCpuSeconds()
     {
         timespec ts{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
         return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
     }
+
+private:
 
     std::chrono::steady_clock::time_point wall_;
     double cpu_;

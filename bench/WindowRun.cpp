@@ -44,12 +44,14 @@ double milliseconds(Clock::duration d)
 
 // The longest time between two rounds of event handling, taken from the
 // event dispatcher itself, so it sees every round however the program
-// reaches it.
+// reaches it.  The thread's CPU time in each gap tells the program's own
+// share of it from the time the shared machine gave to others.
 class GapMeter {
 public:
     void start()
     {
         last_ = Clock::now();
+        lastCpu_ = Stopwatch::threadCpuSeconds();
         connection_ = QObject::connect(QAbstractEventDispatcher::instance(),
                                        &QAbstractEventDispatcher::awake, [this] { tick(); });
     }
@@ -60,19 +62,25 @@ public:
     }
     int64_t rounds() const { return rounds_; }
     double longestMs() const { return milliseconds(longest_); }
+    double longestCpuMs() const { return longestCpu_ * 1e3; }
 
 private:
     void tick()
     {
         const Clock::time_point now = Clock::now();
+        const double cpu = Stopwatch::threadCpuSeconds();
         longest_ = std::max(longest_, now - last_);
+        longestCpu_ = std::max(longestCpu_, cpu - lastCpu_);
         last_ = now;
+        lastCpu_ = cpu;
         ++rounds_;
     }
 
     QMetaObject::Connection connection_;
     Clock::time_point last_;
     Clock::duration longest_{};
+    double lastCpu_ = 0;
+    double longestCpu_ = 0;
     int64_t rounds_ = 0;
 };
 
@@ -195,15 +203,16 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     r.completed = finishedMessage && window.cmdSearch->text() == QLatin1String("Reset");
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
+    r.longestGapCpuMs = gaps.longestCpuMs();
     r.answered = probe.answered();
     r.worstLatencyMs = probe.worstMs();
     r.peakKiB = peakResidentKiB();
 
-    std::printf("%s %.6f %.6f %lld %lld %lld %d %lld %.3f %lld %.3f %lld\n", kResultTag,
+    std::printf("%s %.6f %.6f %lld %lld %lld %d %lld %.3f %.3f %lld %.3f %lld\n", kResultTag,
                 r.seconds, r.cpuSeconds,
                 static_cast<long long>(r.rows), static_cast<long long>(r.scanned),
                 static_cast<long long>(r.boxes), r.completed ? 1 : 0,
-                static_cast<long long>(r.yields), r.longestGapMs,
+                static_cast<long long>(r.yields), r.longestGapMs, r.longestGapCpuMs,
                 static_cast<long long>(r.answered), r.worstLatencyMs,
                 static_cast<long long>(r.peakKiB));
     std::fflush(stdout);
@@ -248,7 +257,7 @@ WindowResult runWindowSearch(const std::string& root, const std::string& setting
     int completed = 0;
     WindowResult r;
     line >> tag >> r.seconds >> r.cpuSeconds >> r.rows >> r.scanned >> r.boxes >> completed >> r.yields >>
-        r.longestGapMs >> r.answered >> r.worstLatencyMs >> r.peakKiB;
+        r.longestGapMs >> r.longestGapCpuMs >> r.answered >> r.worstLatencyMs >> r.peakKiB;
     if (!line || tag != kResultTag)
         throw std::runtime_error("the window run printed no result: " + text);
     r.completed = completed != 0;

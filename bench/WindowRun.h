@@ -16,6 +16,7 @@ struct WindowResult {
     bool completed = false;    // the results view and "File scanning completed."
     int64_t yields = 0;        // times the window handled its events
     double longestGapMs = 0;   // longest time without handling events
+    double longestGapCpuMs = 0; // the most CPU time the window's thread spent in one such gap
     int64_t answered = 0;      // posted probe events answered during the search
     double worstLatencyMs = 0; // longest a probe event waited for its answer
     int64_t peakKiB = 0;       // the process's peak resident memory (VmHWM)
