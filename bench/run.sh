@@ -4,10 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
-# GCC 12 at -O3 reports a -Wrestrict false positive inside std::string
-# (GCC bug 105329); it stays a warning here so that it cannot stop a
-# measurement.
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DUMBRIX_BUILD_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS=-Wno-error=restrict >/dev/null
-cmake --build build/bench --target umbrix_bench
-QT_QPA_PLATFORM=offscreen exec build/bench/bench/umbrix_bench "$@"
+cmake --preset release >/dev/null
+cmake --build --preset release --target umbrix_bench
+QT_QPA_PLATFORM=offscreen exec build/release/bench/umbrix_bench "$@"
