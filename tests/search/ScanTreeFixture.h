@@ -2,7 +2,8 @@
 
 #include "app/AppState.h"
 #include "platform/AttributeStore.h"
-#include "search/RecordingScanHost.h"
+#include "platform/Error.h"
+#include "search/ScanHost.h"
 #include "search/Scanner.h"
 #include "support/TempDir.h"
 
@@ -10,22 +11,69 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace umbrix::test {
 
+inline constexpr uint32_t R = platform::Attr::ReadOnly;
+inline constexpr uint32_t H = platform::Attr::Hidden;
+inline constexpr uint32_t S = platform::Attr::System;
+inline constexpr uint32_t D = platform::Attr::Directory;
+inline constexpr uint32_t A = platform::Attr::Archive;
+
+// A window stand-in that remembers what the scanner shows and can act at
+// every yield, the way a Cancel click or an Esc key would arrive.
+class RecordingScanHost : public ScanHost {
+public:
+    struct LogEntry {
+        std::string text;
+        bool forceView = false;
+        bool operator==(const LogEntry&) const = default;
+    };
+
+    std::vector<std::string> rows; // folder + name of every FoundFileAdd
+    std::vector<LogEntry> logs;
+    std::vector<std::string> captions;
+    bool minimized = false;
+    int yields = 0;
+    // FoundFileAdd refuses with "out of memory" once this many rows are held.
+    int rowLimit = -1;
+    std::function<void()> onYield;
+
+    void FoundFileAdd(const std::string& folder, const std::string& name) override
+    {
+        if (rowLimit >= 0 && static_cast<int>(rows.size()) >= rowLimit)
+            throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
+        rows.push_back(folder + name);
+    }
+    void RefreshResult(const std::string&, const std::string&) override {}
+    void Log(const std::string& text, bool forceView) override { logs.push_back({text, forceView}); }
+    bool isMinimized() const override { return minimized; }
+    void setCaption(const std::string& caption) override { captions.push_back(caption); }
+    void DoEvents() override
+    {
+        ++yields;
+        if (onYield)
+            onYield();
+    }
+};
+
 // A temporary tree, the search state as a fresh start leaves it (every
 // subfolder, pattern "*.*", no criteria) and a recording host.
 class ScanTreeFixture : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { freshSearch(); }
+    void TearDown() override { resetAppState(); }
+
+    void freshSearch()
     {
         resetAppState();
         app().SearchSubDirs = true;
         app().SearchPattern = "*.*";
+        host = RecordingScanHost{};
     }
-    void TearDown() override { resetAppState(); }
 
     virtual std::string root() const { return dir.path(); }
     std::string at(const std::string& relative) const { return root() + "/" + relative; }
@@ -52,7 +100,7 @@ protected:
     {
         uint32_t word = 0;
         EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
-        return word & (platform::Attr::Writable | platform::Attr::Directory);
+        return word & (platform::Attr::Writable | D);
     }
 
     bool scan() { return ScanFolder(host, root(), root()); }
