@@ -1,3 +1,4 @@
+#include "search/ScanCriteria.h"
 #include "search/SearchCriteria.h"
 
 #include "support/TempDir.h"
@@ -11,8 +12,6 @@
 namespace umbrix {
 namespace {
 
-using test::TempDir;
-
 TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
 {
     struct Case {
@@ -20,15 +19,14 @@ TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
     };
     const Case cases[] = {
         {"*.*", "*.*", ""},
-        {"report?.doc", "report?.doc", ""},
         {"", "", ""},
+        {"Backup", "Backup", ""},
         {"/data/old/*.txt", "*.txt", "/data/old/"},
         {"old/*", "*", "old/"},
         {"/data/*/x", "x", "/data/*/"},
         // A slash without a star is a folder text; "?" does not count as "*".
         {"old/a?c", "*.*", "old/a?c/"},
         {"/data/old/", "*.*", "/data/old/"},
-        {"Backup", "Backup", ""},
     };
     for (const Case& c : cases) {
         const SearchTexts texts = deriveSearchTexts(c.spec);
@@ -37,84 +35,66 @@ TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
     }
 }
 
-class SplitPathSpecTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(::getcwd(previous_, sizeof previous_), nullptr);
-        test::makeDir(dir / "sub");
-        test::makeFile(dir / "sub/a.txt", "x");
-        test::makeFile(dir / "sub/shy.doc", "x");
-        test::setDosAttrib(dir / "sub/shy.doc", 0x2);
-        test::makeFile(dir / "sub/core.sys", "x");
-        test::setDosAttrib(dir / "sub/core.sys", 0x4);
-        test::makeDir(dir / "sub/folder.doc");
-        ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt)
+{
+    const struct {
+        std::string folder, criteria;
+        bool contained;
+    } cases[] = {
+        {"/home/Ann/Data/", "", true},
+        {"/home/Ann/Data/", "ann/data/", true},
+        {"/home/Ann/Data/", "/HOME/", true},
+        {"/home/Ann/Data/", "ann/data/x", false},
+        {"/home/", "/home/Ann/", false},
+        {"/Caf\xc3\xa9/", "caf\xc3\xa9", true},
+        // Bytes that are not UTF-8 match their visible form, never the raw byte.
+        {"/a\xff/", "A\\xfF", true},
+        {"/a\xff/", "a\xff", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(folderContainsCriteria(c.folder, c.criteria), c.contained) << c.folder << " " << c.criteria;
+}
+
+TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart)
+{
+    test::TempDir dir;
+    test::makeDir(dir / "sub");
+    test::makeFile(dir / "sub/a.txt", "x");
+    test::makeFile(dir / "sub/shy.doc", "x");
+    test::setDosAttrib(dir / "sub/shy.doc", 0x2);
+    test::makeFile(dir / "sub/core.sys", "x");
+    test::setDosAttrib(dir / "sub/core.sys", 0x4);
+    test::makeDir(dir / "sub/folder.doc");
+    test::makeFile(dir / "top.txt", "x");
+    char previous[PATH_MAX] = {};
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+
+    const std::string tooLong = "/" + std::string(5000, 'x') + "/a.txt";
+    const struct {
+        std::string spec, folder, fileName;
+    } cases[] = {
+        {dir / "sub/a.txt", dir / "sub/", "a.txt"},
+        {dir / "sub/*.TXT", dir / "sub/", "*.TXT"},
+        // Only a hidden file, a system file or a directory matches: no file.
+        {dir / "sub/*.doc", "", dir / "sub/*.doc"},
+        {dir / "sub/*.sys", "", dir / "sub/*.sys"},
+        {dir / "sub", dir / "sub", ""},
+        {dir / "sub/", dir / "sub/", ""},
+        // A relative folder is taken from the root, not the current directory.
+        {"sub", "/sub", ""},
+        {"sub/a.txt", "/sub/", "a.txt"},
+        {"*.txt", "", "*.txt"},
+        {"sub/../sub/nothing*", "", "sub/../sub/nothing*"},
+        {dir / "missing/deeper/*.txt", "", dir / "missing/deeper/*.txt"},
+        {tooLong, "", tooLong},
+    };
+    for (const auto& c : cases) {
+        std::string fileName = "unchanged";
+        EXPECT_EQ(SplitPathSpec(c.spec, fileName), c.folder) << c.spec.substr(0, 80);
+        EXPECT_EQ(fileName, c.fileName) << c.spec.substr(0, 80);
     }
-    void TearDown() override { ASSERT_EQ(::chdir(previous_), 0); }
-
-    std::string split(const std::string& spec)
-    {
-        fileName = "unchanged";
-        return SplitPathSpec(spec, fileName);
-    }
-
-    TempDir dir;
-    std::string fileName;
-    char previous_[PATH_MAX] = {};
-};
-
-TEST_F(SplitPathSpecTest, AnExistingFileSplitsAtItsLastSlash)
-{
-    EXPECT_EQ(split(dir / "sub/a.txt"), dir / "sub/");
-    EXPECT_EQ(fileName, "a.txt");
-    EXPECT_EQ(split(dir / "sub/*.TXT"), dir / "sub/");
-    EXPECT_EQ(fileName, "*.TXT");
-}
-
-TEST_F(SplitPathSpecTest, HiddenSystemAndDirectoryEntriesAreNoFiles)
-{
-    // Only a hidden file, a system file and a directory match: no file.
-    EXPECT_EQ(split(dir / "sub/*.doc"), "");
-    EXPECT_EQ(fileName, dir / "sub/*.doc");
-    EXPECT_EQ(split(dir / "sub/*.sys"), "");
-    EXPECT_EQ(fileName, dir / "sub/*.sys");
-}
-
-TEST_F(SplitPathSpecTest, ADirectoryIsAllFolder)
-{
-    EXPECT_EQ(split(dir / "sub"), dir / "sub");
-    EXPECT_EQ(fileName, "");
-    EXPECT_EQ(split(dir / "sub/"), dir / "sub/");
-    EXPECT_EQ(fileName, "");
-}
-
-TEST_F(SplitPathSpecTest, ARelativeFolderIsTakenFromTheRootNotFromTheCurrentDirectory)
-{
-    EXPECT_EQ(split("sub"), "/sub");
-    EXPECT_EQ(fileName, "");
-    EXPECT_EQ(split("sub/a.txt"), "/sub/");
-    EXPECT_EQ(fileName, "a.txt");
-}
-
-TEST_F(SplitPathSpecTest, APatternWithoutFolderIsAllFileName)
-{
-    EXPECT_EQ(split("sub/../sub/nothing*"), "");
-    EXPECT_EQ(fileName, "sub/../sub/nothing*");
-    EXPECT_EQ(split("*.*"), "");
-    EXPECT_EQ(fileName, "*.*");
-    ASSERT_EQ(::chdir("sub"), 0);
-    EXPECT_EQ(split("*.txt"), "");
-    EXPECT_EQ(fileName, "*.txt");
-}
-
-TEST_F(SplitPathSpecTest, UnreachablePathsGiveTheWholeTextAsFileName)
-{
-    EXPECT_EQ(split(dir / "missing/deeper/*.txt"), "");
-    EXPECT_EQ(fileName, dir / "missing/deeper/*.txt");
-    const std::string tooLong(5000, 'x');
-    EXPECT_EQ(split("/" + tooLong + "/a.txt"), "");
-    EXPECT_EQ(fileName, "/" + tooLong + "/a.txt");
+    EXPECT_EQ(::chdir(previous), 0);
 }
 
 } // namespace
