@@ -2,9 +2,8 @@
 
 #include "platform/PathText.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,21 +11,18 @@
 namespace umbrix {
 namespace {
 
-std::vector<std::string> shownBytes(const ResultRows& rows)
-{
+std::vector<std::string> shownBytes(const ResultRows& rows) {
     std::vector<std::string> out;
     for (int32_t i = 0; i < rows.shown(); ++i)
         out.emplace_back(rows.bytes(i));
     return out;
 }
 
-bool rowLess(const std::string& a, const std::string& b)
-{
+bool rowLess(const std::string& a, const std::string& b) {
     return resultRowLess(a, a, b, b);
 }
 
-TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes)
-{
+TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes) {
     ResultRows rows;
     const std::string odd("/data/caf\xe9\xff", 11);
     for (const char* name : {"beta", "Alpha", "sub/x", "alpha"})
@@ -37,7 +33,8 @@ TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes)
     EXPECT_EQ(rows.shown(), 0) << "nothing is shown before the batch is committed";
     rows.commit();
     EXPECT_EQ(shownBytes(rows),
-              (std::vector<std::string>{"/data/Alpha", "/data/alpha", "/data/beta", odd, "/data/sub/x", "/Data/zeta"}));
+              (std::vector<std::string>{"/data/Alpha", "/data/alpha", "/data/beta", odd,
+                                        "/data/sub/x", "/Data/zeta"}));
     EXPECT_EQ(rows.display(3), displayText(odd));
     EXPECT_EQ(rows.display(2), "/data/beta");
     EXPECT_EQ(rows.bytes(6), "");
@@ -54,16 +51,14 @@ class RunChecker : public ResultRowsListener {
 public:
     explicit RunChecker(const ResultRows& rows) : rows_(rows) {}
 
-    void beginInsertRows(int32_t first, int32_t last) override
-    {
+    void beginInsertRows(int32_t first, int32_t last) override {
         EXPECT_LE(first, last);
         EXPECT_GE(first, previousEnd_) << "runs come in ascending order";
         before_ = shownBytes(rows_);
         first_ = first;
         last_ = last;
     }
-    void endInsertRows() override
-    {
+    void endInsertRows() override {
         std::vector<std::string> after = shownBytes(rows_);
         ASSERT_EQ(after.size(), before_.size() + static_cast<std::size_t>(last_ - first_ + 1));
         EXPECT_TRUE(std::is_sorted(after.begin(), after.end(), rowLess));
@@ -81,8 +76,7 @@ private:
     int32_t first_ = 0, last_ = 0, previousEnd_ = 0;
 };
 
-TEST(ResultRows, ACommitTellsEveryRunWhileTheRowsStayConsistent)
-{
+TEST(ResultRows, ACommitTellsEveryRunWhileTheRowsStayConsistent) {
     ResultRows rows;
     std::mt19937 random(7);
     std::vector<std::string> all;

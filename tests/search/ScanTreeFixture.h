@@ -7,11 +7,10 @@
 #include "search/Scanner.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -35,25 +34,23 @@ public:
 
     std::vector<std::string> rows; // folder + name of every FoundFileAdd
     std::vector<LogEntry> logs;
-    std::vector<std::string> captions;
-    bool minimized = false;
     int yields = 0;
     // FoundFileAdd refuses with "out of memory" once this many rows are held.
     int rowLimit = -1;
     std::function<void()> onYield;
 
-    void FoundFileAdd(const std::string& folder, const std::string& name) override
-    {
+    void FoundFileAdd(const std::string& folder, const std::string& name) override {
         if (rowLimit >= 0 && static_cast<int>(rows.size()) >= rowLimit)
             throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
         rows.push_back(folder + name);
     }
     void RefreshResult(const std::string&, const std::string&) override {}
-    void Log(const std::string& text, bool forceView) override { logs.push_back({text, forceView}); }
-    bool isMinimized() const override { return minimized; }
-    void setCaption(const std::string& caption) override { captions.push_back(caption); }
-    void DoEvents() override
-    {
+    void Log(const std::string& text, bool forceView) override {
+        logs.push_back({text, forceView});
+    }
+    bool isMinimized() const override { return false; }
+    void setCaption(const std::string&) override {}
+    void DoEvents() override {
         ++yields;
         if (onYield)
             onYield();
@@ -67,37 +64,32 @@ protected:
     void SetUp() override { freshSearch(); }
     void TearDown() override { resetAppState(); }
 
-    void freshSearch()
-    {
+    void freshSearch() {
         resetAppState();
         app().SearchSubDirs = true;
         app().SearchPattern = "*.*";
         host = RecordingScanHost{};
     }
 
-    virtual std::string root() const { return dir.path(); }
+    std::string root() const { return base; }
     std::string at(const std::string& relative) const { return root() + "/" + relative; }
 
-    void file(const std::string& relative, uint32_t attributes = 0)
-    {
+    void file(const std::string& relative, uint32_t attributes = 0) {
         makeFile(at(relative), "content");
-        if (attributes)
-            store(relative, attributes);
+        store(relative, attributes);
     }
-    void folder(const std::string& relative, uint32_t attributes = 0)
-    {
+    void folder(const std::string& relative, uint32_t attributes = 0) {
         makeDir(at(relative));
-        if (attributes)
-            store(relative, attributes);
+        store(relative, attributes);
     }
-    void store(const std::string& relative, uint32_t attributes)
-    {
-        ASSERT_EQ(platform::storeAttributes(at(relative), attributes), 0) << relative;
+    void store(const std::string& relative, uint32_t attributes) {
+        if (attributes) {
+            ASSERT_EQ(platform::storeAttributes(at(relative), attributes), 0) << relative;
+        }
     }
     // The attribute word as the store reads it back, reduced to the bits a
     // search looks at or changes.
-    uint32_t attributes(const std::string& relative) const
-    {
+    uint32_t attributes(const std::string& relative) const {
         uint32_t word = 0;
         EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
         return word & (platform::Attr::Writable | D);
@@ -105,14 +97,12 @@ protected:
 
     bool scan() { return ScanFolder(host, root(), root()); }
 
-    std::vector<std::string> sortedRows() const
-    {
+    std::vector<std::string> sortedRows() const {
         std::vector<std::string> rows = host.rows;
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-    std::vector<std::string> paths(std::vector<std::string> relatives) const
-    {
+    std::vector<std::string> paths(std::vector<std::string> relatives) const {
         for (std::string& r : relatives)
             r = at(r);
         std::sort(relatives.begin(), relatives.end());
@@ -120,6 +110,7 @@ protected:
     }
 
     TempDir dir;
+    std::string base = dir.path(); // where the tree lies
     RecordingScanHost host;
 };
 

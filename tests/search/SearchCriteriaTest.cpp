@@ -1,19 +1,16 @@
-#include "search/ScanCriteria.h"
 #include "search/SearchCriteria.h"
 
+#include "search/ScanCriteria.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
 #include <climits>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace umbrix {
 namespace {
 
-TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
-{
+TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar) {
     struct Case {
         std::string spec, pattern, criteria;
     };
@@ -35,8 +32,7 @@ TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
     }
 }
 
-TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt)
-{
+TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt) {
     const struct {
         std::string folder, criteria;
         bool contained;
@@ -52,11 +48,11 @@ TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt)
         {"/a\xff/", "a\xff", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(folderContainsCriteria(c.folder, c.criteria), c.contained) << c.folder << " " << c.criteria;
+        EXPECT_EQ(folderContainsCriteria(c.folder, c.criteria), c.contained)
+            << c.folder << " " << c.criteria;
 }
 
-TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart)
-{
+TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart) {
     test::TempDir dir;
     test::makeDir(dir / "sub");
     test::makeFile(dir / "sub/a.txt", "x");

@@ -1,0 +1,194 @@
+#include "platform/FaultInjection.h"
+#include "platform/PathText.h"
+#include "search/ScanTreeFixture.h"
+
+#include <cerrno>
+#include <chrono>
+#include <sys/xattr.h>
+
+namespace umbrix::test {
+namespace {
+
+using platform::FaultPoint;
+using Logs = std::vector<RecordingScanHost::LogEntry>;
+constexpr FaultPoint Open = FaultPoint::OpenDirectory;
+
+// A subfolder beside a hidden file, both hidden; the subfolder's name is not
+// UTF-8, so every report must show display text.
+const std::string kSub = "s\xff";
+const std::string kInner = kSub + "/inner";
+
+class ScanInterruption : public ScanTreeFixture {
+protected:
+    void SetUp() override {
+        ScanTreeFixture::SetUp();
+        folder(kSub);
+        file(kInner);
+        file("top");
+    }
+    // Starts a search over the tree with every entry hidden again.
+    void restart() {
+        freshSearch();
+        for (const std::string& entry : {kSub, kInner, std::string("top")})
+            store(entry, H);
+    }
+    int hiddenLeft() const {
+        int left = 0;
+        for (const std::string& entry : {kSub, kInner, std::string("top")})
+            left += (attributes(entry) & H) ? 1 : 0;
+        return left;
+    }
+
+    // Makes `point` fail with `err` for `target`, a folder spelled with or
+    // without its trailing "/".
+    static platform::ScopedFaultHook failing(FaultPoint point, std::string target, int err) {
+        auto trimmed = [](std::string_view path) {
+            return path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+        };
+        return platform::ScopedFaultHook([=](FaultPoint p, std::string_view path) {
+            return p == point && trimmed(path) == trimmed(target) ? err : 0;
+        });
+    }
+
+    std::string report(const std::string& name, int err) const {
+        const Error error = errorFromErrno(err);
+        return "Path: \"" + displayText(at(kSub)) + "/\"\r\nFile: \"" + name +
+               "\"\r\nError: " + error.description + " (" + std::to_string(error.number) + ")";
+    }
+};
+
+TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce) {
+    const struct {
+        const char* when;
+        bool cancel; // else Esc
+        size_t atRows;
+        int atYield;
+        size_t rows;
+    } cases[] = {
+        {"Esc after a row", false, 1, -1, 1},
+        {"Cancel after a row", true, 1, -1, 1},
+        {"Esc while reading subfolders", false, 9, 2, 0},
+        {"Cancel while reading subfolders", true, 9, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        restart();
+        host.onYield = [&] {
+            if (host.rows.size() != c.atRows && host.yields != c.atYield)
+                return;
+            if (c.cancel)
+                app().Searching = false;
+            else
+                app().CancelSearch = true;
+        };
+        EXPECT_EQ(scan(), c.cancel);
+        EXPECT_EQ(host.rows.size(), c.rows);
+        // Nothing after the stop was unhidden either.
+        EXPECT_EQ(hiddenLeft(), 3 - static_cast<int>(c.rows));
+        // After Esc the window ends the search.
+        EXPECT_EQ(app().Searching, !c.cancel);
+    }
+}
+
+TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel) {
+    for (const bool logging : {true, false}) {
+        restart();
+        app().LogErrors = logging;
+        host.rowLimit = 0;
+        EXPECT_TRUE(scan());
+        EXPECT_TRUE(host.rows.empty());
+        // The walk ended at the first row, deepest down: nothing above it changed.
+        EXPECT_EQ(attributes("top"), H);
+        EXPECT_EQ(attributes(kSub), H | D);
+        const Logs told{{"Too many entries found to display in listbox.", true}};
+        EXPECT_EQ(host.logs, logging ? told : Logs{});
+    }
+}
+
+TEST_F(ScanInterruption, TheScanPauseFollowsEveryExaminedEntry) {
+    app().SearchSubDirs = false;
+    app().ScanPause = 0.03f;
+    const auto start = std::chrono::steady_clock::now();
+    scan();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+}
+
+TEST_F(ScanInterruption, AFolderThatCannotBeReadIsNotEntered) {
+    const std::string unable =
+        "Unable to access to the file or directory: \"" + displayText(at(kSub)) + "/\"";
+    const Logs twice{{report("", ENOENT)}, {report("", ENOENT)}};
+    const struct {
+        FaultPoint point;
+        std::string target;
+        int err;
+        bool logging;
+        std::vector<std::string> rows;
+        Logs logs;
+    } cases[] = {
+        {Open, kSub, EACCES, false, {kSub, "top"}, {}},
+        // Both reads of the folder tell.
+        {Open, kSub, ENOENT, false, {kSub, "top"}, twice},
+        {Open, kSub, EIO, false, {kSub, "top"}, {{report("", EIO)}, {report("", EIO)}}},
+        {Open, kSub, ENAMETOOLONG, false, {kSub, "top"}, {}},
+        {Open, kSub, ENAMETOOLONG, true, {kSub, "top"}, {{unable}}},
+        // Unreadable attributes read as none, the directory bit included.
+        {FaultPoint::ReadAttributes, kSub, EIO, false, {"top"}, {}},
+        {Open, "", EACCES, false, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target + " " + std::to_string(c.err));
+        restart();
+        app().LogErrors = c.logging;
+        const auto hook = failing(c.point, at(c.target), c.err);
+        EXPECT_FALSE(scan());
+        EXPECT_EQ(sortedRows(), paths(c.rows));
+        EXPECT_EQ(host.logs, c.logs);
+        EXPECT_EQ(attributes(kInner), H);
+        // Reading the start folder 4, listing it 2.
+        EXPECT_EQ(app().ScannedCount, c.target.empty() ? 0 : 6);
+    }
+}
+
+TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
+    const std::vector<std::string> all{kInner, kSub, "top"};
+    const struct {
+        std::string target;
+        int err;
+        std::vector<std::string> rows;
+        Logs logs;
+    } cases[] = {
+        {"top", EACCES, all, {}},
+        {kInner, EIO, all, {{report("inner", EIO)}}},
+        // No room left ends the walk as a full result list does.
+        {kInner, ENOMEM, {}, {{"Too many entries found to display in listbox.", true}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        restart();
+        app().LogErrors = true;
+        const auto hook = failing(FaultPoint::WriteAttributes, at(c.target), c.err);
+        EXPECT_EQ(scan(), c.err == ENOMEM);
+        EXPECT_EQ(sortedRows(), paths(c.rows));
+        EXPECT_EQ(host.logs, c.logs);
+        EXPECT_EQ(attributes(c.target), H);
+    }
+}
+
+TEST_F(ScanInterruption, AttributesThatCannotBeReadAreNeverOverwritten) {
+    restart();
+    const std::string garbage = "not an attribute record";
+    ASSERT_EQ(::setxattr(at("top").c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
+              0);
+    scan();
+    EXPECT_EQ(sortedRows(), paths({kInner, kSub}));
+    EXPECT_EQ(rawDosAttrib(at("top")), garbage);
+
+    freshSearch();
+    app().ViewAll = true;
+    scan();
+    EXPECT_EQ(sortedRows(), paths({kInner, kSub, "top"}));
+    EXPECT_EQ(rawDosAttrib(at("top")), garbage);
+}
+
+} // namespace
+} // namespace umbrix::test
