@@ -9,13 +9,11 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/main/FrmSeek.h"
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace umbrix::test {
 
@@ -24,8 +22,7 @@ namespace umbrix::test {
 // settings and the log file kept in the test's own folder.
 class MainWindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(::getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
         resetAppState();
         window = std::make_unique<FrmSeek>();
@@ -34,8 +31,7 @@ protected:
         ASSERT_EQ(app().CurrentPath, tree.path());
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         // The viewer stores its place when it is unloaded, which must happen
         // while the settings still point into the sandbox.
         unloadLogViewer();
@@ -47,22 +43,19 @@ protected:
     virtual std::string commandLine() const { return {}; }
 
     std::string at(const std::string& relative) const { return tree / relative; }
-    void file(const std::string& relative, uint32_t attributes = 0)
-    {
+    void file(const std::string& relative, uint32_t attributes = 0) {
         makeFile(at(relative), "x");
         if (attributes)
             setDosAttrib(at(relative), attributes);
     }
-    void folder(const std::string& relative, uint32_t attributes = 0)
-    {
+    void folder(const std::string& relative, uint32_t attributes = 0) {
         makeDir(at(relative));
         if (attributes)
             setDosAttrib(at(relative), attributes);
     }
 
     // Every row of every result box in use, as exact bytes, box by box.
-    std::vector<std::string> resultRows()
-    {
+    std::vector<std::string> resultRows() {
         std::vector<std::string> rows;
         for (int b = 0; b < window->TotalListbox(); ++b)
             for (int i = 0; i < window->resultBox(b).ListCount(); ++i)
