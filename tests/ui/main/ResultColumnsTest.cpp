@@ -102,37 +102,23 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize) {
     EXPECT_GT(window->PageSize, 5);
 }
 
-TEST_F(ResultColumns, SelectingEveryRowIsOneStep) {
-    addRows(500);
-    ResultListBox& list = window->resultBox(0);
-    ListSetSelected(list, -1, true);
-    EXPECT_EQ(list.SelCount(), 500);
-    ListSetSelected(list, 3, false);
-    EXPECT_EQ(list.SelCount(), 499);
-    EXPECT_FALSE(list.Selected(3));
-    ListSetSelected(list, -1, false);
-    EXPECT_EQ(list.SelCount(), 0);
-}
-
 TEST(ListBoxArithmetic, RowsFromTwipsRoundHalvesToEven) {
-    // {y or height in twips, first visible row, twips per pixel, row height, expected row}
     const struct {
-        float twips;
+        float y;
         int32_t top;
-        float scale;
+        float scale; // twips per pixel
         int rowHeight;
         int32_t row;
     } rows[] = {
-        {400, 0, 15, 13, 2}, // 26.67 pixels round to 27: row 2
-        {400, 10, 15, 13, 12},
-        {400, 0, 14.6f, 13, 2}, // the scale is rounded to whole twips first
-        {15 * 26.5f, 0, 15, 1, 26},
-        {15 * 27.5f, 0, 15, 1, 28}, // halves go to even
-        {187, 0, 15, 13, 0},
-        {188, 0, 15, 13, 1}, // 12.47 and 12.53 pixels
+        // clang-format off
+        {400, 0, 15, 13, 2}, {400, 10, 15, 13, 12}, // 26.67 pixels round to 27
+        {400, 0, 14.6f, 13, 2},                     // the scale is rounded to whole twips first
+        {15 * 26.5f, 0, 15, 1, 26}, {15 * 27.5f, 0, 15, 1, 28}, // halves go to even
+        {187, 0, 15, 13, 0}, {188, 0, 15, 13, 1},   // 12.47 and 12.53 pixels
+        // clang-format on
     };
     for (const auto& r : rows)
-        EXPECT_EQ(itemFromY(r.twips, r.top, r.scale, r.rowHeight), r.row) << r.twips;
+        EXPECT_EQ(itemFromY(r.y, r.top, r.scale, r.rowHeight), r.row) << r.y;
     EXPECT_EQ(visibleItems(2925, 15, 13), 15);
     EXPECT_EQ(visibleItems(75, 15, 2), 2) << "2.5 rows round to 2";
     EXPECT_EQ(visibleItems(105, 15, 2), 4) << "3.5 rows round to 4";
