@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -349,34 +350,28 @@ DataResult copyData(int in, int out)
 {
     constexpr std::size_t chunk = std::size_t{1} << 30;
     bool copied = false;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-        if (n > 0) {
-            copied = true;
-            continue;
+    // Runs one in-kernel method to the end.  nullopt: hand over to the next
+    // method, since this one cannot copy between these two descriptors.
+    const auto inKernel = [&](auto&& copyChunk) -> std::optional<DataResult> {
+        for (;;) {
+            const ssize_t n = copyChunk();
+            if (n > 0) {
+                copied = true;
+                continue;
+            }
+            if (n == 0 && copied)
+                return DataResult{};
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && !tryNextMethod(errno))
+                return DataResult{errno, true};
+            return std::nullopt;
         }
-        if (n == 0 && copied)
-            return {};
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && !tryNextMethod(errno))
-            return {errno, true};
-        break;
-    }
-    for (;;) {
-        const ssize_t n = ::sendfile(out, in, nullptr, chunk);
-        if (n > 0) {
-            copied = true;
-            continue;
-        }
-        if (n == 0 && copied)
-            return {};
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && !tryNextMethod(errno))
-            return {errno, true};
-        break;
-    }
+    };
+    if (auto done = inKernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, chunk, 0); }))
+        return *done;
+    if (auto done = inKernel([&] { return ::sendfile(out, in, nullptr, chunk); }))
+        return *done;
     std::vector<char> buffer(std::size_t{128} * 1024);
     for (;;) {
         const ssize_t n = ::read(in, buffer.data(), buffer.size());
