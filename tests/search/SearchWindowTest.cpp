@@ -1,5 +1,4 @@
 #include "platform/PathText.h"
-#include "search/SearchSpecBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/MainWindowFixture.h"
@@ -262,22 +261,12 @@ TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused) {
     EXPECT_EQ(files(), std::vector<std::string>{"top.txt"});
     EXPECT_TRUE(messages.calls().empty());
 
+    // The old pattern is no folder, so the lists stay in the current directory.
     box->setText(QStringLiteral("bad") + QChar(0));
     expectMessage("Not valid search criteria.", MsgBoxStyle::Critical);
     EXPECT_EQ(box->text(), QStringLiteral("*.txt"));
     EXPECT_EQ(window->filList->Pattern(), "*.txt");
     EXPECT_EQ(window->dirList->Path(), tree.path());
-}
-
-TEST_F(SearchWindow, AFolderThatCannotBeOpenedFallsBackToTheCurrentDirectory) {
-    std::string folder = at("missing");
-    std::string fileName = "*.txt";
-    bool ok = true;
-    GoToSearchPath(*window, folder, fileName, ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(folder, tree.path());
-    EXPECT_EQ(window->dirList->Path(), tree.path());
-    EXPECT_EQ(window->txtSearchSpec->text(), QStringLiteral("*.txt"));
 }
 
 } // namespace
