@@ -13,6 +13,7 @@
 namespace umbrix {
 namespace {
 
+using test::errorOf;
 using test::makeDir;
 using test::makeFile;
 
@@ -30,18 +31,6 @@ public:
 private:
     std::string saved_;
 };
-
-template <typename Call>
-Error errorOf(Call call)
-{
-    try {
-        call();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return {};
-}
 
 class FileHelpers : public ::testing::Test {
 protected:
@@ -118,11 +107,11 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
 
 TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
 {
-    EXPECT_EQ(FolderOfPath(dir / "data/sub"), dir / "data/sub");
-    EXPECT_EQ(FolderOfPath(dir / "data/sub/"), dir / "data/sub/");
-    EXPECT_EQ(FolderOfPath(dir / "data/a.txt"), dir / "data/");
-    EXPECT_EQ(FolderOfPath(dir / "data/missing.txt"), dir / "data/");
-    EXPECT_EQ(FolderOfPath(dir / "data/\xff.txt"), dir / "data/");
+    const std::pair<const char*, const char*> folders[] = {
+        {"data/sub", "data/sub"}, {"data/sub/", "data/sub/"}, {"data/a.txt", "data/"},
+        {"data/missing.txt", "data/"}, {"data/\xff.txt", "data/"}};
+    for (const auto& [path, folder] : folders)
+        EXPECT_EQ(FolderOfPath(dir / path), dir / folder) << path;
     EXPECT_EQ(FolderOfPath("/x"), "/");
     const std::pair<const char*, const char*> names[] = {
         {"/data/", ""}, {"a.txt", "a.txt"}, {"/data/deep/a.txt", "a.txt"},

@@ -18,19 +18,15 @@
 namespace umbrix {
 namespace {
 
+using test::errorOf;
 using test::exists;
 using test::makeDir;
 using test::makeFile;
+using test::makeTree;
+using test::modeOf;
 using test::readTextFile;
 using Names = std::vector<std::string>;
 using namespace std::string_literals;
-
-mode_t modeOf(const std::string& path)
-{
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return st.st_mode;
-}
 
 std::string linkTarget(const std::string& path)
 {
@@ -48,18 +44,6 @@ Names namesIn(const std::string& path)
             names.emplace_back(e.name);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-template <typename Call>
-Error errorOf(Call call)
-{
-    try {
-        call();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return {};
 }
 
 // A mount made by the test and undone at its end, before the temporary
@@ -131,8 +115,8 @@ TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes
 
 TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroughALink)
 {
-    makeFile(dir / "new.txt", "new");
-    makeFile(dir / "old.txt", "old content");
+    makeTree(dir.path(), {"new.txt=new", "old.txt=old content", "data.txt=precious",
+                          "link -> data.txt", "dangling -> /no/such/place"});
     ASSERT_EQ(::chmod((dir / "old.txt").c_str(), 0444), 0);
 
     const Error refused = errorOf([&] { fso.CopyFile(dir / "new.txt", dir / "old.txt", false); });
@@ -145,9 +129,6 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroug
 
     // Links are copied as links, dangling or not; a link at the target is
     // replaced, and what it pointed at stays as it was.
-    makeFile(dir / "data.txt", "precious");
-    ASSERT_EQ(::symlink("data.txt", (dir / "link").c_str()), 0);
-    ASSERT_EQ(::symlink("/no/such/place", (dir / "dangling").c_str()), 0);
     fso.CopyFile(dir / "link", dir / "linkcopy", true);
     fso.CopyFile(dir / "dangling", dir / "danglingcopy", true);
     EXPECT_EQ(linkTarget(dir / "linkcopy"), "data.txt");
@@ -161,8 +142,7 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroug
 
 TEST_F(FileSystemObjectTest, CopyFileFailures)
 {
-    makeFile(dir / "a.txt", "a");
-    makeDir(dir / "folder");
+    makeTree(dir.path(), {"a.txt=a", "folder/"});
     const struct {
         std::string source, target;
         int32_t number;
@@ -206,20 +186,12 @@ class FolderCopyTest : public FileSystemObjectTest {
 protected:
     void SetUp() override
     {
-        makeDir(dir / "outside");
-        makeFile(dir / "outside/keep.txt", "outside");
-        makeDir(dir / "src");
-        makeFile(dir / "src/top.txt", "top");
-        makeDir(dir / "src/a");
-        makeDir(dir / "src/a/b");
-        makeFile(dir / "src/a/b/deep.txt", "deep");
-        makeDir(dir / "src/ro");
-        makeFile(dir / "src/ro/inside.txt", "inside");
+        makeTree(dir.path(), {"outside/", "outside/keep.txt=outside", "src/", "src/top.txt=top",
+                              "src/a/", "src/a/b/", "src/a/b/deep.txt=deep", "src/ro/",
+                              "src/ro/inside.txt=inside", "src/a/rel -> ../outside",
+                              "src/abs -> " + dir / "outside", "src/\xff\xfe.bin=bytes"});
         ASSERT_EQ(::chmod((dir / "src/ro").c_str(), 0555), 0);
-        ASSERT_EQ(::symlink("../outside", (dir / "src/a/rel").c_str()), 0);
-        ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "src/abs").c_str()), 0);
         ASSERT_EQ(::mkfifo((dir / "src/pipe").c_str(), 0600), 0);
-        makeFile(dir / "src/\xff\xfe.bin", "bytes");
         test::setDosAttrib(dir / "src/a", 0x2);
     }
 };
@@ -248,9 +220,7 @@ TEST_F(FolderCopyTest, CopiesTheWholeTreeWithLinksKeptAsLinks)
 
 TEST_F(FolderCopyTest, MergesIntoAnExistingFolder)
 {
-    makeDir(dir / "dst");
-    makeFile(dir / "dst/top.txt", "old top");
-    makeFile(dir / "dst/mine.txt", "mine");
+    makeTree(dir.path(), {"dst/", "dst/top.txt=old top", "dst/mine.txt=mine"});
 
     const Error e = errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", false); });
     EXPECT_EQ(e.number, errorNumberFromErrno(EEXIST));
@@ -307,12 +277,8 @@ TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
 
 TEST_F(FileSystemObjectTest, ObjectsAreWhatTheySayAndListTheirDirectEntries)
 {
-    makeDir(dir / "f");
-    makeFile(dir / "f/one.txt");
-    makeFile(dir / "f/\xff.bin");
-    makeDir(dir / "f/sub");
-    makeFile(dir / "f/sub/nested.txt");
-    ASSERT_EQ(::symlink((dir / "f/sub").c_str(), (dir / "f/sublink").c_str()), 0);
+    makeTree(dir.path(), {"f/", "f/one.txt", "f/\xff.bin", "f/sub/", "f/sub/nested.txt",
+                          "f/sublink -> " + dir / "f/sub"});
 
     EXPECT_EQ(fso.GetFile(dir / "f/one.txt").Path(), dir / "f/one.txt");
     EXPECT_EQ(fso.GetFile(dir / "f/sublink").Path(), dir / "f/sublink");
@@ -358,10 +324,7 @@ TEST_F(FileSystemObjectTest, DeleteRefusesReadOnlyEntriesUnlessForced)
     // A tree of read-only entries in folders that forbid writing, or even
     // listing, goes whole once forced; unforced it stops at the first
     // read-only entry and names it.
-    makeDir(dir / "t");
-    makeDir(dir / "t/a");
-    makeDir(dir / "t/a/b");
-    makeFile(dir / "t/a/b/f.txt", "f");
+    makeTree(dir.path(), {"t/", "t/a/", "t/a/b/", "t/a/b/f.txt=f"});
     test::setDosAttrib(dir / "t/a/b/f.txt", 0x1 | 0x4);
     e = errorOf([&] { fso.GetFolder(dir / "t/").Delete(false); });
     EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
@@ -378,34 +341,21 @@ TEST_F(FileSystemObjectTest, DeleteRefusesReadOnlyEntriesUnlessForced)
     EXPECT_FALSE(exists(dir / "t"));
 }
 
-TEST_F(FileSystemObjectTest, DeleteNeverFollowsLinks)
+TEST_F(FolderCopyTest, DeleteNeverFollowsLinks)
 {
-    makeDir(dir / "outside");
-    makeDir(dir / "outside/deeper");
-    makeFile(dir / "outside/deeper/keep.txt", "keep");
-    ASSERT_EQ(::chmod((dir / "outside/deeper/keep.txt").c_str(), 0444), 0);
-    makeDir(dir / "t");
-    makeDir(dir / "t/sub");
-    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "t/sub/abs").c_str()), 0);
-    ASSERT_EQ(::symlink("../../outside", (dir / "t/sub/rel").c_str()), 0);
-    ASSERT_EQ(::symlink((dir / "outside/deeper/keep.txt").c_str(), (dir / "t/file").c_str()), 0);
-    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "link").c_str()), 0);
-
+    ASSERT_EQ(::chmod((dir / "outside/keep.txt").c_str(), 0444), 0);
+    makeTree(dir.path(), {"src/a/b/kept -> " + dir / "outside/keep.txt", "link -> outside"});
     fso.GetFile(dir / "link").Delete(true);
-    fso.GetFolder(dir / "t").Delete(true);
+    fso.GetFolder(dir / "src").Delete(true);
     EXPECT_FALSE(exists(dir / "link"));
-    EXPECT_FALSE(exists(dir / "t"));
-    EXPECT_EQ(readTextFile(dir / "outside/deeper/keep.txt"), "keep");
-    EXPECT_EQ(modeOf(dir / "outside/deeper/keep.txt") & 0777, 0444u);
+    EXPECT_FALSE(exists(dir / "src"));
+    EXPECT_EQ(readTextFile(dir / "outside/keep.txt"), "outside");
+    EXPECT_EQ(modeOf(dir / "outside/keep.txt") & 0777, 0444u);
 }
 
 TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
 {
-    makeDir(dir / "t");
-    makeDir(dir / "t/vol");
-    makeDir(dir / "t/bind");
-    makeDir(dir / "elsewhere");
-    makeFile(dir / "elsewhere/keep.txt", "keep");
+    makeTree(dir.path(), {"t/", "t/vol/", "t/bind/", "elsewhere/", "elsewhere/keep.txt=keep"});
     const ScopedMount volume("none", dir / "t/vol", "tmpfs", 0);
     if (!volume.mounted)
         GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);

@@ -72,4 +72,28 @@ bool exists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode;
+}
+
+void makeTree(const std::string& root, std::initializer_list<std::string> entries)
+{
+    for (const std::string& entry : entries) {
+        const std::string path = root + "/" + entry;
+        if (const size_t arrow = entry.find(" -> "); arrow != std::string::npos) {
+            const std::string link = root + "/" + entry.substr(0, arrow);
+            ASSERT_EQ(::symlink(entry.c_str() + arrow + 4, link.c_str()), 0) << link;
+        } else if (entry.back() == '/') {
+            makeDir(path);
+        } else if (const size_t eq = entry.find('='); eq != std::string::npos) {
+            makeFile(root + "/" + entry.substr(0, eq), entry.substr(eq + 1));
+        } else {
+            makeFile(path);
+        }
+    }
+}
+
 } // namespace umbrix::test

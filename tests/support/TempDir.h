@@ -1,7 +1,13 @@
 #pragma once
 
+#include "platform/Error.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <sys/types.h>
 
 namespace umbrix::test {
 
@@ -31,5 +37,23 @@ void setDosAttrib(const std::string& path, uint32_t attributes);
 // Raw user.DOSATTRIB value, empty when none is stored.
 std::string rawDosAttrib(const std::string& path);
 bool exists(const std::string& path);
+// lstat's st_mode, 0 when the entry cannot be reached.
+mode_t modeOf(const std::string& path);
+// Makes the entries below `root` in the order given: "name/" is a folder,
+// "name -> target" a symbolic link, "name=content" or "name" a file.
+void makeTree(const std::string& root, std::initializer_list<std::string> entries);
+
+// The Error that `call` raises; no raise fails the test.
+template <typename Call>
+Error errorOf(Call call)
+{
+    try {
+        call();
+    } catch (const Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return {};
+}
 
 } // namespace umbrix::test
