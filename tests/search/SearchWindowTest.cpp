@@ -163,26 +163,6 @@ TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns) {
     EXPECT_TRUE(app().Closing);
 }
 
-TEST_F(SearchWindow, AMinimizedSearchCountsInTheCaptionAndEndsRestored) {
-    hiddenFiles(6);
-    app().ScanPause = 0.01f;
-    bool minimized = false;
-    QString caption;
-    ScopedDoEventsHook hook([&] {
-        if (minimized) {
-            caption = window->windowTitle();
-        } else if (app().ScannedCount >= 4) {
-            minimized = true;
-            window->setWindowStateValue(1);
-        }
-    });
-    window->cmdSearch->click();
-
-    EXPECT_TRUE(caption.startsWith(QStringLiteral("Scanned files: "))) << caption.toStdString();
-    EXPECT_EQ(window->WindowState(), 0);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
-}
-
 TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched) {
     folder("inner");
     file("inner/x", 0x2);
@@ -196,19 +176,6 @@ TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched) {
 
     window->cmdSearch->click();
     EXPECT_EQ(resultRows(), std::vector<std::string>{at("inner/x")});
-}
-
-TEST_F(SearchWindow, TheSearchBoxChoosesPatternAndCriteria) {
-    folder("logs");
-    folder("misc");
-    file("logs/a.txt", 0x2);
-    file("logs/b.doc", 0x2);
-    file("misc/c.txt", 0x2);
-    window->txtSearchSpec->setText(QStringLiteral("logs/*.txt"));
-    window->cmdSearch->click();
-
-    EXPECT_EQ(window->filList->Pattern(), "*.txt");
-    EXPECT_EQ(resultRows(), std::vector<std::string>{at("logs/a.txt")});
 }
 
 TEST_F(SearchWindow, EnterOpensWhatWasTyped) {
