@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,31 +18,18 @@ using test::errorOf;
 using test::makeDir;
 using test::makeFile;
 
-// Changes the current directory for one test and puts the old one back.
-class CurrentDirectoryGuard {
-public:
-    explicit CurrentDirectoryGuard(const std::string& path) : saved_(CurrentDirectory())
-    {
-        EXPECT_EQ(::chdir(path.c_str()), 0) << std::strerror(errno);
-    }
-    ~CurrentDirectoryGuard() { EXPECT_EQ(::chdir(saved_.c_str()), 0); }
-    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
-    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
-
-private:
-    std::string saved_;
-};
-
 class FileHelpers : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { test::makeTree(dir.path(), {"data/", "data/a.txt=a", "data/sub/"}); }
+    // Tests may change the current directory; the next one starts where this did.
+    ~FileHelpers() override
     {
-        makeDir(dir / "data");
-        makeFile(dir / "data/a.txt", "a");
-        makeDir(dir / "data/sub");
+        EXPECT_EQ(::fchdir(home), 0);
+        ::close(home);
     }
 
     test::TempDir dir;
+    const int home = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
 };
 
 TEST_F(FileHelpers, BlankPathsAreNothingAndAskTheSystemNothing)
@@ -99,10 +87,6 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
         EXPECT_EQ(DirExists(path), c.folder) << path;
     }
     EXPECT_TRUE(DirExists("/"));
-
-    const CurrentDirectoryGuard cwd(dir / "data");
-    EXPECT_TRUE(FileExists("*.txt"));
-    EXPECT_FALSE(FileExists("s?b"));
 }
 
 TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
@@ -119,22 +103,20 @@ TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
     for (const auto& [path, name] : names)
         EXPECT_EQ(FileNameOfPath(path), name) << path;
 
-    const std::string before = CurrentDirectory();
-    {
-        const CurrentDirectoryGuard cwd(dir / "data");
-        char real[4096];
-        ASSERT_NE(::getcwd(real, sizeof real), nullptr);
-        EXPECT_EQ(CurrentDirectory(), real);
-        // A bare name lies in the current directory.
-        EXPECT_EQ(FolderOfPath("report.txt"), real);
-        EXPECT_EQ(FolderOfPath("sub"), real);
-    }
-    EXPECT_EQ(CurrentDirectory(), before);
+    ASSERT_EQ(::chdir((dir / "data").c_str()), 0);
+    char real[4096];
+    ASSERT_NE(::getcwd(real, sizeof real), nullptr);
+    EXPECT_EQ(CurrentDirectory(), real);
+    // A bare name lies in the current directory, and so do patterns.
+    EXPECT_EQ(FolderOfPath("report.txt"), real);
+    EXPECT_EQ(FolderOfPath("sub"), real);
+    EXPECT_TRUE(FileExists("*.txt"));
+    EXPECT_FALSE(FileExists("s?b"));
 
     // A removed current directory is none, and a bare name then stands for
     // no folder at all rather than a wrong one.
     makeDir(dir / "gone");
-    const CurrentDirectoryGuard cwd(dir / "gone");
+    ASSERT_EQ(::chdir((dir / "gone").c_str()), 0);
     ASSERT_EQ(::rmdir((dir / "gone").c_str()), 0);
     EXPECT_EQ(CurrentDirectory(), "");
     EXPECT_EQ(FolderOfPath("report.txt"), "");
