@@ -26,18 +26,18 @@ bool isOrdinaryFile(const std::string& path)
     return !reparsePoint && (attributes & (Attr::Hidden | Attr::System)) == 0;
 }
 
-// True when the specification, read as a path whose last part may be a
-// wildcard pattern, matches at least one ordinary file.  A specification
+// True when the search text, read as a path whose last part may be a
+// wildcard pattern, matches at least one ordinary file.  A search text
 // ending in "/" asks about every file of that folder.
-bool matchesOrdinaryFile(const std::string& spec)
+bool matchesOrdinaryFile(const std::string& text)
 {
-    const std::size_t slash = spec.rfind('/');
+    const std::size_t slash = text.rfind('/');
     std::string folder;
-    std::string_view pattern(spec);
+    std::string_view pattern(text);
     if (slash == std::string::npos) {
         folder = ".";
     } else {
-        folder = slash == 0 ? std::string("/") : spec.substr(0, slash);
+        folder = slash == 0 ? std::string("/") : text.substr(0, slash);
         pattern.remove_prefix(slash + 1);
     }
     if (pattern.empty())
@@ -76,38 +76,38 @@ bool isAbsoluteFolder(std::string_view folder)
     return !folder.empty() && folder.front() == '/';
 }
 
-std::string SplitPathSpec(const std::string& Spec, std::string& FileName)
+std::string SplitPathSpec(const std::string& Text, std::string& FileName)
 {
     try {
-        if (matchesOrdinaryFile(Spec)) {
-            const std::size_t slash = Spec.rfind('/');
+        if (matchesOrdinaryFile(Text)) {
+            const std::size_t slash = Text.rfind('/');
             if (slash == std::string::npos) {
-                FileName = Spec;
+                FileName = Text;
                 return {};
             }
-            FileName = Spec.substr(slash + 1);
-            return belowRoot(Spec.substr(0, slash + 1));
+            FileName = Text.substr(slash + 1);
+            return belowRoot(Text.substr(0, slash + 1));
         }
-        if (DirExists(Spec)) {
+        if (DirExists(Text)) {
             FileName.clear();
-            return belowRoot(Spec);
+            return belowRoot(Text);
         }
-        FileName = Spec;
+        FileName = Text;
         return {};
     } catch (const std::exception&) {
-        FileName = Spec;
+        FileName = Text;
         return {};
     }
 }
 
-SearchTexts deriveSearchTexts(const std::string& spec)
+SearchTexts deriveSearchTexts(const std::string& text)
 {
-    const std::size_t slash = spec.rfind('/');
+    const std::size_t slash = text.rfind('/');
     if (slash == std::string::npos)
-        return {spec, {}};
-    if (spec.find('*') != std::string::npos)
-        return {spec.substr(slash + 1), spec.substr(0, slash + 1)};
-    std::string criteria = spec;
+        return {text, {}};
+    if (text.find('*') != std::string::npos)
+        return {text.substr(slash + 1), text.substr(0, slash + 1)};
+    std::string criteria = text;
     if (criteria.back() != '/')
         criteria += '/';
     return {"*.*", criteria};

@@ -14,13 +14,13 @@ namespace umbrix {
 // directory.
 bool isAbsoluteFolder(std::string_view folder);
 
-// Splits a typed specification into its folder part (the result, "" when
-// there is none) and its file-name part (FileName).  A specification that
+// Splits a typed search text into its folder part (the result, "" when
+// there is none) and its file-name part (FileName).  A search text that
 // matches an ordinary file (neither hidden, system, a directory nor a link)
 // splits at its last "/"; one that names a directory is all folder; anything
 // else is all file name.  A relative folder part is put below "/".  Never
 // fails: a path that cannot be examined gives "" and the whole text.
-std::string SplitPathSpec(const std::string& Spec, std::string& FileName);
+std::string SplitPathSpec(const std::string& Text, std::string& FileName);
 
 // What a search looks for, derived from the search box's text.
 struct SearchTexts {
@@ -28,6 +28,6 @@ struct SearchTexts {
     std::string SearchCriteria; // a folder's path must contain it; "" = any
 };
 
-SearchTexts deriveSearchTexts(const std::string& spec);
+SearchTexts deriveSearchTexts(const std::string& text);
 
 } // namespace umbrix

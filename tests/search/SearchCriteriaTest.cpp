@@ -12,7 +12,7 @@ namespace {
 
 TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar) {
     struct Case {
-        std::string spec, pattern, criteria;
+        std::string text, pattern, criteria;
     };
     const Case cases[] = {
         {"*.*", "*.*", ""},
@@ -26,9 +26,9 @@ TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar) {
         {"/data/old/", "*.*", "/data/old/"},
     };
     for (const Case& c : cases) {
-        const SearchTexts texts = deriveSearchTexts(c.spec);
-        EXPECT_EQ(texts.SearchPattern, c.pattern) << c.spec;
-        EXPECT_EQ(texts.SearchCriteria, c.criteria) << c.spec;
+        const SearchTexts texts = deriveSearchTexts(c.text);
+        EXPECT_EQ(texts.SearchPattern, c.pattern) << c.text;
+        EXPECT_EQ(texts.SearchCriteria, c.criteria) << c.text;
     }
 }
 
@@ -68,7 +68,7 @@ TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart) {
 
     const std::string tooLong = "/" + std::string(5000, 'x') + "/a.txt";
     const struct {
-        std::string spec, folder, fileName;
+        std::string text, folder, fileName;
     } cases[] = {
         {dir / "sub/a.txt", dir / "sub/", "a.txt"},
         {dir / "sub/*.TXT", dir / "sub/", "*.TXT"},
@@ -86,8 +86,8 @@ TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart) {
     };
     for (const auto& c : cases) {
         std::string fileName = "unchanged";
-        EXPECT_EQ(SplitPathSpec(c.spec, fileName), c.folder) << c.spec.substr(0, 80);
-        EXPECT_EQ(fileName, c.fileName) << c.spec.substr(0, 80);
+        EXPECT_EQ(SplitPathSpec(c.text, fileName), c.folder) << c.text.substr(0, 80);
+        EXPECT_EQ(fileName, c.fileName) << c.text.substr(0, 80);
     }
     EXPECT_EQ(::chdir(previous), 0);
 }

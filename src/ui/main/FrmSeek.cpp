@@ -7,7 +7,7 @@
 #include "log/LogViewerInstance.h"
 #include "search/SearchCommand.h"
 #include "search/SearchHost.h"
-#include "search/SearchSpecBox.h"
+#include "search/SearchTextBox.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"

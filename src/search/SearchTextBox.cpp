@@ -1,4 +1,4 @@
-#include "search/SearchSpecBox.h"
+#include "search/SearchTextBox.h"
 
 #include "app/AppState.h"
 #include "app/FileHelpers.h"
@@ -102,17 +102,17 @@ void txtSearchSpec_Change(FrmSeek& w)
     if (s.Busy)
         return;
     const std::string Old = w.filList->Pattern();
-    const std::string Spec = w.txtSearchSpec->text().toStdString();
+    const std::string Text = w.txtSearchSpec->text().toStdString();
     std::string Message;
     try {
-        if (Spec.find('/') == std::string::npos)
-            w.filList->setPattern(Spec);
+        if (Text.find('/') == std::string::npos)
+            w.filList->setPattern(Text);
         return;
     } catch (const Error& e) {
         if (e.number == ErrorNumber::InvalidPropertyValue) {
             Message = "Not valid search criteria.";
             std::string FileName;
-            std::string Folder = SplitPathSpec(Spec, FileName);
+            std::string Folder = SplitPathSpec(Text, FileName);
             if (!Folder.empty()) {
                 bool Ok = false;
                 GoToSearchPath(w, Folder, FileName, Ok);
