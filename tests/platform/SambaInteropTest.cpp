@@ -2,7 +2,6 @@
 // produces the values Umbrix must read.
 
 #include "platform/AttributeStore.h"
-#include "platform/DosAttribCodec.h"
 
 #include "support/NtfsVolume.h" // runTool, readTextFile
 #include "support/TempDir.h"
@@ -10,9 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace umbrix::platform;
@@ -73,33 +70,10 @@ protected:
         return out;
     }
 
-    std::string file(const char* name)
-    {
-        const std::string path = tmp_ / name;
-        makeFile(path, "content");
-        return path;
-    }
-
     TempDir tmp_;
 };
 
 } // namespace
-
-TEST_F(SambaInterop, NewValueDecodesAsVersion3WithTheBirthTime)
-{
-    const std::string f = file("new");
-    ASSERT_EQ(storeAttributes(f, Attr::Hidden | Attr::Archive | Attr::ReadOnly), 0);
-    struct statx st {};
-    ASSERT_EQ(::statx(AT_FDCWD, f.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &st), 0);
-    ASSERT_TRUE(st.stx_mask & STATX_BTIME);
-    char expected[256];
-    std::snprintf(expected, sizeof expected,
-                  "version=3 hex=0x23 valid_flags=0x11 attrib=0x23 ea_size=0x0 size=0x0 "
-                  "alloc_size=0x0 create_time=0x%llx change_time=0x0",
-                  static_cast<unsigned long long>(
-                      dosattrib::ntTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec)));
-    EXPECT_EQ(samba(f, {"decode"}), expected);
-}
 
 TEST_F(SambaInterop, SambaValuesReadAndRewriteFaithfully)
 {
@@ -126,7 +100,8 @@ TEST_F(SambaInterop, SambaValuesReadAndRewriteFaithfully)
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string f = file(c.name);
+        const std::string f = tmp_ / c.name;
+        makeFile(f, "content");
         samba(f, c.encode);
         uint32_t word = 0;
         ASSERT_EQ(queryAttributes(f, word), 0);

@@ -72,6 +72,12 @@ bool exists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+std::string patched(std::string value, size_t offset, const std::string& replacement)
+{
+    value.replace(offset, replacement.size(), replacement);
+    return value;
+}
+
 mode_t modeOf(const std::string& path)
 {
     struct stat st {};

@@ -37,6 +37,8 @@ void setDosAttrib(const std::string& path, uint32_t attributes);
 // Raw user.DOSATTRIB value, empty when none is stored.
 std::string rawDosAttrib(const std::string& path);
 bool exists(const std::string& path);
+// `value` with `replacement` written over it at `offset`.
+std::string patched(std::string value, size_t offset, const std::string& replacement);
 // lstat's st_mode, 0 when the entry cannot be reached.
 mode_t modeOf(const std::string& path);
 // Makes the entries below `root` in the order given: "name/" is a folder,
