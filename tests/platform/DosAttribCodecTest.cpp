@@ -50,16 +50,12 @@ dosattrib::Parsed parsed(const std::string& value)
 
 TEST(DosAttribCodec, TextFormWithAndWithoutNul)
 {
-    auto p = parsed("0x22\0"s);
+    const auto p = parsed("0x22\0"s);
     EXPECT_TRUE(p.text);
     EXPECT_EQ(p.attrib, 0x22u);
     EXPECT_EQ(dosattrib::withAttrib("0x22\0"s, p, 0x3), "0x3\0"s);
-
-    // Wine writes the text without a NUL, and upper-case digits are read too.
-    p = parsed("0x2A");
-    EXPECT_EQ(p.attrib, 0x2Au);
-    EXPECT_EQ(dosattrib::withAttrib("0x2A", p, 0x120), "0x120");
-
+    // Wine writes the text without a NUL, in upper-case digits.
+    EXPECT_EQ(dosattrib::withAttrib("0x2A", parsed("0x2A"), 0x120), "0x120");
     EXPECT_EQ(parsed("0x00000000ffffffff").attrib, 0xFFFFFFFFu);
 }
 
@@ -89,15 +85,12 @@ TEST(DosAttribCodec, EveryBinaryVersionReadsAndRewritesOnlyItsAttrib)
         EXPECT_EQ(dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten)),
                   patched(patched(*c.value, 0, c.prefix), c.attribOffset, c.rewritten + "\0\0\0"s));
     }
-}
-
-TEST(DosAttribCodec, LongerPrefixLaysTheHeaderOutAgainAndKeepsTheRecord)
-{
+    // A longer prefix lays the header out again and keeps the record.
     EXPECT_EQ(dosattrib::withAttrib(SambaV3ShortPrefix, parsed(SambaV3ShortPrefix), 0x21),
               "0x21\0\0\x03\0\x03\0\0\0\x3f\0\0\0\x21\0\0\0"s + SambaV3ShortPrefix.substr(16));
 }
 
-TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3Layout)
+TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3LayoutWithAnNtTime)
 {
     // Prefix and NUL, pad, version 3, level 3, pad, valid flags (attrib and
     // create time), attrib; ea_size, size, alloc_size; create and change time.
@@ -108,6 +101,10 @@ TEST(DosAttribCodec, FreshValueIsTheFiftySixByteVersion3Layout)
     EXPECT_EQ(dosattrib::fresh(0x2, 0x0102030405060708ULL), expected);
     // Byte for byte what Samba writes for the same word and time.
     EXPECT_EQ(dosattrib::fresh(0x22, 0x01D0000000000001ULL), SambaV3);
+    // Times count 100 ns steps from 1601.
+    EXPECT_EQ(dosattrib::ntTime(0, 0), 116444736000000000ULL);
+    EXPECT_EQ(dosattrib::ntTime(1, 999), 116444736010000009ULL);
+    EXPECT_EQ(dosattrib::ntTime(-11644473601LL, 0), 0u);
 }
 
 TEST(DosAttribCodec, AnythingElseIsRefused)
@@ -125,11 +122,4 @@ TEST(DosAttribCodec, AnythingElseIsRefused)
         EXPECT_FALSE(dosattrib::parse(value, p))
             << "accepted a value of " << value.size() << " bytes";
     }
-}
-
-TEST(DosAttribCodec, NtTimeCountsFrom1601)
-{
-    EXPECT_EQ(dosattrib::ntTime(0, 0), 116444736000000000ULL);
-    EXPECT_EQ(dosattrib::ntTime(1, 999), 116444736010000009ULL);
-    EXPECT_EQ(dosattrib::ntTime(-11644473601LL, 0), 0u);
 }
