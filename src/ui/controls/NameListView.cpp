@@ -93,28 +93,28 @@ void NameListView::setRows(std::vector<NameRow> rows, int row)
 {
     quiet_ = true;
     model_.setRows(std::move(rows));
-    if (row >= 0 && row < model_.rowCount()) {
-        const QModelIndex index = model_.index(row);
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
-    } else {
-        selectionModel()->clear();
+    if (!highlight(row))
         scrollToTop();
-    }
     reported_ = currentRow();
     quiet_ = false;
 }
 
 void NameListView::setCurrentRow(int row)
 {
-    if (row >= 0 && row < model_.rowCount()) {
-        const QModelIndex index = model_.index(row);
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
-    } else {
-        selectionModel()->clear();
-    }
+    highlight(row);
     reportHighlight();
+}
+
+bool NameListView::highlight(int row)
+{
+    if (row < 0 || row >= model_.rowCount()) {
+        selectionModel()->clear();
+        return false;
+    }
+    const QModelIndex index = model_.index(row);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+    return true;
 }
 
 void NameListView::reportHighlight()

@@ -74,6 +74,9 @@ protected:
 private:
     // Emits Click when the highlighted row differs from the one last seen.
     void reportHighlight();
+    // Makes `row` the only highlighted row and scrolls to it; a row out of
+    // range clears the highlight and gives false.
+    bool highlight(int row);
 
     NameRowModel model_;
     bool quiet_ = false;
