@@ -166,6 +166,16 @@ TEST_F(ScanListing, EachFolderIsReadOnceAndEachEntryQueriedOnce) {
                            {at("a"), 2}, {at("a/one"), 1}, {at("a/two"), 1}, {at("b"), 1}}));
 }
 
+TEST_F(ScanListing, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove) {
+    folder("sub");
+    file("hidden", H);
+    ASSERT_EQ(::link(at("hidden").c_str(), at("sub/alias").c_str()), 0);
+    scan();
+    // The deeper name is met first and unhides the file for both names.
+    EXPECT_EQ(host.rows, paths({"sub/alias"}));
+    EXPECT_EQ(attributes("hidden"), 0u);
+}
+
 // The same rules on a real NTFS volume, where the attributes are the
 // filesystem's own.
 TEST_F(ScanListing, OnNtfsTheSameRulesHold) {
