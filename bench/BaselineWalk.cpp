@@ -9,7 +9,6 @@
 #include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-
 #include <unordered_map>
 
 namespace umbrix::bench {
@@ -27,15 +26,18 @@ struct Walker {
             return;
         const size_t base = path.size();
         while (const dirent* d = readdir(dir)) {
-            if (d->d_name[0] == '.' && (d->d_name[1] == 0 || (d->d_name[1] == '.' && d->d_name[2] == 0)))
+            if (d->d_name[0] == '.' &&
+                (d->d_name[1] == 0 || (d->d_name[1] == '.' && d->d_name[2] == 0)))
                 continue;
             ++counts.entries;
             struct stat st;
-            if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode))
+            if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                S_ISLNK(st.st_mode))
                 continue;
             if (!fsTypes.contains(st.st_dev)) {
                 struct statfs sfs;
-                fsTypes[st.st_dev] = fstatfs(dirfd(dir), &sfs) == 0 ? static_cast<long>(sfs.f_type) : 0;
+                fsTypes[st.st_dev] =
+                    fstatfs(dirfd(dir), &sfs) == 0 ? static_cast<long>(sfs.f_type) : 0;
             }
             path += '/';
             path += d->d_name;
@@ -49,7 +51,8 @@ struct Walker {
                 if ((attributes & 0x6) == 0x2) {
                     char text[16];
                     const int len = std::snprintf(text, sizeof text, "0x%lx", attributes & ~0x2ul);
-                    if (lsetxattr(path.c_str(), "user.DOSATTRIB", text, static_cast<size_t>(len) + 1, 0) == 0)
+                    if (lsetxattr(path.c_str(), "user.DOSATTRIB", text,
+                                  static_cast<size_t>(len) + 1, 0) == 0)
                         ++counts.unhidden;
                 }
             }

@@ -6,9 +6,9 @@
 namespace umbrix::bench {
 
 struct BaselineCounts {
-    int64_t entries = 0;   // every entry seen, links included
-    int64_t listed = 0;    // hidden or system
-    int64_t unhidden = 0;  // hidden, not system: rewritten
+    int64_t entries = 0;  // every entry seen, links included
+    int64_t listed = 0;   // hidden or system
+    int64_t unhidden = 0; // hidden, not system: rewritten
 };
 
 // The least system work the search cannot avoid: read every folder once,

@@ -9,8 +9,6 @@
 #include "TreeBuilder.h"
 #include "WindowRun.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +19,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace umbrix::bench {
@@ -154,8 +153,7 @@ void checkScanner(Verdicts& v, const std::string& label, const TreeCounts& c,
     v.expect(label + " stopped", 0, r.stopped);
 }
 
-void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c,
-                 const WindowResult& r)
+void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c, const WindowResult& r)
 {
     v.expect(label + " scanned count shown", c.scanned(), r.scanned);
     v.expect(label + " rows listed", c.listed(), r.rows);

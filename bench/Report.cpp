@@ -75,8 +75,7 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, int runs
                  "(cpu)", "latency", "peak MiB");
     for (const SizeFigures& f : sizes) {
         std::fprintf(
-            out,
-            "%9lld %7lld %5lld %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %7.2f %6.2f %8.2f %8.1f\n",
+            out, "%9lld %7lld %5lld %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %7.2f %6.2f %8.2f %8.1f\n",
             static_cast<long long>(f.entries), static_cast<long long>(f.listed),
             static_cast<long long>(f.boxes), f.scanner.median() / f.raw.median(),
             f.scanner.min() / f.raw.min(), f.scannerCpu.median() / f.rawCpu.median(),

@@ -29,7 +29,7 @@ struct SizeFigures {
     Samples scannerCpu;
     Samples windowCpu;
     int64_t boxes = 0;
-    double longestGapMs = 0;   // worst of every (c) run
+    double longestGapMs = 0; // worst of every (c) run
     double longestGapCpuMs = 0;
     double worstLatencyMs = 0; // worst of every (c) run
     int64_t peakKiB = 0;       // highest of every (c) run

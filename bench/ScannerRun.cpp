@@ -1,11 +1,9 @@
 #include "ScannerRun.h"
 
 #include "Stopwatch.h"
-
 #include "app/AppState.h"
 #include "search/ScanHost.h"
 #include "search/Scanner.h"
-
 
 namespace umbrix::bench {
 namespace {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <time.h>
-
 #include <chrono>
+#include <time.h>
 
 namespace umbrix::bench {
 
@@ -27,7 +26,6 @@ public:
     }
 
 private:
-
     std::chrono::steady_clock::time_point wall_;
     double cpu_;
 };

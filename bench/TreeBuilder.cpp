@@ -1,18 +1,17 @@
 #include "TreeBuilder.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
-#include <sys/stat.h>
-#include <sys/xattr.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace umbrix::bench {
 namespace {

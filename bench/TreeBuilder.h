@@ -8,12 +8,12 @@ namespace umbrix::bench {
 
 // What a built tree holds, so every timed run can be checked against it.
 struct TreeCounts {
-    int64_t folders = 0;       // directories below the root (the root excluded)
+    int64_t folders = 0; // directories below the root (the root excluded)
     int64_t files = 0;
-    int64_t links = 0;         // symbolic links (never listed, never entered)
-    int64_t hidden = 0;        // hidden, not system (the search unhides these)
-    int64_t system = 0;        // system, not hidden
-    int64_t hiddenSystem = 0;  // both
+    int64_t links = 0;        // symbolic links (never listed, never entered)
+    int64_t hidden = 0;       // hidden, not system (the search unhides these)
+    int64_t system = 0;       // system, not hidden
+    int64_t hiddenSystem = 0; // both
     int64_t entries() const { return folders + files + links; }
     int64_t listed() const { return hidden + system + hiddenSystem; }
     // ScannedCount after a search of the whole tree with every subfolder:
@@ -46,7 +46,7 @@ int64_t restoreHidden(const std::vector<std::string>& hiddenEntries);
 // The attribute states found on disk below a root, read straight from
 // user.DOSATTRIB.
 struct DiskTally {
-    int64_t entries = 0;      // links included
+    int64_t entries = 0; // links included
     int64_t links = 0;
     int64_t hidden = 0;       // hidden, not system
     int64_t system = 0;       // system, not hidden

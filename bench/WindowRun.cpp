@@ -1,7 +1,6 @@
 #include "WindowRun.h"
 
 #include "Stopwatch.h"
-
 #include "app/AppState.h"
 #include "app/Interaction.h"
 #include "app/Startup.h"
@@ -13,10 +12,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,7 +21,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace umbrix::bench {
 namespace {
@@ -209,11 +206,10 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     r.peakKiB = peakResidentKiB();
 
     std::printf("%s %.6f %.6f %lld %lld %lld %d %lld %.3f %.3f %lld %.3f %lld\n", kResultTag,
-                r.seconds, r.cpuSeconds,
-                static_cast<long long>(r.rows), static_cast<long long>(r.scanned),
-                static_cast<long long>(r.boxes), r.completed ? 1 : 0,
-                static_cast<long long>(r.yields), r.longestGapMs, r.longestGapCpuMs,
-                static_cast<long long>(r.answered), r.worstLatencyMs,
+                r.seconds, r.cpuSeconds, static_cast<long long>(r.rows),
+                static_cast<long long>(r.scanned), static_cast<long long>(r.boxes),
+                r.completed ? 1 : 0, static_cast<long long>(r.yields), r.longestGapMs,
+                r.longestGapCpuMs, static_cast<long long>(r.answered), r.worstLatencyMs,
                 static_cast<long long>(r.peakKiB));
     std::fflush(stdout);
     return 0;
@@ -256,8 +252,9 @@ WindowResult runWindowSearch(const std::string& root, const std::string& setting
     std::string tag;
     int completed = 0;
     WindowResult r;
-    line >> tag >> r.seconds >> r.cpuSeconds >> r.rows >> r.scanned >> r.boxes >> completed >> r.yields >>
-        r.longestGapMs >> r.longestGapCpuMs >> r.answered >> r.worstLatencyMs >> r.peakKiB;
+    line >> tag >> r.seconds >> r.cpuSeconds >> r.rows >> r.scanned >> r.boxes >> completed >>
+        r.yields >> r.longestGapMs >> r.longestGapCpuMs >> r.answered >> r.worstLatencyMs >>
+        r.peakKiB;
     if (!line || tag != kResultTag)
         throw std::runtime_error("the window run printed no result: " + text);
     r.completed = completed != 0;

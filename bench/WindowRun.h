@@ -9,17 +9,17 @@ namespace umbrix::bench {
 // the results view is shown.
 struct WindowResult {
     double seconds = 0;
-    double cpuSeconds = 0;     // of the window's thread
-    int64_t rows = 0;          // rows of every result list box in use
-    int64_t scanned = 0;       // the scanned count the results view shows
-    int64_t boxes = 0;         // result list boxes in use
-    bool completed = false;    // the results view and "File scanning completed."
-    int64_t yields = 0;        // times the window handled its events
-    double longestGapMs = 0;   // longest time without handling events
+    double cpuSeconds = 0;      // of the window's thread
+    int64_t rows = 0;           // rows of every result list box in use
+    int64_t scanned = 0;        // the scanned count the results view shows
+    int64_t boxes = 0;          // result list boxes in use
+    bool completed = false;     // the results view and "File scanning completed."
+    int64_t yields = 0;         // times the window handled its events
+    double longestGapMs = 0;    // longest time without handling events
     double longestGapCpuMs = 0; // the most CPU time the window's thread spent in one such gap
-    int64_t answered = 0;      // posted probe events answered during the search
-    double worstLatencyMs = 0; // longest a probe event waited for its answer
-    int64_t peakKiB = 0;       // the process's peak resident memory (VmHWM)
+    int64_t answered = 0;       // posted probe events answered during the search
+    double worstLatencyMs = 0;  // longest a probe event waited for its answer
+    int64_t peakKiB = 0;        // the process's peak resident memory (VmHWM)
 };
 
 // The child's side: runs the search over `root` on the offscreen platform,

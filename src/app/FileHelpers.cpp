@@ -5,13 +5,12 @@
 #include "platform/Error.h"
 #include "platform/Wildcard.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace umbrix {
 
@@ -151,7 +150,8 @@ int32_t reducedAttributes(int code, uint32_t word, bool quiet, bool& reparsePoin
             return 0;
         if (code > 0)
             throw Error{ErrorNumber::AttributeQuery, SystemMessageText(code)};
-        throw Error{ErrorNumber::PermissionDenied, standardDescription(ErrorNumber::PermissionDenied)};
+        throw Error{ErrorNumber::PermissionDenied,
+                    standardDescription(ErrorNumber::PermissionDenied)};
     }
 
     if (word & platform::Attr::ReparsePoint) {

@@ -6,19 +6,18 @@
 #include "platform/Error.h"
 #include "platform/PathText.h"
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -141,8 +140,7 @@ int openDirectoryAt(int dirFd, const char* name)
 
 [[noreturn]] void failMountPoint(const std::string& path)
 {
-    throw Error{errorNumberFromErrno(EBUSY), SystemMessageText(EBUSY) + ": \"" +
-                                                 displayText(path) +
+    throw Error{errorNumberFromErrno(EBUSY), SystemMessageText(EBUSY) + ": \"" + displayText(path) +
                                                  "\" is a mount point of another volume"};
 }
 
@@ -337,8 +335,8 @@ struct DataResult {
 
 bool tryNextMethod(int err)
 {
-    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP ||
-           err == ENOTSUP || err == EBADF;
+    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP ||
+           err == EBADF;
 }
 
 // In-kernel copies first (reflinks or server-side copies where the
@@ -368,7 +366,8 @@ DataResult copyData(int in, int out)
             return std::nullopt;
         }
     };
-    if (auto done = inKernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, chunk, 0); }))
+    if (auto done =
+            inKernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, chunk, 0); }))
         return *done;
     if (auto done = inKernel([&] { return ::sendfile(out, in, nullptr, chunk); }))
         return *done;
@@ -383,7 +382,8 @@ DataResult copyData(int in, int out)
             return {errno, false};
         }
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+            const ssize_t w =
+                ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
@@ -454,15 +454,15 @@ public:
     }
 
 private:
-    template <typename Make>
-    int create(Make make)
+    template <typename Make> int create(Make make)
     {
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100; ++attempt) {
             timespec now{};
             ::clock_gettime(CLOCK_MONOTONIC, &now);
-            std::snprintf(name_, sizeof name_, ".umbrix-copy-%d-%x-%lx", static_cast<int>(::getpid()),
-                          counter.fetch_add(1), static_cast<unsigned long>(now.tv_nsec));
+            std::snprintf(name_, sizeof name_, ".umbrix-copy-%d-%x-%lx",
+                          static_cast<int>(::getpid()), counter.fetch_add(1),
+                          static_cast<unsigned long>(now.tv_nsec));
             const int err = make();
             if (err != EEXIST) {
                 created_ = err == 0;
@@ -508,9 +508,8 @@ void copyNonDirectory(int sourceDir, const char* sourceName, const struct stat& 
         if (S_ISDIR(existing.st_mode))
             fail(EISDIR, targetLabel);
         if (sameEntry(existing, source)) {
-            throw Error{errorNumberFromErrno(EINVAL),
-                        "Source and target are the same file: \"" + displayText(targetLabel) +
-                            "\""};
+            throw Error{errorNumberFromErrno(EINVAL), "Source and target are the same file: \"" +
+                                                          displayText(targetLabel) + "\""};
         }
         if (!overwrite)
             fail(EEXIST, targetLabel);
@@ -522,7 +521,8 @@ void copyNonDirectory(int sourceDir, const char* sourceName, const struct stat& 
     if (S_ISREG(source.st_mode)) {
         // O_NONBLOCK: should the entry have turned into a FIFO since it was
         // looked at, the open must not hang.
-        UniqueFd in(::openat(sourceDir, sourceName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        UniqueFd in(
+            ::openat(sourceDir, sourceName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!in)
             fail(errno, sourceLabel);
         struct stat opened;
@@ -861,7 +861,8 @@ void FileSystemObject::CopyFolder(const std::string& source, const std::string& 
                                   bool overwrite) const
 {
     const std::string sourcePath = withoutTrailingSlashes(source);
-    DirStream sourceDir(::open(sourcePath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    DirStream sourceDir(
+        ::open(sourcePath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!sourceDir.valid())
         fail(sourceDir.error() == ELOOP ? ENOTDIR : sourceDir.error(), {});
     struct stat sourceSt;
@@ -883,10 +884,9 @@ void FileSystemObject::CopyFolder(const std::string& source, const std::string& 
     const bool targetExists =
         ::fstatat(parent.get(), split.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (isWithin(parent.get(), sourceSt) || (targetExists && sameEntry(existing, sourceSt))) {
-        throw Error{errorNumberFromErrno(EINVAL), "Cannot copy the folder \"" +
-                                                      displayText(sourcePath) +
-                                                      "\" into itself: \"" + displayText(target) +
-                                                      "\""};
+        throw Error{errorNumberFromErrno(EINVAL),
+                    "Cannot copy the folder \"" + displayText(sourcePath) + "\" into itself: \"" +
+                        displayText(target) + "\""};
     }
 
     FolderCopy copy;

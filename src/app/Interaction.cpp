@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <chrono>
 
 namespace umbrix {
@@ -41,7 +40,8 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
     }
 
     QString text = prompt;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(iconOf(buttons), title, text, QMessageBox::NoButton, parent);
 
     struct Choice {
@@ -51,7 +51,8 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
     std::vector<Choice> choices;
     switch (buttons & 0x7) {
     case MsgBoxStyle::YesNoCancel:
-        choices = {{QMessageBox::Yes, MsgBoxAnswer::Yes}, {QMessageBox::No, MsgBoxAnswer::No},
+        choices = {{QMessageBox::Yes, MsgBoxAnswer::Yes},
+                   {QMessageBox::No, MsgBoxAnswer::No},
                    {QMessageBox::Cancel, MsgBoxAnswer::Cancel}};
         break;
     case MsgBoxStyle::YesNo:
@@ -63,7 +64,8 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
     }
     for (const Choice& c : choices)
         box.addButton(c.button);
-    const size_t defaultIndex = (buttons & MsgBoxStyle::DefaultButton2) && choices.size() > 1 ? 1 : 0;
+    const size_t defaultIndex =
+        (buttons & MsgBoxStyle::DefaultButton2) && choices.size() > 1 ? 1 : 0;
     box.setDefaultButton(choices[defaultIndex].button);
 
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
@@ -72,7 +74,8 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
             return c.answer;
     // Closed without a button: Esc means Cancel where there is one, else the
     // box's only answer.
-    return (buttons & 0x7) == MsgBoxStyle::YesNoCancel ? MsgBoxAnswer::Cancel : choices.back().answer;
+    return (buttons & 0x7) == MsgBoxStyle::YesNoCancel ? MsgBoxAnswer::Cancel
+                                                       : choices.back().answer;
 }
 
 void Beep()
@@ -105,7 +108,8 @@ void DoEvents()
     lastRound = Clock::now();
 }
 
-ScopedMsgBoxResponder::ScopedMsgBoxResponder(Answer answer) : answer_(std::move(answer)), previous_(g_responder)
+ScopedMsgBoxResponder::ScopedMsgBoxResponder(Answer answer)
+    : answer_(std::move(answer)), previous_(g_responder)
 {
     g_responder = this;
 }
@@ -123,7 +127,8 @@ ScopedBeepCounter::~ScopedBeepCounter()
     g_beeps = previous_;
 }
 
-ScopedDoEventsHook::ScopedDoEventsHook(std::function<void()> hook) : hook_(std::move(hook)), previous_(g_doEventsHook)
+ScopedDoEventsHook::ScopedDoEventsHook(std::function<void()> hook)
+    : hook_(std::move(hook)), previous_(g_doEventsHook)
 {
     g_doEventsHook = this;
 }

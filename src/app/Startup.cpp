@@ -10,7 +10,6 @@
 #include "ui/main/FrmSeek.h"
 
 #include <QApplication>
-
 #include <exception>
 #include <new>
 
@@ -37,7 +36,8 @@ bool FrmSeek::SetObject(const std::function<std::unique_ptr<FileSystemObject>()>
     } catch (const std::exception& e) {
         description = e.what();
     }
-    MsgBox(QStringLiteral("SCRRUN.DLL\r\r") + qs(description), MsgBoxStyle::Critical, qs(app().AppTitle));
+    MsgBox(QStringLiteral("SCRRUN.DLL\r\r") + qs(description), MsgBoxStyle::Critical,
+           qs(app().AppTitle));
     return false;
 }
 

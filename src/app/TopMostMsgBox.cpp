@@ -7,7 +7,8 @@
 namespace umbrix {
 namespace {
 
-void setStaysOnTop(QWidget* window, bool on) {
+void setStaysOnTop(QWidget* window, bool on)
+{
     if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
     // Changing a window flag takes a shown window off the screen; it comes
@@ -25,15 +26,18 @@ void setStaysOnTop(QWidget* window, bool on) {
 
 } // namespace
 
-void SetTopMost(QWidget* window) {
+void SetTopMost(QWidget* window)
+{
     setStaysOnTop(window, true);
 }
 
-void SetNotTopMost(QWidget* window) {
+void SetNotTopMost(QWidget* window)
+{
     setStaysOnTop(window, false);
 }
 
-int TopMostMsgBox(QWidget* window, const QString& prompt, int buttons, const QString& title) {
+int TopMostMsgBox(QWidget* window, const QString& prompt, int buttons, const QString& title)
+{
     SetNotTopMost(window);
     const int answer = MsgBox(prompt, buttons, title);
     SetTopMost(window);

@@ -23,18 +23,21 @@ struct LogFileState {
     std::string forcedFolder;
 };
 
-LogFileState& state() {
+LogFileState& state()
+{
     static LogFileState s;
     return s;
 }
 
-std::string programFile() {
+std::string programFile()
+{
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string upperProgramName(const std::string& program) {
+std::string upperProgramName(const std::string& program)
+{
     std::string name = program.substr(program.rfind('/') + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
@@ -47,14 +50,16 @@ std::string upperProgramName(const std::string& program) {
     return name + ".log";
 }
 
-bool canAppendIn(const std::string& folder, const std::string& fileName) {
+bool canAppendIn(const std::string& folder, const std::string& fileName)
+{
     if (folder.empty() || ::access(folder.c_str(), W_OK) != 0)
         return false;
     const std::string file = folder + fileName;
     return ::access(file.c_str(), F_OK) != 0 || ::access(file.c_str(), W_OK) == 0;
 }
 
-std::string userDataFolder() {
+std::string userDataFolder()
+{
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (folder.isEmpty())
         return {};
@@ -62,7 +67,8 @@ std::string userDataFolder() {
     return QFile::encodeName(folder).toStdString();
 }
 
-void chooseLogFile() {
+void chooseLogFile()
+{
     LogFileState& s = state();
     const std::string program = programFile();
     if (s.LogFileName.empty())
@@ -89,7 +95,8 @@ void chooseLogFile() {
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
+    ~FileDescriptor()
+    {
         if (fd_ >= 0)
             ::close(fd_);
     }
@@ -101,7 +108,8 @@ private:
     int fd_;
 };
 
-bool writeAll(int fd, const std::string& data) {
+bool writeAll(int fd, const std::string& data)
+{
     std::size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -117,7 +125,8 @@ bool writeAll(int fd, const std::string& data) {
 } // namespace
 
 void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
-              const std::string& Detail) noexcept {
+              const std::string& Detail) noexcept
+{
     try {
         chooseLogFile();
         const LogFileState& s = state();
@@ -143,17 +152,20 @@ void LogError(const std::string& ProcName, const std::string& Message, int32_t E
     }
 }
 
-std::string logFilePath() {
+std::string logFilePath()
+{
     chooseLogFile();
     return state().LogFolder + state().LogFileName;
 }
 
-ScopedLogFolder::ScopedLogFolder(std::string folder) : previous_(state().forcedFolder) {
+ScopedLogFolder::ScopedLogFolder(std::string folder) : previous_(state().forcedFolder)
+{
     state().forcedFolder = std::move(folder);
     state().LogFolder.clear();
 }
 
-ScopedLogFolder::~ScopedLogFolder() {
+ScopedLogFolder::~ScopedLogFolder()
+{
     state().forcedFolder = previous_;
     state().LogFolder.clear();
 }

@@ -6,7 +6,8 @@ namespace umbrix {
 
 std::string formatLogLine(const std::string& appTitle, const std::tm& when,
                           const std::string& procName, const std::string& message,
-                          int32_t errNumber, const std::string& detail) {
+                          int32_t errNumber, const std::string& detail)
+{
     // Wide enough for any value a std::tm can hold, so a bad clock cannot cut
     // the stamp short.
     char stamp[96];

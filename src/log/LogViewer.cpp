@@ -28,21 +28,24 @@ const QColor kLightYellow(255, 255, 192);
 
 // A stored place may be anything; a number past any screen is kept (it is the
 // user's), one past what a window position can hold is not.
-int pixelsOf(double twips, double twipsPerPixel) {
+int pixelsOf(double twips, double twipsPerPixel)
+{
     if (!std::isfinite(twips))
         return 0;
     const double pixels = std::clamp(twips / twipsPerPixel, -1.0e7, 1.0e7);
     return static_cast<int>(std::lround(pixels));
 }
 
-QString settingsApp() {
+QString settingsApp()
+{
     return QString::fromStdString(app().AppTitle);
 }
 
 } // namespace
 
 LogViewer::LogViewer(QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), mainWindow_(mainWindow) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), mainWindow_(mainWindow)
+{
     // The main window alone decides when the program ends, and a log that
     // pops up during a search must not take the keys (Esc) away from it.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -95,21 +98,25 @@ LogViewer::LogViewer(QWidget* mainWindow)
     loadPosition();
 }
 
-LogViewer::~LogViewer() {
+LogViewer::~LogViewer()
+{
     savePosition();
 }
 
-double LogViewer::twipsPerPixel() const {
+double LogViewer::twipsPerPixel() const
+{
     const QScreen* s = screen();
     const double dpi = s ? s->logicalDotsPerInch() : 96.0;
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
-void LogViewer::setMainWindow(QWidget* mainWindow) {
+void LogViewer::setMainWindow(QWidget* mainWindow)
+{
     mainWindow_ = mainWindow;
 }
 
-void LogViewer::Log(const QString& LogText, bool ForceView) {
+void LogViewer::Log(const QString& LogText, bool ForceView)
+{
     if (txtLog_->document()->characterCount() - 1 > kMaxLogLength)
         txtLog_->clear();
     QTextDocument* document = txtLog_->document();
@@ -127,25 +134,30 @@ void LogViewer::Log(const QString& LogText, bool ForceView) {
         View();
 }
 
-void LogViewer::View() {
+void LogViewer::View()
+{
     SetTopMost(this);
     show();
     raise();
 }
 
-void LogViewer::Clear() {
+void LogViewer::Clear()
+{
     txtLog_->clear();
 }
 
-bool LogViewer::isEmpty() const {
+bool LogViewer::isEmpty() const
+{
     return txtLog_->document()->isEmpty();
 }
 
-QString LogViewer::text() const {
+QString LogViewer::text() const
+{
     return txtLog_->toPlainText();
 }
 
-void LogViewer::loadPosition() {
+void LogViewer::loadPosition()
+{
     const double tpp = twipsPerPixel();
     const QString left =
         GetSetting(settingsApp(), SettingName::Section, SettingName::LogLeft, QStringLiteral("0"));
@@ -155,7 +167,8 @@ void LogViewer::loadPosition() {
          pixelsOf(readNumberPrefix(top.toStdString()), tpp));
 }
 
-void LogViewer::savePosition() {
+void LogViewer::savePosition()
+{
     const double tpp = twipsPerPixel();
     const QPoint at = pos();
     SaveSetting(settingsApp(), SettingName::Section, SettingName::LogLeft,
@@ -164,7 +177,8 @@ void LogViewer::savePosition() {
                 QString::number(std::lround(at.y() * tpp)));
 }
 
-bool LogViewer::ViewerMouseDown(QMouseEvent* event) {
+bool LogViewer::ViewerMouseDown(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton)
         return event->button() == Qt::RightButton;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -180,7 +194,8 @@ bool LogViewer::ViewerMouseDown(QMouseEvent* event) {
     return true;
 }
 
-bool LogViewer::viewerMouseMove(QMouseEvent* event) {
+bool LogViewer::viewerMouseMove(QMouseEvent* event)
+{
     if (drag_ == Drag::None || drag_ == Drag::System)
         return false;
     if (!(event->buttons() & Qt::LeftButton)) {
@@ -202,7 +217,8 @@ bool LogViewer::viewerMouseMove(QMouseEvent* event) {
     return true;
 }
 
-bool LogViewer::viewerMouseUp(QMouseEvent* event) {
+bool LogViewer::viewerMouseUp(QMouseEvent* event)
+{
     if (event->button() == Qt::LeftButton) {
         const bool moved = drag_ == Drag::Manual || drag_ == Drag::System;
         drag_ = Drag::None;
@@ -221,7 +237,8 @@ bool LogViewer::viewerMouseUp(QMouseEvent* event) {
     return false;
 }
 
-void LogViewer::txtLog_DblClick() {
+void LogViewer::txtLog_DblClick()
+{
     if (isEmpty())
         return;
     const int answer =
@@ -232,7 +249,8 @@ void LogViewer::txtLog_DblClick() {
         Clear();
 }
 
-bool LogViewer::eventFilter(QObject* watched, QEvent* event) {
+bool LogViewer::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched != txtLog_ && watched != txtLog_->viewport())
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -257,28 +275,33 @@ bool LogViewer::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-void LogViewer::mousePressEvent(QMouseEvent* event) {
+void LogViewer::mousePressEvent(QMouseEvent* event)
+{
     if (!ViewerMouseDown(event))
         QWidget::mousePressEvent(event);
 }
 
-void LogViewer::mouseMoveEvent(QMouseEvent* event) {
+void LogViewer::mouseMoveEvent(QMouseEvent* event)
+{
     if (!viewerMouseMove(event))
         QWidget::mouseMoveEvent(event);
 }
 
-void LogViewer::mouseReleaseEvent(QMouseEvent* event) {
+void LogViewer::mouseReleaseEvent(QMouseEvent* event)
+{
     if (!viewerMouseUp(event))
         QWidget::mouseReleaseEvent(event);
 }
 
-void LogViewer::moveEvent(QMoveEvent* event) {
+void LogViewer::moveEvent(QMoveEvent* event)
+{
     if (drag_ == Drag::System)
         systemMoveSettled_.start();
     QWidget::moveEvent(event);
 }
 
-void LogViewer::closeEvent(QCloseEvent* event) {
+void LogViewer::closeEvent(QCloseEvent* event)
+{
     // Closed by the window system: the viewer only leaves the screen, it
     // lives until the program ends.
     savePosition();

@@ -10,14 +10,16 @@ namespace {
 
 // Not owning in the C++ sense: the viewer is deleted by unloadLogViewer,
 // which must run while the application object still exists.
-QPointer<LogViewer>& instance() {
+QPointer<LogViewer>& instance()
+{
     static QPointer<LogViewer> viewer;
     return viewer;
 }
 
 } // namespace
 
-LogViewer& loadLogViewer(QWidget* mainWindow) {
+LogViewer& loadLogViewer(QWidget* mainWindow)
+{
     QPointer<LogViewer>& viewer = instance();
     if (!viewer) {
         viewer = new LogViewer(mainWindow);
@@ -29,21 +31,25 @@ LogViewer& loadLogViewer(QWidget* mainWindow) {
     return *viewer;
 }
 
-LogViewer* logViewer() {
+LogViewer* logViewer()
+{
     return instance().data();
 }
 
-void unloadLogViewer() {
+void unloadLogViewer()
+{
     QPointer<LogViewer>& viewer = instance();
     delete viewer.data();
     viewer.clear();
 }
 
-void logToViewer(const std::string& logText, bool forceView) {
+void logToViewer(const std::string& logText, bool forceView)
+{
     loadLogViewer().Log(QString::fromStdString(logText), forceView);
 }
 
-void hideLogViewer() {
+void hideLogViewer()
+{
     if (LogViewer* viewer = logViewer())
         viewer->hide();
 }

@@ -41,8 +41,8 @@ int statEntry(int folderFd, const char* name, unsigned extraMask, struct statx& 
     // turns an empty system file into a FIFO) the kernel fails the first
     // lookup while it drops the stale inode, and the next one succeeds.
     for (int attempt = 0;; ++attempt) {
-        if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                    StoreKeyMask | extraMask, &st) == 0)
+        if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StoreKeyMask | extraMask,
+                    &st) == 0)
             return 0;
         if (errno != EIO || attempt == 1)
             return errno;

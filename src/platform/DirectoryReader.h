@@ -1,7 +1,6 @@
 #pragma once
 
 #include <dirent.h>
-
 #include <string>
 #include <string_view>
 

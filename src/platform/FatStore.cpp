@@ -19,8 +19,7 @@ public:
         // Directories open read-only too; O_NONBLOCK keeps a FIFO from
         // blocking the open.
         : fd_(::open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC))
-    {
-    }
+    {}
     ~Descriptor()
     {
         if (fd_ >= 0)

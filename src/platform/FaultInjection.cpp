@@ -17,7 +17,9 @@ int injectedFault(FaultPoint point, std::string_view path)
     return hook ? hook(point, path) : 0;
 }
 
-ScopedFaultHook::ScopedFaultHook(FaultHook hook) : previous_(std::exchange(installedHook(), std::move(hook))) {}
+ScopedFaultHook::ScopedFaultHook(FaultHook hook)
+    : previous_(std::exchange(installedHook(), std::move(hook)))
+{}
 
 ScopedFaultHook::~ScopedFaultHook()
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-
 #include <sys/stat.h>
 
 // The stores behind queryAttributes/storeAttributes.  Each returns 0 or an

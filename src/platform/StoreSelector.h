@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-
 #include <sys/stat.h>
 
 namespace umbrix::platform {

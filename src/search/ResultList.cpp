@@ -19,14 +19,16 @@ class RowDelegate : public QAbstractItemDelegate {
 public:
     using QAbstractItemDelegate::QAbstractItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
     {
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette::ColorGroup group =
             option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
         if (selected)
             painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
-        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         const QRect text = option.rect.adjusted(kTextMargin, 0, 0, 0);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                           index.data(Qt::DisplayRole).toString());
@@ -40,7 +42,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const QString text = index.data(Qt::DisplayRole).toString();
-        return {option.fontMetrics.horizontalAdvance(text) + 2 * kTextMargin, option.fontMetrics.height()};
+        return {option.fontMetrics.horizontalAdvance(text) + 2 * kTextMargin,
+                option.fontMetrics.height()};
     }
 
 private:
@@ -49,10 +52,7 @@ private:
 
 } // namespace
 
-ResultListModel::ResultListModel(QObject* parent)
-    : QAbstractListModel(parent)
-{
-}
+ResultListModel::ResultListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 void ResultListModel::add(std::string_view folder, std::string_view name)
 {
@@ -116,8 +116,7 @@ void ResultListModel::endInsertRows()
     QAbstractListModel::endInsertRows();
 }
 
-ResultListBox::ResultListBox(QWidget* parent)
-    : QListView(parent)
+ResultListBox::ResultListBox(QWidget* parent) : QListView(parent)
 {
     setModel(&model_);
     setItemDelegate(new RowDelegate(this));
@@ -175,7 +174,8 @@ void ResultListBox::setListIndex(int32_t index)
 bool ResultListBox::Selected(int32_t index)
 {
     model_.commit();
-    return index >= 0 && index < model_.rowCount() && selectionModel()->isRowSelected(index, QModelIndex());
+    return index >= 0 && index < model_.rowCount() &&
+           selectionModel()->isRowSelected(index, QModelIndex());
 }
 
 void ResultListBox::setSelected(int32_t index, bool selected)
@@ -183,8 +183,8 @@ void ResultListBox::setSelected(int32_t index, bool selected)
     model_.commit();
     if (index < 0 || index >= model_.rowCount())
         return;
-    selectionModel()->select(model_.index(index),
-                             selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    selectionModel()->select(model_.index(index), selected ? QItemSelectionModel::Select
+                                                           : QItemSelectionModel::Deselect);
 }
 
 void ResultListBox::setAllSelected(bool selected)

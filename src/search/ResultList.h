@@ -5,7 +5,6 @@
 #include <QAbstractListModel>
 #include <QBasicTimer>
 #include <QListView>
-
 #include <string>
 
 namespace umbrix {

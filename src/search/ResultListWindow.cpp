@@ -28,8 +28,8 @@ void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
         try {
             resultBox(CurrentIndex()).AddItem(Folder, Name);
         } catch (const Error& e) {
-            if (e.number == ErrorNumber::InvalidArgument
-                && resultBox(CurrentIndex()).ListCount() > ResultBoxRefusalRows) {
+            if (e.number == ErrorNumber::InvalidArgument &&
+                resultBox(CurrentIndex()).ListCount() > ResultBoxRefusalRows) {
                 addResultListBox();
                 resultBox(CurrentIndex()).AddItem(Folder, Name);
                 return;
@@ -49,7 +49,8 @@ void FrmSeek::addResultListBox()
     const float m = lstFoundFiles[0].Left();
     // k + 2 equal columns with k + 3 margins fill the window.  A window too
     // narrow for them gets columns of no width rather than no new box.
-    const float w = std::max(0.0f, (ScaleWidth() - static_cast<float>(k + 3) * m) / static_cast<float>(k + 2));
+    const float w =
+        std::max(0.0f, (ScaleWidth() - static_cast<float>(k + 3) * m) / static_cast<float>(k + 2));
 
     for (int j = 0; j <= k; ++j) {
         if (WindowState() == 1)

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace umbrix {
@@ -31,8 +30,8 @@ public:
     }
     void add(std::string_view name, ino_t inode, int32_t attributes, bool reparsePoint)
     {
-        entries_.push_back({names_.size(), static_cast<uint32_t>(name.size()), inode, attributes,
-                            reparsePoint});
+        entries_.push_back(
+            {names_.size(), static_cast<uint32_t>(name.size()), inode, attributes, reparsePoint});
         names_.append(name);
     }
 

@@ -99,8 +99,7 @@ class PatternEnumeration {
 public:
     PatternEnumeration(const std::string& folder, std::string_view pattern)
         : reader_(folder), pattern_(pattern)
-    {
-    }
+    {}
 
     // 0, or the errno of a folder that could not be opened.
     int openError() const { return reader_.valid() ? 0 : reader_.error(); }
@@ -138,7 +137,8 @@ private:
 // the folder's snapshot when there is one, else from a fresh read.
 class ListingEntries {
 public:
-    ListingEntries(const std::string& folder, std::string_view pattern, const ScanSnapshot* snapshot)
+    ListingEntries(const std::string& folder, std::string_view pattern,
+                   const ScanSnapshot* snapshot)
         : snapshot_(snapshot), pattern_(pattern)
     {
         if (!snapshot_)
@@ -474,7 +474,8 @@ bool ScanFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
     return stopped;
 }
 
-int32_t GetSubFolders(ScanHost& host, const std::string& Folder, std::vector<std::string>& SubFolders)
+int32_t GetSubFolders(ScanHost& host, const std::string& Folder,
+                      std::vector<std::string>& SubFolders)
 {
     bool complete = false;
     return collectSubFolders(host, Folder, SubFolders, nullptr, complete);

@@ -27,7 +27,8 @@ bool ScanFolder(ScanHost& host, const std::string& Folder, const std::string& Pa
 // links excluded), in the order the filesystem gives them, and returns their
 // number; 0 when the enumeration failed or a stop request interrupted it.
 // Counts every entry it reads in ScannedCount, "." and ".." included.
-int32_t GetSubFolders(ScanHost& host, const std::string& Folder, std::vector<std::string>& SubFolders);
+int32_t GetSubFolders(ScanHost& host, const std::string& Folder,
+                      std::vector<std::string>& SubFolders);
 
 // Waits at least Seconds while yielding to the host's events; yields at
 // least once.

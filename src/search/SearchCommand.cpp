@@ -13,7 +13,6 @@
 #include "ui/main/FrmSeek.h"
 
 #include <QScreen>
-
 #include <cmath>
 
 namespace umbrix {
@@ -24,8 +23,7 @@ QString qs(const std::string& utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-template <class... W>
-void setShown(bool shown, Placed<W>&... controls)
+template <class... W> void setShown(bool shown, Placed<W>&... controls)
 {
     (controls.setVisible(shown), ...);
 }
@@ -123,7 +121,8 @@ void showResults(FrmSeek& w)
     if (s.Searching && !s.CancelSearch) {
         Beep();
         s.Searching = false;
-        MsgBox(QStringLiteral("File scanning completed."), MsgBoxStyle::Information, qs(s.AppTitle), &w);
+        MsgBox(QStringLiteral("File scanning completed."), MsgBoxStyle::Information, qs(s.AppTitle),
+               &w);
     }
     s.CancelSearch = false;
     s.Searching = false;
@@ -141,7 +140,8 @@ void EnterSearchState(FrmSeek& w)
     w.setWidth(screen * 0.85f);
     w.setLeft(static_cast<float>(std::lrint(screen - w.Width()) / 2));
 
-    setShown(false, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch, w.fraOptions);
+    setShown(false, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch,
+             w.fraOptions);
 
     w.lblCount->setText(QStringLiteral("0"));
     setShown(true, w.lblFound, w.lblCount, w.lblDir);
@@ -174,8 +174,10 @@ void LeaveSearchState(FrmSeek& w)
     w.setCaption(s.AppTitle);
     w.setCancelAction(true);
 
-    setShown(false, w.fraAttrib, w.lblCount, w.lblCountx, w.lblDir, w.lblFound, w.lblScanned, w.txtTip);
-    setShown(true, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch, w.fraOptions);
+    setShown(false, w.fraAttrib, w.lblCount, w.lblCountx, w.lblDir, w.lblFound, w.lblScanned,
+             w.txtTip);
+    setShown(true, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch,
+             w.fraOptions);
 
     w.cmdExit->setText(QStringLiteral("E&xit"));
     w.cmdSearch->setText(QStringLiteral("Search"));

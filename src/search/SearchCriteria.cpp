@@ -5,9 +5,8 @@
 #include "platform/DirectoryReader.h"
 #include "platform/Wildcard.h"
 
-#include <sys/stat.h>
-
 #include <exception>
+#include <sys/stat.h>
 
 namespace umbrix {
 namespace {

@@ -11,7 +11,6 @@
 #include "ui/main/FrmSeek.h"
 
 #include <QKeyEvent>
-
 #include <exception>
 
 namespace umbrix {
@@ -25,7 +24,8 @@ QString qs(const std::string& utf8)
 // Enter in the search box opens what was typed; the focus selects the text.
 class SearchSpecKeys : public QObject {
 public:
-    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.txtSearchSpec.get()), window_(window) {}
+    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.txtSearchSpec.get()), window_(window)
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -157,8 +157,10 @@ void connectSearchSpecHandlers(FrmSeek& w)
     box->installEventFilter(new SearchSpecKeys(w));
     QObject::connect(box, &QLineEdit::textChanged, &w, [&w] { txtSearchSpec_Change(w); });
 
-    QObject::connect(w.chkSubDir.get(), &QCheckBox::toggled, &w, [](bool on) { app().SearchSubDirs = on; });
-    QObject::connect(w.chkViewAll.get(), &QCheckBox::toggled, &w, [](bool on) { app().ViewAll = on; });
+    QObject::connect(w.chkSubDir.get(), &QCheckBox::toggled, &w,
+                     [](bool on) { app().SearchSubDirs = on; });
+    QObject::connect(w.chkViewAll.get(), &QCheckBox::toggled, &w,
+                     [](bool on) { app().ViewAll = on; });
     QObject::connect(w.chkFiles.get(), &QCheckBox::toggled, &w, [&w](bool on) {
         if (on) {
             w.chkFolder->setChecked(false);

@@ -13,12 +13,14 @@ namespace {
 // The words may come back in any case and in any script the user typed, so
 // lower-casing has to go beyond ASCII ("SÌ").  The C.UTF-8 locale has the
 // Unicode case tables whatever the process locale is.
-locale_t utf8CaseLocale() {
+locale_t utf8CaseLocale()
+{
     static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
     return locale;
 }
 
-char32_t lowerCodePoint(char32_t c) {
+char32_t lowerCodePoint(char32_t c)
+{
     if (c < 0x80)
         return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
     if (const locale_t locale = utf8CaseLocale())
@@ -27,7 +29,8 @@ char32_t lowerCodePoint(char32_t c) {
     return (c >= 0xC0 && c <= 0xDE && c != 0xD7) ? c + 0x20 : c;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c)
+{
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -47,7 +50,8 @@ void appendUtf8(std::string& out, char32_t c) {
 
 // Bytes that are not well-formed UTF-8 are kept as they are: they can match
 // no word anyway.
-std::string lowerUtf8(std::string_view text) {
+std::string lowerUtf8(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -98,7 +102,8 @@ constexpr std::array<std::string_view, 6> kFalseWords = {"off", "false",    "fal
 
 } // namespace
 
-bool CBoolean(std::string_view text) {
+bool CBoolean(std::string_view text)
+{
     const std::string lower = lowerUtf8(text);
     for (std::string_view word : kTrueWords)
         if (lower == word)

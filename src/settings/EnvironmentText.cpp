@@ -5,16 +5,19 @@
 namespace umbrix {
 namespace {
 
-bool isNameStart(char c) {
+bool isNameStart(char c)
+{
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
-bool isNameChar(char c) {
+bool isNameChar(char c)
+{
     return isNameStart(c) || (c >= '0' && c <= '9');
 }
 
 // False when the variable is not set.
-bool appendVariable(std::string& out, std::string_view name) {
+bool appendVariable(std::string& out, std::string_view name)
+{
     const char* value = std::getenv(std::string(name).c_str());
     if (!value)
         return false;
@@ -24,7 +27,8 @@ bool appendVariable(std::string& out, std::string_view name) {
 
 } // namespace
 
-std::string expandEnvironmentText(std::string_view text) {
+std::string expandEnvironmentText(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;

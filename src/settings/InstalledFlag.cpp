@@ -8,11 +8,13 @@ namespace {
 const QString kInstalledSection = QStringLiteral("Installed");
 }
 
-bool IsInstalled(const QString& appName, const QString& component) {
+bool IsInstalled(const QString& appName, const QString& component)
+{
     return CBoolean(GetAppRegValue(appName, kInstalledSection, component, QString()).toStdString());
 }
 
-void SetInstalled(const QString& appName, const QString& component) {
+void SetInstalled(const QString& appName, const QString& component)
+{
     SaveAppRegValue(appName, kInstalledSection, component, QStringLiteral("1"));
 }
 

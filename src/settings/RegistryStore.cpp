@@ -22,12 +22,14 @@ const QString kDWordTag = QStringLiteral("dword");
 const QString kExpandTag = QStringLiteral("expand");
 const QString kProcName = QStringLiteral("Call SaveRegValue");
 
-QString keyPathOf(const QString& subKey, const QString& section) {
+QString keyPathOf(const QString& subKey, const QString& section)
+{
     return section.isEmpty() ? subKey : subKey + QLatin1Char('\\') + section;
 }
 
 // QSettings nests groups with "/"; the registry's separator is "\".
-QString settingsKeyOf(const QString& keyPath, const QString& valueName) {
+QString settingsKeyOf(const QString& keyPath, const QString& valueName)
+{
     QString key = keyPath;
     key.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return key + QLatin1Char('/') + valueName;
@@ -39,7 +41,8 @@ class MachineStore {
 public:
     MachineStore()
         : settings_(QSettings::IniFormat, QSettings::SystemScope, QStringLiteral("Umbrix"),
-                    QStringLiteral("Umbrix")) {
+                    QStringLiteral("Umbrix"))
+    {
         settings_.setFallbacksEnabled(false);
     }
     QSettings& settings() { return settings_; }
@@ -48,13 +51,15 @@ private:
     QSettings settings_;
 };
 
-std::string folderOf(const std::string& file) {
+std::string folderOf(const std::string& file)
+{
     const std::size_t slash = file.rfind('/');
     return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
 }
 
 // mkdir -p that keeps the reason of a failure.
-int makeFolderPath(const std::string& folder) {
+int makeFolderPath(const std::string& folder)
+{
     std::size_t pos = 0;
     while (pos != std::string::npos) {
         pos = folder.find('/', pos + 1);
@@ -80,7 +85,8 @@ int makeFolderPath(const std::string& folder) {
 // is still missing, accepts writing.  Root passes the permission checks, so
 // what remains for root (read-only media, a path through a file) is found
 // here too.  0 or the errno.
-int openStoreForWriting(const QString& fileName) {
+int openStoreForWriting(const QString& fileName)
+{
     const std::string file = QFile::encodeName(fileName).toStdString();
     if (const int err = makeFolderPath(folderOf(file)))
         return err;
@@ -94,7 +100,8 @@ int openStoreForWriting(const QString& fileName) {
     return ::access(folderOf(file).c_str(), W_OK) == 0 ? 0 : errno;
 }
 
-bool isIntegerType(const QVariant& value) {
+bool isIntegerType(const QVariant& value)
+{
     switch (value.metaType().id()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -115,7 +122,8 @@ bool isIntegerType(const QVariant& value) {
 
 // A REG_DWORD as text: decimal (a negative one as its 32-bit pattern) or 0x
 // hex.  Empty QVariant when it is no such number.
-QVariant parseDWord(const QString& text) {
+QVariant parseDWord(const QString& text)
+{
     const QString t = text.trimmed();
     bool ok = false;
     qlonglong number = 0;
@@ -128,14 +136,16 @@ QVariant parseDWord(const QString& text) {
     return QVariant(static_cast<quint32>(number));
 }
 
-QVariant nonEmptyOr(const QString& text, const QVariant& defaultValue) {
+QVariant nonEmptyOr(const QString& text, const QVariant& defaultValue)
+{
     return text.isEmpty() ? defaultValue : QVariant(text);
 }
 
 } // namespace
 
 QVariant GetRegValue(RegRoot root, const QString& subKey, const QString& section,
-                     const QString& valueName, int32_t& type, const QVariant& defaultValue) {
+                     const QString& valueName, int32_t& type, const QVariant& defaultValue)
+{
     if (subKey.isEmpty() || root == RegRoot::None)
         return {};
     MachineStore store;
@@ -175,7 +185,8 @@ QVariant GetRegValue(RegRoot root, const QString& subKey, const QString& section
 }
 
 bool SaveRegValue(RegRoot root, const QString& subKey, const QString& section,
-                  const QString& valueName, int32_t type, const QVariant& value) {
+                  const QString& valueName, int32_t type, const QVariant& value)
+{
     if (subKey.isEmpty() || root == RegRoot::None)
         return false;
     const QString keyPath = keyPathOf(subKey, section);
@@ -225,7 +236,8 @@ bool SaveRegValue(RegRoot root, const QString& subKey, const QString& section,
 }
 
 QString GetAppRegValue(const QString& appName, const QString& section, const QString& key,
-                       const QString& defaultValue) {
+                       const QString& defaultValue)
+{
     int32_t type = RegType::REG_SZ;
     return GetRegValue(RegRoot::LocalMachine, kProgramSettingsKey + appName, section, key, type,
                        defaultValue)
@@ -233,7 +245,8 @@ QString GetAppRegValue(const QString& appName, const QString& section, const QSt
 }
 
 bool SaveAppRegValue(const QString& appName, const QString& section, const QString& key,
-                     const QString& value) {
+                     const QString& value)
+{
     return SaveRegValue(RegRoot::LocalMachine, kProgramSettingsKey + appName, section, key,
                         RegType::REG_SZ, value);
 }

@@ -7,7 +7,8 @@ namespace {
 
 // QSettings offers no getter for its folders; the file name of a probe (which
 // creates nothing on disk) tells them: "<folder>/<organisation>/<app>.ini".
-QString currentFolder(QSettings::Scope scope) {
+QString currentFolder(QSettings::Scope scope)
+{
     const QString probe =
         QSettings(QSettings::IniFormat, scope, QStringLiteral("probe"), QStringLiteral("probe"))
             .fileName();
@@ -19,12 +20,14 @@ QString currentFolder(QSettings::Scope scope) {
 ScopedSettingsLocation::ScopedSettingsLocation(const QString& userFolder,
                                                const QString& systemFolder)
     : previousUser_(currentFolder(QSettings::UserScope)),
-      previousSystem_(currentFolder(QSettings::SystemScope)) {
+      previousSystem_(currentFolder(QSettings::SystemScope))
+{
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userFolder);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, systemFolder);
 }
 
-ScopedSettingsLocation::~ScopedSettingsLocation() {
+ScopedSettingsLocation::~ScopedSettingsLocation()
+{
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, previousUser_);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, previousSystem_);
 }

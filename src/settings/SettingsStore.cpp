@@ -10,14 +10,16 @@
 namespace umbrix {
 namespace {
 
-QString groupKey(const QString& section, const QString& key) {
+QString groupKey(const QString& section, const QString& key)
+{
     return section.isEmpty() ? key : section + QLatin1Char('/') + key;
 }
 
 } // namespace
 
 QString GetSetting(const QString& appName, const QString& section, const QString& key,
-                   const QString& defaultValue) {
+                   const QString& defaultValue)
+{
     QSettings store(QSettings::IniFormat, QSettings::UserScope, appName, appName);
     // A machine-wide file of the same name is not this user's setting.
     store.setFallbacksEnabled(false);
@@ -32,21 +34,24 @@ QString GetSetting(const QString& appName, const QString& section, const QString
 }
 
 void SaveSetting(const QString& appName, const QString& section, const QString& key,
-                 const QString& value) {
+                 const QString& value)
+{
     QSettings store(QSettings::IniFormat, QSettings::UserScope, appName, appName);
     store.setFallbacksEnabled(false);
     store.setValue(groupKey(section, key), value);
     store.sync();
 }
 
-bool readLogErrorsSetting() {
+bool readLogErrorsSetting()
+{
     const QString title = QString::fromStdString(app().AppTitle);
     return CBoolean(
         GetSetting(title, SettingName::Section, SettingName::LogError, QStringLiteral("False"))
             .toStdString());
 }
 
-void saveLogErrorsSetting(bool logErrors) {
+void saveLogErrorsSetting(bool logErrors)
+{
     SaveSetting(QString::fromStdString(app().AppTitle), SettingName::Section, SettingName::LogError,
                 logErrors ? QStringLiteral("True") : QStringLiteral("False"));
 }

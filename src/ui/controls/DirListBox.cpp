@@ -22,8 +22,7 @@ QString textOf(std::string_view bytes)
 
 } // namespace
 
-DirListBox::DirListBox(QWidget* parent)
-    : NameListView(parent)
+DirListBox::DirListBox(QWidget* parent) : NameListView(parent)
 {
     try {
         load(absolutePath("."), -1);
@@ -61,7 +60,8 @@ void DirListBox::setListIndex(int index)
 {
     const int row = rowOfIndex(index);
     if (row < 0)
-        throw Error{ErrorNumber::InvalidPropertyValue, standardDescription(ErrorNumber::InvalidPropertyValue)};
+        throw Error{ErrorNumber::InvalidPropertyValue,
+                    standardDescription(ErrorNumber::InvalidPropertyValue)};
     setCurrentRow(row);
 }
 

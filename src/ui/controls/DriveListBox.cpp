@@ -32,14 +32,10 @@ std::string startRoot(const std::vector<Volume>& volumes)
 
 } // namespace
 
-DriveListBox::DriveListBox(QWidget* parent)
-    : DriveListBox(parent, "/proc/self/mountinfo")
-{
-}
+DriveListBox::DriveListBox(QWidget* parent) : DriveListBox(parent, "/proc/self/mountinfo") {}
 
 DriveListBox::DriveListBox(QWidget* parent, std::string mountInfoPath)
-    : QComboBox(parent)
-    , mountInfoPath_(std::move(mountInfoPath))
+    : QComboBox(parent), mountInfoPath_(std::move(mountInfoPath))
 {
     auto volumes = readMountTable(mountInfoPath_);
     const std::string root = startRoot(volumes);
@@ -85,7 +81,8 @@ std::string DriveListBox::List(int index) const
 
 std::string DriveListBox::ListRoot(int index) const
 {
-    return index >= 0 && index < count() ? volumes_[static_cast<size_t>(index)].mountPoint : std::string();
+    return index >= 0 && index < count() ? volumes_[static_cast<size_t>(index)].mountPoint
+                                         : std::string();
 }
 
 void DriveListBox::refresh()

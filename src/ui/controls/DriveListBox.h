@@ -3,7 +3,6 @@
 #include "ui/controls/MountTable.h"
 
 #include <QComboBox>
-
 #include <string>
 #include <vector>
 

@@ -36,13 +36,13 @@ std::vector<std::string_view> patternPieces(std::string_view pattern)
 
 Error invalidPropertyValue()
 {
-    return Error{ErrorNumber::InvalidPropertyValue, standardDescription(ErrorNumber::InvalidPropertyValue)};
+    return Error{ErrorNumber::InvalidPropertyValue,
+                 standardDescription(ErrorNumber::InvalidPropertyValue)};
 }
 
 } // namespace
 
-FileListBox::FileListBox(QWidget* parent)
-    : NameListView(parent)
+FileListBox::FileListBox(QWidget* parent) : NameListView(parent)
 {
     try {
         load(absolutePath("."), pattern_);
@@ -54,7 +54,8 @@ FileListBox::FileListBox(QWidget* parent)
 
 bool FileListBox::isValidPattern(std::string_view pattern)
 {
-    return pattern.find('/') == std::string_view::npos && pattern.find('\0') == std::string_view::npos;
+    return pattern.find('/') == std::string_view::npos &&
+           pattern.find('\0') == std::string_view::npos;
 }
 
 void FileListBox::setPath(const std::string& path)
@@ -108,7 +109,8 @@ void FileListBox::load(const std::string& absolutePath, const std::string& patte
     std::vector<NameRow> rows;
     rows.reserve(files.size());
     for (FolderEntry& file : files)
-        rows.push_back(NameRow{QString::fromStdString(displayText(file.name)), std::move(file.name), 0, {}});
+        rows.push_back(
+            NameRow{QString::fromStdString(displayText(file.name)), std::move(file.name), 0, {}});
     sortByDisplayText(rows.begin(), rows.end());
 
     path_ = absolutePath;

@@ -45,8 +45,9 @@ bool classify(int dirFd, const char* name, unsigned char type, FolderEntry::Kind
     }
     if (type == DT_LNK) {
         // A dangling or unreadable link is still an entry of its own: a file.
-        kind = (::fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode)) ? FolderEntry::Kind::DirectoryLink
-                                                                          : FolderEntry::Kind::File;
+        kind = (::fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+                   ? FolderEntry::Kind::DirectoryLink
+                   : FolderEntry::Kind::File;
         return true;
     }
     kind = FolderEntry::Kind::File;
@@ -58,8 +59,7 @@ bool isDotOrDotDot(std::string_view name)
     return name == "." || name == "..";
 }
 
-template <typename Visit>
-void readFolder(const std::string& folder, Visit&& visit)
+template <typename Visit> void readFolder(const std::string& folder, Visit&& visit)
 {
     if (folder.empty())
         throw folderError(ENOENT);

@@ -12,14 +12,16 @@ namespace {
 
 // Kernel interfaces and plumbing, not places where anyone keeps files.
 constexpr std::array<std::string_view, 24> pseudoFilesystems{
-    "proc",       "sysfs",     "cgroup",     "cgroup2",   "devpts",         "devtmpfs",
-    "mqueue",     "securityfs", "debugfs",   "tracefs",   "bpf",            "pstore",
-    "configfs",   "fusectl",   "hugetlbfs",  "autofs",    "binfmt_misc",    "efivarfs",
-    "rpc_pipefs", "nsfs",      "selinuxfs",  "nfsd",      "fuse.gvfsd-fuse", "fuse.portal"};
+    "proc",      "sysfs",       "cgroup",          "cgroup2",    "devpts",
+    "devtmpfs",  "mqueue",      "securityfs",      "debugfs",    "tracefs",
+    "bpf",       "pstore",      "configfs",        "fusectl",    "hugetlbfs",
+    "autofs",    "binfmt_misc", "efivarfs",        "rpc_pipefs", "nsfs",
+    "selinuxfs", "nfsd",        "fuse.gvfsd-fuse", "fuse.portal"};
 
 bool isPseudo(std::string_view type)
 {
-    return std::find(pseudoFilesystems.begin(), pseudoFilesystems.end(), type) != pseudoFilesystems.end();
+    return std::find(pseudoFilesystems.begin(), pseudoFilesystems.end(), type) !=
+           pseudoFilesystems.end();
 }
 
 bool isWithin(std::string_view path, std::string_view folder)
@@ -31,7 +33,8 @@ bool isBrowsable(const Volume& v)
 {
     if (isPseudo(v.fsType))
         return false;
-    if (isWithin(v.mountPoint, "/proc") || isWithin(v.mountPoint, "/sys") || isWithin(v.mountPoint, "/dev"))
+    if (isWithin(v.mountPoint, "/proc") || isWithin(v.mountPoint, "/sys") ||
+        isWithin(v.mountPoint, "/dev"))
         return false;
     // /run holds sockets and locks in tmpfs; removable media mounted below it
     // (/run/media/...) are real filesystems and stay.
@@ -51,8 +54,10 @@ std::string unescape(std::string_view field)
     out.reserve(field.size());
     const auto octal = [&](size_t k) { return field[k] >= '0' && field[k] <= '7'; };
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
-            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) &&
+            octal(i + 3)) {
+            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
+                                     (field[i + 3] - '0'));
             i += 3;
             continue;
         }
@@ -100,7 +105,8 @@ std::vector<Volume> parseMountInfo(std::string_view mountinfo)
     for (auto& m : mounts)
         if (m.mountPoint == "/" || isBrowsable(m))
             volumes.push_back(std::move(m));
-    if (std::none_of(volumes.begin(), volumes.end(), [](const Volume& v) { return v.mountPoint == "/"; }))
+    if (std::none_of(volumes.begin(), volumes.end(),
+                     [](const Volume& v) { return v.mountPoint == "/"; }))
         volumes.push_back(Volume{"/", {}});
     std::sort(volumes.begin(), volumes.end(),
               [](const Volume& a, const Volume& b) { return a.mountPoint < b.mountPoint; });
@@ -118,8 +124,9 @@ std::vector<Volume> readMountTable(const std::string& mountInfoPath)
         struct statx st {};
         if (v.mountPoint == "/")
             return false;
-        if (::statx(AT_FDCWD, v.mountPoint.c_str(), AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW,
-                    STATX_TYPE, &st) != 0)
+        if (::statx(AT_FDCWD, v.mountPoint.c_str(),
+                    AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, STATX_TYPE,
+                    &st) != 0)
             return false;
         return (st.stx_mask & STATX_TYPE) && !S_ISDIR(st.stx_mode);
     });

@@ -13,7 +13,8 @@ class IndentDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
     {
         QStyleOptionViewItem shifted(option);
         shifted.rect.setLeft(shifted.rect.left() + indentOf(option, index));
@@ -30,7 +31,8 @@ public:
 private:
     static int indentOf(const QStyleOptionViewItem& option, const QModelIndex& index)
     {
-        return index.data(NameRowModel::IndentRole).toInt() * option.fontMetrics.averageCharWidth() * 2;
+        return index.data(NameRowModel::IndentRole).toInt() *
+               option.fontMetrics.averageCharWidth() * 2;
     }
 };
 
@@ -68,8 +70,7 @@ QVariant NameRowModel::data(const QModelIndex& index, int role) const
     }
 }
 
-NameListView::NameListView(QWidget* parent)
-    : QListView(parent)
+NameListView::NameListView(QWidget* parent) : QListView(parent)
 {
     setModel(&model_);
     setItemDelegate(new IndentDelegate(this));
@@ -77,7 +78,8 @@ NameListView::NameListView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setTextElideMode(Qt::ElideRight);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { reportHighlight(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { reportHighlight(); });
 }
 
 int NameListView::currentRow() const

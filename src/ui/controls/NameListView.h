@@ -3,7 +3,6 @@
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QListView>
-
 #include <string>
 #include <vector>
 
@@ -23,7 +22,7 @@ class NameRowModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    static constexpr int BytesRole = Qt::UserRole;     // QByteArray, the exact bytes
+    static constexpr int BytesRole = Qt::UserRole;      // QByteArray, the exact bytes
     static constexpr int IndentRole = Qt::UserRole + 1; // int
 
     using QAbstractListModel::QAbstractListModel;

@@ -73,7 +73,8 @@ std::vector<std::string> ancestorsOf(std::string_view path)
     if (path.size() <= 1)
         return chain;
     chain.emplace_back("/");
-    for (size_t slash = path.find('/', 1); slash != std::string_view::npos; slash = path.find('/', slash + 1))
+    for (size_t slash = path.find('/', 1); slash != std::string_view::npos;
+         slash = path.find('/', slash + 1))
         chain.emplace_back(path.substr(0, slash));
     return chain;
 }

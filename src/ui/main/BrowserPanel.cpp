@@ -8,10 +8,9 @@
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <exception>
+#include <unistd.h>
 
 namespace umbrix {
 
@@ -67,8 +66,8 @@ void FrmSeek::dirList_Change()
         restoringDrive_ = false;
         lastDirectoryOf_[drvList->DriveRoot()] = path;
     } catch (const Error& e) {
-        MsgBox(QString::fromStdString(e.description), MsgBoxStyle::Exclamation, QString::fromStdString(s.AppTitle),
-               this);
+        MsgBox(QString::fromStdString(e.description), MsgBoxStyle::Exclamation,
+               QString::fromStdString(s.AppTitle), this);
     }
 }
 

@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -87,9 +86,7 @@ int buttonCode(Qt::MouseButton button)
 
 } // namespace
 
-FrmSeek::FrmSeek(QWidget* parent)
-    : QWidget(parent)
-    , host_(std::make_unique<SearchHost>(*this))
+FrmSeek::FrmSeek(QWidget* parent) : QWidget(parent), host_(std::make_unique<SearchHost>(*this))
 {
     setObjectName(QStringLiteral("frmSeek"));
     setWindowTitle(QStringLiteral("Umbrix"));
@@ -111,11 +108,12 @@ void FrmSeek::compose()
     composeAttributePanel();
     composeMenu();
 
-    QWidget* order[] = {txtSearchSpec.get(), filList.get(),   drvList.get(),   dirList.get(),
-                        chkSubDir.get(),     chkViewAll.get(), chkFolder.get(), chkFiles.get(),
-                        cmdSearch.get(),     cmdExit.get(),    lstFoundFiles[0].get(),
-                        chkAttr[0].get(),    chkAttr[1].get(), chkAttr[2].get(), chkAttr[3].get(),
-                        chkAttr[4].get(),    txtTip.get()};
+    QWidget* order[] = {
+        txtSearchSpec.get(), filList.get(),    drvList.get(),          dirList.get(),
+        chkSubDir.get(),     chkViewAll.get(), chkFolder.get(),        chkFiles.get(),
+        cmdSearch.get(),     cmdExit.get(),    lstFoundFiles[0].get(), chkAttr[0].get(),
+        chkAttr[1].get(),    chkAttr[2].get(), chkAttr[3].get(),       chkAttr[4].get(),
+        txtTip.get()};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -124,7 +122,8 @@ void FrmSeek::composeBrowser()
 {
     const QFont regular = windowFont(false);
 
-    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), this), &scale_, 1860, 240, 1080, 195);
+    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), this), &scale_, 1860, 240,
+                      1080, 195);
     lblCriteria->setFont(regular);
 
     txtSearchSpec.place(new QLineEdit(QStringLiteral("*.*"), this), &scale_, 3090, 210, 2790, 285);
@@ -134,18 +133,22 @@ void FrmSeek::composeBrowser()
     drvList.place(new DriveListBox(this), &scale_, 3090, 720, 2805, 315);
     dirList.place(new DirListBox(this), &scale_, 3090, 1140, 2835, 1440);
 
-    fraOptions.place(new QGroupBox(QStringLiteral("Hidden options"), this), &scale_, 150, 2940, 4335, 945);
+    fraOptions.place(new QGroupBox(QStringLiteral("Hidden options"), this), &scale_, 150, 2940,
+                     4335, 945);
     fraOptions->setFont(regular);
     QGroupBox* options = fraOptions.get();
-    chkSubDir.place(new QCheckBox(QStringLiteral("&Search in each subdirectory"), options), &scale_, 120, 270,
-                    2565, 210);
-    chkViewAll.place(new QCheckBox(QStringLiteral("&View not hidden file/dir also"), options), &scale_, 120,
-                     600, 2535, 210);
-    chkFolder.place(new QCheckBox(QStringLiteral("&Directories only"), options), &scale_, 2820, 270, 1425, 210);
-    chkFiles.place(new QCheckBox(QStringLiteral("&Files only"), options), &scale_, 2820, 600, 1365, 210);
+    chkSubDir.place(new QCheckBox(QStringLiteral("&Search in each subdirectory"), options), &scale_,
+                    120, 270, 2565, 210);
+    chkViewAll.place(new QCheckBox(QStringLiteral("&View not hidden file/dir also"), options),
+                     &scale_, 120, 600, 2535, 210);
+    chkFolder.place(new QCheckBox(QStringLiteral("&Directories only"), options), &scale_, 2820, 270,
+                    1425, 210);
+    chkFiles.place(new QCheckBox(QStringLiteral("&Files only"), options), &scale_, 2820, 600, 1365,
+                   210);
     chkSubDir->setChecked(true);
 
-    cmdSearch.place(new QPushButton(QStringLiteral("Search"), this), &scale_, 4590, 2970, 1200, 400);
+    cmdSearch.place(new QPushButton(QStringLiteral("Search"), this), &scale_, 4590, 2970, 1200,
+                    400);
     cmdExit.place(new QPushButton(QStringLiteral("E&xit"), this), &scale_, 4590, 3480, 1200, 400);
     for (QPushButton* button : {cmdSearch.get(), cmdExit.get()}) {
         paintBackground(button, QPalette::Button, QColor(kLightGrey));
@@ -164,7 +167,8 @@ void FrmSeek::composeResults()
     lstFoundFiles.push_back(makeResultListBox(6210, 180, 4770, 3180));
 
     lblDir.place(new QLabel(this), &scale_, 1260, 3960, 75, 195);
-    lblScanned.place(new QLabel(QStringLiteral("Files Found:"), this), &scale_, 1230, 4080, 855, 195);
+    lblScanned.place(new QLabel(QStringLiteral("Files Found:"), this), &scale_, 1230, 4080, 855,
+                     195);
     lblCountx.place(new QLabel(QStringLiteral("Count"), this), &scale_, 1200, 4350, 570, 255);
     boxed(lblCountx.get());
 
@@ -172,7 +176,8 @@ void FrmSeek::composeResults()
     txtTip->setFont(regular);
     paintBackground(txtTip.get(), QPalette::Base, palette().color(QPalette::Button));
 
-    for (QLabel* label : {lblFound.get(), lblCount.get(), lblDir.get(), lblScanned.get(), lblCountx.get()}) {
+    for (QLabel* label :
+         {lblFound.get(), lblCount.get(), lblDir.get(), lblScanned.get(), lblCountx.get()}) {
         label->setFont(regular);
         label->setTextFormat(Qt::PlainText);
     }
@@ -184,11 +189,16 @@ void FrmSeek::composeAttributePanel()
 
     fraAttrib.place(new QGroupBox(this), &scale_, 5010, 4020, 5805, 705);
     QGroupBox* frame = fraAttrib.get();
-    Label1.place(new QLabel(QStringLiteral("Attribute file:"), frame), &scale_, 180, 390, 1110, 195);
-    lblReadOnly.place(new ClickLabel(QStringLiteral(" &ReadOnly "), frame), &scale_, 1530, 180, 795, 195);
-    lblHidden.place(new ClickLabel(QStringLiteral(" &Hidden "), frame), &scale_, 2490, 180, 600, 195);
-    lblSystem.place(new ClickLabel(QStringLiteral(" &System "), frame), &scale_, 3300, 180, 600, 195);
-    lblArchive.place(new ClickLabel(QStringLiteral(" &Archive "), frame), &scale_, 4140, 180, 630, 195);
+    Label1.place(new QLabel(QStringLiteral("Attribute file:"), frame), &scale_, 180, 390, 1110,
+                 195);
+    lblReadOnly.place(new ClickLabel(QStringLiteral(" &ReadOnly "), frame), &scale_, 1530, 180, 795,
+                      195);
+    lblHidden.place(new ClickLabel(QStringLiteral(" &Hidden "), frame), &scale_, 2490, 180, 600,
+                    195);
+    lblSystem.place(new ClickLabel(QStringLiteral(" &System "), frame), &scale_, 3300, 180, 600,
+                    195);
+    lblArchive.place(new ClickLabel(QStringLiteral(" &Archive "), frame), &scale_, 4140, 180, 630,
+                     195);
     Label6.place(new QLabel(QStringLiteral("Directory"), frame), &scale_, 4950, 180, 630, 195);
 
     const float boxLeft[4] = {1770, 2640, 3480, 4320};
@@ -215,7 +225,8 @@ void FrmSeek::composeAttributePanel()
     // The boxes are a shade smaller than the style's indicator; it is drawn
     // to fit them rather than cut off.
     const int indicator = scale_.toPixelsY(195) - 1;
-    const QString fitted = QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(indicator);
+    const QString fitted =
+        QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(indicator);
     for (auto& box : chkAttr) {
         box->setTristate(true);
         box->setFont(regular);
@@ -322,13 +333,15 @@ void FrmSeek::setWindowStateValue(int state)
 {
     switch (state) {
     case 1:
-        setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) | Qt::WindowMinimized);
+        setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
+                       Qt::WindowMinimized);
         break;
     case 2:
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
         break;
     default:
-        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+        setWindowState(windowState() &
+                       ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
         break;
     }
 }
@@ -374,8 +387,8 @@ void FrmSeek::Form_Load()
 
 bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == this) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape && app().Searching) {
             Beep();
@@ -387,7 +400,8 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPointF at = mouse->position();
         fraAttrib_MouseDown(buttonCode(mouse->button()), shiftCode(mouse->modifiers()),
-                            static_cast<float>(at.x()) * scale_.x, static_cast<float>(at.y()) * scale_.y);
+                            static_cast<float>(at.x()) * scale_.x,
+                            static_cast<float>(at.y()) * scale_.y);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -68,7 +67,10 @@ public:
     void RefreshResult(const std::string& Folder, const std::string& Name);
     // Puts the progress last reported by RefreshResult into the labels.
     void showProgress();
-    ResultListBox& resultBox(int index) { return *lstFoundFiles[static_cast<std::size_t>(index)].get(); }
+    ResultListBox& resultBox(int index)
+    {
+        return *lstFoundFiles[static_cast<std::size_t>(index)].get();
+    }
     // Appends list box CurrentIndex + 1 and splits the width into equal columns.
     void addResultListBox();
 

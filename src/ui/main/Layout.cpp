@@ -39,10 +39,12 @@ void FrmSeek::Form_Resize()
             if (total > 1) {
                 for (int i = 0; i < total; ++i) {
                     Placed<ResultListBox>& box = lstFoundFiles[static_cast<std::size_t>(i)];
-                    box.setWidth((W - static_cast<float>(total + 1) * L) / static_cast<float>(total));
+                    box.setWidth((W - static_cast<float>(total + 1) * L) /
+                                 static_cast<float>(total));
                     box.setHeight(H - T - (fraAttrib.Height() + 150));
                     if (i > 0) {
-                        const Placed<ResultListBox>& before = lstFoundFiles[static_cast<std::size_t>(i - 1)];
+                        const Placed<ResultListBox>& before =
+                            lstFoundFiles[static_cast<std::size_t>(i - 1)];
                         box.setLeft(before.Left() + before.Width() + L);
                     }
                 }
@@ -64,7 +66,8 @@ void FrmSeek::Form_Resize()
 
         if (state == 0 || state == 2) {
             if (first->ListCount() >= 1)
-                PageSize = ListVisibleItems(*first.get(), static_cast<int32_t>(std::lrint(first.Height())));
+                PageSize = ListVisibleItems(*first.get(),
+                                            static_cast<int32_t>(std::lrint(first.Height())));
             if (state == 0) {
                 setCaption(s.AppTitle);
                 LogViewer* viewer = logViewer();

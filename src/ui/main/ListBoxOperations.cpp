@@ -29,7 +29,8 @@ int32_t visibleItems(int32_t height, float twipsPerPixel, int rowHeight)
     const float p = wholeTwipsPerPixel(twipsPerPixel);
     if (p <= 0.0f || rowHeight <= 0)
         return 0;
-    return static_cast<int32_t>(std::nearbyint(static_cast<float>(height) / (p * static_cast<float>(rowHeight))));
+    return static_cast<int32_t>(
+        std::nearbyint(static_cast<float>(height) / (p * static_cast<float>(rowHeight))));
 }
 
 int32_t ListItemFromY(ResultListBox& box, float y, int32_t top)

@@ -3,7 +3,6 @@
 #include "platform/Error.h"
 
 #include <QWidget>
-
 #include <cmath>
 
 namespace umbrix {
@@ -29,8 +28,7 @@ struct TwipsScale {
 // A control placed in twips.  Left, Top, Width and Height are the values the
 // program set, as single-precision twips; the widget gets them rounded to
 // whole pixels.
-template <class W>
-class Placed {
+template <class W> class Placed {
 public:
     Placed() = default;
 
@@ -93,8 +91,8 @@ public:
 
     void apply()
     {
-        widget_->setGeometry(scale_->toPixelsX(left_), scale_->toPixelsY(top_), scale_->toPixelsX(width_),
-                             scale_->toPixelsY(height_));
+        widget_->setGeometry(scale_->toPixelsX(left_), scale_->toPixelsY(top_),
+                             scale_->toPixelsX(width_), scale_->toPixelsY(height_));
     }
 
 private:
