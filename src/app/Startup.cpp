@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/FileSystemObject.h"
 #include "app/Interaction.h"
+#include "app/QtText.h"
 #include "log/LogViewerInstance.h"
 #include "platform/Error.h"
 #include "settings/SettingsStore.h"
@@ -14,14 +15,6 @@
 #include <new>
 
 namespace umbrix {
-namespace {
-
-QString qs(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-} // namespace
 
 bool FrmSeek::SetObject(const std::function<std::unique_ptr<FileSystemObject>()>& create)
 {

@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/Interaction.h"
+#include "app/QtText.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
 #include "ui/main/FrmSeek.h"
@@ -11,14 +12,6 @@
 #include <new>
 
 namespace umbrix {
-namespace {
-
-QString qs(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-} // namespace
 
 void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
 {

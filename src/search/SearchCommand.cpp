@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Interaction.h"
+#include "app/QtText.h"
 #include "log/LogViewerInstance.h"
 #include "platform/Error.h"
 #include "search/Scanner.h"
@@ -16,12 +17,8 @@
 #include <cmath>
 
 namespace umbrix {
-namespace {
 
-QString qs(const std::string& utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+namespace {
 
 template <class... W> void setShown(bool shown, Placed<W>&... controls)
 {

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/FileHelpers.h"
 #include "app/Interaction.h"
+#include "app/QtText.h"
 #include "platform/Error.h"
 #include "search/SearchCriteria.h"
 #include "ui/controls/DirListBox.h"
@@ -14,12 +15,8 @@
 #include <exception>
 
 namespace umbrix {
-namespace {
 
-QString qs(const std::string& utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+namespace {
 
 // Enter in the search box opens what was typed; the focus selects the text.
 class SearchSpecKeys : public QObject {

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/FileSystemObject.h"
 #include "app/Interaction.h"
+#include "app/QtText.h"
 #include "app/Startup.h"
 #include "log/LogViewerInstance.h"
 #include "search/SearchCommand.h"
@@ -23,12 +24,8 @@
 #include <utility>
 
 namespace umbrix {
-namespace {
 
-QString qs(const std::string& utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+namespace {
 
 // The platform's sans serif at 8.25 pt.  The controls are measured for a
 // narrow bitmap face; a condensed width lets every caption fit its control.
