@@ -1,14 +1,11 @@
 #include "platform/Wildcard.h"
 
+#include "platform/AsciiCase.h"
+
 #include <cstdint>
 
 namespace umbrix {
 namespace {
-
-char foldCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Bytes of the character starting at name[i]: a whole UTF-8 sequence when
 // one starts there, else the single byte.
@@ -47,7 +44,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name)
         } else if (p < pattern.size() && pattern[p] == '?') {
             ++p;
             n += characterLength(name, n);
-        } else if (p < pattern.size() && foldCase(pattern[p]) == foldCase(name[n])) {
+        } else if (p < pattern.size() && foldAsciiCase(pattern[p]) == foldAsciiCase(name[n])) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {

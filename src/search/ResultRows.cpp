@@ -1,5 +1,6 @@
 #include "search/ResultRows.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
 
@@ -13,8 +14,7 @@ namespace {
 
 unsigned char folded(char c)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+    return static_cast<unsigned char>(foldAsciiCase(c));
 }
 
 int compareFolded(std::string_view a, std::string_view b)

@@ -1,5 +1,6 @@
 #include "search/ScanCriteria.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/PathText.h"
 
 #include <algorithm>
@@ -8,15 +9,11 @@
 namespace umbrix {
 namespace {
 
-char foldCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool containsFolded(std::string_view text, std::string_view part)
 {
-    const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                                   [](char a, char b) { return foldCase(a) == foldCase(b); });
+    const auto found =
+        std::search(text.begin(), text.end(), part.begin(), part.end(),
+                    [](char a, char b) { return foldAsciiCase(a) == foldAsciiCase(b); });
     return found != text.end() || part.empty();
 }
 
