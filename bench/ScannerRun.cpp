@@ -1,17 +1,16 @@
 #include "ScannerRun.h"
 
 #include "Stopwatch.h"
-#include "app/AppState.h"
-#include "search/ScanHost.h"
 #include "search/Scanner.h"
+#include "search/SearchView.h"
 
 namespace umbrix::bench {
 namespace {
 
-class CountingHost : public ScanHost {
+class CountingHost : public SearchView {
 public:
     void FoundFileAdd(const std::string&, const std::string&) override { ++rows; }
-    void RefreshResult(const std::string&, const std::string&) override {}
+    void RefreshResult(const std::string&, const std::string&, int32_t) override {}
     void Log(const std::string&, bool) override { ++logged; }
     bool isMinimized() const override { return false; }
     void setCaption(const std::string&) override {}
@@ -25,22 +24,21 @@ public:
 
 ScannerResult runScanner(const std::string& root)
 {
-    resetAppState();
-    AppState& s = app();
-    s.SearchSubDirs = true;
-    s.SearchPattern = "*.*";
+    SearchOptions options;
+    options.SearchSubDirs = true;
+    options.SearchPattern = "*.*";
+    SearchFlags flags;
 
     CountingHost host;
     const Stopwatch watch;
-    const bool stopped = ScanFolder(host, root, root);
+    const bool stopped = ScanFolder(ScanContext{host, options, flags}, root, root);
     ScannerResult result;
     result.seconds = watch.wallSeconds();
     result.cpuSeconds = watch.cpuSeconds();
     result.rows = host.rows;
-    result.scanned = s.ScannedCount;
+    result.scanned = flags.ScannedCount;
     result.logged = host.logged;
     result.stopped = stopped;
-    resetAppState();
     return result;
 }
 

@@ -1,8 +1,8 @@
 #include "WindowRun.h"
 
 #include "Stopwatch.h"
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "ui/main/AppState.h"
+#include "ui/services/Interaction.h"
 #include "app/Startup.h"
 #include "platform/Error.h"
 #include "settings/SettingsLocation.h"
@@ -162,11 +162,11 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     QApplication application(argc, argv);
     const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
                                               QString::fromStdString(settings + "/system"));
-    resetAppState();
     ScopedMsgBoxResponder answers;
     ScopedBeepCounter beeps;
 
-    FrmSeek window;
+    AppState state;
+    FrmSeek window(state);
     if (!startUp(window, {}))
         return 2;
     try {

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/NumberPrefix.h"
+#include "platform/NumberPrefix.h"
 
 #include <cmath>
 #include <limits>

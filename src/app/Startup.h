@@ -6,19 +6,14 @@ namespace umbrix {
 
 class FrmSeek;
 
-// The application's title, also the caption and every message box's title.
-inline constexpr std::string_view kAppTitle = "Umbrix";
-
-// The start-up sequence up to the first window event: fills the application
-// state, reads the command line, prepares the main window and shows it.
-// False when the program is to end at once (its message has been shown).
+// The start-up sequence up to the first window event: fills the window's
+// application state, reads the command line, prepares the main window and
+// shows it.  False when the program is to end at once (its message has been
+// shown).
 bool startUp(FrmSeek& window, std::string_view commandLine);
 
 // The whole program: start-up under its error trap, then the window events.
 // Returns the process's exit code.
 int runUmbrix(int argc, char** argv);
-
-// The orderly exit.
-void ExitApplication(FrmSeek& window);
 
 } // namespace umbrix

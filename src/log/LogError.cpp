@@ -1,7 +1,7 @@
 #include "log/LogError.h"
 
-#include "app/AppState.h"
-#include "app/FileHelpers.h"
+#include "platform/AppTitle.h"
+#include "platform/FileHelpers.h"
 #include "log/LogLine.h"
 
 #include <QDir>
@@ -140,7 +140,7 @@ void LogError(const std::string& ProcName, const std::string& Message, int32_t E
         if (!::localtime_r(&now, &local))
             return;
         const std::string line =
-            formatLogLine(app().AppTitle, local, ProcName, Message, ErrNumber, Detail);
+            formatLogLine(std::string(AppTitle), local, ProcName, Message, ErrNumber, Detail);
 
         const std::string file = s.LogFolder + s.LogFileName;
         FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));

@@ -132,7 +132,15 @@ int queryAttributesAt(int folderFd, const char* name, const std::string& path, u
     struct statx st;
     if (const int err = statEntry(folderFd, name, 0, st))
         return err;
-    return queryExamined(path, st, word);
+    const int err = queryExamined(path, st, word);
+    if (err)
+        word = S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
+    return err;
+}
+
+int storeAttributesAt(int, const char*, const std::string& path, uint32_t attributes)
+{
+    return storeAttributes(path, attributes);
 }
 
 int storeAttributes(const std::string& path, uint32_t attributes)

@@ -29,8 +29,15 @@ int queryAttributes(const std::string& path, uint32_t& word);
 // `path` names the same entry.  The entry is looked up from the folder, not
 // along the whole path again, which is what a walk reading a folder's
 // entries one after the other wants; stores that can only be reached by path
-// use `path`.
+// use `path`.  When the entry could be looked at but its attributes not read
+// (an unreadable stored value), `word` still carries Attr::Directory for a
+// directory, so that a walk can enter it and report the failure.
 int queryAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t& word);
+
+// storeAttributes for the entry `name` of the open folder `folderFd`, where
+// `path` names the same entry.
+int storeAttributesAt(int folderFd, const char* name, const std::string& path,
+                      uint32_t attributes);
 
 // Read-modify-write of the entry's attributes: only the Attr::Writable bits
 // take the values in `attributes`, every other stored bit stays.  Returns 0 or

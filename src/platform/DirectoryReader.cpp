@@ -1,21 +1,52 @@
 #include "platform/DirectoryReader.h"
 
-#include "platform/FaultInjection.h"
+#include "platform/FolderHandle.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <utility>
 
 namespace umbrix::platform {
 
 DirectoryReader::DirectoryReader(const std::string& path)
 {
-    if (int fault = injectedFault(FaultPoint::OpenDirectory, path)) {
-        error_ = fault;
+    FileDescriptor folder;
+    if ((error_ = openFolder(path, folder)) == 0)
+        adopt(std::move(folder));
+}
+
+DirectoryReader::DirectoryReader(FileDescriptor folder)
+{
+    adopt(std::move(folder));
+}
+
+DirectoryReader DirectoryReader::of(int folderFd)
+{
+    DirectoryReader reader;
+    FileDescriptor copy(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
+    if (!copy)
+        reader.error_ = errno;
+    else
+        reader.adopt(std::move(copy));
+    return reader;
+}
+
+void DirectoryReader::adopt(FileDescriptor folder)
+{
+    if (!folder) {
+        error_ = EBADF;
         return;
     }
-    dir_ = opendir(path.c_str());
-    if (!dir_)
+    dir_ = ::fdopendir(folder.get());
+    if (dir_)
+        folder.release();
+    else
         error_ = errno;
 }
+
+DirectoryReader::DirectoryReader(DirectoryReader&& other) noexcept
+    : dir_(std::exchange(other.dir_, nullptr)), error_(other.error_)
+{}
 
 DirectoryReader::~DirectoryReader()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <dirent.h>
 #include <string>
 #include <string_view>
@@ -18,9 +20,16 @@ public:
 
     // Opens `path`; on failure valid() is false and error() holds the errno.
     explicit DirectoryReader(const std::string& path);
+    // Reads the folder open as `folder`, which it takes over.
+    explicit DirectoryReader(FileDescriptor folder);
+    // Reads the folder open as `folderFd`, which stays the caller's: the
+    // reader works on a duplicate.
+    static DirectoryReader of(int folderFd);
     ~DirectoryReader();
+    DirectoryReader(DirectoryReader&& other) noexcept;
     DirectoryReader(const DirectoryReader&) = delete;
     DirectoryReader& operator=(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(DirectoryReader&&) = delete;
 
     bool valid() const { return dir_ != nullptr; }
     int error() const { return error_; }
@@ -31,6 +40,9 @@ public:
     bool next(Entry& entry);
 
 private:
+    DirectoryReader() = default;
+    void adopt(FileDescriptor folder);
+
     DIR* dir_ = nullptr;
     int error_ = 0;
 };

@@ -19,8 +19,10 @@ public:
         size_t offset = 0;
         uint32_t length = 0;
         ino_t inode = 0;
-        int32_t attributes = 0; // as GetEntryAttributes gave it; 0 for "." and ".."
+        unsigned char type = 0; // d_type as the folder's listing gave it
+        int32_t attributes = 0; // the reduced set; 0 for "." and ".."
         bool reparsePoint = false;
+        bool failed = false; // its attributes could not be read (and that was reported)
     };
 
     void clear()
@@ -28,10 +30,11 @@ public:
         names_.clear();
         entries_.clear();
     }
-    void add(std::string_view name, ino_t inode, int32_t attributes, bool reparsePoint)
+    void add(std::string_view name, ino_t inode, unsigned char type, int32_t attributes,
+             bool reparsePoint, bool failed)
     {
-        entries_.push_back(
-            {names_.size(), static_cast<uint32_t>(name.size()), inode, attributes, reparsePoint});
+        entries_.push_back({names_.size(), static_cast<uint32_t>(name.size()), inode, type,
+                            attributes, reparsePoint, failed});
         names_.append(name);
     }
 

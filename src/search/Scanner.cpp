@@ -1,10 +1,11 @@
 #include "search/Scanner.h"
 
-#include "app/AppState.h"
-#include "app/FileHelpers.h"
 #include "platform/AttributeStore.h"
 #include "platform/DirectoryReader.h"
 #include "platform/Error.h"
+#include "platform/FileHelpers.h"
+#include "platform/FolderHandle.h"
+#include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "platform/Wildcard.h"
 #include "search/ScanCriteria.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <deque>
 #include <limits>
 #include <new>
 #include <optional>
@@ -25,6 +27,9 @@ namespace umbrix {
 namespace {
 
 namespace Attr = platform::Attr;
+using platform::DirectoryReader;
+using platform::FileDescriptor;
+using platform::FolderIdentity;
 
 constexpr int32_t kHidden = Attr::Hidden;
 constexpr int32_t kSystem = Attr::System;
@@ -33,6 +38,15 @@ constexpr int32_t kDirectory = Attr::Directory;
 constexpr std::string_view kTooManyEntries = "Too many entries found to display in listbox.";
 constexpr std::string_view kUnableToAccess = "Unable to access to the file or directory: ";
 constexpr std::string_view kScannedCaption = "Scanned files: ";
+constexpr std::string_view kFolderReplaced =
+    "The folder was replaced while the search ran; it was not entered";
+constexpr std::string_view kFolderLost =
+    "The folder was moved while the search ran below it; the rest of it was not searched";
+
+// Folders this deep give up their descriptor while their subfolders are
+// walked and take it back through ".." afterwards: depth costs memory, not
+// descriptors, of which a process has about a thousand.
+constexpr std::size_t kOpenLevels = 64;
 
 // What a failure handler lets the walk do next.
 enum class Resume { Next, Leave };
@@ -47,154 +61,104 @@ bool hiddenNotSystem(int32_t attributes)
     return (attributes & (kHidden | kSystem)) == kHidden;
 }
 
-// The folder as the walk addresses it: with a trailing "/".  The first
-// character is left alone: upper-casing it was only ever about a drive letter,
-// and on a case-sensitive filesystem it would name another folder.
-std::string folderText(const std::string& folder)
+// The next name of `reader` that `pattern` selects ("" selects every name)
+// into `name`, cleared at the end; 0, or the errno of a failed read, which
+// leaves `name` as it was so that the failure is reported against the last
+// entry.
+int nextName(DirectoryReader& reader, std::string_view pattern, std::string& name, ino_t& inode,
+             unsigned char& type)
 {
-    std::string text = folder;
-    if (text.empty() || text.back() != '/')
-        text += '/';
-    return text;
-}
-
-void countScanned()
-{
-    int32_t& count = app().ScannedCount;
-    if (count < std::numeric_limits<int32_t>::max())
-        ++count;
-}
-
-// Inodes the current walk has unhidden.  A folder's snapshot is taken before
-// its subfolders are walked, and an entry it saw hidden may meanwhile have
-// been made visible under another name (a hard link further down); such an
-// entry is asked again, as a second read of the folder would have done.
-std::unordered_set<ino_t>* rewrittenInodes = nullptr;
-
-// Gives the outermost ScanFolder call, and with it the whole walk, one set
-// of rewritten inodes.
-class WalkScope {
-public:
-    WalkScope()
-    {
-        if (!rewrittenInodes)
-            rewrittenInodes = &own_.emplace();
-    }
-    ~WalkScope()
-    {
-        if (own_)
-            rewrittenInodes = nullptr;
-    }
-    WalkScope(const WalkScope&) = delete;
-    WalkScope& operator=(const WalkScope&) = delete;
-
-private:
-    std::optional<std::unordered_set<ino_t>> own_;
-};
-
-// One read of a folder: only the names the pattern selects, "." and ".."
-// included where the filesystem reports them.  An empty pattern selects every
-// name.
-class PatternEnumeration {
-public:
-    PatternEnumeration(const std::string& folder, std::string_view pattern)
-        : reader_(folder), pattern_(pattern)
-    {}
-
-    // 0, or the errno of a folder that could not be opened.
-    int openError() const { return reader_.valid() ? 0 : reader_.error(); }
-
-    // Puts the next selected name into `name` (cleared at the end) and
-    // returns 0, or returns the errno of a failed read and leaves `name` as
-    // it was, so the failure can still be reported against the last entry.
-    int next(std::string& name)
-    {
-        platform::DirectoryReader::Entry entry;
-        while (reader_.next(entry)) {
-            if (pattern_.empty() || wildcardMatch(pattern_, entry.name)) {
-                name.assign(entry.name);
-                inode_ = entry.inode;
-                return 0;
-            }
-        }
-        if (reader_.error())
-            return reader_.error();
-        name.clear();
-        return 0;
-    }
-
-    ino_t inode() const { return inode_; }
-    // The open folder, for looking its entries up relative to it.
-    int fd() const { return reader_.fd(); }
-
-private:
-    platform::DirectoryReader reader_;
-    std::string_view pattern_;
-    ino_t inode_ = 0;
-};
-
-// The entries the listing pass examines and their attribute sets: taken from
-// the folder's snapshot when there is one, else from a fresh read.
-class ListingEntries {
-public:
-    ListingEntries(const std::string& folder, std::string_view pattern,
-                   const ScanSnapshot* snapshot)
-        : snapshot_(snapshot), pattern_(pattern)
-    {
-        if (!snapshot_)
-            read_.emplace(folder, pattern);
-    }
-
-    int openError() const { return read_ ? read_->openError() : 0; }
-
-    int next(std::string& name)
-    {
-        if (read_)
-            return read_->next(name);
-        while (++index_ < snapshot_->size()) {
-            const std::string_view candidate = snapshot_->name((*snapshot_)[index_]);
-            if (pattern_.empty() || wildcardMatch(pattern_, candidate)) {
-                name.assign(candidate);
-                return 0;
-            }
-        }
-        name.clear();
-        return 0;
-    }
-
-    ino_t inode() const { return read_ ? read_->inode() : (*snapshot_)[index_].inode; }
-
-    // GetEntryAttributes of the current entry `name` at `path`.  A snapshot
-    // answers unless what it saw may since have changed: only an entry it saw
-    // hidden and not system can have been unhidden by the walk, through a
-    // hard link (its inode was rewritten) or, for a folder, a bind mount.
-    int32_t attributes(const std::string& name, const std::string& path, bool& reparsePoint) const
-    {
-        if (read_)
-            return GetEntryAttributesAt(read_->fd(), name, path, true, reparsePoint);
-        const ScanSnapshot::Entry& entry = (*snapshot_)[index_];
-        if (entry.reparsePoint) {
-            reparsePoint = true;
+    DirectoryReader::Entry entry;
+    while (reader.next(entry)) {
+        if (pattern.empty() || wildcardMatch(pattern, entry.name)) {
+            name.assign(entry.name);
+            inode = entry.inode;
+            type = entry.type;
             return 0;
         }
-        if (hiddenNotSystem(entry.attributes) &&
-            ((entry.attributes & kDirectory) ||
-             (rewrittenInodes && rewrittenInodes->contains(entry.inode))))
-            return GetEntryAttributes(path, true, reparsePoint);
-        return entry.attributes;
     }
+    if (reader.error())
+        return reader.error();
+    name.clear();
+    return 0;
+}
+
+struct SubFolder {
+    std::string name;
+    FolderIdentity identity; // as collected; the folder entered must still be it
+};
+
+// One folder of the walk, from the collection of its subfolders to the
+// listing of its own entries.
+struct Level {
+    std::string folder; // display path with "/" at the end
+    FileDescriptor fd;  // empty while released below kOpenLevels, or when it failed to open
+    FolderIdentity identity;
+    int openError = 0;
+    bool listOwn = true;
+    bool lost = false; // could not be taken back after its subfolders; reported
+    std::vector<SubFolder> subFolders;
+    int32_t count = 0; // n: the subfolders to walk (1 without subdirectories)
+    int32_t next = 0;
+    ScanSnapshot snapshot;
+    bool complete = false; // the snapshot holds the whole folder
+};
+
+class Walk {
+public:
+    explicit Walk(const ScanContext& context)
+        : view_(context.view), options_(context.options), flags_(context.flags)
+    {}
+
+    bool run(const std::string& Folder, const std::string& ParentFolder);
 
 private:
-    const ScanSnapshot* snapshot_;
-    std::string_view pattern_;
-    std::optional<PatternEnumeration> read_;
-    size_t index_ = static_cast<size_t>(-1);
+    bool enter(Level& level);
+    bool descend(Level& parent, const SubFolder& sub);
+    void ascend();
+    bool finish(bool stopped);
+
+    int32_t GetSubFolders(Level& level);
+    bool listFolder(Level& level);
+    Resume listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
+                     int32_t attr, bool criteria);
+
+    int32_t readAttributes(int folderFd, const std::string& folder, const std::string& name,
+                           const std::string& path, unsigned char type, bool& reparsePoint,
+                           bool& failed);
+    void report(std::string_view folder, std::string_view name, const Error& error);
+    void folderFailure(const std::string& folder, const Error& error, bool collecting);
+    Resume scanFailure(const std::string& folder, const std::string& name, const Error& error);
+    Resume subFolderFailure(const std::string& folder, const std::string& name,
+                            const Error& error);
+    void countScanned();
+
+    SearchView& view_;
+    const SearchOptions& options_;
+    SearchFlags& flags_;
+    // Deque: levels keep their place while deeper ones come and go.
+    std::deque<Level> levels_;
+    // Inodes this walk has unhidden.  A folder's snapshot is taken before its
+    // subfolders are walked, and an entry it saw hidden may meanwhile have
+    // been made visible under another name (a hard link further down); such
+    // an entry is asked again, as a second read of the folder would have.
+    std::unordered_set<ino_t> rewritten_;
 };
+
+void Walk::countScanned()
+{
+    if (flags_.ScannedCount < std::numeric_limits<int32_t>::max())
+        ++flags_.ScannedCount;
+}
+
+void Walk::report(std::string_view folder, std::string_view name, const Error& error)
+{
+    view_.Log(scanFailureReport(folder, name, error), false);
+}
 
 // The walk's handler: the access failures and bad names let it go on quietly
 // with the next step, a full result list ends it, anything else is logged.
-Resume scanFailure(ScanHost& host, const std::string& folder, const std::string& name,
-                   const Error& error)
+Resume Walk::scanFailure(const std::string& folder, const std::string& name, const Error& error)
 {
     switch (error.number) {
     case ErrorNumber::InvalidArgument:
@@ -202,68 +166,109 @@ Resume scanFailure(ScanHost& host, const std::string& folder, const std::string&
     case ErrorNumber::PathFileAccess:
         return Resume::Next;
     case ErrorNumber::OutOfMemory:
-        if (app().LogErrors)
-            host.Log(std::string(kTooManyEntries), true);
+        if (options_.LogErrors)
+            view_.Log(std::string(kTooManyEntries), true);
         return Resume::Leave;
     default:
-        host.Log(scanFailureReport(folder, name, error), false);
+        report(folder, name, error);
         return Resume::Next;
     }
 }
 
 // GetSubFolders' handler.  Leave means the folder is not descended into; it
 // is still listed.
-Resume subFolderFailure(ScanHost& host, const std::string& folder, const std::string& name,
-                        const Error& error)
+Resume Walk::subFolderFailure(const std::string& folder, const std::string& name,
+                              const Error& error)
 {
     switch (error.number) {
     case ErrorNumber::InvalidArgument:
     case ErrorNumber::PathFileAccess:
         return Resume::Next;
     case ErrorNumber::BadFileName:
-        if (app().LogErrors) {
+        if (options_.LogErrors) {
             std::string text(kUnableToAccess);
             text += '"';
             text += displayText(folder);
             text += '"';
-            host.Log(text, false);
+            view_.Log(text, false);
         }
         return Resume::Leave;
     case ErrorNumber::FileNotFound:
-        host.Log(scanFailureReport(folder, name, error), false);
+        report(folder, name, error);
         return Resume::Next;
     default:
-        host.Log(scanFailureReport(folder, name, error), false);
+        report(folder, name, error);
         return Resume::Leave;
     }
 }
 
-// GetSubFolders, also keeping every entry it reads in `snapshot` when one is
-// given.  `complete` tells whether the snapshot holds the whole folder: a
-// read that failed or was stopped half-way is not reused.
-int32_t collectSubFolders(ScanHost& host, const std::string& Folder,
-                          std::vector<std::string>& SubFolders, ScanSnapshot* snapshot,
-                          bool& complete)
+// A folder that could not be opened: each pass that needed it says so.  Only
+// a bad name with logging on keeps its own message; every other failure,
+// the access errors included, goes out as the three-line report, so that no
+// folder is passed over in silence.
+void Walk::folderFailure(const std::string& folder, const Error& error, bool collecting)
 {
-    AppState& s = app();
-    SubFolders.clear();
-    complete = false;
-    std::string folder;
+    if (collecting && error.number == ErrorNumber::BadFileName && options_.LogErrors)
+        subFolderFailure(folder, {}, error);
+    else
+        report(folder, {}, error);
+}
+
+// The reduced attribute set of the entry `name` of the open folder.  An
+// entry whose attributes cannot be read is reported, never passed over in
+// silence, and keeps its type: a folder with an unreadable stored value is
+// still searched.
+int32_t Walk::readAttributes(int folderFd, const std::string& folder, const std::string& name,
+                             const std::string& path, unsigned char type, bool& reparsePoint,
+                             bool& failed)
+{
+    uint32_t word = 0;
+    const int err = platform::queryAttributesAt(folderFd, name.c_str(), path, word);
+    failed = err != 0;
+    if (!failed) {
+        reparsePoint = (word & Attr::ReparsePoint) != 0;
+        return reducedAttributeSet(word);
+    }
+    report(folder, name, errorFromErrno(err));
+    // The type, from the folder's own listing where it says, else from what
+    // the store could still tell.
+    if (type == DT_UNKNOWN) {
+        reparsePoint = (word & Attr::ReparsePoint) != 0;
+        return reparsePoint ? 0 : static_cast<int32_t>(word & Attr::Directory);
+    }
+    reparsePoint = type == DT_LNK;
+    return type == DT_DIR ? kDirectory : 0;
+}
+
+// Collects the level's subfolders, keeping every entry it reads in the
+// level's snapshot for the listing.  The snapshot is complete only when the
+// whole folder was read without a failure.
+int32_t Walk::GetSubFolders(Level& level)
+{
+    level.subFolders.clear();
+    level.snapshot.clear();
+    level.complete = false;
+    const std::string& folder = level.folder;
     std::string name;
     try {
-        folder = folderText(Folder);
         std::string path = folder;
         int32_t count = 0;
         bool finished = false;
         bool clean = true;
+        ino_t inode = 0;
+        unsigned char type = DT_UNKNOWN;
 
-        PatternEnumeration entries(folder, {});
-        int err = entries.openError();
+        if (level.openError) {
+            folderFailure(folder, errorFromErrno(level.openError), true);
+            return 0;
+        }
+        DirectoryReader reader = DirectoryReader::of(level.fd.get());
+        int err = reader.valid() ? 0 : reader.error();
         if (!err)
-            err = entries.next(name);
+            err = nextName(reader, {}, name, inode, type);
         if (err) {
             clean = false;
-            if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
+            if (subFolderFailure(folder, name, errorFromErrno(err)) == Resume::Leave)
                 return 0;
             name.clear();
         }
@@ -277,42 +282,47 @@ int32_t collectSubFolders(ScanHost& host, const std::string& Folder,
                 path.resize(folder.size());
                 path += name;
                 bool reparsePoint = false;
+                bool failed = false;
                 const int32_t attr =
-                    GetEntryAttributesAt(entries.fd(), name, path, true, reparsePoint);
+                    readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
                 if (!reparsePoint && (attr & kDirectory)) {
-                    SubFolders.push_back(path);
-                    ++count;
+                    FolderIdentity identity;
+                    if (const int idErr = platform::identityAt(level.fd.get(), name.c_str(), identity))
+                        report(folder, name, errorFromErrno(idErr));
+                    else
+                        level.subFolders.push_back({name, identity});
                 }
-                if (snapshot)
-                    snapshot->add(name, entries.inode(), attr, reparsePoint);
-            } else if (snapshot) {
-                snapshot->add(name, entries.inode(), 0, false);
+                level.snapshot.add(name, inode, type, attr, reparsePoint, failed);
+            } else {
+                level.snapshot.add(name, inode, type, 0, false, false);
             }
-            if ((err = entries.next(name)) != 0) {
+            if ((err = nextName(reader, {}, name, inode, type)) != 0) {
                 clean = false;
-                if (subFolderFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave) {
-                    SubFolders.clear();
+                if (subFolderFailure(folder, name, errorFromErrno(err)) == Resume::Leave) {
+                    level.subFolders.clear();
                     return 0;
                 }
                 name.clear();
             }
             countScanned();
-            host.RefreshResult(folder, name);
-            host.DoEvents();
-            if (!s.Searching || s.CancelSearch)
+            view_.RefreshResult(folder, name, flags_.ScannedCount);
+            view_.DoEvents();
+            if (!flags_.Searching || flags_.CancelSearch)
                 break;
         }
 
+        count = static_cast<int32_t>(level.subFolders.size());
         if (!finished) {
-            SubFolders.clear();
+            level.subFolders.clear();
             count = 0;
         }
-        complete = finished && clean;
+        level.complete = finished && clean;
         return count;
     } catch (const std::bad_alloc&) {
-        SubFolders.clear();
-        complete = false;
-        subFolderFailure(host, folder, name, errorFromErrno(ENOMEM));
+        level.subFolders.clear();
+        level.snapshot.clear();
+        level.complete = false;
+        subFolderFailure(folder, name, errorFromErrno(ENOMEM));
         return 0;
     }
 }
@@ -320,12 +330,11 @@ int32_t collectSubFolders(ScanHost& host, const std::string& Folder,
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
-Resume listEntry(ScanHost& host, const std::string& folder, const std::string& name,
-                 const std::string& path, ino_t inode, int32_t attr, bool criteria)
+Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path,
+                       ino_t inode, int32_t attr, bool criteria)
 {
-    const AppState& s = app();
     const bool directory = (attr & kDirectory) != 0;
-    if (directory ? s.FilesOnly : s.DirsOnly)
+    if (directory ? options_.FilesOnly : options_.DirsOnly)
         return Resume::Next;
 
     bool listed = false;
@@ -334,154 +343,273 @@ Resume listEntry(ScanHost& host, const std::string& folder, const std::string& n
         // directory bit is taken off because no store can write it.
         if (!(attr & kSystem)) {
             const int32_t visible = directory ? attr - kHidden - kDirectory : attr - kHidden;
-            if (const int err = platform::storeAttributes(path, static_cast<uint32_t>(visible))) {
-                // A refused rewrite leaves the entry as it was; it is still
-                // listed, since it is still hidden.
-                if (scanFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
-                    return Resume::Leave;
-            } else if (rewrittenInodes) {
-                rewrittenInodes->insert(inode);
+            if (const int err = platform::storeAttributesAt(level.fd.get(), name.c_str(), path,
+                                                            static_cast<uint32_t>(visible))) {
+                // A refused rewrite leaves the entry hidden: it is listed as
+                // it is, and the refusal is reported, whatever its kind.
+                const Error error = errorFromErrno(err);
+                if (error.number == ErrorNumber::OutOfMemory)
+                    return scanFailure(level.folder, name, error);
+                report(level.folder, name, error);
+            } else {
+                rewritten_.insert(inode);
             }
         }
         listed = criteria;
     } else {
-        listed = s.ViewAll && criteria;
+        listed = options_.ViewAll && criteria;
     }
     if (!listed)
         return Resume::Next;
 
     try {
-        host.FoundFileAdd(folder, name);
+        view_.FoundFileAdd(level.folder, name);
     } catch (const Error& error) {
-        return scanFailure(host, folder, name, error);
+        return scanFailure(level.folder, name, error);
     } catch (const std::bad_alloc&) {
-        return scanFailure(host, folder, name, errorFromErrno(ENOMEM));
+        return scanFailure(level.folder, name, errorFromErrno(ENOMEM));
     }
     return Resume::Next;
 }
 
-// The listing pass over the folder's own entries.  Returns stopped.
-bool listFolder(ScanHost& host, const std::string& folder, const ScanSnapshot* snapshot)
+// The listing pass over the level's own entries, from its snapshot when it is
+// complete, else from a fresh read.  Returns stopped.
+bool Walk::listFolder(Level& level)
 {
-    AppState& s = app();
+    const std::string& folder = level.folder;
     // The criteria concern the folder, not the entry: decided once.
-    const bool criteria = folderContainsCriteria(folder, s.SearchCriteria);
+    const bool criteria = folderContainsCriteria(folder, options_.SearchCriteria);
+    const std::string_view pattern = options_.SearchPattern;
+    const ScanSnapshot* snapshot = level.complete ? &level.snapshot : nullptr;
+    std::optional<DirectoryReader> reader;
+    std::size_t index = static_cast<std::size_t>(-1);
+    ino_t inode = 0;
+    unsigned char type = DT_UNKNOWN;
     std::string path = folder;
     std::string name;
 
-    ListingEntries entries(folder, s.SearchPattern, snapshot);
-    int err = entries.openError();
+    auto next = [&]() -> int {
+        if (reader)
+            return nextName(*reader, pattern, name, inode, type);
+        while (++index < snapshot->size()) {
+            const ScanSnapshot::Entry& entry = (*snapshot)[index];
+            const std::string_view candidate = snapshot->name(entry);
+            if (pattern.empty() || wildcardMatch(pattern, candidate)) {
+                name.assign(candidate);
+                inode = entry.inode;
+                type = entry.type;
+                return 0;
+            }
+        }
+        name.clear();
+        return 0;
+    };
+
+    if (level.openError) {
+        folderFailure(folder, errorFromErrno(level.openError), false);
+        return false;
+    }
+    int err = 0;
+    if (!snapshot) {
+        reader.emplace(DirectoryReader::of(level.fd.get()));
+        err = reader->valid() ? 0 : reader->error();
+    }
     if (!err)
-        err = entries.next(name);
+        err = next();
     if (err) {
         // A folder that cannot be read lists nothing.
-        if (scanFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
+        if (scanFailure(folder, name, errorFromErrno(err)) == Resume::Leave)
             return true;
         name.clear();
     }
 
     for (;;) {
-        if (name.empty() || !s.Searching)
+        if (name.empty() || !flags_.Searching)
             return false;
-        host.DoEvents();
-        if (!s.Searching)
+        view_.DoEvents();
+        if (!flags_.Searching)
             return true;
-        if (s.CancelSearch)
+        if (flags_.CancelSearch)
             return false;
 
         if (!isDotEntry(name)) {
             path.resize(folder.size());
             path += name;
             bool reparsePoint = false;
-            const int32_t attr = entries.attributes(name, path, reparsePoint);
+            int32_t attr = 0;
+            if (snapshot) {
+                // The snapshot answers unless what it saw may since have
+                // changed: only an entry it saw hidden and not system can have
+                // been unhidden by the walk, through a hard link (its inode
+                // was rewritten) or, for a folder, a bind mount.
+                const ScanSnapshot::Entry& entry = (*snapshot)[index];
+                reparsePoint = entry.reparsePoint;
+                attr = entry.attributes;
+                if (!entry.failed && hiddenNotSystem(attr) &&
+                    ((attr & kDirectory) || rewritten_.contains(entry.inode))) {
+                    bool failed = false;
+                    attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
+                }
+            } else {
+                bool failed = false;
+                attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
+            }
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
-                if (listEntry(host, folder, name, path, entries.inode(), attr, criteria) ==
-                    Resume::Leave)
+                if (listEntry(level, name, path, inode, attr, criteria) == Resume::Leave)
                     return true;
                 countScanned();
-                host.RefreshResult(folder, name);
-                host.DoEvents();
-                if (s.ScanPause > 0)
-                    Pause(host, s.ScanPause);
+                view_.RefreshResult(folder, name, flags_.ScannedCount);
+                view_.DoEvents();
+                if (options_.ScanPause > 0)
+                    Pause(view_, options_.ScanPause);
             }
         }
 
-        if ((err = entries.next(name)) != 0) {
-            if (scanFailure(host, folder, name, errorFromErrno(err)) == Resume::Leave)
+        if ((err = next()) != 0) {
+            if (scanFailure(folder, name, errorFromErrno(err)) == Resume::Leave)
                 return true;
             name.clear();
         }
-        if (host.isMinimized())
-            host.setCaption(std::string(kScannedCaption) + std::to_string(s.ScannedCount));
+        if (view_.isMinimized())
+            view_.setCaption(std::string(kScannedCaption) + std::to_string(flags_.ScannedCount));
     }
 }
 
-// Everything of ScanFolder between setting the flags and the final check of
-// Searching.  Returns stopped.
-bool walkFolder(ScanHost& host, const std::string& Folder, const std::string& ParentFolder)
+// Collects the level's subfolders and yields.  False when a stop request
+// ends the walk there.
+bool Walk::enter(Level& level)
 {
-    AppState& s = app();
-    std::vector<std::string> subFolders;
-    ScanSnapshot snapshot;
-    bool complete = false;
-    const int32_t n =
-        s.SearchSubDirs ? collectSubFolders(host, Folder, subFolders, &snapshot, complete) : 1;
+    level.count = options_.SearchSubDirs ? GetSubFolders(level) : 1;
+    view_.DoEvents();
+    return flags_.Searching && !flags_.CancelSearch;
+}
 
-    host.DoEvents();
-    if (!s.Searching)
+// Opens the subfolder relative to its open parent.  A subfolder that became a
+// link or another folder since it was collected is reported and not entered.
+// False when a stop request ends the walk.
+bool Walk::descend(Level& parent, const SubFolder& sub)
+{
+    std::string folder = parent.folder;
+    folder += sub.name;
+    folder += '/';
+    FileDescriptor fd;
+    int err = platform::openFolderAt(parent.fd.get(), sub.name.c_str(), folder, fd);
+    if (err == ELOOP || err == ENOTDIR) {
+        report(parent.folder, sub.name, Error{errorNumberFromErrno(err), std::string(kFolderReplaced)});
         return true;
-    if (s.CancelSearch)
-        return false;
-
-    for (int32_t i = 0; i < n && s.Searching; ++i) {
-        host.DoEvents();
-        if (!s.Searching)
+    }
+    if (!err) {
+        FolderIdentity identity;
+        err = platform::identityOf(fd.get(), identity);
+        if (!err && !identity.sameEntry(sub.identity)) {
+            report(parent.folder, sub.name,
+                   Error{errorNumberFromErrno(ESTALE), std::string(kFolderReplaced)});
             return true;
-        if (s.CancelSearch)
-            return false;
-        if (s.SearchSubDirs && static_cast<size_t>(i) < subFolders.size())
-            s.ScanAborted = ScanFolder(host, subFolders[static_cast<size_t>(i)], Folder);
-        if (s.ScanAborted)
-            return true;
+        }
     }
 
-    if (!s.Searching || s.CancelSearch || ParentFolder.empty())
-        return false;
-    return listFolder(host, folderText(Folder), complete ? &snapshot : nullptr);
+    Level& child = levels_.emplace_back();
+    child.folder = std::move(folder);
+    child.identity = sub.identity;
+    child.openError = err;
+    child.fd = std::move(fd);
+    if (child.fd && levels_.size() > kOpenLevels)
+        parent.fd.reset();
+    return enter(child);
+}
+
+// Leaves the innermost folder, taking its parent's descriptor back when the
+// parent gave it up.  A parent that is no longer where the walk left it is
+// reported and searched no further.
+void Walk::ascend()
+{
+    Level& child = levels_.back();
+    if (levels_.size() >= 2) {
+        Level& parent = levels_[levels_.size() - 2];
+        if (!parent.fd && !parent.openError) {
+            const int err = child.fd ? platform::reopenParent(child.fd.get(), parent.identity, parent.fd)
+                                     : ESTALE;
+            if (err) {
+                parent.lost = true;
+                report(parent.folder, {}, Error{errorNumberFromErrno(err), std::string(kFolderLost)});
+            }
+        }
+    }
+    levels_.pop_back();
+}
+
+bool Walk::finish(bool stopped)
+{
+    levels_.clear();
+    if (!flags_.Searching)
+        stopped = true;
+    flags_.ScanAborted = stopped;
+    return stopped;
+}
+
+bool Walk::run(const std::string& Folder, const std::string& ParentFolder)
+{
+    flags_.Searching = true;
+    flags_.ScanAborted = false;
+
+    Level& root = levels_.emplace_back();
+    root.folder = withTrailingSlash(Folder);
+    root.listOwn = !ParentFolder.empty();
+    root.openError = platform::openFolder(root.folder, root.fd);
+    if (!root.openError)
+        platform::identityOf(root.fd.get(), root.identity);
+    if (!enter(root))
+        return finish(!flags_.Searching);
+
+    for (;;) {
+        Level& top = levels_.back();
+        if (top.lost) {
+            ascend();
+        } else if (top.next < top.count && flags_.Searching) {
+            view_.DoEvents();
+            if (!flags_.Searching)
+                return finish(true);
+            if (flags_.CancelSearch)
+                return finish(false);
+            const auto i = static_cast<std::size_t>(top.next++);
+            if (options_.SearchSubDirs && i < top.subFolders.size() &&
+                !descend(top, top.subFolders[i]))
+                return finish(!flags_.Searching);
+            continue;
+        } else {
+            if (!flags_.Searching)
+                return finish(true);
+            if (!flags_.CancelSearch && top.listOwn && listFolder(top))
+                return finish(true);
+            if (flags_.CancelSearch)
+                return finish(false);
+            ascend();
+        }
+        if (levels_.empty())
+            return finish(false);
+    }
 }
 
 } // namespace
 
-bool ScanFolder(ScanHost& host, const std::string& Folder, const std::string& ParentFolder)
+bool ScanFolder(const ScanContext& context, const std::string& Folder,
+                const std::string& ParentFolder)
 {
-    AppState& s = app();
-    const WalkScope walk;
-    s.Searching = true;
-    s.ScanAborted = false;
-    bool stopped = false;
+    Walk walk(context);
     try {
-        stopped = walkFolder(host, Folder, ParentFolder);
+        return walk.run(Folder, ParentFolder);
     } catch (const std::bad_alloc&) {
         // Our own bookkeeping ran out of room: end the walk as a full result
         // list does.
-        stopped = true;
-        if (s.LogErrors)
-            host.Log(std::string(kTooManyEntries), true);
+        if (context.options.LogErrors)
+            context.view.Log(std::string(kTooManyEntries), true);
+        context.flags.ScanAborted = true;
+        return true;
     }
-    if (!s.Searching)
-        stopped = true;
-    return stopped;
 }
 
-int32_t GetSubFolders(ScanHost& host, const std::string& Folder,
-                      std::vector<std::string>& SubFolders)
-{
-    bool complete = false;
-    return collectSubFolders(host, Folder, SubFolders, nullptr, complete);
-}
-
-void Pause(ScanHost& host, float Seconds)
+void Pause(SearchView& view, float Seconds)
 {
     using Clock = std::chrono::steady_clock;
     using FloatSeconds = std::chrono::duration<double>;
@@ -489,7 +617,7 @@ void Pause(ScanHost& host, float Seconds)
     // NaN and negative waits end after the one yield.
     const double wait = Seconds > 0 ? static_cast<double>(Seconds) : 0.0;
     for (;;) {
-        host.DoEvents();
+        view.DoEvents();
         const double elapsed = FloatSeconds(Clock::now() - start).count();
         if (elapsed > wait)
             return;

@@ -1,6 +1,6 @@
 #include "search/SearchCriteria.h"
 
-#include "app/FileHelpers.h"
+#include "platform/FileHelpers.h"
 #include "platform/AttributeStore.h"
 #include "platform/DirectoryReader.h"
 #include "platform/Wildcard.h"

@@ -1,6 +1,6 @@
 #include "settings/CBoolean.h"
 
-#include "app/NumberPrefix.h"
+#include "platform/NumberPrefix.h"
 
 #include <array>
 #include <locale.h>

@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
 
-#include "app/AppState.h"
+#include "platform/AppTitle.h"
 #include "settings/CBoolean.h"
 
 #include <QSettings>
@@ -44,7 +44,7 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
 
 bool readLogErrorsSetting()
 {
-    const QString title = QString::fromStdString(app().AppTitle);
+    const QString title = QString::fromUtf8(AppTitle.data(), AppTitle.size());
     return CBoolean(
         GetSetting(title, SettingName::Section, SettingName::LogError, QStringLiteral("False"))
             .toStdString());
@@ -52,7 +52,7 @@ bool readLogErrorsSetting()
 
 void saveLogErrorsSetting(bool logErrors)
 {
-    SaveSetting(QString::fromStdString(app().AppTitle), SettingName::Section, SettingName::LogError,
+    SaveSetting(QString::fromUtf8(AppTitle.data(), AppTitle.size()), SettingName::Section, SettingName::LogError,
                 logErrors ? QStringLiteral("True") : QStringLiteral("False"));
 }
 

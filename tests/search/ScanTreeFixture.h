@@ -1,9 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "platform/AttributeStore.h"
 #include "platform/Error.h"
-#include "search/ScanHost.h"
+#include "search/SearchView.h"
 #include "search/Scanner.h"
 #include "support/TempDir.h"
 
@@ -24,12 +23,15 @@ inline constexpr uint32_t A = platform::Attr::Archive;
 
 // A window stand-in that remembers what the scanner shows and can act at
 // every yield, the way a Cancel click or an Esc key would arrive.
-class RecordingScanHost : public ScanHost {
+class RecordingScanHost : public SearchView {
 public:
     struct LogEntry {
         std::string text;
         bool forceView = false;
         bool operator==(const LogEntry&) const = default;
+        friend void PrintTo(const LogEntry& entry, std::ostream* out) {
+            *out << (entry.forceView ? "forced: " : "") << ::testing::PrintToString(entry.text);
+        }
     };
 
     std::vector<std::string> rows; // folder + name of every FoundFileAdd
@@ -44,7 +46,7 @@ public:
             throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
         rows.push_back(folder + name);
     }
-    void RefreshResult(const std::string&, const std::string&) override {}
+    void RefreshResult(const std::string&, const std::string&, int32_t) override {}
     void Log(const std::string& text, bool forceView) override {
         logs.push_back({text, forceView});
     }
@@ -62,14 +64,15 @@ public:
 class ScanTreeFixture : public ::testing::Test {
 protected:
     void SetUp() override { freshSearch(); }
-    void TearDown() override { resetAppState(); }
 
     void freshSearch() {
-        resetAppState();
-        app().SearchSubDirs = true;
-        app().SearchPattern = "*.*";
+        options = SearchOptions{};
+        flags = SearchFlags{};
+        options.SearchSubDirs = true;
+        options.SearchPattern = "*.*";
         host = RecordingScanHost{};
     }
+    ScanContext context() { return {host, options, flags}; }
 
     std::string root() const { return base; }
     std::string at(const std::string& relative) const { return root() + "/" + relative; }
@@ -95,7 +98,7 @@ protected:
         return word & (platform::Attr::Writable | D);
     }
 
-    bool scan() { return ScanFolder(host, root(), root()); }
+    bool scan() { return ScanFolder(context(), root(), root()); }
 
     std::vector<std::string> sortedRows() const {
         std::vector<std::string> rows = host.rows;
@@ -112,6 +115,8 @@ protected:
     TempDir dir;
     std::string base = dir.path(); // where the tree lies
     RecordingScanHost host;
+    SearchOptions options;
+    SearchFlags flags;
 };
 
 } // namespace umbrix::test

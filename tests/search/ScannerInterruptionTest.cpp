@@ -1,4 +1,5 @@
 #include "platform/FaultInjection.h"
+#include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "search/ScanTreeFixture.h"
 
@@ -49,9 +50,10 @@ protected:
         });
     }
 
-    std::string report(const std::string& name, int err) const {
+    // The three-line report of a failure on `name` in the folder `in`.
+    std::string report(const std::string& name, int err, const std::string& in = kSub) const {
         const Error error = errorFromErrno(err);
-        return "Path: \"" + displayText(at(kSub)) + "/\"\r\nFile: \"" + name +
+        return "Path: \"" + displayText(withTrailingSlash(at(in))) + "\"\r\nFile: \"" + displayText(name) +
                "\"\r\nError: " + error.description + " (" + std::to_string(error.number) + ")";
     }
 };
@@ -76,23 +78,23 @@ TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce) {
             if (host.rows.size() != c.atRows && host.yields != c.atYield)
                 return;
             if (c.cancel)
-                app().Searching = false;
+                flags.Searching = false;
             else
-                app().CancelSearch = true;
+                flags.CancelSearch = true;
         };
         EXPECT_EQ(scan(), c.cancel);
         EXPECT_EQ(host.rows.size(), c.rows);
         // Nothing after the stop was unhidden either.
         EXPECT_EQ(hiddenLeft(), 3 - static_cast<int>(c.rows));
         // After Esc the window ends the search.
-        EXPECT_EQ(app().Searching, !c.cancel);
+        EXPECT_EQ(flags.Searching, !c.cancel);
     }
 }
 
 TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel) {
     for (const bool logging : {true, false}) {
         restart();
-        app().LogErrors = logging;
+        options.LogErrors = logging;
         host.rowLimit = 0;
         EXPECT_TRUE(scan());
         EXPECT_TRUE(host.rows.empty());
@@ -104,37 +106,68 @@ TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel) {
     }
 }
 
-TEST_F(ScanInterruption, AFolderThatCannotBeReadIsNotEntered) {
+TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered) {
     const std::string unable =
         "Unable to access to the file or directory: \"" + displayText(at(kSub)) + "/\"";
     const struct {
-        FaultPoint point;
         std::string target;
         int err;
         bool logging;
         std::vector<std::string> rows;
         Logs logs;
     } cases[] = {
-        {Open, kSub, EACCES, false, {kSub, "top"}, {}},
-        // Both reads of the folder tell.
-        {Open, kSub, ENOENT, false, {kSub, "top"}, {{report("", ENOENT)}, {report("", ENOENT)}}},
-        {Open, kSub, ENAMETOOLONG, true, {kSub, "top"}, {{unable}}},
-        // Unreadable attributes read as none, the directory bit included.
-        {FaultPoint::ReadAttributes, kSub, EIO, false, {"top"}, {}},
-        {Open, "", EACCES, false, {}, {}},
+        // Both reads of the folder tell, whatever the failure.
+        {kSub, EACCES, false, {kSub, "top"}, {{report("", EACCES)}, {report("", EACCES)}}},
+        {kSub, ENOENT, false, {kSub, "top"}, {{report("", ENOENT)}, {report("", ENOENT)}}},
+        {kSub, ENAMETOOLONG, true, {kSub, "top"}, {{unable}, {report("", ENAMETOOLONG)}}},
+        {kSub, ENAMETOOLONG, false, {kSub, "top"},
+         {{report("", ENAMETOOLONG)}, {report("", ENAMETOOLONG)}}},
+        {"", EACCES, false, {}, {{report("", EACCES, "")}, {report("", EACCES, "")}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target + " " + std::to_string(c.err));
         restart();
-        app().LogErrors = c.logging;
-        const auto hook = failing(c.point, at(c.target), c.err);
+        options.LogErrors = c.logging;
+        const auto hook = failing(Open, at(c.target), c.err);
         EXPECT_FALSE(scan());
         EXPECT_EQ(sortedRows(), paths(c.rows));
         EXPECT_EQ(host.logs, c.logs);
         EXPECT_EQ(attributes(kInner), H);
         // Reading the start folder 4, listing it 2.
-        EXPECT_EQ(app().ScannedCount, c.target.empty() ? 0 : 6);
+        EXPECT_EQ(flags.ScannedCount, c.target.empty() ? 0 : 6);
     }
+}
+
+TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSearched) {
+    const std::string garbage = "0xZZ";
+    struct Case {
+        const char* how;
+        std::function<platform::ScopedFaultHook()> fail;
+        int err;
+    };
+    const Case cases[] = {
+        {"unparsable value", [&] {
+             EXPECT_EQ(::setxattr(at(kSub).c_str(), "user.DOSATTRIB", garbage.data(),
+                                  garbage.size(), 0),
+                       0);
+             return platform::ScopedFaultHook({});
+         },
+         EBADMSG},
+        {"failing read", [&] { return failing(FaultPoint::ReadAttributes, at(kSub), EIO); }, EIO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        restart();
+        const auto hook = c.fail();
+        EXPECT_FALSE(scan());
+        // The folder itself cannot be told hidden, so it is not listed; what
+        // lies in it is searched as anywhere else.
+        EXPECT_EQ(sortedRows(), paths({kInner, "top"}));
+        EXPECT_EQ(host.logs, (Logs{{report(kSub, c.err, "")}}));
+        EXPECT_EQ(attributes(kInner), 0u);
+        ASSERT_EQ(::removexattr(at(kSub).c_str(), "user.DOSATTRIB"), 0);
+    }
+    EXPECT_EQ(hiddenLeft(), 0);
 }
 
 TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
@@ -145,7 +178,9 @@ TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
         std::vector<std::string> rows;
         Logs logs;
     } cases[] = {
-        {"top", EACCES, all, {}},
+        // Every refusal is told, the access errors included.
+        {"top", EACCES, all, {{report("top", EACCES, "")}}},
+        {"top", EROFS, all, {{report("top", EROFS, "")}}},
         {kInner, EIO, all, {{report("inner", EIO)}}},
         // No room left ends the walk as a full result list does.
         {kInner, ENOMEM, {}, {{"Too many entries found to display in listbox.", true}}},
@@ -153,7 +188,7 @@ TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
         restart();
-        app().LogErrors = true;
+        options.LogErrors = true;
         const auto hook = failing(FaultPoint::WriteAttributes, at(c.target), c.err);
         EXPECT_EQ(scan(), c.err == ENOMEM);
         EXPECT_EQ(sortedRows(), paths(c.rows));
@@ -169,7 +204,7 @@ TEST_F(ScanInterruption, AttributesThatCannotBeReadAreNeverOverwritten) {
               0);
     for (const bool viewAll : {false, true}) {
         freshSearch();
-        app().ViewAll = viewAll;
+        options.ViewAll = viewAll;
         scan();
         EXPECT_EQ(sortedRows(), viewAll ? paths({kInner, kSub, "top"}) : paths({kInner, kSub}));
         EXPECT_EQ(rawDosAttrib(at("top")), garbage);

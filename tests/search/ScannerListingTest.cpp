@@ -30,33 +30,33 @@ TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules) {
         {"h.dir", H}, {"s.dir", S}, {"hs.dir", H | S}, {"-.dir", 0}};
     struct Case {
         std::string options;
-        std::function<void(AppState&)> set;
+        std::function<void(SearchOptions&)> set;
         std::string listed, unhidden;
         int scanned;
     };
     // clang-format off
     const Case cases[] = {
-        {"defaults", [](AppState&) {}, "h s hs hra h.dir s.dir hs.dir", "h hra h.dir", 9},
-        {"ViewAll", [](AppState& s) { s.ViewAll = true; },
+        {"defaults", [](SearchOptions&) {}, "h s hs hra h.dir s.dir hs.dir", "h hra h.dir", 9},
+        {"ViewAll", [](SearchOptions& s) { s.ViewAll = true; },
          "h s hs hra - h.dir s.dir hs.dir -.dir", "h hra h.dir", 9},
-        {"FilesOnly", [](AppState& s) { s.ViewAll = s.FilesOnly = true; },
+        {"FilesOnly", [](SearchOptions& s) { s.ViewAll = s.FilesOnly = true; },
          "h s hs hra -", "h hra", 9},
-        {"DirsOnly", [](AppState& s) { s.DirsOnly = true; }, "h.dir s.dir hs.dir", "h.dir", 9},
+        {"DirsOnly", [](SearchOptions& s) { s.DirsOnly = true; }, "h.dir s.dir hs.dir", "h.dir", 9},
         // A folder outside the criteria lists nothing but is unhidden all the same.
-        {"outside", [](AppState& s) { s.ViewAll = true; s.SearchCriteria = "elsewhere/"; },
+        {"outside", [](SearchOptions& s) { s.ViewAll = true; s.SearchCriteria = "elsewhere/"; },
          "", "h hra h.dir", 9},
-        {"criteria", [](AppState& s) { s.SearchCriteria = "/CASE-CRITERIA/"; },
+        {"criteria", [](SearchOptions& s) { s.SearchCriteria = "/CASE-CRITERIA/"; },
          "h s hs hra h.dir s.dir hs.dir", "h hra h.dir", 9},
         // Names the pattern leaves out are never examined, so never unhidden.
-        {"pattern", [](AppState& s) { s.SearchPattern = "*.DIR"; }, "h.dir s.dir hs.dir", "h.dir", 4},
+        {"pattern", [](SearchOptions& s) { s.SearchPattern = "*.DIR"; }, "h.dir s.dir hs.dir", "h.dir", 4},
     };
     // clang-format on
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         freshSearch();
-        app().SearchSubDirs = false;
-        c.set(app());
+        options.SearchSubDirs = false;
+        c.set(options);
         const std::string place = "case-" + c.options + "/";
         folder(place);
         for (const auto& [name, attributes] : kinds)
@@ -66,7 +66,7 @@ TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules) {
 
         // Either spelling of the start folder, with or without its "/".
         const std::string start = at(place).substr(0, at(place).size() - (index++ % 2));
-        EXPECT_FALSE(ScanFolder(host, start, start));
+        EXPECT_FALSE(ScanFolder(context(), start, start));
         std::vector<std::string> listed = words(c.listed);
         for (std::string& name : listed)
             name.insert(0, place);
@@ -81,14 +81,14 @@ TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules) {
         }
         EXPECT_EQ(attributes(place + "h.dir/inner"), H) << "nothing below is touched";
         // Unlisted entries are examined and counted all the same; "." and ".." are not.
-        EXPECT_EQ(app().ScannedCount, c.scanned);
+        EXPECT_EQ(flags.ScannedCount, c.scanned);
         EXPECT_TRUE(host.logs.empty());
     }
 }
 
 TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted) {
     // The pattern names one extension, yet folders it leaves out are entered.
-    app().SearchPattern = "*.TXT";
+    options.SearchPattern = "*.TXT";
     folder("sub", H);
     folder("sub/inner");
     file("sub/inner/deepest.txt", H);
@@ -107,11 +107,11 @@ TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted) 
     EXPECT_EQ(attributes("dir.txt"), D);
     // Reading root 2+4, sub 2+3, inner 2+1, dir.txt 2; listing inner 1,
     // sub 1, dir.txt 0, root 2.
-    EXPECT_EQ(app().ScannedCount, 20);
+    EXPECT_EQ(flags.ScannedCount, 20);
 }
 
 TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered) {
-    app().ViewAll = true;
+    options.ViewAll = true;
     folder("dir");
     file("dir/inside", H);
     file("target", H);
@@ -123,7 +123,7 @@ TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered) {
     EXPECT_EQ(sortedRows(), paths({"dir/inside", "dir", "target"}));
     // Reading root: . .. dir target file-link dir-link dangling (7); dir:
     // . .. inside loop (4); listing dir: inside (1); listing root: dir target (2).
-    EXPECT_EQ(app().ScannedCount, 14);
+    EXPECT_EQ(flags.ScannedCount, 14);
     EXPECT_EQ(attributes("target"), 0u);
 }
 
@@ -209,7 +209,7 @@ TEST_F(ScanListing, OnNtfsTheSameRulesHold) {
     for (const auto& [name, given] : entries)
         EXPECT_EQ(attributes(name) & ~(A & ~given.second), given.second) << name;
     // Reading root 2+12, hidden-dir 2+1, plain-dir 2; listing 1, 0 and 11.
-    EXPECT_EQ(app().ScannedCount, 31);
+    EXPECT_EQ(flags.ScannedCount, 31);
     EXPECT_TRUE(host.logs.empty());
 }
 

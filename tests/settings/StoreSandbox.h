@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "log/LogError.h"
 #include "settings/SettingsLocation.h"
 #include "support/TempDir.h"
@@ -19,10 +18,7 @@ class StoreSandbox {
 public:
     StoreSandbox()
         : settings_(QString::fromStdString(dir_ / "user"), QString::fromStdString(dir_ / "system")),
-          logFolder_(dir_ / "log") {
-        resetAppState();
-        app().AppTitle = "Umbrix";
-    }
+          logFolder_(dir_ / "log") {}
 
     const TempDir& dir() const { return dir_; }
     std::string userIni() const { return dir_ / "user/Umbrix/Umbrix.ini"; }

@@ -1,12 +1,12 @@
 #include "ui/controls/DirListBox.h"
 
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "platform/AppTitle.h"
+#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
 #include "ui/controls/FolderEntries.h"
 #include "ui/controls/NameOrder.h"
-#include "ui/controls/PathChain.h"
+#include "platform/PathChain.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -120,7 +120,7 @@ void DirListBox::openHighlighted()
         setPath(target);
     } catch (const Error& e) {
         MsgBox(QString::fromStdString(e.description), MsgBoxStyle::Exclamation,
-               QString::fromStdString(app().AppTitle), this);
+               QString::fromUtf8(AppTitle.data(), AppTitle.size()), this);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/PathText.h"
-#include "ui/controls/PathChain.h"
+#include "platform/PathChain.h"
 
 namespace umbrix {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/controls/MountTable.h"
+#include "platform/MountTable.h"
 
 #include <QComboBox>
 #include <string>

@@ -5,7 +5,7 @@
 #include "platform/Wildcard.h"
 #include "ui/controls/FolderEntries.h"
 #include "ui/controls/NameOrder.h"
-#include "ui/controls/PathChain.h"
+#include "platform/PathChain.h"
 
 namespace umbrix {
 namespace {

@@ -1,7 +1,8 @@
 // The drive, directory and file lists of the browser view.
 
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "platform/AppTitle.h"
+#include "ui/services/QtText.h"
+#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
@@ -48,7 +49,7 @@ void FrmSeek::drvList_Change()
 
 void FrmSeek::dirList_Change()
 {
-    AppState& s = app();
+    AppState& s = state_;
     try {
         const std::string path = dirList->Path();
         filList->setPath(path);
@@ -66,14 +67,13 @@ void FrmSeek::dirList_Change()
         restoringDrive_ = false;
         lastDirectoryOf_[drvList->DriveRoot()] = path;
     } catch (const Error& e) {
-        MsgBox(QString::fromStdString(e.description), MsgBoxStyle::Exclamation,
-               QString::fromStdString(s.AppTitle), this);
+        MsgBox(qs(e.description), MsgBoxStyle::Exclamation, qs(AppTitle), this);
     }
 }
 
 void FrmSeek::dirList_Click()
 {
-    app().DirChanged = 1;
+    state_.DirChanged = 1;
 }
 
 } // namespace umbrix

@@ -1,14 +1,14 @@
 #include "ui/main/FrmSeek.h"
 
-#include "app/AppState.h"
-#include "app/FileSystemObject.h"
-#include "app/Interaction.h"
-#include "app/QtText.h"
-#include "app/Startup.h"
-#include "log/LogViewerInstance.h"
-#include "search/SearchCommand.h"
-#include "search/SearchHost.h"
-#include "search/SearchTextBox.h"
+#include "fileops/FileSystemObject.h"
+#include "platform/AppTitle.h"
+#include "platform/Error.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
+#include "ui/main/LogViewerInstance.h"
+#include "ui/main/SearchCommand.h"
+#include "ui/main/SearchHost.h"
+#include "ui/main/SearchTextBox.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 namespace umbrix {
@@ -83,10 +84,11 @@ int buttonCode(Qt::MouseButton button)
 
 } // namespace
 
-FrmSeek::FrmSeek(QWidget* parent) : QWidget(parent), host_(std::make_unique<SearchHost>(*this))
+FrmSeek::FrmSeek(AppState& state, QWidget* parent)
+    : QWidget(parent), state_(state), host_(std::make_unique<SearchHost>(*this))
 {
     setObjectName(QStringLiteral("frmSeek"));
-    setWindowTitle(QStringLiteral("Umbrix"));
+    setWindowTitle(qs(AppTitle));
     scale_ = TwipsScale::of(*this);
     setFont(windowFont(true));
     compose();
@@ -387,9 +389,9 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && app().Searching) {
+        if (key->key() == Qt::Key_Escape && state_.Searching) {
             Beep();
-            app().CancelSearch = true;
+            state_.CancelSearch = true;
             return true;
         }
     }
@@ -405,10 +407,11 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
 
 void FrmSeek::cmdExit_Click()
 {
-    if (cmdExit->text() == QLatin1String("E&xit"))
-        ExitApplication(*this);
+    // The button is Cancel while a search runs.
+    if (view_ == View::Searching)
+        state_.Searching = false;
     else
-        app().Searching = false;
+        ExitApplication(*this);
 }
 
 void FrmSeek::cmdSearch_Click()
@@ -435,14 +438,14 @@ void FrmSeek::closeEvent(QCloseEvent* event)
 
 void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
 {
-    if (app().Searching) {
+    if (state_.Searching) {
         Beep();
         cancel = true;
         return;
     }
     if (unloadMode != 1)
-        app().Closing = true;
-    if (app().Closing) {
+        state_.Closing = true;
+    if (state_.Closing) {
         unloadLogViewer();
         FileSystem.reset();
     }
@@ -470,6 +473,31 @@ void FrmSeek::fraAttrib_MouseDown(int button, int shift, float x, float y)
 void FrmSeek::mnuDir_Click()
 {
     Beep();
+}
+
+bool FrmSeek::SetObject(const std::function<std::unique_ptr<FileSystemObject>()>& create)
+{
+    std::string description;
+    try {
+        FileSystem = create ? create() : std::make_unique<FileSystemObject>();
+        if (FileSystem)
+            return true;
+        description = "Object not created";
+    } catch (const Error& e) {
+        description = e.description;
+    } catch (const std::exception& e) {
+        description = e.what();
+    }
+    MsgBox(QStringLiteral("SCRRUN.DLL\r\r") + qs(description), MsgBoxStyle::Critical, qs(AppTitle));
+    return false;
+}
+
+void ExitApplication(FrmSeek& window)
+{
+    window.state().Closing = true;
+    window.cmdExit->setEnabled(false);
+    unloadLogViewer();
+    window.Unload();
 }
 
 } // namespace umbrix

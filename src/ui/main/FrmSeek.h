@@ -1,6 +1,7 @@
 #pragma once
 
-#include "search/ResultList.h"
+#include "ui/controls/ResultListBox.h"
+#include "ui/main/AppState.h"
 #include "ui/main/ClickLabel.h"
 #include "ui/main/Twips.h"
 
@@ -35,8 +36,19 @@ class FrmSeek : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmSeek(QWidget* parent = nullptr);
+    // Which of its three faces the window shows; the buttons' captions follow.
+    enum class View { Browser, Searching, Results };
+
+    // The list the context menu or a delete key last addressed.
+    enum class SourceKind { None, Listbox, Dirbox, Filebox };
+
+    // `state` is the program's state, which outlives the window.
+    explicit FrmSeek(AppState& state, QWidget* parent = nullptr);
     ~FrmSeek() override;
+
+    AppState& state() const { return state_; }
+    View view() const { return view_; }
+    void setView(View view) { view_ = view; }
 
     // --- Result list properties ---------------------------------------------
     int16_t CurrentIndex() const { return currentIndex_; }
@@ -50,9 +62,7 @@ public:
 
     // Whole rows that result list box 0 shows at its height.
     int32_t PageSize = 0;
-    // "Listbox", "Dirbox" or "Filebox": the list the context menu or a delete
-    // key last addressed.
-    std::string SourceList;
+    SourceKind SourceList = SourceKind::None;
     std::unique_ptr<FileSystemObject> FileSystem;
 
     // Where the scanner's failure reports go; nothing is shown without one.
@@ -64,7 +74,7 @@ public:
 
     // The result list (filled by the scanner through the search host).
     void FoundFileAdd(const std::string& Folder, const std::string& Name);
-    void RefreshResult(const std::string& Folder, const std::string& Name);
+    void RefreshResult(const std::string& Folder, const std::string& Name, int32_t scannedCount);
     // Puts the progress last reported by RefreshResult into the labels.
     void showProgress();
     ResultListBox& resultBox(int index)
@@ -175,7 +185,12 @@ private:
     void connectHandlers();
     Placed<ResultListBox> makeResultListBox(float left, float top, float width, float height);
     void QueryUnload(bool& cancel, int unloadMode);
+    // The Resize handler's arrangement of the visible view; false when it
+    // stopped at a size the window is too small for.
+    bool arrange();
 
+    AppState& state_;
+    View view_ = View::Browser;
     TwipsScale scale_;
     std::unique_ptr<SearchHost> host_;
     int16_t currentIndex_ = 0;
@@ -193,5 +208,8 @@ private:
     bool progressPending_ = false;
     float pendingOuterHeight_ = -1.0f;
 };
+
+// The orderly exit: the Exit button's work, also the program's own way out.
+void ExitApplication(FrmSeek& window);
 
 } // namespace umbrix

@@ -1,6 +1,6 @@
 #include "ui/main/ListBoxOperations.h"
 
-#include "search/ResultList.h"
+#include "ui/controls/ResultListBox.h"
 #include "ui/main/Twips.h"
 
 #include <cmath>

@@ -14,9 +14,4 @@ TwipsScale TwipsScale::of(const QWidget& widget)
     return scale;
 }
 
-void throwInvalidPropertyValue()
-{
-    throw Error{ErrorNumber::InvalidPropertyValue, "Invalid property value"};
-}
-
 } // namespace umbrix

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Error.h"
-
 #include <QWidget>
 #include <cmath>
 
@@ -20,10 +18,6 @@ struct TwipsScale {
     int toPixelsX(float twips) const { return static_cast<int>(std::lround(twips / x)); }
     int toPixelsY(float twips) const { return static_cast<int>(std::lround(twips / y)); }
 };
-
-// A size below zero is an invalid property value, as for any control; the
-// layout relies on that to stop when a window is made too small.
-[[noreturn]] void throwInvalidPropertyValue();
 
 // A control placed in twips.  Left, Top, Width and Height are the values the
 // program set, as single-precision twips; the widget gets them rounded to
@@ -66,23 +60,28 @@ public:
             apply();
         }
     }
-    void setWidth(float value)
+    // A size below zero is refused, as any control refuses it: nothing
+    // changes and the result is false, which is how the layout knows that a
+    // window has been made too small for the rest of its arrangement.
+    bool setWidth(float value)
     {
         if (value < 0.0f)
-            throwInvalidPropertyValue();
+            return false;
         if (value != width_) {
             width_ = value;
             apply();
         }
+        return true;
     }
-    void setHeight(float value)
+    bool setHeight(float value)
     {
         if (value < 0.0f)
-            throwInvalidPropertyValue();
+            return false;
         if (value != height_) {
             height_ = value;
             apply();
         }
+        return true;
     }
 
     // The control's own visibility flag, whatever its window shows.

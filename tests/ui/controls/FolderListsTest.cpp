@@ -1,5 +1,4 @@
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "support/TempDir.h"
@@ -54,7 +53,6 @@ template <typename Action> void expectError(Action action, int number) {
 class FolderListsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetAppState();
         makeDir(tmp / "a");
         makeDir(b);
         for (const char* name : {"Zeta", "alpha", ".hidden", "Beta", "folder.txt", "alpha/inner"})
@@ -223,7 +221,6 @@ TEST_F(FolderListsTest, AFolderThatCannotBeReadKeepsBothListsAsTheyWere) {
     expectKept(b + "/Zeta", ErrorNumber::PathFileAccess);
 
     // Opened by the user, the failure is reported in a box.
-    app().AppTitle = "Umbrix";
     ScopedMsgBoxResponder boxes;
     dirs.setListIndex(5);
     dirs.setFocus();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "ui/main/AppState.h"
+#include "ui/services/Interaction.h"
 #include "app/Startup.h"
-#include "log/LogViewerInstance.h"
+#include "ui/main/LogViewerInstance.h"
 #include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
@@ -24,11 +24,10 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(::getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
-        resetAppState();
-        window = std::make_unique<FrmSeek>();
+        window = std::make_unique<FrmSeek>(state);
         ASSERT_TRUE(startUp(*window, commandLine()));
         window->dirList->setPath(tree.path());
-        ASSERT_EQ(app().CurrentPath, tree.path());
+        ASSERT_EQ(state.CurrentPath, tree.path());
     }
 
     void TearDown() override {
@@ -37,7 +36,6 @@ protected:
         unloadLogViewer();
         window.reset();
         EXPECT_EQ(::chdir(previousDirectory_), 0);
-        resetAppState();
     }
 
     virtual std::string commandLine() const { return {}; }
@@ -68,6 +66,7 @@ protected:
     TempDir tree;
     ScopedMsgBoxResponder messages;
     ScopedBeepCounter beeps;
+    AppState state;
     std::unique_ptr<FrmSeek> window;
 
 private:

@@ -1,4 +1,4 @@
-#include "app/FileSystemObject.h"
+#include "fileops/FileSystemObject.h"
 #include "platform/Error.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
@@ -24,7 +24,7 @@ protected:
 };
 
 TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState) {
-    EXPECT_FLOAT_EQ(app().ScanPause, 0.25f);
+    EXPECT_FLOAT_EQ(state.ScanPause, 0.25f);
     EXPECT_TRUE(window->chkSubDir->isChecked());
     EXPECT_NE(window->FileSystem, nullptr);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
@@ -35,10 +35,9 @@ TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState) {
 }
 
 TEST(MainWindowObject, AFileSystemObjectThatCannotBeCreatedIsReported) {
-    resetAppState();
-    app().AppTitle = "Umbrix";
     ScopedMsgBoxResponder messages;
-    FrmSeek window;
+    AppState state;
+    FrmSeek window(state);
     EXPECT_FALSE(window.SetObject([]() -> std::unique_ptr<FileSystemObject> {
         throw Error{429, "ActiveX component can't create object"};
     }));
@@ -48,7 +47,6 @@ TEST(MainWindowObject, AFileSystemObjectThatCannotBeCreatedIsReported) {
               QStringLiteral("SCRRUN.DLL\r\rActiveX component can't create object"));
     EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Critical);
     EXPECT_EQ(messages.calls()[0].title, QStringLiteral("Umbrix"));
-    resetAppState();
 }
 
 // Counts the keys that reach a widget.
@@ -69,16 +67,16 @@ TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise) {
     box->installEventFilter(&spy);
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(spy.keys, 1);
-    EXPECT_FALSE(app().CancelSearch);
+    EXPECT_FALSE(state.CancelSearch);
 
-    app().Searching = true;
+    state.Searching = true;
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(spy.keys, 1) << "the key is swallowed";
     EXPECT_EQ(beeps.count(), 1);
-    EXPECT_TRUE(app().CancelSearch);
+    EXPECT_TRUE(state.CancelSearch);
     QTest::keyClick(box, Qt::Key_A);
     EXPECT_EQ(spy.keys, 2) << "other keys pass";
-    app().Searching = false;
+    state.Searching = false;
 }
 
 TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep) {
@@ -113,13 +111,13 @@ TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther) {
     window->chkViewAll->click();
     window->chkSubDir->click();
     window->chkFolder->click();
-    EXPECT_TRUE(app().ViewAll && !app().SearchSubDirs && app().DirsOnly);
+    EXPECT_TRUE(state.ViewAll && !state.SearchSubDirs && state.DirsOnly);
     window->chkFiles->click();
-    EXPECT_TRUE(app().FilesOnly && !app().DirsOnly && !window->chkFolder->isChecked());
+    EXPECT_TRUE(state.FilesOnly && !state.DirsOnly && !window->chkFolder->isChecked());
     window->chkFolder->click();
-    EXPECT_TRUE(app().DirsOnly && !app().FilesOnly && !window->chkFiles->isChecked());
+    EXPECT_TRUE(state.DirsOnly && !state.FilesOnly && !window->chkFiles->isChecked());
     window->chkFolder->click();
-    EXPECT_FALSE(app().DirsOnly || app().FilesOnly);
+    EXPECT_FALSE(state.DirsOnly || state.FilesOnly);
 }
 
 TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory) {
@@ -127,7 +125,7 @@ TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory) {
     file("inner/note.txt");
     window->dirList->setPath(at("inner"));
     EXPECT_EQ(window->filList->List(0), "note.txt");
-    EXPECT_EQ(app().CurrentPath, at("inner"));
+    EXPECT_EQ(state.CurrentPath, at("inner"));
     char here[4096];
     EXPECT_EQ(std::string(::getcwd(here, sizeof here)), at("inner"));
 }

@@ -1,5 +1,5 @@
 #include "search/ResultRows.h"
-#include "search/SearchCommand.h"
+#include "ui/main/SearchCommand.h"
 #include "ui/main/ListBoxOperations.h"
 #include "ui/main/MainWindowFixture.h"
 

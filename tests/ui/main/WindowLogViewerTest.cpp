@@ -1,4 +1,4 @@
-#include "log/LogViewer.h"
+#include "ui/main/LogViewer.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
@@ -40,7 +40,7 @@ protected:
         logViewer()->move(40, 30);
         const QString left = QString::number(std::lround(40 * logViewer()->twipsPerPixel()));
         end();
-        EXPECT_TRUE(app().Closing);
+        EXPECT_TRUE(state.Closing);
         EXPECT_FALSE(window->isVisible());
         EXPECT_EQ(window->FileSystem, nullptr);
         EXPECT_EQ(logViewer(), nullptr);
@@ -59,7 +59,7 @@ protected:
 };
 
 TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn) {
-    app().LogErrors = true;
+    state.LogErrors = true;
     window->cmdSearch->click();
     EXPECT_TRUE(viewerShown());
     EXPECT_TRUE(viewerHoldsReport()) << logViewer()->text().toStdString();
@@ -68,18 +68,18 @@ TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn) {
     EXPECT_FALSE(viewerShown()) << "going back to the browser view takes the viewer away";
 
     logViewer()->Clear();
-    app().LogErrors = false;
+    state.LogErrors = false;
     window->cmdSearch->click();
     EXPECT_FALSE(viewerShown());
     EXPECT_TRUE(viewerHoldsReport()) << "logged unseen, for when the viewer is shown";
 }
 
 TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway) {
-    app().LogErrors = true;
-    app().ScanPause = 0.01f;
+    state.LogErrors = true;
+    state.ScanPause = 0.01f;
     bool cancelled = false;
     ScopedDoEventsHook hook([&] {
-        if (!cancelled && viewerShown() && app().Searching) {
+        if (!cancelled && viewerShown() && state.Searching) {
             cancelled = true;
             window->cmdExit->click();
         }
@@ -91,7 +91,7 @@ TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway) {
 }
 
 TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain) {
-    app().LogErrors = true;
+    state.LogErrors = true;
     window->cmdSearch->click();
     ASSERT_TRUE(viewerShown());
     window->setWindowStateValue(1);
@@ -100,7 +100,7 @@ TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain) {
     EXPECT_TRUE(viewerShown());
 
     // Without logging the viewer is left as it is.
-    app().LogErrors = false;
+    state.LogErrors = false;
     window->setWindowStateValue(1);
     EXPECT_TRUE(viewerShown());
 }
@@ -125,7 +125,7 @@ protected:
 };
 
 TEST_F(StartUpWithLogging, ReadsTheSwitchAndLoadsTheViewerHidden) {
-    EXPECT_TRUE(app().LogErrors);
+    EXPECT_TRUE(state.LogErrors);
     ASSERT_NE(logViewer(), nullptr);
     EXPECT_FALSE(logViewer()->isVisible());
     EXPECT_TRUE(logViewer()->isEmpty());

@@ -5,8 +5,8 @@
 // Usage: window_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "app/AppState.h"
-#include "app/Interaction.h"
+#include "ui/main/AppState.h"
+#include "ui/services/Interaction.h"
 #include "app/Startup.h"
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         return point == platform::FaultPoint::OpenDirectory && path == unreadable ? EIO : 0;
     });
 
-    FrmSeek window;
+    AppState state;
+    FrmSeek window(state);
     if (!startUp(window, "/timeout:0.01"))
         return 1;
     window.dirList->setPath(tree.path());
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     const ScopedMsgBoxResponder answers;
     const ScopedBeepCounter beeps;
     const ScopedDoEventsHook searching([&, shot = false]() mutable {
-        if (!shot && app().ScannedCount >= 70) {
+        if (!shot && state.ScannedCount >= 70) {
             shot = true;
             save(&window, "2-searching.png");
         }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The small questions about paths that the scanner, the file commands, the
+// result list and the error log ask.  Paths are bytes; "/" is the separator.
+// None of them reports a failure except GetEntryAttributes: an existence test
+// that cannot look says false.
+namespace umbrix {
+
+// True when an entry of that name exists and is not a directory.  Accepts a
+// path wrapped in double quotes and a trailing "/".  A last component with
+// "*" or "?" asks whether the first matching entry is not a directory.
+bool FileExists(const std::string& path);
+
+// True when a directory of that name exists (the entry itself, not what a
+// symbolic link points to).
+bool DirExists(const std::string& path);
+
+// The process's current directory, or "" when it cannot be read.
+std::string CurrentDirectory();
+
+// The folder the path stands for or lies in: the current directory for a bare
+// name, an existing directory unchanged, else the text up to and including
+// the last "/".
+std::string FolderOfPath(const std::string& path);
+
+// Everything after the last "/" ("" when the path ends in "/"), or the whole
+// path when it holds no "/".
+std::string FileNameOfPath(const std::string& path);
+
+// The reduced attribute set (0 to 55) of an attribute word as the stores give
+// it; 0 for a symbolic link.
+int32_t reducedAttributeSet(uint32_t word);
+
+// The reduced attribute set of the entry (read-only 1, hidden 2, system 4,
+// directory 16, archive 32; 0 to 55).  A symbolic link yields 0 and sets
+// `reparsePoint`, which is never cleared here: the caller resets it before
+// each call.  An entry that cannot be queried yields 0 when `quiet`, else
+// throws Error{ErrorNumber::AttributeQuery, system text} (or Error{70,
+// "Permission denied"} when the system gave no code).
+int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint);
+
+// GetEntryAttributes of the entry `name` of the open folder `folderFd`, where
+// `path` names the same entry: the same answers and failures, the entry
+// looked up from the folder rather than along the whole path.
+int32_t GetEntryAttributesAt(int folderFd, const std::string& name, const std::string& path,
+                             bool quiet, bool& reparsePoint);
+
+} // namespace umbrix

@@ -1,0 +1,91 @@
+#include "ui/main/SearchHost.h"
+
+#include "ui/services/Interaction.h"
+#include "platform/Error.h"
+#include "search/SearchCriteria.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/main/FrmSeek.h"
+#include "ui/main/LogViewerInstance.h"
+#include "ui/main/SearchCommand.h"
+
+namespace umbrix {
+
+void SearchHost::beginSearch(const SearchTexts& texts)
+{
+    EnterSearchState(window_);
+    try {
+        window_.filList->setPattern(texts.SearchPattern);
+    } catch (const Error&) {
+        // The file list keeps its pattern; the walk uses the derived one.
+    }
+}
+
+void SearchHost::showEverything()
+{
+    showPending();
+    for (Placed<ResultListBox>& box : window_.lstFoundFiles)
+        box->resultModel().commit();
+}
+
+void SearchHost::showResults()
+{
+    showEverything();
+    ShowSearchResults(window_);
+}
+
+void SearchHost::endSearch()
+{
+    showEverything();
+    if (window_.state().LogErrors)
+        hideLogViewer();
+    LeaveSearchState(window_);
+}
+
+void SearchHost::FoundFileAdd(const std::string& folder, const std::string& name)
+{
+    window_.FoundFileAdd(folder, name);
+}
+
+void SearchHost::RefreshResult(const std::string& folder, const std::string& name,
+                               int32_t scannedCount)
+{
+    window_.RefreshResult(folder, name, scannedCount);
+}
+
+void SearchHost::Log(const std::string& logText, bool forceView)
+{
+    if (window_.logSink)
+        window_.logSink(logText, forceView);
+}
+
+bool SearchHost::isMinimized() const
+{
+    return window_.WindowState() == 1;
+}
+
+void SearchHost::setCaption(const std::string& caption)
+{
+    caption_.assign(caption);
+    captionPending_ = true;
+}
+
+void SearchHost::showPending()
+{
+    window_.showProgress();
+    if (captionPending_) {
+        captionPending_ = false;
+        window_.setCaption(caption_);
+    }
+}
+
+void SearchHost::DoEvents()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastYield_ < kYieldInterval)
+        return;
+    showPending();
+    umbrix::DoEvents();
+    lastYield_ = std::chrono::steady_clock::now();
+}
+
+} // namespace umbrix

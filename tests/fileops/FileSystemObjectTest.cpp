@@ -1,0 +1,369 @@
+#include "fileops/FileSystemObject.h"
+#include "platform/DirectoryReader.h"
+#include "platform/Error.h"
+#include "support/NtfsVolume.h" // readTextFile
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace umbrix {
+namespace {
+
+using test::errorOf;
+using test::exists;
+using test::makeDir;
+using test::makeFile;
+using test::makeTree;
+using test::modeOf;
+using test::readTextFile;
+using Names = std::vector<std::string>;
+using namespace std::string_literals;
+
+std::string linkTarget(const std::string& path)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+Names namesIn(const std::string& path)
+{
+    Names names;
+    platform::DirectoryReader reader(path);
+    for (platform::DirectoryReader::Entry e; reader.next(e);)
+        if (e.name != "." && e.name != "..")
+            names.emplace_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A mount made by the test and undone at its end, before the temporary
+// folder goes.  Tests that need one are skipped where mounting is refused.
+struct ScopedMount {
+    ScopedMount(const std::string& source, const std::string& target, const char* type,
+                unsigned long flags, const char* options = nullptr)
+        : target(target),
+          mounted(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
+    {
+    }
+    ~ScopedMount()
+    {
+        if (mounted)
+            ::umount2(target.c_str(), MNT_DETACH);
+    }
+    ScopedMount(const ScopedMount&) = delete;
+    ScopedMount& operator=(const ScopedMount&) = delete;
+    const std::string target;
+    const bool mounted;
+};
+
+class FileSystemObjectTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    FileSystemObject fso;
+};
+
+TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes)
+{
+    const std::string source = dir / "source.txt";
+    makeFile(source, "hello");
+    ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
+    test::setDosAttrib(source, 0x2 | 0x20);
+    ASSERT_EQ(::setxattr(source.c_str(), "user.note", "n", 1, 0), 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+    makeDir(dir / "into");
+
+    fso.CopyFile(source, dir / "copy.txt", true);
+    // A trailing separator names the folder to copy into.
+    fso.CopyFile(source, dir / "into/", true);
+    for (const std::string& copy : {dir / "copy.txt", dir / "into/source.txt"}) {
+        EXPECT_EQ(readTextFile(copy), "hello");
+        EXPECT_EQ(modeOf(copy) & 07777, 0640u);
+        EXPECT_EQ(test::rawDosAttrib(copy), "0x22\0"s);
+        char note = 0;
+        EXPECT_EQ(::getxattr(copy.c_str(), "user.note", &note, 1), 1);
+        EXPECT_EQ(note, 'n');
+        struct stat st {};
+        ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1'000'000'000);
+    }
+
+    // Large, empty, and a procfs file that says it has no size but has content.
+    std::string big;
+    for (int i = 0; big.size() < 5 * 1024 * 1024; ++i)
+        big += std::to_string(i) + (i % 7 ? " " : "\n");
+    makeFile(dir / "big.bin", big);
+    makeFile(dir / "empty");
+    fso.CopyFile(dir / "big.bin", dir / "big.copy", true);
+    fso.CopyFile(dir / "empty", dir / "empty.copy", true);
+    fso.CopyFile("/proc/self/status", dir / "status", true);
+    EXPECT_TRUE(readTextFile(dir / "big.copy") == big);
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "empty.copy")));
+    EXPECT_EQ(readTextFile(dir / "empty.copy"), "");
+    EXPECT_NE(readTextFile(dir / "status").find("Name:"), std::string::npos);
+}
+
+TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroughALink)
+{
+    makeTree(dir.path(), {"new.txt=new", "old.txt=old content", "data.txt=precious",
+                          "link -> data.txt", "dangling -> /no/such/place"});
+    ASSERT_EQ(::chmod((dir / "old.txt").c_str(), 0444), 0);
+    // A read-only target is replaced too: the caller asked for it.
+    fso.CopyFile(dir / "new.txt", dir / "old.txt", true);
+    EXPECT_EQ(readTextFile(dir / "old.txt"), "new");
+
+    // Links are copied as links, dangling or not; a link at the target is
+    // replaced, and what it pointed at stays as it was.
+    fso.CopyFile(dir / "link", dir / "linkcopy", true);
+    fso.CopyFile(dir / "dangling", dir / "danglingcopy", true);
+    EXPECT_EQ(linkTarget(dir / "linkcopy"), "data.txt");
+    EXPECT_EQ(linkTarget(dir / "danglingcopy"), "/no/such/place");
+    fso.CopyFile(dir / "new.txt", dir / "linkcopy", true);
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "linkcopy")));
+    EXPECT_EQ(readTextFile(dir / "data.txt"), "precious");
+    EXPECT_EQ(namesIn(dir.path()), (Names{"dangling", "danglingcopy", "data.txt", "link",
+                                          "linkcopy", "new.txt", "old.txt"}));
+}
+
+TEST_F(FileSystemObjectTest, CopyFileFailures)
+{
+    makeTree(dir.path(), {"a.txt=a", "b.txt=b", "folder/"});
+    const struct {
+        std::string source, target;
+        bool overwrite;
+        int32_t number;
+        std::string named; // part of the description
+    } cases[] = {{dir / "missing", dir / "x", true, ErrorNumber::FileNotFound, ""},
+                 {dir / "folder", dir / "x", true, errorNumberFromErrno(EISDIR), ""},
+                 // An existing folder at the target is never replaced by a file.
+                 {dir / "a.txt", dir / "folder", true, errorNumberFromErrno(EISDIR), ""},
+                 {dir / "a.txt", dir / "nowhere/a.txt", true, ErrorNumber::FileNotFound,
+                  "nowhere/a.txt"},
+                 {dir / "a.txt", dir / "a.txt", true, ErrorNumber::InvalidArgument, ""},
+                 {dir / "a.txt", dir / "b.txt", false, errorNumberFromErrno(EEXIST), dir / "b.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source + " to " + c.target);
+        const Error e = errorOf([&] { fso.CopyFile(c.source, c.target, c.overwrite); });
+        EXPECT_EQ(e.number, c.number);
+        EXPECT_NE(e.description.find(c.named), std::string::npos) << e.description;
+    }
+    EXPECT_EQ(errorOf([&] { fso.CopyFile(dir / "missing", dir / "x", true); }).description,
+              std::strerror(ENOENT));
+    EXPECT_EQ(namesIn(dir.path()), (Names{"a.txt", "b.txt", "folder"}));
+    EXPECT_TRUE(namesIn(dir / "folder").empty());
+    EXPECT_EQ(readTextFile(dir / "a.txt") + readTextFile(dir / "b.txt"), "ab");
+}
+
+TEST_F(FileSystemObjectTest, FailedCopyLeavesTheOldTargetAndNoDebris)
+{
+    makeDir(dir / "small");
+    const ScopedMount mount("none", dir / "small", "tmpfs", 0, "size=64k");
+    if (!mount.mounted)
+        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    makeFile(dir / "small/target.bin", "old");
+    makeFile(dir / "big.bin", std::string(1024 * 1024, 'x'));
+
+    const Error e = errorOf([&] { fso.CopyFile(dir / "big.bin", dir / "small/target.bin", true); });
+    EXPECT_EQ(e.number, errorNumberFromErrno(ENOSPC));
+    EXPECT_NE(e.description.find("target.bin"), std::string::npos) << e.description;
+    EXPECT_EQ(readTextFile(dir / "small/target.bin"), "old");
+    EXPECT_EQ(namesIn(dir / "small"), Names{"target.bin"});
+}
+
+class FolderCopyTest : public FileSystemObjectTest {
+protected:
+    void SetUp() override
+    {
+        makeTree(dir.path(), {"outside/", "outside/keep.txt=outside", "src/", "src/top.txt=top",
+                              "src/a/", "src/a/b/", "src/a/b/deep.txt=deep", "src/ro/",
+                              "src/ro/inside.txt=inside", "src/a/rel -> ../outside",
+                              "src/abs -> " + dir / "outside", "src/\xff\xfe.bin=bytes"});
+        ASSERT_EQ(::chmod((dir / "src/ro").c_str(), 0555), 0);
+        ASSERT_EQ(::mkfifo((dir / "src/pipe").c_str(), 0600), 0);
+        test::setDosAttrib(dir / "src/a", 0x2);
+    }
+};
+
+TEST_F(FolderCopyTest, CopiesTheWholeTreeWithLinksKeptAsLinksAndMergesIntoAnExistingFolder)
+{
+    makeTree(dir.path(), {"into/", "dst/", "dst/top.txt=old top", "dst/mine.txt=mine"});
+    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", false); }).number,
+              errorNumberFromErrno(EEXIST));
+    EXPECT_EQ(readTextFile(dir / "dst/top.txt"), "old top");
+    fso.CopyFolder(dir / "src", dir / "dst", true);
+    EXPECT_EQ(readTextFile(dir / "dst/mine.txt"), "mine");
+    ASSERT_EQ(::unlink((dir / "dst/mine.txt").c_str()), 0);
+    // A trailing separator names the folder to copy into.
+    fso.CopyFolder(dir / "src", dir / "into/", true);
+    for (const std::string& dst : {dir / "dst", dir / "into/src"}) {
+        EXPECT_EQ(namesIn(dst), namesIn(dir / "src"));
+        EXPECT_EQ(readTextFile(dst + "/top.txt"), "top");
+        EXPECT_EQ(readTextFile(dst + "/a/b/deep.txt"), "deep");
+        EXPECT_EQ(readTextFile(dst + "/ro/inside.txt"), "inside");
+        EXPECT_EQ(readTextFile(dst + "/\xff\xfe.bin"), "bytes");
+        EXPECT_EQ(modeOf(dst + "/ro") & 07777, 0555u);
+        EXPECT_TRUE(S_ISFIFO(modeOf(dst + "/pipe")));
+        EXPECT_EQ(test::rawDosAttrib(dst + "/a"), test::rawDosAttrib(dir / "src/a"));
+        EXPECT_EQ(linkTarget(dst + "/a/rel"), "../outside");
+        EXPECT_EQ(linkTarget(dst + "/abs"), dir / "outside");
+    }
+    // Nothing was copied into the folder behind the links.
+    EXPECT_EQ(namesIn(dir / "outside"), Names{"keep.txt"});
+}
+
+TEST_F(FolderCopyTest, RefusesToCopyIntoItselfOrFromWhatIsNoFolder)
+{
+    const Names before = namesIn(dir / "src");
+    ASSERT_EQ(::symlink((dir / "src/a").c_str(), (dir / "alias").c_str()), 0);
+    for (const std::string& target :
+         {dir / "src", dir / "src/copy", dir / "src/a/b/copy", dir / "alias/copy", dir / "src/"}) {
+        const Error e = errorOf([&] { fso.CopyFolder(dir / "src", target, true); });
+        EXPECT_EQ(e.number, ErrorNumber::InvalidArgument) << target;
+        EXPECT_NE(e.description.find("into itself"), std::string::npos) << e.description;
+    }
+    EXPECT_EQ(namesIn(dir / "src"), before);
+    EXPECT_EQ(namesIn(dir / "src/a"), (Names{"b", "rel"}));
+    // Beside itself is fine.
+    fso.CopyFolder(dir / "src/a", dir / "src/a2", true);
+    EXPECT_EQ(readTextFile(dir / "src/a2/b/deep.txt"), "deep");
+
+    // A link to a folder, a file or nothing is no folder to copy, nor is a
+    // file a folder to copy into.
+    ASSERT_EQ(::symlink((dir / "src").c_str(), (dir / "srclink").c_str()), 0);
+    makeFile(dir / "dst");
+    const std::pair<std::string, int32_t> sources[] = {
+        {dir / "srclink", ErrorNumber::PathNotFound},
+        {dir / "src/top.txt", ErrorNumber::PathNotFound},
+        {dir / "missing", ErrorNumber::FileNotFound}};
+    for (const auto& [source, number] : sources)
+        EXPECT_EQ(errorOf([&] { fso.CopyFolder(source, dir / "new", true); }).number, number);
+    EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); }).number,
+              ErrorNumber::PathNotFound);
+    EXPECT_FALSE(exists(dir / "new"));
+    EXPECT_TRUE(S_ISREG(modeOf(dir / "dst")));
+}
+
+TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
+{
+    makeDir(dir / "src/a/loop");
+    const ScopedMount mount(dir / "src", dir / "src/a/loop", nullptr, MS_BIND);
+    if (!mount.mounted)
+        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    const Error e = errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); });
+    EXPECT_EQ(e.number, errorNumberFromErrno(ELOOP));
+    EXPECT_NE(e.description.find("src/a/loop"), std::string::npos) << e.description;
+}
+
+TEST_F(FileSystemObjectTest, ObjectsAreWhatTheySayAndListTheirDirectEntries)
+{
+    makeTree(dir.path(), {"f/", "f/one.txt", "f/\xff.bin", "f/sub/", "f/sub/nested.txt",
+                          "f/sublink -> " + dir / "f/sub"});
+
+    EXPECT_EQ(fso.GetFile(dir / "f/sublink").Path(), dir / "f/sublink");
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "f/sublink"); }).number, ErrorNumber::PathNotFound);
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "f/one.txt"); }).number, ErrorNumber::PathNotFound);
+    EXPECT_EQ(errorOf([&] { fso.GetFile(dir / "f"); }).number, errorNumberFromErrno(EISDIR));
+    const Error missing = errorOf([&] { fso.GetFile(dir / "missing"); });
+    EXPECT_EQ(missing.number, ErrorNumber::FileNotFound);
+    EXPECT_EQ(missing.description, std::strerror(ENOENT));
+    EXPECT_TRUE(fso.FileExists(dir / "f/sublink"));
+    EXPECT_FALSE(fso.FileExists(dir / "f/sub"));
+    EXPECT_TRUE(fso.FolderExists(dir / "f/sub/"));
+    EXPECT_FALSE(fso.FolderExists(dir / "f/sublink/"));
+
+    for (const std::string& given : {dir / "f", dir / "f/"}) {
+        const auto folder = fso.GetFolder(given);
+        Names files;
+        for (const auto& file : folder.Files())
+            files.push_back(file.Path());
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, (Names{dir / "f/one.txt", dir / "f/sublink", dir / "f/\xff.bin"}));
+        const auto subFolders = folder.SubFolders();
+        ASSERT_EQ(subFolders.size(), 1u);
+        EXPECT_EQ(subFolders[0].Path(), dir / "f/sub");
+    }
+}
+
+TEST_F(FileSystemObjectTest, DeleteRefusesReadOnlyEntriesUnlessForced)
+{
+    makeFile(dir / "ro.txt", "x");
+    test::setDosAttrib(dir / "ro.txt", 0x1 | 0x2);
+    Error e = errorOf([&] { fso.GetFile(dir / "ro.txt").Delete(false); });
+    EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
+    EXPECT_EQ(e.description, "Permission denied");
+    fso.GetFile(dir / "ro.txt").Delete(true);
+    EXPECT_FALSE(exists(dir / "ro.txt"));
+
+    makeFile(dir / "plain.txt");
+    const auto gone = fso.GetFile(dir / "plain.txt");
+    ASSERT_EQ(::unlink((dir / "plain.txt").c_str()), 0);
+    EXPECT_EQ(errorOf([&] { gone.Delete(true); }).number, ErrorNumber::FileNotFound);
+
+    // A tree of read-only entries in folders that forbid writing, or even
+    // listing, goes whole once forced; unforced it stops at the first
+    // read-only entry and names it.
+    makeTree(dir.path(), {"t/", "t/a/", "t/a/b/", "t/a/b/f.txt=f"});
+    test::setDosAttrib(dir / "t/a/b/f.txt", 0x1 | 0x4);
+    e = errorOf([&] { fso.GetFolder(dir / "t/").Delete(false); });
+    EXPECT_EQ(e.number, ErrorNumber::PermissionDenied);
+    EXPECT_NE(e.description.find("t/a/b/f.txt"), std::string::npos) << e.description;
+    EXPECT_TRUE(exists(dir / "t/a/b/f.txt"));
+
+    makeFile(dir / "t/\xfe\xff", "g");
+    ASSERT_EQ(::mkfifo((dir / "t/a/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((dir / "t/a/b/f.txt").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod((dir / "t/a/b").c_str(), 0500), 0);
+    ASSERT_EQ(::chmod((dir / "t/a").c_str(), 0000), 0);
+    ASSERT_EQ(::chmod((dir / "t").c_str(), 0555), 0);
+    fso.GetFolder(dir / "t").Delete(true);
+    EXPECT_FALSE(exists(dir / "t"));
+}
+
+TEST_F(FolderCopyTest, DeleteNeverFollowsLinks)
+{
+    ASSERT_EQ(::chmod((dir / "outside/keep.txt").c_str(), 0444), 0);
+    makeTree(dir.path(), {"src/a/b/kept -> " + dir / "outside/keep.txt", "link -> outside"});
+    fso.GetFile(dir / "link").Delete(true);
+    fso.GetFolder(dir / "src").Delete(true);
+    EXPECT_FALSE(exists(dir / "link"));
+    EXPECT_FALSE(exists(dir / "src"));
+    EXPECT_EQ(readTextFile(dir / "outside/keep.txt"), "outside");
+    EXPECT_EQ(modeOf(dir / "outside/keep.txt") & 0777, 0444u);
+}
+
+TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
+{
+    makeTree(dir.path(), {"t/", "t/vol/", "t/bind/", "elsewhere/", "elsewhere/keep.txt=keep"});
+    const ScopedMount volume("none", dir / "t/vol", "tmpfs", 0);
+    if (!volume.mounted)
+        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    makeFile(dir / "t/vol/onvolume.txt", "volume");
+    // Same filesystem, so only the mount id tells it apart.
+    const ScopedMount bind(dir / "elsewhere", dir / "t/bind", nullptr, MS_BIND);
+    ASSERT_TRUE(bind.mounted);
+
+    const auto folder = fso.GetFolder(dir / "t");
+    EXPECT_TRUE(folder.SubFolders().empty());
+    EXPECT_TRUE(folder.Files().empty());
+    const Error e = errorOf([&] { folder.Delete(true); });
+    EXPECT_EQ(e.number, ErrorNumber::PathFileAccess);
+    EXPECT_NE(e.description.find("mount point"), std::string::npos) << e.description;
+    // Nor is a mounted folder itself emptied.
+    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "t/vol").Delete(true); }).number,
+              ErrorNumber::PathFileAccess);
+    EXPECT_EQ(readTextFile(dir / "t/vol/onvolume.txt"), "volume");
+    EXPECT_EQ(readTextFile(dir / "elsewhere/keep.txt"), "keep");
+}
+
+} // namespace
+} // namespace umbrix
