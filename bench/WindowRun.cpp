@@ -1,13 +1,13 @@
 #include "WindowRun.h"
 
 #include "Stopwatch.h"
-#include "ui/main/AppState.h"
-#include "ui/services/Interaction.h"
 #include "app/Startup.h"
 #include "platform/Error.h"
 #include "settings/SettingsLocation.h"
 #include "ui/controls/DirListBox.h"
+#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/services/Interaction.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -129,8 +129,7 @@ private:
     void report(std::string_view folder, std::string_view name, const Error& error);
     void folderFailure(const std::string& folder, const Error& error, bool collecting);
     Resume scanFailure(const std::string& folder, const std::string& name, const Error& error);
-    Resume subFolderFailure(const std::string& folder, const std::string& name,
-                            const Error& error);
+    Resume subFolderFailure(const std::string& folder, const std::string& name, const Error& error);
     void countScanned();
 
     SearchView& view_;
@@ -287,7 +286,8 @@ int32_t Walk::GetSubFolders(Level& level)
                     readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
                 if (!reparsePoint && (attr & kDirectory)) {
                     FolderIdentity identity;
-                    if (const int idErr = platform::identityAt(level.fd.get(), name.c_str(), identity))
+                    if (const int idErr =
+                            platform::identityAt(level.fd.get(), name.c_str(), identity))
                         report(folder, name, errorFromErrno(idErr));
                     else
                         level.subFolders.push_back({name, identity});
@@ -330,8 +330,8 @@ int32_t Walk::GetSubFolders(Level& level)
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
-Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path,
-                       ino_t inode, int32_t attr, bool criteria)
+Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
+                       int32_t attr, bool criteria)
 {
     const bool directory = (attr & kDirectory) != 0;
     if (directory ? options_.FilesOnly : options_.DirsOnly)
@@ -448,11 +448,13 @@ bool Walk::listFolder(Level& level)
                 if (!entry.failed && hiddenNotSystem(attr) &&
                     ((attr & kDirectory) || rewritten_.contains(entry.inode))) {
                     bool failed = false;
-                    attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
+                    attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint,
+                                          failed);
                 }
             } else {
                 bool failed = false;
-                attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
+                attr =
+                    readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
             }
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
@@ -496,7 +498,8 @@ bool Walk::descend(Level& parent, const SubFolder& sub)
     FileDescriptor fd;
     int err = platform::openFolderAt(parent.fd.get(), sub.name.c_str(), folder, fd);
     if (err == ELOOP || err == ENOTDIR) {
-        report(parent.folder, sub.name, Error{errorNumberFromErrno(err), std::string(kFolderReplaced)});
+        report(parent.folder, sub.name,
+               Error{errorNumberFromErrno(err), std::string(kFolderReplaced)});
         return true;
     }
     if (!err) {
@@ -528,11 +531,13 @@ void Walk::ascend()
     if (levels_.size() >= 2) {
         Level& parent = levels_[levels_.size() - 2];
         if (!parent.fd && !parent.openError) {
-            const int err = child.fd ? platform::reopenParent(child.fd.get(), parent.identity, parent.fd)
-                                     : ESTALE;
+            const int err = child.fd
+                                ? platform::reopenParent(child.fd.get(), parent.identity, parent.fd)
+                                : ESTALE;
             if (err) {
                 parent.lost = true;
-                report(parent.folder, {}, Error{errorNumberFromErrno(err), std::string(kFolderLost)});
+                report(parent.folder, {},
+                       Error{errorNumberFromErrno(err), std::string(kFolderLost)});
             }
         }
     }

@@ -1,8 +1,8 @@
 #include "search/SearchCriteria.h"
 
-#include "platform/FileHelpers.h"
 #include "platform/AttributeStore.h"
 #include "platform/DirectoryReader.h"
+#include "platform/FileHelpers.h"
 #include "platform/Wildcard.h"
 
 #include <exception>

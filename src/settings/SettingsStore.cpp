@@ -52,7 +52,8 @@ bool readLogErrorsSetting()
 
 void saveLogErrorsSetting(bool logErrors)
 {
-    SaveSetting(QString::fromUtf8(AppTitle.data(), AppTitle.size()), SettingName::Section, SettingName::LogError,
+    SaveSetting(QString::fromUtf8(AppTitle.data(), AppTitle.size()), SettingName::Section,
+                SettingName::LogError,
                 logErrors ? QStringLiteral("True") : QStringLiteral("False"));
 }
 

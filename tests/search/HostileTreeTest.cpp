@@ -168,8 +168,7 @@ TEST_F(HostileTree, AnImmutableHiddenFileStaysListedAndTheRefusalIsReported)
     EXPECT_EQ(attributes("locked"), H);
     ASSERT_EQ(host.logs.size(), 1u);
     EXPECT_NE(host.logs[0].text.find("File: \"locked\""), std::string::npos);
-    EXPECT_NE(host.logs[0].text.find(std::strerror(EPERM)), std::string::npos)
-        << host.logs[0].text;
+    EXPECT_NE(host.logs[0].text.find(std::strerror(EPERM)), std::string::npos) << host.logs[0].text;
 }
 
 } // namespace

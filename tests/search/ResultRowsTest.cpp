@@ -11,18 +11,21 @@
 namespace umbrix {
 namespace {
 
-std::vector<std::string> shownBytes(const ResultRows& rows) {
+std::vector<std::string> shownBytes(const ResultRows& rows)
+{
     std::vector<std::string> out;
     for (int32_t i = 0; i < rows.shown(); ++i)
         out.emplace_back(rows.bytes(i));
     return out;
 }
 
-bool rowLess(const std::string& a, const std::string& b) {
+bool rowLess(const std::string& a, const std::string& b)
+{
     return resultRowLess(a, a, b, b);
 }
 
-TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes) {
+TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes)
+{
     ResultRows rows;
     const std::string odd("/data/caf\xe9\xff", 11);
     for (const char* name : {"beta", "Alpha", "sub/x", "alpha"})
@@ -48,13 +51,15 @@ TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes) {
 class RunChecker : public ResultRowsListener {
 public:
     explicit RunChecker(const ResultRows& rows) : rows_(rows) {}
-    void beginInsertRows(int32_t first, int32_t last) override {
+    void beginInsertRows(int32_t first, int32_t last) override
+    {
         EXPECT_GE(first, last_ + 1) << "runs come in ascending order";
         before_ = shownBytes(rows_);
         first_ = first;
         last_ = last;
     }
-    void endInsertRows() override {
+    void endInsertRows() override
+    {
         std::vector<std::string> after = shownBytes(rows_);
         EXPECT_TRUE(std::is_sorted(after.begin(), after.end(), rowLess));
         ASSERT_EQ(after.size(), before_.size() + static_cast<std::size_t>(last_ - first_ + 1));
@@ -70,7 +75,8 @@ private:
     int32_t first_ = 0, last_ = -1;
 };
 
-TEST(ResultRows, ACommitTellsEveryRunWhileTheRowsStayConsistent) {
+TEST(ResultRows, ACommitTellsEveryRunWhileTheRowsStayConsistent)
+{
     ResultRows rows;
     std::mt19937 random(7);
     std::vector<std::string> all;

@@ -2,8 +2,8 @@
 
 #include "platform/AttributeStore.h"
 #include "platform/Error.h"
-#include "search/SearchView.h"
 #include "search/Scanner.h"
+#include "search/SearchView.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -29,7 +29,8 @@ public:
         std::string text;
         bool forceView = false;
         bool operator==(const LogEntry&) const = default;
-        friend void PrintTo(const LogEntry& entry, std::ostream* out) {
+        friend void PrintTo(const LogEntry& entry, std::ostream* out)
+        {
             *out << (entry.forceView ? "forced: " : "") << ::testing::PrintToString(entry.text);
         }
     };
@@ -41,18 +42,21 @@ public:
     int rowLimit = -1;
     std::function<void()> onYield;
 
-    void FoundFileAdd(const std::string& folder, const std::string& name) override {
+    void FoundFileAdd(const std::string& folder, const std::string& name) override
+    {
         if (rowLimit >= 0 && static_cast<int>(rows.size()) >= rowLimit)
             throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
         rows.push_back(folder + name);
     }
     void RefreshResult(const std::string&, const std::string&, int32_t) override {}
-    void Log(const std::string& text, bool forceView) override {
+    void Log(const std::string& text, bool forceView) override
+    {
         logs.push_back({text, forceView});
     }
     bool isMinimized() const override { return false; }
     void setCaption(const std::string&) override {}
-    void DoEvents() override {
+    void DoEvents() override
+    {
         ++yields;
         if (onYield)
             onYield();
@@ -65,7 +69,8 @@ class ScanTreeFixture : public ::testing::Test {
 protected:
     void SetUp() override { freshSearch(); }
 
-    void freshSearch() {
+    void freshSearch()
+    {
         options = SearchOptions{};
         flags = SearchFlags{};
         options.SearchSubDirs = true;
@@ -77,22 +82,26 @@ protected:
     std::string root() const { return base; }
     std::string at(const std::string& relative) const { return root() + "/" + relative; }
 
-    void file(const std::string& relative, uint32_t attributes = 0) {
+    void file(const std::string& relative, uint32_t attributes = 0)
+    {
         makeFile(at(relative), "content");
         store(relative, attributes);
     }
-    void folder(const std::string& relative, uint32_t attributes = 0) {
+    void folder(const std::string& relative, uint32_t attributes = 0)
+    {
         makeDir(at(relative));
         store(relative, attributes);
     }
-    void store(const std::string& relative, uint32_t attributes) {
+    void store(const std::string& relative, uint32_t attributes)
+    {
         if (attributes) {
             ASSERT_EQ(platform::storeAttributes(at(relative), attributes), 0) << relative;
         }
     }
     // The attribute word as the store reads it back, reduced to the bits a
     // search looks at or changes.
-    uint32_t attributes(const std::string& relative) const {
+    uint32_t attributes(const std::string& relative) const
+    {
         uint32_t word = 0;
         EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
         return word & (platform::Attr::Writable | D);
@@ -100,12 +109,14 @@ protected:
 
     bool scan() { return ScanFolder(context(), root(), root()); }
 
-    std::vector<std::string> sortedRows() const {
+    std::vector<std::string> sortedRows() const
+    {
         std::vector<std::string> rows = host.rows;
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-    std::vector<std::string> paths(std::vector<std::string> relatives) const {
+    std::vector<std::string> paths(std::vector<std::string> relatives) const
+    {
         for (std::string& r : relatives)
             r = at(r);
         std::sort(relatives.begin(), relatives.end());

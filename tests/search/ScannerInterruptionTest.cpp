@@ -20,19 +20,22 @@ const std::string kInner = kSub + "/inner";
 
 class ScanInterruption : public ScanTreeFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ScanTreeFixture::SetUp();
         folder(kSub);
         file(kInner);
         file("top");
     }
     // Starts a search over the tree with every entry hidden again.
-    void restart() {
+    void restart()
+    {
         freshSearch();
         for (const std::string& entry : {kSub, kInner, std::string("top")})
             store(entry, H);
     }
-    int hiddenLeft() const {
+    int hiddenLeft() const
+    {
         int left = 0;
         for (const std::string& entry : {kSub, kInner, std::string("top")})
             left += (attributes(entry) & H) ? 1 : 0;
@@ -41,7 +44,8 @@ protected:
 
     // Makes `point` fail with `err` for `target`, a folder spelled with or
     // without its trailing "/".
-    static platform::ScopedFaultHook failing(FaultPoint point, std::string target, int err) {
+    static platform::ScopedFaultHook failing(FaultPoint point, std::string target, int err)
+    {
         auto trimmed = [](std::string_view path) {
             return path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
         };
@@ -51,14 +55,17 @@ protected:
     }
 
     // The three-line report of a failure on `name` in the folder `in`.
-    std::string report(const std::string& name, int err, const std::string& in = kSub) const {
+    std::string report(const std::string& name, int err, const std::string& in = kSub) const
+    {
         const Error error = errorFromErrno(err);
-        return "Path: \"" + displayText(withTrailingSlash(at(in))) + "\"\r\nFile: \"" + displayText(name) +
-               "\"\r\nError: " + error.description + " (" + std::to_string(error.number) + ")";
+        return "Path: \"" + displayText(withTrailingSlash(at(in))) + "\"\r\nFile: \"" +
+               displayText(name) + "\"\r\nError: " + error.description + " (" +
+               std::to_string(error.number) + ")";
     }
 };
 
-TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce) {
+TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce)
+{
     const struct {
         const char* when;
         bool cancel; // else Esc
@@ -91,7 +98,8 @@ TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce) {
     }
 }
 
-TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel) {
+TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel)
+{
     for (const bool logging : {true, false}) {
         restart();
         options.LogErrors = logging;
@@ -106,7 +114,8 @@ TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel) {
     }
 }
 
-TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered) {
+TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered)
+{
     const std::string unable =
         "Unable to access to the file or directory: \"" + displayText(at(kSub)) + "/\"";
     const struct {
@@ -120,7 +129,10 @@ TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered) {
         {kSub, EACCES, false, {kSub, "top"}, {{report("", EACCES)}, {report("", EACCES)}}},
         {kSub, ENOENT, false, {kSub, "top"}, {{report("", ENOENT)}, {report("", ENOENT)}}},
         {kSub, ENAMETOOLONG, true, {kSub, "top"}, {{unable}, {report("", ENAMETOOLONG)}}},
-        {kSub, ENAMETOOLONG, false, {kSub, "top"},
+        {kSub,
+         ENAMETOOLONG,
+         false,
+         {kSub, "top"},
          {{report("", ENAMETOOLONG)}, {report("", ENAMETOOLONG)}}},
         {"", EACCES, false, {}, {{report("", EACCES, "")}, {report("", EACCES, "")}}},
     };
@@ -138,7 +150,8 @@ TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered) {
     }
 }
 
-TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSearched) {
+TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSearched)
+{
     const std::string garbage = "0xZZ";
     struct Case {
         const char* how;
@@ -146,10 +159,11 @@ TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSea
         int err;
     };
     const Case cases[] = {
-        {"unparsable value", [&] {
-             EXPECT_EQ(::setxattr(at(kSub).c_str(), "user.DOSATTRIB", garbage.data(),
-                                  garbage.size(), 0),
-                       0);
+        {"unparsable value",
+         [&] {
+             EXPECT_EQ(
+                 ::setxattr(at(kSub).c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
+                 0);
              return platform::ScopedFaultHook({});
          },
          EBADMSG},
@@ -170,7 +184,8 @@ TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSea
     EXPECT_EQ(hiddenLeft(), 0);
 }
 
-TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
+TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas)
+{
     const std::vector<std::string> all{kInner, kSub, "top"};
     const struct {
         std::string target;
@@ -197,7 +212,8 @@ TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas) {
     }
 }
 
-TEST_F(ScanInterruption, AttributesThatCannotBeReadAreNeverOverwritten) {
+TEST_F(ScanInterruption, AttributesThatCannotBeReadAreNeverOverwritten)
+{
     restart();
     const std::string garbage = "not an attribute record";
     ASSERT_EQ(::setxattr(at("top").c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),

@@ -11,7 +11,8 @@ namespace umbrix::test {
 namespace {
 
 // Splits "a b c" into its words.
-std::vector<std::string> words(const std::string& text) {
+std::vector<std::string> words(const std::string& text)
+{
     std::vector<std::string> out;
     std::istringstream in(text);
     for (std::string word; in >> word;)
@@ -21,7 +22,8 @@ std::vector<std::string> words(const std::string& text) {
 
 class ScanListing : public ScanTreeFixture {};
 
-TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules) {
+TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules)
+{
     // One entry of every kind the listing rules tell apart: the name spells
     // its attributes (hidden, system, read-only, archive, "-" none), ".dir"
     // marks a folder.
@@ -86,7 +88,8 @@ TEST_F(ScanListing, EachOptionListsAndUnhidesByItsRules) {
     }
 }
 
-TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted) {
+TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted)
+{
     // The pattern names one extension, yet folders it leaves out are entered.
     options.SearchPattern = "*.TXT";
     folder("sub", H);
@@ -110,7 +113,8 @@ TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted) 
     EXPECT_EQ(flags.ScannedCount, 20);
 }
 
-TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered) {
+TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered)
+{
     options.ViewAll = true;
     folder("dir");
     file("dir/inside", H);
@@ -127,7 +131,8 @@ TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered) {
     EXPECT_EQ(attributes("target"), 0u);
 }
 
-TEST_F(ScanListing, OddNamesAreListedAndUnhiddenByteExactly) {
+TEST_F(ScanListing, OddNamesAreListedAndUnhiddenByteExactly)
+{
     const std::vector<std::string> names{
         "latin1-caf\xe9", "broken-\xff\xfe",     "line\nbreak", " leading",
         "trailing ",      std::string(255, 'n'), "*?<>|\"",
@@ -146,7 +151,8 @@ TEST_F(ScanListing, OddNamesAreListedAndUnhiddenByteExactly) {
         EXPECT_EQ(attributes(name), 0u) << displayText(name);
 }
 
-TEST_F(ScanListing, EachFolderIsReadOnceAndEachEntryQueriedOnce) {
+TEST_F(ScanListing, EachFolderIsReadOnceAndEachEntryQueriedOnce)
+{
     folder("a", H);
     file("a/one", H);
     file("a/two");
@@ -166,7 +172,8 @@ TEST_F(ScanListing, EachFolderIsReadOnceAndEachEntryQueriedOnce) {
                            {at("a"), 2}, {at("a/one"), 1}, {at("a/two"), 1}, {at("b"), 1}}));
 }
 
-TEST_F(ScanListing, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove) {
+TEST_F(ScanListing, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
+{
     folder("sub");
     file("hidden", H);
     ASSERT_EQ(::link(at("hidden").c_str(), at("sub/alias").c_str()), 0);
@@ -178,7 +185,8 @@ TEST_F(ScanListing, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove) {
 
 // The same rules on a real NTFS volume, where the attributes are the
 // filesystem's own.
-TEST_F(ScanListing, OnNtfsTheSameRulesHold) {
+TEST_F(ScanListing, OnNtfsTheSameRulesHold)
+{
     const NtfsVolume volume(dir.path());
     if (!volume.mounted())
         GTEST_SKIP() << volume.skipReason();

@@ -10,7 +10,8 @@
 namespace umbrix {
 namespace {
 
-TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar) {
+TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar)
+{
     struct Case {
         std::string text, pattern, criteria;
     };
@@ -32,7 +33,8 @@ TEST(SearchTexts, PatternAndCriteriaFollowTheSlashAndTheStar) {
     }
 }
 
-TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt) {
+TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt)
+{
     const struct {
         std::string folder, criteria;
         bool contained;
@@ -52,7 +54,8 @@ TEST(SearchTexts, CriteriaAreFoundInTheFolderAsThePersonSeesIt) {
             << c.folder << " " << c.criteria;
 }
 
-TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart) {
+TEST(SplitPathSpec, OnlyAnOrdinaryFileOrAFolderGivesAFolderPart)
+{
     test::TempDir dir;
     test::makeDir(dir / "sub");
     test::makeFile(dir / "sub/a.txt", "x");

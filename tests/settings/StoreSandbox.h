@@ -18,7 +18,8 @@ class StoreSandbox {
 public:
     StoreSandbox()
         : settings_(QString::fromStdString(dir_ / "user"), QString::fromStdString(dir_ / "system")),
-          logFolder_(dir_ / "log") {}
+          logFolder_(dir_ / "log")
+    {}
 
     const TempDir& dir() const { return dir_; }
     std::string userIni() const { return dir_ / "user/Umbrix/Umbrix.ini"; }
@@ -27,7 +28,8 @@ public:
 
     // The "user" or "system" store file as someone writes it by hand; once
     // per store and sandbox.
-    void writeIni(const std::string& scope, const std::string& text) const {
+    void writeIni(const std::string& scope, const std::string& text) const
+    {
         makeDir(dir_ / scope);
         makeDir(dir_ / (scope + "/Umbrix"));
         makeFile(dir_ / (scope + "/Umbrix/Umbrix.ini"), text);
@@ -39,7 +41,8 @@ private:
     ScopedLogFolder logFolder_;
 };
 
-inline std::string readWholeFile(const std::string& path) {
+inline std::string readWholeFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

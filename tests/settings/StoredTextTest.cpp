@@ -8,7 +8,8 @@
 namespace umbrix {
 namespace {
 
-TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber) {
+TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber)
+{
     // clang-format off
     const std::pair<std::string, bool> cases[] = {
         // The words for yes and no, English and Italian, in any case.
@@ -27,7 +28,8 @@ TEST(CBooleanTest, WordsInAnyCaseElseTheLeadingNumber) {
         EXPECT_EQ(CBoolean(text), expected) << '"' << text << '"';
 }
 
-TEST(EnvironmentTextTest, ExpandsSetVariablesAndKeepsEverythingElse) {
+TEST(EnvironmentTextTest, ExpandsSetVariablesAndKeepsEverythingElse)
+{
     ::setenv("UMBRIX_TEST_DATA", "/srv/data", 1);
     ::unsetenv("UMBRIX_TEST_UNSET");
     EXPECT_EQ(expandEnvironmentText("%UMBRIX_TEST_DATA%/x"), "/srv/data/x");

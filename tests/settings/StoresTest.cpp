@@ -21,19 +21,22 @@ const std::string kInstalledKey = "Software\\VB and VBA Program Settings\\Umbrix
 // How the INI file names a value of that key, below its "[Software]" group.
 const std::string kIniInstalled = "VB%20and%20VBA%20Program%20Settings\\Umbrix\\Installed\\";
 
-QString leftSetting() {
+QString leftSetting()
+{
     return GetSetting(kApp, SettingName::Section, SettingName::LogLeft, QStringLiteral("0"));
 }
 
 // The error log file holds exactly one complete line, ending in `message`.
-void expectOneSaveRegValueLine(const StoreSandbox& box, const std::string& message) {
+void expectOneSaveRegValueLine(const StoreSandbox& box, const std::string& message)
+{
     const std::string text = readWholeFile(box.logFile());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
     EXPECT_TRUE(text.starts_with("Umbrix\t")) << text;
     EXPECT_TRUE(text.ends_with("\t(Call SaveRegValue)\t[ " + message + " ]\r\n")) << text;
 }
 
-TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone) {
+TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone)
+{
     StoreSandbox box;
     EXPECT_EQ(leftSetting(), QStringLiteral("0"));
     EXPECT_FALSE(readLogErrorsSetting());
@@ -52,7 +55,8 @@ TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone) {
     EXPECT_FALSE(test::exists(box.dir() / "system"));
 }
 
-TEST(RegistryStoreTest, MissingFlagIsFalseAndSetInstalledWritesOne) {
+TEST(RegistryStoreTest, MissingFlagIsFalseAndSetInstalledWritesOne)
+{
     StoreSandbox box;
     EXPECT_FALSE(IsInstalled(kApp, kComponent));
     EXPECT_FALSE(test::exists(box.dir() / "system"));
@@ -74,7 +78,8 @@ TEST(RegistryStoreTest, MissingFlagIsFalseAndSetInstalledWritesOne) {
     EXPECT_FALSE(test::exists(box.logFile()));
 }
 
-TEST(RegistryStoreTest, HandWrittenValuesReadAsTheirTypeAndTheFlagThroughCBoolean) {
+TEST(RegistryStoreTest, HandWrittenValuesReadAsTheirTypeAndTheFlagThroughCBoolean)
+{
     StoreSandbox box;
     ::setenv("UMBRIX_TEST_ROOT", "/srv/umbrix", 1);
     const QVariant fallback(QStringLiteral("fallback"));
@@ -113,7 +118,8 @@ TEST(RegistryStoreTest, HandWrittenValuesReadAsTheirTypeAndTheFlagThroughCBoolea
 
 // Root may write anywhere, so the store is made unwritable by putting its
 // folder below a regular file.
-TEST(RegistryStoreTest, UnwritableStoreLeavesOneLineNamingTheKey) {
+TEST(RegistryStoreTest, UnwritableStoreLeavesOneLineNamingTheKey)
+{
     StoreSandbox box;
     test::makeFile(box.dir() / "file");
     ScopedSettingsLocation blocked(QString::fromStdString(box.dir() / "user"),
@@ -128,7 +134,8 @@ TEST(RegistryStoreTest, UnwritableStoreLeavesOneLineNamingTheKey) {
 // A store that opens but cannot take the write: a filesystem without room
 // for the new copy of the file (its root, the folder and the file use all
 // three inodes).
-TEST(RegistryStoreTest, FailedWriteNamesTheValue) {
+TEST(RegistryStoreTest, FailedWriteNamesTheValue)
+{
     StoreSandbox box;
     const std::string volume = box.dir() / "system";
     test::makeDir(volume);

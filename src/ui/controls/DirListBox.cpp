@@ -1,12 +1,12 @@
 #include "ui/controls/DirListBox.h"
 
 #include "platform/AppTitle.h"
-#include "ui/services/Interaction.h"
 #include "platform/Error.h"
+#include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "ui/controls/FolderEntries.h"
 #include "ui/controls/NameOrder.h"
-#include "platform/PathChain.h"
+#include "ui/services/Interaction.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

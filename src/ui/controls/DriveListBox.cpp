@@ -1,8 +1,8 @@
 #include "ui/controls/DriveListBox.h"
 
 #include "platform/Error.h"
-#include "platform/PathText.h"
 #include "platform/PathChain.h"
+#include "platform/PathText.h"
 
 namespace umbrix {
 namespace {

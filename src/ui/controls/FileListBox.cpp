@@ -1,11 +1,11 @@
 #include "ui/controls/FileListBox.h"
 
 #include "platform/Error.h"
+#include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "platform/Wildcard.h"
 #include "ui/controls/FolderEntries.h"
 #include "ui/controls/NameOrder.h"
-#include "platform/PathChain.h"
 
 namespace umbrix {
 namespace {

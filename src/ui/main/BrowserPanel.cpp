@@ -1,13 +1,13 @@
 // The drive, directory and file lists of the browser view.
 
 #include "platform/AppTitle.h"
-#include "ui/services/QtText.h"
-#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
 
 #include <cerrno>
 #include <exception>

@@ -3,15 +3,15 @@
 #include "fileops/FileSystemObject.h"
 #include "platform/AppTitle.h"
 #include "platform/Error.h"
-#include "ui/services/Interaction.h"
-#include "ui/services/QtText.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
+#include "ui/controls/FileListBox.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
 #include "ui/main/SearchHost.h"
 #include "ui/main/SearchTextBox.h"
-#include "ui/controls/DirListBox.h"
-#include "ui/controls/DriveListBox.h"
-#include "ui/controls/FileListBox.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
 
 #include <QApplication>
 #include <QCloseEvent>

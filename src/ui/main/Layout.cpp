@@ -1,13 +1,13 @@
 // The main window's arrangement in its browser and results views.
 
 #include "platform/AppTitle.h"
-#include "ui/main/LogViewer.h"
-#include "ui/main/LogViewerInstance.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/ListBoxOperations.h"
+#include "ui/main/LogViewer.h"
+#include "ui/main/LogViewerInstance.h"
 
 #include <cmath>
 
@@ -64,7 +64,8 @@ bool FrmSeek::arrange()
             if (!box.setWidth(width) || !box.setHeight(height))
                 return false;
             if (i > 0) {
-                const Placed<ResultListBox>& before = lstFoundFiles[static_cast<std::size_t>(i - 1)];
+                const Placed<ResultListBox>& before =
+                    lstFoundFiles[static_cast<std::size_t>(i - 1)];
                 box.setLeft(before.Left() + before.Width() + L);
             }
         }

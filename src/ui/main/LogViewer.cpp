@@ -1,11 +1,11 @@
 #include "ui/main/LogViewer.h"
 
 #include "platform/AppTitle.h"
-#include "ui/services/QtText.h"
-#include "ui/services/Interaction.h"
 #include "platform/NumberPrefix.h"
-#include "ui/services/TopMostMsgBox.h"
 #include "settings/SettingsStore.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
+#include "ui/services/TopMostMsgBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,11 +2,11 @@
 // one is full, and the progress labels.
 
 #include "platform/AppTitle.h"
-#include "ui/services/Interaction.h"
-#include "ui/services/QtText.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
 
 #include <algorithm>
 #include <new>

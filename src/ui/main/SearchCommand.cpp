@@ -1,16 +1,16 @@
 #include "ui/main/SearchCommand.h"
 
 #include "platform/AppTitle.h"
-#include "ui/services/Interaction.h"
-#include "ui/services/QtText.h"
-#include "ui/main/LogViewerInstance.h"
 #include "platform/Error.h"
 #include "search/SearchRun.h"
-#include "ui/main/SearchHost.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/main/LogViewerInstance.h"
+#include "ui/main/SearchHost.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
 
 #include <QScreen>
 #include <cmath>

@@ -1,12 +1,12 @@
 #include "ui/main/SearchHost.h"
 
-#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "search/SearchCriteria.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
+#include "ui/services/Interaction.h"
 
 namespace umbrix {
 

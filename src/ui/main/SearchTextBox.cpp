@@ -1,15 +1,15 @@
 #include "ui/main/SearchTextBox.h"
 
 #include "platform/AppTitle.h"
-#include "platform/FileHelpers.h"
-#include "ui/services/Interaction.h"
-#include "ui/services/QtText.h"
 #include "platform/Error.h"
+#include "platform/FileHelpers.h"
 #include "search/SearchCriteria.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/services/Interaction.h"
+#include "ui/services/QtText.h"
 
 #include <QKeyEvent>
 #include <exception>

@@ -11,11 +11,13 @@ namespace umbrix {
 namespace {
 
 std::string line(const std::string& mountPoint, const std::string& type,
-                 const std::string& optional = "shared:1") {
+                 const std::string& optional = "shared:1")
+{
     return "30 1 8:1 / " + mountPoint + " rw,relatime " + optional + " - " + type + " /dev/x rw\n";
 }
 
-TEST(MountTable, KeepsWhatAPersonBrowsesAndFindsTheVolumeOfAPath) {
+TEST(MountTable, KeepsWhatAPersonBrowsesAndFindsTheVolumeOfAPath)
+{
     // clang-format off
     const std::pair<std::string, std::string> mounts[] = {
         {"/", "ext4"}, {"/proc", "proc"}, {"/sys", "sysfs"}, {"/sys/fs/cgroup", "cgroup2"},
@@ -50,7 +52,8 @@ TEST(MountTable, KeepsWhatAPersonBrowsesAndFindsTheVolumeOfAPath) {
 // test, so that the list can tell folders from files as it does for real.
 class DriveListBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         test::makeDir(tmp / "vol");
         test::makeDir(tmp / "vol/inner");
         test::makeFile(tmp / "hosts");
@@ -62,7 +65,8 @@ protected:
     test::TempDir tmp;
 };
 
-TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath) {
+TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath)
+{
     DriveListBox drives(nullptr, tmp / "mountinfo");
     // A single file mounted over another is no drive.
     ASSERT_EQ(drives.ListCount(), 3);
@@ -88,7 +92,8 @@ TEST_F(DriveListBoxTest, ChoosesTheVolumeThatHoldsAPath) {
     EXPECT_EQ(changes.count(), 4);
 }
 
-TEST_F(DriveListBoxTest, RefreshFollowsTheMountTable) {
+TEST_F(DriveListBoxTest, RefreshFollowsTheMountTable)
+{
     DriveListBox drives(nullptr, tmp / "mountinfo");
     drives.setDrive(tmp / "vol");
     QSignalSpy changes(&drives, &DriveListBox::Change);

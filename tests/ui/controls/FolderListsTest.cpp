@@ -1,9 +1,9 @@
-#include "ui/services/Interaction.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/services/Interaction.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -21,7 +21,8 @@ using test::makeFile;
 using Names = std::vector<std::string>;
 
 // Row of the list whose exact bytes are `bytes`, -1 when none.
-int rowWithBytes(const QAbstractItemView& view, const std::string& bytes) {
+int rowWithBytes(const QAbstractItemView& view, const std::string& bytes)
+{
     const QAbstractItemModel& model = *view.model();
     for (int row = 0; row < model.rowCount(); ++row)
         if (model.index(row, 0).data(NameRowModel::BytesRole).toByteArray().toStdString() == bytes)
@@ -29,15 +30,18 @@ int rowWithBytes(const QAbstractItemView& view, const std::string& bytes) {
     return -1;
 }
 
-QString rowText(const QAbstractItemView& view, int row) {
+QString rowText(const QAbstractItemView& view, int row)
+{
     return view.model()->index(row, 0).data(Qt::DisplayRole).toString();
 }
 
-QPoint rowCentre(const QAbstractItemView& view, int row) {
+QPoint rowCentre(const QAbstractItemView& view, int row)
+{
     return view.visualRect(view.model()->index(row, 0)).center();
 }
 
-template <typename Action> void expectError(Action action, int number) {
+template <typename Action> void expectError(Action action, int number)
+{
     try {
         action();
         ADD_FAILURE() << "no error";
@@ -52,7 +56,8 @@ template <typename Action> void expectError(Action action, int number) {
 // pipe, and names with numbers.
 class FolderListsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         makeDir(tmp / "a");
         makeDir(b);
         for (const char* name : {"Zeta", "alpha", ".hidden", "Beta", "folder.txt", "alpha/inner"})
@@ -69,7 +74,8 @@ protected:
         dirs.setPath(b);
         files.setPath(b);
     }
-    Names fileNames() const {
+    Names fileNames() const
+    {
         Names all;
         for (int i = 0; i < files.ListCount(); ++i)
             all.push_back(files.List(i));
@@ -82,7 +88,8 @@ protected:
     FileListBox files;
 };
 
-TEST_F(FolderListsTest, DirectoryChainIsAddressedByListIndex) {
+TEST_F(FolderListsTest, DirectoryChainIsAddressedByListIndex)
+{
     EXPECT_EQ(dirs.Path(), b);
     EXPECT_EQ(dirs.ListIndex(), -1);
     // Subdirectories only, hidden and linked ones included, in reading order.
@@ -107,7 +114,8 @@ TEST_F(FolderListsTest, DirectoryChainIsAddressedByListIndex) {
     EXPECT_EQ(rowText(dirs, rowWithBytes(dirs, b + "/Beta")), QStringLiteral("Beta"));
 }
 
-TEST_F(FolderListsTest, FileListHoldsEveryNonDirectoryInReadingOrder) {
+TEST_F(FolderListsTest, FileListHoldsEveryNonDirectoryInReadingOrder)
+{
     EXPECT_EQ(files.ListIndex(), -1);
     EXPECT_EQ(fileNames(),
               (Names{".profile", "A.doc", "b.txt", "c.TXT", "dangling", "file9.log", "file10.log",
@@ -116,7 +124,8 @@ TEST_F(FolderListsTest, FileListHoldsEveryNonDirectoryInReadingOrder) {
     EXPECT_EQ(files.List(12), "");
 }
 
-TEST_F(FolderListsTest, PatternsFollowTheWindowsRulesAndSemicolonLists) {
+TEST_F(FolderListsTest, PatternsFollowTheWindowsRulesAndSemicolonLists)
+{
     const std::pair<std::string, Names> cases[] = {
         {"*.txt", {"b.txt", "c.TXT"}},
         {"*.txt;*.DOC", {"A.doc", "b.txt", "c.TXT"}},
@@ -142,7 +151,8 @@ TEST_F(FolderListsTest, PatternsFollowTheWindowsRulesAndSemicolonLists) {
     }
 }
 
-TEST_F(FolderListsTest, ClickHighlightsAndDoubleClickOrEnterOpens) {
+TEST_F(FolderListsTest, ClickHighlightsAndDoubleClickOrEnterOpens)
+{
     dirs.resize(300, 600);
     dirs.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dirs));
@@ -197,7 +207,8 @@ TEST_F(FolderListsTest, ClickHighlightsAndDoubleClickOrEnterOpens) {
         expectError([&] { files.setListIndex(outside); }, ErrorNumber::InvalidPropertyValue);
 }
 
-TEST_F(FolderListsTest, AFolderThatCannotBeReadKeepsBothListsAsTheyWere) {
+TEST_F(FolderListsTest, AFolderThatCannotBeReadKeepsBothListsAsTheyWere)
+{
     QSignalSpy changes(&dirs, &DirListBox::Change);
     dirs.setListIndex(3);
     files.setListIndex(4);
@@ -233,7 +244,8 @@ TEST_F(FolderListsTest, AFolderThatCannotBeReadKeepsBothListsAsTheyWere) {
     EXPECT_EQ(changes.count(), 0);
 }
 
-TEST_F(FolderListsTest, PathsResolveByNameAndTheSamePathRereadsQuietly) {
+TEST_F(FolderListsTest, PathsResolveByNameAndTheSamePathRereadsQuietly)
+{
     QSignalSpy changes(&dirs, &DirListBox::Change);
     dirs.setPath(b + "/./alpha/../alpha//inner/..");
     EXPECT_EQ(dirs.Path(), b + "/alpha");
@@ -268,7 +280,8 @@ TEST_F(FolderListsTest, PathsResolveByNameAndTheSamePathRereadsQuietly) {
     EXPECT_EQ(files.ListCount(), 12);
 }
 
-TEST_F(FolderListsTest, NamesThatAreNotUtf8AreShownVisiblyAndKeptExact) {
+TEST_F(FolderListsTest, NamesThatAreNotUtf8AreShownVisiblyAndKeptExact)
+{
     const std::string folder = b + "/caf\xE9";
     const std::string file = "r\xE9sum\xE9.txt";
     makeDir(folder);
@@ -290,7 +303,8 @@ TEST_F(FolderListsTest, NamesThatAreNotUtf8AreShownVisiblyAndKeptExact) {
     EXPECT_EQ(fileNames(), Names{file});
 }
 
-TEST(FolderListsScale, TenThousandEntriesFillQuicklyInNumberOrder) {
+TEST(FolderListsScale, TenThousandEntriesFillQuicklyInNumberOrder)
+{
     test::TempDir tmp;
     for (int i = 0; i < 5000; ++i) {
         makeDir(tmp / ("d" + std::to_string(i)));

@@ -1,9 +1,9 @@
 #include "ui/main/LogViewer.h"
 
-#include "ui/services/Interaction.h"
-#include "ui/main/LogViewerInstance.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
+#include "ui/main/LogViewerInstance.h"
+#include "ui/services/Interaction.h"
 
 #include <QAction>
 #include <QMenu>
@@ -20,7 +20,8 @@ using test::readWholeFile;
 class LogViewerTest : public ::testing::Test {
 protected:
     // The place as the settings file holds it, in twips.
-    std::string storedPlace(QPoint at) const {
+    std::string storedPlace(QPoint at) const
+    {
         const double tpp = viewer.twipsPerPixel();
         return "LogLeft=" + std::to_string(std::lround(at.x() * tpp)) +
                "\nLogTop=" + std::to_string(std::lround(at.y() * tpp)) + "\n";
@@ -31,7 +32,8 @@ protected:
     QWidget* surface = viewer.txtLog()->viewport();
 };
 
-TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart) {
+TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart)
+{
     // First load: hidden at the top left, its size given in twips.
     EXPECT_FALSE(viewer.isVisible());
     EXPECT_EQ(viewer.pos(), QPoint(0, 0));
@@ -65,7 +67,8 @@ TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart) {
     EXPECT_EQ(LogViewer().pos(), QPoint(40, 0));
 }
 
-TEST_F(LogViewerTest, EachEntryIsFollowedByAnEmptyLineWithTheCaretOnIt) {
+TEST_F(LogViewerTest, EachEntryIsFollowedByAnEmptyLineWithTheCaretOnIt)
+{
     viewer.Log(QStringLiteral("first"));
     EXPECT_EQ(viewer.text(), QStringLiteral("first\n\n"));
     EXPECT_EQ(viewer.txtLog()->textCursor().position(), 6);
@@ -87,7 +90,8 @@ TEST_F(LogViewerTest, EachEntryIsFollowedByAnEmptyLineWithTheCaretOnIt) {
     EXPECT_EQ(viewer.txtLog()->textCursor().position(), 6);
 }
 
-TEST_F(LogViewerTest, ShowsOnlyWhenLoggingIsOnOrAsked) {
+TEST_F(LogViewerTest, ShowsOnlyWhenLoggingIsOnOrAsked)
+{
     viewer.Log(QStringLiteral("quiet"));
     EXPECT_FALSE(viewer.isVisible());
     viewer.Log(QStringLiteral("forced"), true);
@@ -100,7 +104,8 @@ TEST_F(LogViewerTest, ShowsOnlyWhenLoggingIsOnOrAsked) {
     EXPECT_EQ(viewer.text(), QStringLiteral("quiet\n\nforced\n\nlogged\n\n"));
 }
 
-TEST_F(LogViewerTest, CtrlClickAloneHides) {
+TEST_F(LogViewerTest, CtrlClickAloneHides)
+{
     viewer.View();
     QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier);
     QTest::mouseClick(surface, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
@@ -111,7 +116,8 @@ TEST_F(LogViewerTest, CtrlClickAloneHides) {
     EXPECT_FALSE(viewer.isVisible());
 }
 
-TEST_F(LogViewerTest, RightClickOffersClearOnlyForALog) {
+TEST_F(LogViewerTest, RightClickOffersClearOnlyForALog)
+{
     QWidget mainWindow;
     mainWindow.show();
     viewer.setMainWindow(&mainWindow);
@@ -143,7 +149,8 @@ TEST_F(LogViewerTest, RightClickOffersClearOnlyForALog) {
     EXPECT_FALSE(viewer.isVisible());
 }
 
-TEST_F(LogViewerTest, DoubleClickAsksBeforeClearingFromBelowTheViewer) {
+TEST_F(LogViewerTest, DoubleClickAsksBeforeClearingFromBelowTheViewer)
+{
     viewer.View();
     viewer.move(40, 30);
     bool onTopWhileAsking = true;
@@ -175,7 +182,8 @@ TEST_F(LogViewerTest, DoubleClickAsksBeforeClearingFromBelowTheViewer) {
     EXPECT_TRUE(viewer.isEmpty());
 }
 
-TEST(LogViewerInstanceTest, OneViewerLoadedAgainAtItsPlace) {
+TEST(LogViewerInstanceTest, OneViewerLoadedAgainAtItsPlace)
+{
     test::StoreSandbox box;
     LogViewer& viewer = loadLogViewer();
     EXPECT_EQ(&loadLogViewer(), &viewer);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/main/AppState.h"
-#include "ui/services/Interaction.h"
 #include "app/Startup.h"
-#include "ui/main/LogViewerInstance.h"
 #include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
+#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/main/LogViewerInstance.h"
+#include "ui/services/Interaction.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -22,7 +22,8 @@ namespace umbrix::test {
 // settings and the log file kept in the test's own folder.
 class MainWindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_NE(::getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
         window = std::make_unique<FrmSeek>(state);
         ASSERT_TRUE(startUp(*window, commandLine()));
@@ -30,7 +31,8 @@ protected:
         ASSERT_EQ(state.CurrentPath, tree.path());
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         // The viewer stores its place when it is unloaded, which must happen
         // while the settings still point into the sandbox.
         unloadLogViewer();
@@ -41,19 +43,48 @@ protected:
     virtual std::string commandLine() const { return {}; }
 
     std::string at(const std::string& relative) const { return tree / relative; }
-    void file(const std::string& relative, uint32_t attributes = 0) {
+    void file(const std::string& relative, uint32_t attributes = 0)
+    {
         makeFile(at(relative), "x");
         if (attributes)
             setDosAttrib(at(relative), attributes);
     }
-    void folder(const std::string& relative, uint32_t attributes = 0) {
+    void folder(const std::string& relative, uint32_t attributes = 0)
+    {
         makeDir(at(relative));
         if (attributes)
             setDosAttrib(at(relative), attributes);
     }
 
+    // What a person checks of any arrangement: every visible control lies
+    // inside the window and none covers another.
+    void expectTidyLayout()
+    {
+        std::vector<QWidget*> shown;
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->isVisibleTo(window.get()) && !child->isWindow())
+                shown.push_back(child);
+        ASSERT_FALSE(shown.empty());
+        const QRect inside = window->rect();
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            const QRect r = shown[i]->geometry();
+            EXPECT_TRUE(inside.contains(r)) << name(shown[i]) << " lies outside the window";
+            for (std::size_t j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(r.intersects(shown[j]->geometry()))
+                    << name(shown[i]) << " covers " << name(shown[j]);
+        }
+    }
+    static std::string name(const QWidget* widget)
+    {
+        return widget->metaObject()->className() + std::string(" \"") +
+               widget->objectName().toStdString() + "\" at " +
+               std::to_string(widget->geometry().x()) + "," +
+               std::to_string(widget->geometry().y());
+    }
+
     // Every row of every result box in use, as exact bytes, box by box.
-    std::vector<std::string> resultRows() {
+    std::vector<std::string> resultRows()
+    {
         std::vector<std::string> rows;
         for (int b = 0; b < window->TotalListbox(); ++b)
             for (int i = 0; i < window->resultBox(b).ListCount(); ++i)

@@ -11,7 +11,8 @@ namespace {
 
 class MainWindow : public test::MainWindowFixture {
 protected:
-    void resizeTo(int pixelWidth) {
+    void resizeTo(int pixelWidth)
+    {
         window->resize(pixelWidth, window->height());
         ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == pixelWidth; }));
         window->Form_Resize();
@@ -23,7 +24,8 @@ protected:
     std::string commandLine() const override { return "/timeout:0.25"; }
 };
 
-TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState) {
+TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState)
+{
     EXPECT_FLOAT_EQ(state.ScanPause, 0.25f);
     EXPECT_TRUE(window->chkSubDir->isChecked());
     EXPECT_NE(window->FileSystem, nullptr);
@@ -34,7 +36,8 @@ TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState) {
     EXPECT_FALSE(window->lstFoundFiles[0].Visible());
 }
 
-TEST(MainWindowObject, AFileSystemObjectThatCannotBeCreatedIsReported) {
+TEST(MainWindowObject, AFileSystemObjectThatCannotBeCreatedIsReported)
+{
     ScopedMsgBoxResponder messages;
     AppState state;
     FrmSeek window(state);
@@ -55,13 +58,15 @@ public:
     int keys = 0;
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
         keys += event->type() == QEvent::KeyPress ? 1 : 0;
         return false;
     }
 };
 
-TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise) {
+TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise)
+{
     KeySpy spy;
     QLineEdit* box = window->txtSearchSpec.get();
     box->installEventFilter(&spy);
@@ -79,7 +84,8 @@ TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise) {
     state.Searching = false;
 }
 
-TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep) {
+TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep)
+{
     window->mnuDir->trigger();
     EXPECT_EQ(beeps.count(), 1);
     EXPECT_TRUE(messages.calls().empty());
@@ -107,7 +113,8 @@ TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep) {
     EXPECT_EQ(beeps.count(), before + 3);
 }
 
-TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther) {
+TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther)
+{
     window->chkViewAll->click();
     window->chkSubDir->click();
     window->chkFolder->click();
@@ -120,7 +127,8 @@ TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther) {
     EXPECT_FALSE(state.DirsOnly || state.FilesOnly);
 }
 
-TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory) {
+TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory)
+{
     folder("inner");
     file("inner/note.txt");
     window->dirList->setPath(at("inner"));
@@ -130,7 +138,8 @@ TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory) {
     EXPECT_EQ(std::string(::getcwd(here, sizeof here)), at("inner"));
 }
 
-TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders) {
+TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders)
+{
     DriveListBox& drives = *window->drvList.get();
     const std::string home = drives.DriveRoot();
     std::string other;
@@ -149,20 +158,25 @@ TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders) {
     EXPECT_TRUE(messages.calls().empty());
 }
 
-TEST_F(MainWindow, AWiderBrowserViewKeepsTwoEqualColumnsAndIsRemembered) {
-    resizeTo(700);
-    const float W = window->ScaleWidth();
-    EXPECT_FLOAT_EQ(window->filList.Width(), (W - 3 * 120) / 2);
-    EXPECT_FLOAT_EQ(window->dirList.Width(), window->filList.Width());
-    EXPECT_FLOAT_EQ(window->dirList.Left(), 240 + window->filList.Width());
-    EXPECT_FLOAT_EQ(window->drvList.Left(), window->dirList.Left());
-    EXPECT_FLOAT_EQ(window->txtSearchSpec.Width(), window->dirList.Width());
-    EXPECT_FLOAT_EQ(window->lblCriteria.Left(), window->txtSearchSpec.Left() - 1080 - 90);
-    EXPECT_FLOAT_EQ(window->cmdSearch.Left(), 4590) << "buttons and options stay put";
-    EXPECT_FLOAT_EQ(window->CurrentWidth(), window->Width());
+TEST_F(MainWindow, TheBrowserViewKeepsTwoEqualColumnsAtAnyWidthAndRemembersIt)
+{
+    for (const int pixels : {415, 700, 1200}) {
+        SCOPED_TRACE(pixels);
+        resizeTo(pixels);
+        expectTidyLayout();
+        EXPECT_FLOAT_EQ(window->dirList.Width(), window->filList.Width());
+        EXPECT_FLOAT_EQ(window->drvList.Left(), window->dirList.Left());
+        EXPECT_FLOAT_EQ(window->txtSearchSpec.Width(), window->dirList.Width());
+        // The two columns and their three margins fill the width.
+        EXPECT_NEAR(window->dirList.Left() + window->dirList.Width() + window->filList.Left(),
+                    window->ScaleWidth(), 0.5f);
+        EXPECT_FLOAT_EQ(window->cmdSearch.Left(), 4590) << "buttons and options stay put";
+        EXPECT_FLOAT_EQ(window->CurrentWidth(), window->Width());
+    }
 }
 
-TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff) {
+TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff)
+{
     resizeTo(500);
     const float remembered = window->CurrentWidth();
     const float fileWidth = window->filList.Width();
@@ -178,7 +192,8 @@ TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff) {
     EXPECT_NE(window->filList.Width(), fileWidth);
 }
 
-TEST_F(MainWindow, RestoringTheWindowPutsTheTitleBack) {
+TEST_F(MainWindow, RestoringTheWindowPutsTheTitleBack)
+{
     window->setCaption("Scanned files: 12");
     window->Form_Resize();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));

@@ -1,7 +1,7 @@
 #include "search/ResultRows.h"
-#include "ui/main/SearchCommand.h"
 #include "ui/main/ListBoxOperations.h"
 #include "ui/main/MainWindowFixture.h"
+#include "ui/main/SearchCommand.h"
 
 #include <QTest>
 
@@ -11,18 +11,22 @@ namespace {
 // The results view filled directly, as the search host fills it.
 class ResultColumns : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         MainWindowFixture::SetUp();
         EnterSearchState(*window);
     }
-    void addRows(int n) {
+    void addRows(int n)
+    {
         for (int i = 0; i < n; ++i)
             window->FoundFileAdd("/data/", "f" + std::to_string(added_++));
     }
-    Placed<ResultListBox>& box(int index) {
+    Placed<ResultListBox>& box(int index)
+    {
         return window->lstFoundFiles[static_cast<std::size_t>(index)];
     }
-    void maximize() {
+    void maximize()
+    {
         const float before = window->ScaleWidth();
         window->setWindowStateValue(2);
         ASSERT_TRUE(QTest::qWaitFor(
@@ -30,7 +34,8 @@ protected:
         window->Form_Resize();
     }
     // Boxes 0..n-1 share the width in equal columns with equal margins.
-    void expectEqualColumns(int n) {
+    void expectEqualColumns(int n)
+    {
         const float margin = box(0).Left();
         const float width = (window->ScaleWidth() - (n + 1) * margin) / n;
         for (int b = 0; b < n; ++b) {
@@ -45,7 +50,8 @@ private:
     int added_ = 0;
 };
 
-TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn) {
+TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn)
+{
     addRows(ResultBoxFullRows + 1);
     EXPECT_EQ(window->TotalListbox(), 1);
     addRows(1);
@@ -75,24 +81,29 @@ TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn)
     expectEqualColumns(3);
 }
 
-TEST_F(ResultColumns, MaximizedThreeColumnsFillTheWindowWithTheButtonsInTheCorner) {
+TEST_F(ResultColumns, MaximizedThreeColumnsFillTheWindowWithTheButtonsInTheCorner)
+{
     addRows(2 * (ResultBoxFullRows + 1) + 1);
     ASSERT_EQ(window->TotalListbox(), 3);
+    ShowSearchResults(*window);
     maximize();
 
-    const float W = window->ScaleWidth();
-    const float H = window->ScaleHeight();
     expectEqualColumns(3);
+    expectTidyLayout();
+    // The boxes reach down to the attribute panel; the buttons sit in the
+    // bottom right corner beside it.
     for (int b = 0; b < 3; ++b)
-        EXPECT_FLOAT_EQ(box(b).Height(), H - box(0).Top() - (window->fraAttrib.Height() + 150));
-    EXPECT_FLOAT_EQ(window->cmdExit.Left(), W - window->cmdExit.Width() - 150);
-    EXPECT_FLOAT_EQ(window->cmdExit.Top(), H - window->cmdExit.Height() - 150);
-    EXPECT_FLOAT_EQ(window->cmdSearch.Left(),
-                    window->cmdExit.Left() - window->cmdSearch.Width() - 90);
-    EXPECT_FLOAT_EQ(window->fraAttrib.Top(), H - window->fraAttrib.Height() - 150);
+        EXPECT_FLOAT_EQ(box(b).Height(), box(0).Height()) << b;
+    const QRect exit = window->cmdExit->geometry();
+    EXPECT_LT(window->width() - exit.right(), 20);
+    EXPECT_LT(window->height() - exit.bottom(), 20);
+    EXPECT_EQ(window->cmdSearch->geometry().top(), exit.top());
+    EXPECT_LT(window->cmdSearch->geometry().right(), exit.left());
+    EXPECT_GT(window->fraAttrib->geometry().top(), box(0)->geometry().bottom());
 }
 
-TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize) {
+TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
+{
     addRows(100);
     maximize();
     EXPECT_FLOAT_EQ(box(0).Width(), window->ScaleWidth() - 2 * box(0).Left());
@@ -102,7 +113,8 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize) {
     EXPECT_GT(window->PageSize, 5);
 }
 
-TEST(ListBoxArithmetic, RowsFromTwipsRoundHalvesToEven) {
+TEST(ListBoxArithmetic, RowsFromTwipsRoundHalvesToEven)
+{
     const struct {
         float y;
         int32_t top;

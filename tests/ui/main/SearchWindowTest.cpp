@@ -10,14 +10,16 @@ namespace {
 
 class SearchWindow : public test::MainWindowFixture {
 protected:
-    void hiddenFiles(int n) {
+    void hiddenFiles(int n)
+    {
         for (int i = 0; i < n; ++i)
             file("h" + std::to_string(i), 0x2);
     }
     // Runs `action` once, at the first yield after n examined entries.  The
     // window yields at most every few milliseconds, so the entries are made
     // slow enough for every one of them to reach a yield.
-    void actionAfter(int n, std::function<void()> action) {
+    void actionAfter(int n, std::function<void()> action)
+    {
         state.ScanPause = 0.01f;
         hook_ = std::make_unique<ScopedDoEventsHook>(
             [this, n, done = false, action = std::move(action)]() mutable {
@@ -27,13 +29,15 @@ protected:
                 }
             });
     }
-    void expectMessage(const char* prompt, int icon) {
+    void expectMessage(const char* prompt, int icon)
+    {
         ASSERT_EQ(messages.calls().size(), 1u);
         EXPECT_EQ(messages.calls()[0].prompt, QString::fromUtf8(prompt));
         EXPECT_EQ(messages.calls()[0].title, QStringLiteral("Umbrix"));
         EXPECT_EQ(messages.calls()[0].buttons, icon);
     }
-    std::vector<std::string> files() const {
+    std::vector<std::string> files() const
+    {
         std::vector<std::string> names;
         for (int i = 0; i < window->filList->ListCount(); ++i)
             names.push_back(window->filList->List(i));
@@ -44,7 +48,8 @@ private:
     std::unique_ptr<ScopedDoEventsHook> hook_;
 };
 
-TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd) {
+TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd)
+{
     file("plain.txt");
     file("Shy.txt", 0x2);
     file("core.sys", 0x4);
@@ -83,7 +88,8 @@ TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd) {
     EXPECT_FALSE(state.Searching);
 }
 
-TEST_F(SearchWindow, EscStopsTheWalkAndKeepsWhatWasFound) {
+TEST_F(SearchWindow, EscStopsTheWalkAndKeepsWhatWasFound)
+{
     hiddenFiles(30);
     actionAfter(40, [this] {
         QWidget* focus = QApplication::focusWidget();
@@ -102,7 +108,8 @@ TEST_F(SearchWindow, EscStopsTheWalkAndKeepsWhatWasFound) {
     EXPECT_FALSE(state.Searching);
 }
 
-TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt) {
+TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt)
+{
     hiddenFiles(30);
     actionAfter(40, [this] {
         EXPECT_EQ(window->lblFound->text(), QStringLiteral("Scanning File:"));
@@ -128,7 +135,8 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt) {
     EXPECT_TRUE(window->isVisible()) << "Cancel only stops the search";
 }
 
-TEST_F(SearchWindow, FindingNothingShowsZeroAndResetReturnsTheBrowserView) {
+TEST_F(SearchWindow, FindingNothingShowsZeroAndResetReturnsTheBrowserView)
+{
     file("plain.txt");
     window->cmdSearch->click();
     EXPECT_EQ(window->lblCount->text(), QStringLiteral("0"));
@@ -150,7 +158,8 @@ TEST_F(SearchWindow, FindingNothingShowsZeroAndResetReturnsTheBrowserView) {
     EXPECT_TRUE(window->CancelAction());
 }
 
-TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns) {
+TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns)
+{
     hiddenFiles(5);
     bool closed = true;
     actionAfter(4, [&] { closed = window->close(); });
@@ -163,7 +172,8 @@ TEST_F(SearchWindow, ClosingIsRefusedWhileTheSearchRuns) {
     EXPECT_TRUE(state.Closing);
 }
 
-TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched) {
+TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched)
+{
     folder("inner");
     file("inner/x", 0x2);
     window->dirList->refresh();
@@ -178,7 +188,8 @@ TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched) {
     EXPECT_EQ(resultRows(), std::vector<std::string>{at("inner/x")});
 }
 
-TEST_F(SearchWindow, EnterOpensWhatWasTyped) {
+TEST_F(SearchWindow, EnterOpensWhatWasTyped)
+{
     folder("logs");
     file("logs/a.txt");
     file("logs/b.doc");
@@ -212,7 +223,8 @@ TEST_F(SearchWindow, EnterOpensWhatWasTyped) {
     EXPECT_EQ(state.CurrentPath, "/");
 }
 
-TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused) {
+TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused)
+{
     file("top.txt");
     file("top.doc");
     // Coming into the box selects its text, so typing replaces it.

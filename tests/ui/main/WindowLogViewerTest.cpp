@@ -1,7 +1,7 @@
-#include "ui/main/LogViewer.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
+#include "ui/main/LogViewer.h"
 #include "ui/main/MainWindowFixture.h"
 
 #include <cerrno>
@@ -16,7 +16,8 @@ using platform::FaultPoint;
 // viewer that start-up loaded beside it.
 class WindowLogViewer : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         MainWindowFixture::SetUp();
         folder("sub", 0x2);
         for (int i = 0; i < 30; ++i)
@@ -25,7 +26,8 @@ protected:
 
     bool viewerShown() { return logViewer() && logViewer()->isVisible(); }
     // The scanner's three-line report of the unreadable folder, as shown.
-    bool viewerHoldsReport() {
+    bool viewerHoldsReport()
+    {
         const Error error = errorFromErrno(EIO);
         const std::string report = "Path: \"" + at("sub") +
                                    "/\"\nFile: \"\"\nError: " + error.description + " (" +
@@ -35,7 +37,8 @@ protected:
 
     // Ends the program by `end`: the window goes, the file system object is
     // released and the viewer is unloaded with its place stored.
-    void expectOrderlyEnd(const std::function<void()>& end) {
+    void expectOrderlyEnd(const std::function<void()>& end)
+    {
         ASSERT_NE(logViewer(), nullptr);
         logViewer()->move(40, 30);
         const QString left = QString::number(std::lround(40 * logViewer()->twipsPerPixel()));
@@ -58,7 +61,8 @@ protected:
     }};
 };
 
-TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn) {
+TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn)
+{
     state.LogErrors = true;
     window->cmdSearch->click();
     EXPECT_TRUE(viewerShown());
@@ -74,7 +78,8 @@ TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn) {
     EXPECT_TRUE(viewerHoldsReport()) << "logged unseen, for when the viewer is shown";
 }
 
-TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway) {
+TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway)
+{
     state.LogErrors = true;
     state.ScanPause = 0.01f;
     bool cancelled = false;
@@ -90,7 +95,8 @@ TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway) {
     EXPECT_TRUE(window->txtSearchSpec.Visible());
 }
 
-TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain) {
+TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain)
+{
     state.LogErrors = true;
     window->cmdSearch->click();
     ASSERT_TRUE(viewerShown());
@@ -105,26 +111,30 @@ TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain) {
     EXPECT_TRUE(viewerShown());
 }
 
-TEST_F(WindowLogViewer, ExitEndsInOrderAndStoresTheViewersPlace) {
+TEST_F(WindowLogViewer, ExitEndsInOrderAndStoresTheViewersPlace)
+{
     expectOrderlyEnd([&] { window->cmdExit->click(); });
     EXPECT_FALSE(window->cmdExit->isEnabled());
 }
 
-TEST_F(WindowLogViewer, TheCloseBoxEndsInOrderToo) {
+TEST_F(WindowLogViewer, TheCloseBoxEndsInOrderToo)
+{
     expectOrderlyEnd([&] { EXPECT_TRUE(window->close()); });
 }
 
 // Start-up with "LogError" stored as "True".
 class StartUpWithLogging : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogError,
                     QStringLiteral("True"));
         MainWindowFixture::SetUp();
     }
 };
 
-TEST_F(StartUpWithLogging, ReadsTheSwitchAndLoadsTheViewerHidden) {
+TEST_F(StartUpWithLogging, ReadsTheSwitchAndLoadsTheViewerHidden)
+{
     EXPECT_TRUE(state.LogErrors);
     ASSERT_NE(logViewer(), nullptr);
     EXPECT_FALSE(logViewer()->isVisible());

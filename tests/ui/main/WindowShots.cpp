@@ -5,14 +5,14 @@
 // Usage: window_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "ui/main/AppState.h"
-#include "ui/services/Interaction.h"
 #include "app/Startup.h"
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
 #include "ui/controls/DirListBox.h"
+#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/services/Interaction.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -22,14 +22,16 @@
 
 using namespace umbrix;
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
         return 2;
     }
     // The whole screen when asked, where the log viewer shows as a window of its own.
-    const auto save = [folder = QString::fromLocal8Bit(argv[1])](QWidget* window, const char* name) {
+    const auto save = [folder = QString::fromLocal8Bit(argv[1])](QWidget* window,
+                                                                 const char* name) {
         QTest::qWait(window ? 0 : 400);
         const QPixmap picture =
             window ? window->grab() : QGuiApplication::primaryScreen()->grabWindow(0);
@@ -40,7 +42,8 @@ int main(int argc, char** argv) {
     // Settings and the log file stay in a folder of our own, never the user's.
     test::StoreSandbox stores;
     for (const auto& [name, value] : {std::pair{SettingName::LogError, "True"},
-                                      {SettingName::LogLeft, "1500"}, {SettingName::LogTop, "7800"}})
+                                      {SettingName::LogLeft, "1500"},
+                                      {SettingName::LogTop, "7800"}})
         SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, name, QLatin1String(value));
 
     test::TempDir tree;
@@ -52,7 +55,8 @@ int main(int argc, char** argv) {
     entry("Documents", 0, true);
     entry("Documents/.cache", 0x2, true);
     for (int i = 0; i < 40; ++i)
-        entry("Documents/report-" + std::to_string(i) + ".txt", i % 3 == 0 ? 0x2 : (i % 3 == 1 ? 0x4 : 0x20));
+        entry("Documents/report-" + std::to_string(i) + ".txt",
+              i % 3 == 0 ? 0x2 : (i % 3 == 1 ? 0x4 : 0x20));
     entry("Private", 0, true);
     entry("Private/diary.txt", 0x2);
     entry("boot.ini", 0x6);
