@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Umbrix needs to build, run and test, skipping
-# what is already there.  Runs apt-get as root, through sudo when needed.
+# Installs the Debian packages Umbrix needs to build, run, test and package,
+# skipping what is already there.  Runs apt-get as root, through sudo when needed.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   attr ntfs-3g fuse3 python3-samba dosfstools exfatprogs
   xvfb xauth
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file man-db
 )
 
 missing=()

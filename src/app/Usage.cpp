@@ -1,0 +1,55 @@
+#include "app/Usage.h"
+
+#include "app/Version.h"
+
+#include <string_view>
+
+namespace umbrix {
+
+InfoRequest infoRequestFromArguments(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h")
+            return InfoRequest::Help;
+        if (argument == "--version")
+            return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+std::string usageText()
+{
+    return R"(Usage: umbrix [/timeout:SECONDS] [FOLDER]
+       umbrix --help | --version
+
+Opens a window that searches a folder tree for files and folders carrying the
+DOS hidden or system attribute, makes the hidden ones that are not system
+entries visible again as it goes, and lists every hidden or system entry.
+
+  /timeout:SECONDS  wait SECONDS (such as 0.5) after each examined entry, so
+                    that a search can be watched; no pause without it
+  FOLDER            the folder to open (optional; the current folder without it)
+  -h, --help        print this text and exit
+  --version         print the version and exit
+
+Settings: ~/.config/Umbrix/Umbrix.ini ($XDG_CONFIG_HOME/Umbrix/Umbrix.ini where
+XDG_CONFIG_HOME is set), group [Setting]:
+  LogError=True     switches the error log on (False by default); the window
+                    menu's "Log Errors" item, where this version has it,
+                    switches the same key
+  LogLeft, LogTop   where the log window was last placed, in twips
+Machine-wide flags: /etc/xdg/Umbrix/Umbrix.ini (written only by root).
+
+Error log, written while logging is on: UMBRIX.log beside the program for a
+run from its build folder, otherwise $XDG_DATA_HOME/Umbrix/UMBRIX.log
+(~/.local/share/Umbrix/UMBRIX.log).
+)";
+}
+
+std::string versionText()
+{
+    return "umbrix " + std::string(kVersion) + "\n";
+}
+
+} // namespace umbrix

@@ -1,0 +1,169 @@
+#include "app/Usage.h"
+
+#include "settings/SettingsStore.h"
+#include "support/TempDir.h"
+
+#include <QSettings>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <spawn.h>
+#include <string>
+#include <string_view>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace umbrix {
+namespace {
+
+TEST(Usage, TheFirstInformationSwitchDecidesAndAnythingElseOpensTheWindow)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        InfoRequest request;
+    } cases[] = {
+        {{}, InfoRequest::None},
+        {{"--help"}, InfoRequest::Help},
+        {{"-h"}, InfoRequest::Help},
+        {{"--version"}, InfoRequest::Version},
+        {{"/timeout:0.5", "/media/usb", "--help"}, InfoRequest::Help},
+        {{"--version", "--help"}, InfoRequest::Version},
+        {{"-h", "--version"}, InfoRequest::Help},
+        // Only the exact words: a folder or a near miss goes to the window.
+        {{"/timeout:1"}, InfoRequest::None},
+        {{"/media/--help"}, InfoRequest::None},
+        {{"--helpme"}, InfoRequest::None},
+        {{"-help"}, InfoRequest::None},
+        {{"--Version"}, InfoRequest::None},
+        {{"-v"}, InfoRequest::None},
+        {{"/?"}, InfoRequest::None},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv{"umbrix"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        argv.push_back(nullptr);
+        EXPECT_EQ(infoRequestFromArguments(static_cast<int>(argv.size()) - 1, argv.data()),
+                  c.request)
+            << (c.arguments.empty() ? "(none)" : c.arguments.back());
+    }
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// The built program with `arguments`, where no display can be reached: a
+// QApplication made before the answer would end it with an error.
+ProgramRun runProgramWithoutDisplay(const test::TempDir& dir,
+                                    const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> environment{"QT_QPA_PLATFORM=xcb", "HOME=" + dir.path(),
+                                         "XDG_CONFIG_HOME=" + dir / "config",
+                                         "XDG_DATA_HOME=" + dir / "data"};
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry = *e;
+        const std::string_view name = entry.substr(0, entry.find('='));
+        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM" &&
+            name != "HOME" && !name.starts_with("XDG_"))
+            environment.emplace_back(entry);
+    }
+    std::vector<std::string> owned{UMBRIX_PROGRAM};
+    owned.insert(owned.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : owned)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const std::string outputFile = dir / "stdout";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ProgramRun run;
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << argv[0];
+        return run;
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream in(outputFile, std::ios::binary);
+    run.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return run;
+}
+
+TEST(Usage, TheProgramAnswersHelpAndVersionWithoutADisplay)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        std::string output;
+    } cases[] = {
+        {{"--help"}, usageText()},
+        {{"-h"}, usageText()},
+        {{"/timeout:2", "--help"}, usageText()},
+        {{"--version"}, versionText()},
+    };
+    for (const auto& c : cases) {
+        const test::TempDir dir;
+        const ProgramRun run = runProgramWithoutDisplay(dir, c.arguments);
+        EXPECT_EQ(run.exitCode, 0) << c.arguments.back();
+        EXPECT_EQ(run.output, c.output) << c.arguments.back();
+    }
+    EXPECT_TRUE(usageText().starts_with("Usage: umbrix [/timeout:SECONDS] [FOLDER]\n"));
+    // The configured version, not the template's placeholder.
+    const std::string version = versionText();
+    EXPECT_TRUE(version.starts_with("umbrix ") && version.ends_with("\n") &&
+                version.find_first_not_of("0123456789.", 7) == version.size() - 1)
+        << version;
+}
+
+// Qt decides where the stores live; the help text must name the files it
+// picks for a user whose configuration folder is the default one.
+TEST(Usage, TheSettingsFilesNamedInTheHelpAreTheOnesTheStoresUse)
+{
+    const test::TempDir home;
+    ASSERT_EQ(::setenv("HOME", home.path().c_str(), 1), 0);
+    ASSERT_EQ(::unsetenv("XDG_CONFIG_HOME"), 0);
+
+    // Stops before writing anywhere else, should Qt have settled the
+    // folders before HOME was changed.
+    const std::string userIni = home / ".config/Umbrix/Umbrix.ini";
+    ASSERT_EQ(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Umbrix"),
+                        QStringLiteral("Umbrix"))
+                  .fileName()
+                  .toStdString(),
+              userIni);
+    saveLogErrorsSetting(true);
+    EXPECT_TRUE(readLogErrorsSetting());
+    std::ifstream in(userIni);
+    const std::string stored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(stored, "[Setting]\nLogError=True\n") << userIni;
+
+    const std::string systemIni = QSettings(QSettings::IniFormat, QSettings::SystemScope,
+                                            QStringLiteral("Umbrix"), QStringLiteral("Umbrix"))
+                                      .fileName()
+                                      .toStdString();
+    const std::string usage = usageText();
+    for (const std::string& named :
+         {std::string("~/.config/Umbrix/Umbrix.ini"), systemIni, std::string("group [Setting]"),
+          std::string("LogError=True"), std::string("LogLeft, LogTop")})
+        EXPECT_NE(usage.find(named), std::string::npos) << named;
+}
+
+} // namespace
+} // namespace umbrix
