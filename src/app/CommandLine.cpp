@@ -33,4 +33,14 @@ std::string commandLineFromArguments(int argc, const char* const* argv)
     return line;
 }
 
+std::string folderFromArguments(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!argument.empty() && !argument.starts_with("/timeout:") && !argument.starts_with('-'))
+            return std::string(argument);
+    }
+    return {};
+}
+
 } // namespace umbrix

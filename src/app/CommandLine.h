@@ -14,4 +14,8 @@ float ScanPauseFromCommandLine(std::string_view commandLine);
 // argv[1..] joined by single spaces.
 std::string commandLineFromArguments(int argc, const char* const* argv);
 
+// The folder to open, named by the first argument that is neither the
+// "/timeout:" switch nor an option ("-..."); "" when there is none.
+std::string folderFromArguments(int argc, const char* const* argv);
+
 } // namespace umbrix

@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "platform/AppTitle.h"
 #include "platform/Error.h"
+#include "platform/PathText.h"
+#include "ui/controls/DirListBox.h"
 #include "settings/SettingsStore.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
@@ -16,7 +18,7 @@
 
 namespace umbrix {
 
-bool startUp(FrmSeek& window, std::string_view commandLine)
+bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& folder)
 {
     AppState& s = window.state();
     s.ScanPause = ScanPauseFromCommandLine(commandLine);
@@ -25,6 +27,14 @@ bool startUp(FrmSeek& window, std::string_view commandLine)
     s.SearchSubDirs = true;
     window.setCurrentWidth(6165);
     window.Show();
+    if (!folder.empty()) {
+        try {
+            window.dirList->setPath(folder);
+        } catch (const Error& e) {
+            MsgBox(qs(e.description + ": \"" + displayText(folder) + "\""),
+                   MsgBoxStyle::Exclamation, qs(AppTitle), &window);
+        }
+    }
     window.setCancelAction(false);
     loadLogViewer(&window).setLogSwitch([&s] { return s.LogErrors; });
     window.logSink = logToViewer;
@@ -38,7 +48,8 @@ int runUmbrix(int argc, char** argv)
     AppState state;
     try {
         FrmSeek window(state);
-        if (!startUp(window, commandLineFromArguments(argc, argv)))
+        if (!startUp(window, commandLineFromArguments(argc, argv),
+                     folderFromArguments(argc, argv)))
             return 1;
         return QApplication::exec();
     } catch (const Error& e) {

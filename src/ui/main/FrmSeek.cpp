@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -54,6 +55,26 @@ void boxed(QLabel* label)
 {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(1);
+}
+
+// Grows a control to what its caption needs in the current font and style.
+// It keeps its place, and never becomes narrower than it was set.
+template <class W> void growToCaption(Placed<W>& control, const TwipsScale& scale)
+{
+    const int need = control->sizeHint().width();
+    if (need > scale.toPixelsX(control.Width()))
+        control.setWidth(static_cast<float>(need) * scale.x);
+}
+
+// Widens a frame to hold its grown children with the margin it had.
+void growToChildren(Placed<QGroupBox>& frame, const TwipsScale& scale, float margin)
+{
+    int right = 0;
+    for (const QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        right = std::max(right, child->geometry().right() + 1);
+    const float need = static_cast<float>(right) * scale.x + margin;
+    if (need > frame.Width())
+        frame.setWidth(need);
 }
 
 int shiftCode(Qt::KeyboardModifiers modifiers)
@@ -106,6 +127,7 @@ void FrmSeek::compose()
     composeResults();
     composeAttributePanel();
     composeMenu();
+    fitCaptions();
 
     QWidget* order[] = {
         txtSearchSpec.get(), filList.get(),    drvList.get(),          dirList.get(),
@@ -460,8 +482,36 @@ void FrmSeek::resizeEvent(QResizeEvent* event)
 void FrmSeek::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
+    switch (event->type()) {
+    case QEvent::WindowStateChange:
         Form_Resize();
+        break;
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        // The children take the new font or style sheet as they are polished,
+        // after this event: measure them once that is done.
+        QTimer::singleShot(0, this, &FrmSeek::fitCaptions);
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmSeek::fitCaptions()
+{
+    growToCaption(lblCriteria, scale_);
+    for (Placed<QCheckBox>* box : {&chkSubDir, &chkViewAll, &chkFolder, &chkFiles})
+        growToCaption(*box, scale_);
+    growToChildren(fraOptions, scale_, 120);
+    growToCaption(cmdSearch, scale_);
+    growToCaption(cmdExit, scale_);
+    growToCaption(Label1, scale_);
+    for (Placed<ClickLabel>* label : {&lblReadOnly, &lblHidden, &lblSystem, &lblArchive})
+        growToCaption(*label, scale_);
+    growToCaption(Label6, scale_);
+    for (Placed<QCheckBox>& box : chkAttr)
+        growToCaption(box, scale_);
+    growToChildren(fraAttrib, scale_, 120);
 }
 
 void FrmSeek::fraAttrib_MouseDown(int button, int shift, float x, float y)

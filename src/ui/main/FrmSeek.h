@@ -165,6 +165,10 @@ public:
     QAction* mnuSelectAll = nullptr;
     QAction* mnuUnselectAll = nullptr;
 
+    // Widens every caption, check box and button that its text would not fit
+    // in the current font and style; nothing moves and nothing shrinks.
+    void fitCaptions();
+
     // Width in twips of `text` in the window's font.
     float TextWidth(const QString& text) const;
     // Sets an auto-sized label's caption: its width follows the text.

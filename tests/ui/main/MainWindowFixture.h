@@ -6,6 +6,9 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
+
+#include <QAbstractButton>
+#include <QLabel>
 #include "ui/main/LogViewerInstance.h"
 #include "ui/services/Interaction.h"
 
@@ -73,6 +76,22 @@ protected:
                 EXPECT_FALSE(r.intersects(shown[j]->geometry()))
                     << name(shown[i]) << " covers " << name(shown[j]);
         }
+    }
+    // No visible caption, check box or button is narrower than its text in
+    // the current font and style.  The path line runs to the window's edge
+    // and may be longer, as a path may.
+    void expectCaptionsFit()
+    {
+        int checked = 0;
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (!child->isVisibleTo(window.get()) || child == window->lblDir.get())
+                continue;
+            if (!qobject_cast<QLabel*>(child) && !qobject_cast<QAbstractButton*>(child))
+                continue;
+            ++checked;
+            EXPECT_LE(child->sizeHint().width(), child->width()) << name(child);
+        }
+        EXPECT_GE(checked, 3);
     }
     static std::string name(const QWidget* widget)
     {

@@ -1,9 +1,13 @@
+#include "app/CommandLine.h"
 #include "fileops/FileSystemObject.h"
 #include "platform/Error.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/MainWindowFixture.h"
+#include "ui/main/SearchCommand.h"
 
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 
 namespace umbrix {
@@ -138,6 +142,33 @@ TEST_F(MainWindow, OpeningAFolderMovesTheFileListAndTheCurrentDirectory)
     EXPECT_EQ(std::string(::getcwd(here, sizeof here)), at("inner"));
 }
 
+TEST_F(MainWindow, AFolderNamedAtStartIsOpenedAndAMissingOneIsReported)
+{
+    folder("inner");
+    const char* arguments[] = {"umbrix", "/timeout:1", "-x", "", nullptr, nullptr};
+    for (const std::string& named : {at("inner"), at("missing")}) {
+        SCOPED_TRACE(named);
+        arguments[4] = named.c_str();
+        const std::string folderArgument = folderFromArguments(5, arguments);
+        EXPECT_EQ(folderArgument, named);
+        AppState otherState;
+        FrmSeek other(otherState);
+        const std::size_t before = messages.calls().size();
+        ASSERT_TRUE(startUp(other, {}, folderArgument));
+        if (named == at("inner")) {
+            EXPECT_EQ(other.dirList->Path(), named);
+            EXPECT_EQ(messages.calls().size(), before);
+        } else {
+            EXPECT_NE(other.dirList->Path(), named);
+            ASSERT_EQ(messages.calls().size(), before + 1);
+            EXPECT_TRUE(messages.calls().back().prompt.endsWith(
+                QString::fromStdString("\"" + named + "\"")));
+            EXPECT_EQ(messages.calls().back().buttons, MsgBoxStyle::Exclamation);
+        }
+    }
+    EXPECT_EQ(folderFromArguments(3, arguments), "");
+}
+
 TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders)
 {
     DriveListBox& drives = *window->drvList.get();
@@ -173,6 +204,32 @@ TEST_F(MainWindow, TheBrowserViewKeepsTwoEqualColumnsAtAnyWidthAndRemembersIt)
         EXPECT_FLOAT_EQ(window->cmdSearch.Left(), 4590) << "buttons and options stay put";
         EXPECT_FLOAT_EQ(window->CurrentWidth(), window->Width());
     }
+}
+
+TEST_F(MainWindow, EveryCaptionFitsItsTextInAnyFontAndStyle)
+{
+    expectCaptionsFit();
+    // The searching view's count box takes six-figure counts whole.
+    EnterSearchState(*window);
+    window->RefreshResult("/data/", "name", 109876);
+    window->showProgress();
+    EXPECT_EQ(window->lblCount->text(), QStringLiteral("109876"));
+    expectCaptionsFit();
+    LeaveSearchState(*window);
+    // A larger font through a style sheet, and the Fusion style, which
+    // draws larger check boxes.
+    const QString previousSheet = qApp->styleSheet();
+    qApp->setStyleSheet(QStringLiteral("QLabel, QCheckBox, QPushButton { font-size: 14pt; }"));
+    QTest::qWait(20);
+    expectCaptionsFit();
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    ASSERT_NE(fusion, nullptr);
+    window->setStyle(fusion);
+    for (QWidget* child : window->findChildren<QWidget*>())
+        child->setStyle(fusion);
+    QTest::qWait(20);
+    expectCaptionsFit();
+    qApp->setStyleSheet(previousSheet);
 }
 
 TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff)
