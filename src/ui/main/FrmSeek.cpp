@@ -57,26 +57,6 @@ void boxed(QLabel* label)
     label->setLineWidth(1);
 }
 
-// Grows a control to what its caption needs in the current font and style.
-// It keeps its place, and never becomes narrower than it was set.
-template <class W> void growToCaption(Placed<W>& control, const TwipsScale& scale)
-{
-    const int need = control->sizeHint().width();
-    if (need > scale.toPixelsX(control.Width()))
-        control.setWidth(static_cast<float>(need) * scale.x);
-}
-
-// Widens a frame to hold its grown children with the margin it had.
-void growToChildren(Placed<QGroupBox>& frame, const TwipsScale& scale, float margin)
-{
-    int right = 0;
-    for (const QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        right = std::max(right, child->geometry().right() + 1);
-    const float need = static_cast<float>(right) * scale.x + margin;
-    if (need > frame.Width())
-        frame.setWidth(need);
-}
-
 int shiftCode(Qt::KeyboardModifiers modifiers)
 {
     int shift = 0;
@@ -110,7 +90,7 @@ FrmSeek::FrmSeek(AppState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmSeek"));
     setWindowTitle(qs(AppTitle));
-    scale_ = TwipsScale::of(*this);
+    scale_ = screenScale_ = TwipsScale::of(*this);
     setFont(windowFont(true));
     compose();
     connectHandlers();
@@ -497,21 +477,53 @@ void FrmSeek::changeEvent(QEvent* event)
     }
 }
 
+template <class Fn> void FrmSeek::forEachPlaced(Fn&& fn)
+{
+    fn(lblCriteria), fn(txtSearchSpec), fn(filList), fn(drvList), fn(dirList), fn(fraOptions);
+    fn(chkSubDir), fn(chkViewAll), fn(chkFolder), fn(chkFiles), fn(cmdSearch), fn(cmdExit);
+    fn(lblFound), fn(lblCount), fn(fraAttrib), fn(Label1), fn(lblReadOnly), fn(lblHidden);
+    fn(lblSystem), fn(lblArchive), fn(Label6), fn(picdir), fn(lblDir), fn(lblScanned);
+    fn(lblCountx), fn(txtTip);
+    for (auto& box : lstFoundFiles)
+        fn(box);
+    for (auto& box : chkAttr)
+        fn(box);
+}
+
 void FrmSeek::fitCaptions()
 {
-    growToCaption(lblCriteria, scale_);
+    // How much wider than its twips the widest caption needs to be, at the
+    // screen's own scale.  Text that needs more room than the layout was
+    // measured for (a larger font, a style with larger check boxes) makes
+    // the whole window larger in proportion: every control keeps its twips
+    // and its place among the others, and none can come to cover another.
+    float factor = 1.0f;
+    const auto need = [&](auto& control) {
+        const float twips = control.Width();
+        if (twips > 0)
+            factor = std::max(factor, static_cast<float>(control->sizeHint().width()) *
+                                          screenScale_.x / twips);
+    };
+    need(lblCriteria);
     for (Placed<QCheckBox>* box : {&chkSubDir, &chkViewAll, &chkFolder, &chkFiles})
-        growToCaption(*box, scale_);
-    growToChildren(fraOptions, scale_, 120);
-    growToCaption(cmdSearch, scale_);
-    growToCaption(cmdExit, scale_);
-    growToCaption(Label1, scale_);
+        need(*box);
+    need(cmdSearch);
+    need(cmdExit);
+    need(Label1);
     for (Placed<ClickLabel>* label : {&lblReadOnly, &lblHidden, &lblSystem, &lblArchive})
-        growToCaption(*label, scale_);
-    growToCaption(Label6, scale_);
-    for (Placed<QCheckBox>& box : chkAttr)
-        growToCaption(box, scale_);
-    growToChildren(fraAttrib, scale_, 120);
+        need(*label);
+    need(Label6);
+    factor = std::min(factor, 4.0f);
+
+    const TwipsScale wanted{screenScale_.x / factor, screenScale_.y / factor};
+    if (wanted.x == scale_.x && wanted.y == scale_.y)
+        return;
+    const float width = Width();
+    const float height = Height();
+    scale_ = wanted;
+    forEachPlaced([](auto& control) { control.apply(); });
+    setWidth(width);
+    setHeight(height);
 }
 
 void FrmSeek::fraAttrib_MouseDown(int button, int shift, float x, float y)

@@ -165,8 +165,8 @@ public:
     QAction* mnuSelectAll = nullptr;
     QAction* mnuUnselectAll = nullptr;
 
-    // Widens every caption, check box and button that its text would not fit
-    // in the current font and style; nothing moves and nothing shrinks.
+    // Enlarges the whole window in proportion when a caption, check box or
+    // button would not fit its text in the current font and style.
     void fitCaptions();
 
     // Width in twips of `text` in the window's font.
@@ -195,7 +195,11 @@ private:
 
     AppState& state_;
     View view_ = View::Browser;
-    TwipsScale scale_;
+    // Calls `fn` on every control placed in twips.
+    template <class Fn> void forEachPlaced(Fn&& fn);
+
+    TwipsScale screenScale_; // twips per pixel of the screen
+    TwipsScale scale_;       // what the window uses: smaller when its text needs more room
     std::unique_ptr<SearchHost> host_;
     int16_t currentIndex_ = 0;
     int16_t totalListbox_ = 1;
