@@ -172,4 +172,29 @@ TEST_P(StoreSafety, AnUnreadableValueStillTellsTheEntrysType)
     EXPECT_EQ(rawDosAttrib(tmp / "dir"), "0xZZ\0"s);
 }
 
+TEST_P(StoreSafety, APathIsSplitAtItsLastComponentWhichIsNeverFollowed)
+{
+    makeTree(tmp.path(), {"dir/", "dir/file", "dirlink -> dir"});
+    setDosAttrib(tmp / "dir", Attr::Hidden);
+    const std::pair<std::string, uint32_t> cases[] = {
+        {"/", Attr::Directory},
+        {tmp / "dir/", Attr::Directory | Attr::Hidden},
+        {tmp / "dir//", Attr::Directory | Attr::Hidden},
+        {tmp / "dir/../dir/file", 0},
+        // The folder part is taken as named, links and all; the last
+        // component is not, even where a slash would make lstat follow it.
+        {tmp / "dirlink/file", 0},
+        {tmp / "dirlink/", Attr::ReparsePoint},
+    };
+    for (const auto& [path, expected] : cases) {
+        uint32_t word = 0xDEADBEEF;
+        EXPECT_EQ(queryAttributes(path, word), 0) << path;
+        EXPECT_EQ(word, expected) << path;
+    }
+    uint32_t word = 0;
+    EXPECT_EQ(queryAttributes("", word), ENOENT);
+    EXPECT_EQ(storeAttributes(tmp / "dirlink/", 0), EPERM);
+    EXPECT_EQ(rawDosAttrib(tmp / "dir"), "0x2\0"s);
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, StoreSafety, ::testing::Bool(), describe);
