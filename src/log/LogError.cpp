@@ -3,6 +3,7 @@
 #include "platform/AppTitle.h"
 #include "platform/FileHelpers.h"
 #include "log/LogLine.h"
+#include "platform/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@ struct LogFileState {
     std::string LogFolder; // ends in "/" once chosen
     std::string LogFileName;
     std::string forcedFolder;
+    std::string forcedFallback;
 };
 
 LogFileState& state()
@@ -60,6 +62,8 @@ bool canAppendIn(const std::string& folder, const std::string& fileName)
 
 std::string userDataFolder()
 {
+    if (!state().forcedFallback.empty())
+        return state().forcedFallback;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (folder.isEmpty())
         return {};
@@ -92,22 +96,6 @@ void chooseLogFile()
         s.LogFolder += '/';
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 bool writeAll(int fd, const std::string& data)
 {
     std::size_t done = 0;
@@ -122,6 +110,32 @@ bool writeAll(int fd, const std::string& data)
     return true;
 }
 
+enum class Append { Written, NotARegularFile, Failed };
+
+// O_NOFOLLOW and O_NONBLOCK: a link at the log path fails the open instead of
+// sending the line to its target, and a FIFO either fails it (no reader) or
+// is refused below, instead of blocking the program for good.
+Append appendLine(const std::string& file, const std::string& line)
+{
+    const platform::UniqueFd fd(::open(
+        file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+    if (!fd) {
+        const bool occupied = errno == ELOOP || errno == ENXIO || errno == EISDIR;
+        return occupied ? Append::NotARegularFile : Append::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return Append::Failed;
+    if (!S_ISREG(st.st_mode))
+        return Append::NotARegularFile;
+    return writeAll(fd.get(), line) ? Append::Written : Append::Failed;
+}
+
+bool ensureFolder(const std::string& folder)
+{
+    return DirExists(folder) || ::mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
 } // namespace
 
 void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
@@ -132,7 +146,7 @@ void LogError(const std::string& ProcName, const std::string& Message, int32_t E
         const LogFileState& s = state();
         // Only the last level is made; the process's current directory is
         // left alone, it is the file browser's business.
-        if (!DirExists(s.LogFolder) && ::mkdir(s.LogFolder.c_str(), 0755) != 0 && errno != EEXIST)
+        if (!ensureFolder(s.LogFolder))
             return;
 
         const std::time_t now = std::time(nullptr);
@@ -142,11 +156,15 @@ void LogError(const std::string& ProcName, const std::string& Message, int32_t E
         const std::string line =
             formatLogLine(std::string(AppTitle), local, ProcName, Message, ErrNumber, Detail);
 
-        const std::string file = s.LogFolder + s.LogFileName;
-        FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-        if (fd.get() < 0)
+        if (appendLine(s.LogFolder + s.LogFileName, line) != Append::NotARegularFile)
             return;
-        writeAll(fd.get(), line);
+        std::string data = userDataFolder();
+        if (data.empty())
+            return;
+        if (data.back() != '/')
+            data += '/';
+        if (data != s.LogFolder && ensureFolder(data))
+            appendLine(data + s.LogFileName, line);
     } catch (...) {
         // The log is the last resort; a failure here has nowhere to go.
     }
@@ -158,15 +176,18 @@ std::string logFilePath()
     return state().LogFolder + state().LogFileName;
 }
 
-ScopedLogFolder::ScopedLogFolder(std::string folder) : previous_(state().forcedFolder)
+ScopedLogFolder::ScopedLogFolder(std::string folder, std::string fallback)
+    : previous_(state().forcedFolder), previousFallback_(state().forcedFallback)
 {
     state().forcedFolder = std::move(folder);
+    state().forcedFallback = std::move(fallback);
     state().LogFolder.clear();
 }
 
 ScopedLogFolder::~ScopedLogFolder()
 {
     state().forcedFolder = previous_;
+    state().forcedFallback = previousFallback_;
     state().LogFolder.clear();
 }
 

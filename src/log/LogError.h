@@ -14,6 +14,10 @@ namespace umbrix {
 // installed program run by a user) it goes to the user's data folder
 // instead, which is made when missing.  The folder is chosen on the first
 // line of a run and kept.  Texts are UTF-8 and written as they are.
+//
+// Only a regular file is written: where something else sits at the log path
+// (a FIFO, a symbolic link, a folder) the line goes to the user's data
+// folder's log instead, and nothing ever waits for a reader.
 void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
               const std::string& Detail) noexcept;
 
@@ -21,16 +25,18 @@ void LogError(const std::string& ProcName, const std::string& Message, int32_t E
 std::string logFilePath();
 
 // While alive, the log file lies in `folder` instead, and the choice of the
-// folder starts afresh afterwards.  For tests.
+// folder starts afresh afterwards; a non-empty `fallback` stands in for the
+// user's data folder.  For tests.
 class ScopedLogFolder {
 public:
-    explicit ScopedLogFolder(std::string folder);
+    explicit ScopedLogFolder(std::string folder, std::string fallback = {});
     ~ScopedLogFolder();
     ScopedLogFolder(const ScopedLogFolder&) = delete;
     ScopedLogFolder& operator=(const ScopedLogFolder&) = delete;
 
 private:
     std::string previous_;
+    std::string previousFallback_;
 };
 
 } // namespace umbrix

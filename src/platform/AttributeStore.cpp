@@ -1,5 +1,6 @@
 #include "platform/AttributeStore.h"
 
+#include "platform/EntryAccess.h"
 #include "platform/FaultInjection.h"
 #include "platform/StoreBackends.h"
 #include "platform/StoreSelector.h"
@@ -18,10 +19,11 @@ uint32_t visibleBits(uint32_t stored)
     return stored & ~(Attr::Directory | Attr::ReparsePoint);
 }
 
-uint32_t mergedBits(uint32_t stored, uint32_t attributes)
+uint32_t rewrittenBits(uint32_t stored, uint32_t current, uint32_t attributes)
 {
-    const uint32_t result =
-        (stored & ~(Attr::Writable | Attr::Normal)) | (attributes & Attr::Writable);
+    const uint32_t differing = (current ^ attributes) & Attr::Writable;
+    const uint32_t wanted = (visibleBits(stored) & ~differing) | (attributes & differing);
+    const uint32_t result = (stored & ~(Attr::Writable | Attr::Normal)) | (wanted & Attr::Writable);
     // "Normal" only stands alone: it goes when a bit is set and stays when
     // the write leaves nothing else.
     return result == 0 && (stored & Attr::Normal) ? Attr::Normal : result;
@@ -34,51 +36,31 @@ namespace {
 constexpr const char* NtfsAttributeName = "system.ntfs_attrib";
 constexpr const char* SmbAttributeName = "user.cifs.dosattrib";
 
-int statEntry(int folderFd, const char* name, unsigned extraMask, struct statx& st)
-{
-    // AT_NO_AUTOMOUNT: looking at an automount point must not mount it.
-    // One retry after EIO: when an entry's type changes under FUSE (ntfs-3g
-    // turns an empty system file into a FIFO) the kernel fails the first
-    // lookup while it drops the stale inode, and the next one succeeds.
-    for (int attempt = 0;; ++attempt) {
-        if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StoreKeyMask | extraMask,
-                    &st) == 0)
-            return 0;
-        if (errno != EIO || attempt == 1)
-            return errno;
-    }
-}
-
-int statEntry(const std::string& path, unsigned extraMask, struct statx& st)
-{
-    return statEntry(AT_FDCWD, path.c_str(), extraMask, st);
-}
-
-int readWord(StoreKind kind, const char* path, uint32_t& stored)
+int readWord(StoreKind kind, Entry& entry, uint32_t& stored)
 {
     switch (kind) {
     case StoreKind::Fat:
-        return stores::fatRead(path, stored);
+        return stores::fatRead(entry, stored);
     case StoreKind::Ntfs:
-        return stores::xattrWordRead(path, NtfsAttributeName, stored);
+        return stores::xattrWordRead(entry, NtfsAttributeName, stored);
     case StoreKind::Smb:
-        return stores::xattrWordRead(path, SmbAttributeName, stored);
+        return stores::xattrWordRead(entry, SmbAttributeName, stored);
     case StoreKind::DosAttrib:
         break;
     }
     return EINVAL;
 }
 
-int writeWord(StoreKind kind, const char* path, uint32_t stored)
+int writeWord(StoreKind kind, Entry& entry, uint32_t stored)
 {
     switch (kind) {
     case StoreKind::Fat:
-        return stores::fatWrite(path, stored);
+        return stores::fatWrite(entry, stored);
     case StoreKind::Ntfs:
-        return stores::xattrWordWrite(path, NtfsAttributeName, stored);
+        return stores::xattrWordWrite(entry, NtfsAttributeName, stored);
     case StoreKind::Smb:
         // The client reads 0 as "leave the attributes alone".
-        return stores::xattrWordWrite(path, SmbAttributeName, stored == 0 ? Attr::Normal : stored);
+        return stores::xattrWordWrite(entry, SmbAttributeName, stored == 0 ? Attr::Normal : stored);
     case StoreKind::DosAttrib:
         break;
     }
@@ -91,80 +73,119 @@ bool storeMissing(StoreKind kind, int err)
     return kind == StoreKind::Fat && err == ENOTTY;
 }
 
-// The word of the entry at `path`, whose statx is `st`.
-int queryExamined(const std::string& path, const struct statx& st, uint32_t& word)
+uint32_t typeBits(const struct statx& st)
 {
-    if (S_ISLNK(st.stx_mode)) {
-        word = Attr::ReparsePoint;
-        return 0;
-    }
+    if (S_ISLNK(st.stx_mode))
+        return Attr::ReparsePoint;
+    return S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
+}
 
-    const StoreKind kind = storeFor(st, path.c_str());
+// The word of `entry`, which is no link and whose statx is `st`.
+int queryExamined(Entry& entry, const struct statx& st, uint32_t& word)
+{
+    const StoreKind kind = storeFor(st, entry);
     if (kind == StoreKind::DosAttrib)
-        return stores::dosAttribQuery(path.c_str(), st, word);
+        return stores::dosAttribQuery(entry, st, word);
 
     uint32_t stored = 0;
-    if (const int err = readWord(kind, path.c_str(), stored)) {
+    if (const int err = readWord(kind, entry, stored)) {
         if (!storeMissing(kind, err))
             return err;
         stored = (st.stx_mode & S_IWUSR) ? 0 : Attr::ReadOnly;
     }
-    word = stores::visibleBits(stored) | (S_ISDIR(st.stx_mode) ? Attr::Directory : 0);
+    word = stores::visibleBits(stored) | typeBits(st);
     return 0;
+}
+
+// The folder part of `path`, opened as named (following links), and the
+// last component.
+int openParent(const std::string& path, UniqueFd& folder, std::string& name)
+{
+    size_t end = path.find_last_not_of('/');
+    if (path.empty())
+        return ENOENT;
+    if (end == std::string::npos) {
+        folder = UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        name = ".";
+    } else {
+        const size_t slash = path.rfind('/', end);
+        name = path.substr(slash + 1, end - slash);
+        const std::string parent = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : path.substr(0, slash);
+        folder = UniqueFd(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    }
+    return folder ? 0 : errno;
 }
 
 } // namespace
 
-int queryAttributes(const std::string& path, uint32_t& word)
-{
-    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
-        return fault;
-    struct statx st;
-    if (const int err = statEntry(path, 0, st))
-        return err;
-    return queryExamined(path, st, word);
-}
-
 int queryAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t& word)
 {
-    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
-        return fault;
+    word = 0;
+    const int fault = injectedFault(FaultPoint::ReadAttributes, path);
+    Entry entry(folderFd, name);
     struct statx st;
-    if (const int err = statEntry(folderFd, name, 0, st))
-        return err;
-    const int err = queryExamined(path, st, word);
-    if (err)
-        word = S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
-    return err;
+    if (const int err = entry.examine(StoreKeyMask, st))
+        return fault ? fault : err;
+    word = typeBits(st);
+    if (fault || S_ISLNK(st.stx_mode))
+        return fault;
+    return queryExamined(entry, st, word);
 }
 
-int storeAttributesAt(int, const char*, const std::string& path, uint32_t attributes)
-{
-    return storeAttributes(path, attributes);
-}
-
-int storeAttributes(const std::string& path, uint32_t attributes)
+int storeAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t attributes)
 {
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
         return fault;
 
+    // Pinned before it is examined: the type and mode decided on below are
+    // those of the inode the mode change reaches.
+    Entry entry(folderFd, name);
     struct statx st;
-    if (const int err = statEntry(path, STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
+    if (const int err = entry.pin())
         return err;
+    if (const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
+        return err;
+    if (S_ISLNK(st.stx_mode))
+        return EPERM;
 
-    const StoreKind kind = storeFor(st, path.c_str());
+    const StoreKind kind = storeFor(st, entry);
     if (kind == StoreKind::DosAttrib)
-        return stores::dosAttribStore(path.c_str(), st, attributes);
+        return stores::dosAttribStore(entry, st, attributes);
 
     uint32_t stored = 0;
-    if (const int err = readWord(kind, path.c_str(), stored))
+    if (const int err = readWord(kind, entry, stored))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    const uint32_t merged = stores::mergedBits(stored, attributes);
+    const uint32_t merged = stores::rewrittenBits(stored, stores::visibleBits(stored), attributes);
     if (merged == stored)
         return 0;
-    if (const int err = writeWord(kind, path.c_str(), merged))
+    if (const int err = writeWord(kind, entry, merged))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
     return 0;
+}
+
+int queryAttributes(const std::string& path, uint32_t& word)
+{
+    word = 0;
+    UniqueFd folder;
+    std::string name;
+    if (const int err = openParent(path, folder, name)) {
+        const int fault = injectedFault(FaultPoint::ReadAttributes, path);
+        return fault ? fault : err;
+    }
+    return queryAttributesAt(folder.get(), name.c_str(), path, word);
+}
+
+int storeAttributes(const std::string& path, uint32_t attributes)
+{
+    UniqueFd folder;
+    std::string name;
+    if (const int err = openParent(path, folder, name)) {
+        const int fault = injectedFault(FaultPoint::WriteAttributes, path);
+        return fault ? fault : err;
+    }
+    return storeAttributesAt(folder.get(), name.c_str(), path, attributes);
 }
 
 } // namespace umbrix::platform

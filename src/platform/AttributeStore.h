@@ -18,30 +18,38 @@ inline constexpr uint32_t ReparsePoint = 0x400;
 inline constexpr uint32_t Writable = ReadOnly | Hidden | System | Archive;
 } // namespace Attr
 
-// The attribute word of the entry at `path` (bytes), read from the store of
-// its filesystem: read-only, hidden, system and archive from the store (or the
-// mode bits), the directory bit from lstat, ReparsePoint for a symbolic link,
-// which is never followed.  A stored "normal" (0x80) reads as no bits.
-// Returns 0 and fills `word`, or returns the errno of the failure.
-int queryAttributes(const std::string& path, uint32_t& word);
-
-// queryAttributes for the entry `name` of the open folder `folderFd`, where
-// `path` names the same entry.  The entry is looked up from the folder, not
-// along the whole path again, which is what a walk reading a folder's
-// entries one after the other wants; stores that can only be reached by path
-// use `path`.  When the entry could be looked at but its attributes not read
-// (an unreadable stored value), `word` still carries Attr::Directory for a
-// directory, so that a walk can enter it and report the failure.
+// The attribute word of the entry `name` (one path component, bytes) of the
+// open folder `folderFd`, read from the store of its filesystem: read-only,
+// hidden, system and archive from the store (or the mode bits), the
+// directory bit from the entry's type, ReparsePoint for a symbolic link.
+// A stored "normal" (0x80) reads as no bits.
+//
+// The entry is reached from the folder's descriptor alone: nothing is looked
+// up along `path`, which names the same entry for the fault hooks only, and
+// no link is followed, neither `name` itself nor anything a rename or a new
+// link puts in the way meanwhile.
+//
+// Returns 0 and fills `word`, or returns the errno of the failure.  A failure
+// after the entry's type is known (EBADMSG for a user.DOSATTRIB of no known
+// form, say) still leaves Attr::Directory in `word` for a directory, so a walk
+// can enter a folder whose DOS value it cannot read and report that; before
+// it, `word` is 0.
 int queryAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t& word);
 
-// storeAttributes for the entry `name` of the open folder `folderFd`, where
-// `path` names the same entry.
-int storeAttributesAt(int folderFd, const char* name, const std::string& path,
-                      uint32_t attributes);
+// Read-modify-write of the attributes of the entry `name` of the open folder
+// `folderFd`, reached as queryAttributesAt reaches it.  Afterwards the entry
+// reads back with `attributes` in its Attr::Writable bits, and as little as
+// possible has changed: only the bits in which it read differently are
+// changed in the stored value (read-only that only the mode gives is never
+// stored), the mode changes only when read-only does, every other stored bit
+// and field stays.  A symbolic link is refused with EPERM.  Returns 0 or the
+// errno of the failure; on failure nothing on disk has changed.
+int storeAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t attributes);
 
-// Read-modify-write of the entry's attributes: only the Attr::Writable bits
-// take the values in `attributes`, every other stored bit stays.  Returns 0 or
-// the errno of the failure; on failure nothing on disk has changed.
+// The same for callers that only have a path (the attribute panel, copy): the
+// folder part of `path` is opened as the user named it, links and all, and
+// its last component is then handled as above, so never followed.
+int queryAttributes(const std::string& path, uint32_t& word);
 int storeAttributes(const std::string& path, uint32_t attributes);
 
 } // namespace umbrix::platform

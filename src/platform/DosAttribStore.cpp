@@ -32,34 +32,34 @@ bool noStoreHere(int err)
 
 // 0 with `value` filled (present or not); ENOTSUP when the filesystem keeps no
 // user xattrs; another errno on failure.
-int readValue(const char* path, StoredValue& value)
+int readValue(Entry& entry, StoredValue& value)
 {
-    ssize_t n = ::lgetxattr(path, dosattrib::XattrName, value.inlineBuffer, InlineValueSize);
+    ssize_t n = entry.getXattr(dosattrib::XattrName, value.inlineBuffer, InlineValueSize);
     if (n >= 0) {
         value.data = std::string_view(value.inlineBuffer, static_cast<size_t>(n));
         value.present = true;
         return 0;
     }
     // The kernel refuses user xattrs on links and special files with ENODATA.
-    if (errno == ENODATA)
+    if (n == -ENODATA)
         return 0;
-    if (errno != ERANGE)
-        return errno;
+    if (n != -ERANGE)
+        return static_cast<int>(-n);
 
     for (int attempt = 0; attempt < 4; ++attempt) {
-        n = ::lgetxattr(path, dosattrib::XattrName, nullptr, 0);
+        n = entry.getXattr(dosattrib::XattrName, nullptr, 0);
         if (n < 0)
-            return errno == ENODATA ? 0 : errno;
+            return n == -ENODATA ? 0 : static_cast<int>(-n);
         value.spill.resize(static_cast<size_t>(n));
-        n = ::lgetxattr(path, dosattrib::XattrName, value.spill.data(), value.spill.size());
+        n = entry.getXattr(dosattrib::XattrName, value.spill.data(), value.spill.size());
         if (n >= 0) {
             value.spill.resize(static_cast<size_t>(n));
             value.data = value.spill;
             value.present = true;
             return 0;
         }
-        if (errno != ERANGE)
-            return errno == ENODATA ? 0 : errno;
+        if (n != -ERANGE)
+            return n == -ENODATA ? 0 : static_cast<int>(-n);
     }
     return ERANGE;
 }
@@ -69,7 +69,7 @@ int readValue(const char* path, StoredValue& value)
 // deleting entries in them, which read-only does not on Windows.
 bool modeSaysReadOnly(const struct statx& st)
 {
-    return !S_ISDIR(st.stx_mode) && !S_ISLNK(st.stx_mode) && (st.stx_mode & S_IWUSR) == 0;
+    return !S_ISDIR(st.stx_mode) && (st.stx_mode & S_IWUSR) == 0;
 }
 
 uint64_t creationTime(const struct statx& st)
@@ -86,10 +86,11 @@ uint64_t creationTime(const struct statx& st)
 
 } // namespace
 
-int dosAttribQuery(const char* path, const struct statx& st, uint32_t& word)
+int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word)
 {
+    word = S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
     StoredValue value;
-    const int err = readValue(path, value);
+    const int err = readValue(entry, value);
     if (err != 0 && !noStoreHere(err))
         return err;
 
@@ -102,18 +103,16 @@ int dosAttribQuery(const char* path, const struct statx& st, uint32_t& word)
             stored = parsed.attrib;
     }
 
-    word = visibleBits(stored);
-    if (S_ISDIR(st.stx_mode))
-        word |= Attr::Directory;
+    word |= visibleBits(stored);
     if (modeSaysReadOnly(st))
         word |= Attr::ReadOnly;
     return 0;
 }
 
-int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes)
+int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes)
 {
     StoredValue value;
-    if (const int err = readValue(path, value); err != 0)
+    if (const int err = readValue(entry, value); err != 0)
         return noStoreHere(err) ? EOPNOTSUPP : err;
 
     dosattrib::Parsed parsed;
@@ -121,7 +120,9 @@ int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes
         return EBADMSG; // never overwrite what we cannot read
 
     const uint32_t before = value.present && parsed.attribValid ? parsed.attrib : 0;
-    const uint32_t after = mergedBits(before, attributes);
+    const bool readOnlyByMode = modeSaysReadOnly(st);
+    const uint32_t current = visibleBits(before) | (readOnlyByMode ? Attr::ReadOnly : 0);
+    const uint32_t after = rewrittenBits(before, current, attributes);
 
     std::string newValue;
     bool writeValue = false;
@@ -133,8 +134,10 @@ int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes
         writeValue = true;
     }
 
+    // The mode moves only with read-only itself, and never on a directory,
+    // whose write bits govern its entries.
     mode_t newMode = st.stx_mode & 07777;
-    if (!S_ISDIR(st.stx_mode) && !S_ISLNK(st.stx_mode)) {
+    if (!S_ISDIR(st.stx_mode) && ((current ^ attributes) & Attr::ReadOnly)) {
         if (attributes & Attr::ReadOnly)
             newMode &= ~AllWrite;
         else
@@ -144,19 +147,21 @@ int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes
 
     if (writeValue) {
         const int flags = value.present ? XATTR_REPLACE : XATTR_CREATE;
-        if (::lsetxattr(path, dosattrib::XattrName, newValue.data(), newValue.size(), flags) != 0)
-            return noStoreHere(errno) ? EOPNOTSUPP : errno;
+        if (const int err =
+                entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), flags))
+            return noStoreHere(err) ? EOPNOTSUPP : err;
     }
-    if (changeMode && ::chmod(path, newMode) != 0) {
-        const int err = errno;
-        // Leave the entry as it was found.
-        if (writeValue) {
-            if (value.present)
-                ::lsetxattr(path, dosattrib::XattrName, value.data.data(), value.data.size(), 0);
-            else
-                ::lremovexattr(path, dosattrib::XattrName);
+    if (changeMode) {
+        if (const int err = entry.changeMode(newMode)) {
+            // Leave the entry as it was found.
+            if (writeValue) {
+                if (value.present)
+                    entry.setXattr(dosattrib::XattrName, value.data.data(), value.data.size(), 0);
+                else
+                    entry.removeXattr(dosattrib::XattrName);
+            }
+            return err;
         }
-        return err;
     }
     return 0;
 }

@@ -1,30 +1,36 @@
 #pragma once
 
+#include "platform/EntryAccess.h"
+
 #include <cstdint>
 #include <sys/stat.h>
 
-// The stores behind queryAttributes/storeAttributes.  Each returns 0 or an
-// errno; paths are NUL-terminated bytes, never followed when they name a
-// symbolic link.
+// The stores behind queryAttributesAt/storeAttributesAt.  Each returns 0 or
+// an errno and reaches the entry only through `entry`, which never follows a
+// link.
 namespace umbrix::platform::stores {
 
 // Stores that keep one attribute word per entry.  `stored` is the word as the
 // filesystem has it, normal bit and all.
-int fatRead(const char* path, uint32_t& stored);
-int fatWrite(const char* path, uint32_t stored);
-int xattrWordRead(const char* path, const char* name, uint32_t& stored);
-int xattrWordWrite(const char* path, const char* name, uint32_t stored);
+int fatRead(const Entry& entry, uint32_t& stored);
+int fatWrite(const Entry& entry, uint32_t stored);
+int xattrWordRead(Entry& entry, const char* name, uint32_t& stored);
+int xattrWordWrite(Entry& entry, const char* name, uint32_t stored);
 
 // user.DOSATTRIB together with the mode bits.  `st` is the entry's statx;
 // the store needs its mode, and its birth or change times for a new value.
-int dosAttribQuery(const char* path, const struct statx& st, uint32_t& word);
-int dosAttribStore(const char* path, const struct statx& st, uint32_t attributes);
+// The store needs the entry pinned (Entry::pin) for a mode change.
+int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word);
+int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes);
 
 // The word a stored value reads as: a stored "normal" means no bits, and the
 // directory and reparse bits come from the entry's type, not the store.
 uint32_t visibleBits(uint32_t stored);
 
-// The stored word after a write of `attributes` over `stored`.
-uint32_t mergedBits(uint32_t stored, uint32_t attributes);
+// The stored word after a write of `attributes` over `stored`, where the
+// entry reads as `current` now: only the writable bits in which `current`
+// and `attributes` differ change, so a bit the store does not hold (read-only
+// from the mode) is not written into it.
+uint32_t rewrittenBits(uint32_t stored, uint32_t current, uint32_t attributes);
 
 } // namespace umbrix::platform::stores

@@ -1,11 +1,8 @@
 #include "platform/StoreSelector.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <mutex>
 #include <sys/statfs.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 #include <vector>
 
 namespace umbrix::platform {
@@ -36,20 +33,15 @@ MountKey keyOf(const struct statx& st)
     return MountKey{st.stx_dev_major, st.stx_dev_minor, haveMountId ? st.stx_mnt_id : 0};
 }
 
-// The store for the mount holding `path`; `certain` is false when the entry
+// The store for the mount holding `entry`; `certain` is false when the entry
 // could not be examined (it vanished, say), and the answer is not kept.
-StoreKind pickStore(const char* path, bool& certain)
+StoreKind pickStore(Entry& entry, bool& certain)
 {
     certain = false;
-    // fstatfs on an O_PATH descriptor, so a symbolic link is judged by the
+    // fstatfs on the O_PATH descriptor, so a symbolic link is judged by the
     // filesystem it lives on rather than the one it points into.
-    const int fd = ::open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return StoreKind::DosAttrib;
     struct statfs fs {};
-    const int rc = ::fstatfs(fd, &fs);
-    ::close(fd);
-    if (rc != 0)
+    if (entry.pin() != 0 || ::fstatfs(entry.pinned(), &fs) != 0)
         return StoreKind::DosAttrib;
 
     certain = true;
@@ -65,10 +57,10 @@ StoreKind pickStore(const char* path, bool& certain)
     case FuseMagic: {
         // ntfs-3g is the FUSE filesystem that answers this attribute.
         uint32_t word = 0;
-        const ssize_t n = ::lgetxattr(path, "system.ntfs_attrib", &word, sizeof word);
+        const ssize_t n = entry.getXattr("system.ntfs_attrib", &word, sizeof word);
         if (n == sizeof word)
             return StoreKind::Ntfs;
-        certain = n >= 0 || errno == ENODATA || errno == ENOTSUP || errno == ERANGE;
+        certain = n >= 0 || n == -ENODATA || n == -ENOTSUP || n == -ERANGE;
         return StoreKind::DosAttrib;
     }
     default:
@@ -90,7 +82,7 @@ std::vector<Choice>& choices()
 
 } // namespace
 
-StoreKind storeFor(const struct statx& st, const char* path)
+StoreKind storeFor(const struct statx& st, Entry& entry)
 {
     // A walk stays on one mount for long runs of entries.
     thread_local Choice last{MountKey{~0u, ~0u, ~0ull}, StoreKind::DosAttrib};
@@ -109,7 +101,7 @@ StoreKind storeFor(const struct statx& st, const char* path)
     }
 
     bool certain = false;
-    const Choice choice{key, pickStore(path, certain)};
+    const Choice choice{key, pickStore(entry, certain)};
     if (!certain)
         return choice.kind;
     {

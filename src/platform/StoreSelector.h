@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryAccess.h"
+
 #include <cstdint>
 #include <sys/stat.h>
 
@@ -21,10 +23,11 @@ inline constexpr unsigned StatxMountIdUnique = 0x4000U;
 inline constexpr unsigned StoreKeyMask =
     STATX_TYPE | STATX_MODE | STATX_MNT_ID | StatxMountIdUnique;
 
-// The store of the filesystem holding the entry at `path`, whose statx (with
-// at least StoreKeyMask) is `st`.  The choice is made once per mount and
-// remembered; mount ids keep a device number that the kernel hands out again
-// after an unmount from inheriting the old filesystem's store.
-StoreKind storeFor(const struct statx& st, const char* path);
+// The store of the filesystem holding `entry`, whose statx (with at least
+// StoreKeyMask) is `st`.  The choice is made once per mount and remembered;
+// mount ids keep a device number that the kernel hands out again after an
+// unmount from inheriting the old filesystem's store.  The first entry seen
+// on a mount is pinned to find out.
+StoreKind storeFor(const struct statx& st, Entry& entry);
 
 } // namespace umbrix::platform

@@ -2,15 +2,21 @@
 
 #include "settings/StoreSandbox.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace umbrix {
 namespace {
 
 using test::readWholeFile;
 
-TEST(LogErrorTest, AppendsOneLinePerCallAcrossRuns) {
+TEST(LogErrorTest, AppendsOneLinePerCallAcrossRuns)
+{
     test::StoreSandbox box;
     // This program is log_tests; the folder is made with the first line.
     EXPECT_EQ(box.logFile(), box.dir() / "log/LOG_TESTS.log");
@@ -28,7 +34,8 @@ TEST(LogErrorTest, AppendsOneLinePerCallAcrossRuns) {
         << readWholeFile(box.logFile());
 }
 
-TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently) {
+TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently)
+{
     test::StoreSandbox box;
     test::makeFile(box.dir() / "file");
     for (const char* folder : {"a/b", "file"}) {
@@ -41,6 +48,52 @@ TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently) {
     ScopedLogFolder oneLevel(box.dir() / "a");
     LogError("P", "kept", 0, "");
     EXPECT_NE(readWholeFile(box.dir() / "a/LOG_TESTS.log").find("[ kept ]"), std::string::npos);
+}
+
+// Whatever sits at the log path, the line lands in a regular file: the
+// user's data folder's log when the program's is anything else.
+TEST(LogErrorTest, ALogPathThatIsNoRegularFileSendsTheLineToTheFallback)
+{
+    test::StoreSandbox box;
+    const std::string folder = box.dir() / "log";
+    const std::string data = box.dir() / "data";
+    const std::string outside = box.dir() / "outside";
+    test::makeDir(folder);
+    const std::string name = "/LOG_TESTS.log";
+
+    const struct {
+        const char* what;
+        void (*make)(const std::string& at, const std::string& outside);
+    } cases[] = {
+        {"fifo", [](const std::string& at,
+                    const std::string&) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }},
+        {"link",
+         [](const std::string& at, const std::string& target) {
+             ASSERT_EQ(::symlink(target.c_str(), at.c_str()), 0);
+         }},
+        {"folder", [](const std::string& at, const std::string&) { test::makeDir(at); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::unlink((folder + name).c_str());
+        ::rmdir((folder + name).c_str());
+        ::unlink((data + name).c_str());
+        test::makeFile(outside);
+        c.make(folder + name, outside);
+        ScopedLogFolder redirected(folder, data);
+
+        auto logged = std::async(std::launch::async, [&] { LogError("P", c.what, 0, ""); });
+        if (logged.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // A reader lets the stuck open go on, so the test ends.
+            const int reader = ::open((folder + name).c_str(), O_RDONLY | O_NONBLOCK);
+            logged.wait();
+            ::close(reader);
+            ADD_FAILURE() << "LogError hung on the log path";
+        }
+        EXPECT_NE(readWholeFile(data + name).find(std::string("[ ") + c.what + " ]"),
+                  std::string::npos);
+        EXPECT_EQ(readWholeFile(outside), "");
+    }
 }
 
 } // namespace
