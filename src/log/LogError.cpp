@@ -1,9 +1,9 @@
 #include "log/LogError.h"
 
-#include "platform/AppTitle.h"
-#include "platform/FileHelpers.h"
 #include "log/LogLine.h"
-#include "platform/UniqueFd.h"
+#include "platform/AppTitle.h"
+#include "platform/FileDescriptor.h"
+#include "platform/FileHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,7 +117,7 @@ enum class Append { Written, NotARegularFile, Failed };
 // is refused below, instead of blocking the program for good.
 Append appendLine(const std::string& file, const std::string& line)
 {
-    const platform::UniqueFd fd(::open(
+    const platform::FileDescriptor fd(::open(
         file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
     if (!fd) {
         const bool occupied = errno == ELOOP || errno == ENXIO || errno == EISDIR;

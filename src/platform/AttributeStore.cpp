@@ -99,13 +99,13 @@ int queryExamined(Entry& entry, const struct statx& st, uint32_t& word)
 
 // The folder part of `path`, opened as named (following links), and the
 // last component.
-int openParent(const std::string& path, UniqueFd& folder, std::string& name)
+int openParent(const std::string& path, FileDescriptor& folder, std::string& name)
 {
     size_t end = path.find_last_not_of('/');
     if (path.empty())
         return ENOENT;
     if (end == std::string::npos) {
-        folder = UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        folder = FileDescriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
         name = ".";
     } else {
         const size_t slash = path.rfind('/', end);
@@ -113,7 +113,7 @@ int openParent(const std::string& path, UniqueFd& folder, std::string& name)
         const std::string parent = slash == std::string::npos ? "."
                                    : slash == 0               ? "/"
                                                               : path.substr(0, slash);
-        folder = UniqueFd(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        folder = FileDescriptor(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     }
     return folder ? 0 : errno;
 }
@@ -168,7 +168,7 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
 int queryAttributes(const std::string& path, uint32_t& word)
 {
     word = 0;
-    UniqueFd folder;
+    FileDescriptor folder;
     std::string name;
     if (const int err = openParent(path, folder, name)) {
         const int fault = injectedFault(FaultPoint::ReadAttributes, path);
@@ -179,7 +179,7 @@ int queryAttributes(const std::string& path, uint32_t& word)
 
 int storeAttributes(const std::string& path, uint32_t attributes)
 {
-    UniqueFd folder;
+    FileDescriptor folder;
     std::string name;
     if (const int err = openParent(path, folder, name)) {
         const int fault = injectedFault(FaultPoint::WriteAttributes, path);

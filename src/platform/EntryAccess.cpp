@@ -85,7 +85,7 @@ int Entry::pin()
     // turns an empty system file into a FIFO) the kernel fails the first
     // lookup while it drops the stale inode, and the next one succeeds.
     for (int attempt = 0;; ++attempt) {
-        pinned_ = UniqueFd(::openat(folderFd_, name_, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        pinned_ = FileDescriptor(::openat(folderFd_, name_, O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (pinned_)
             break;
         if (errno != EIO || attempt == 1)
@@ -175,9 +175,9 @@ int Entry::changeMode(mode_t mode)
     return errnoOf(::chmod(procName_, mode));
 }
 
-UniqueFd Entry::openForIoctl() const
+FileDescriptor Entry::openForIoctl() const
 {
-    return UniqueFd(
+    return FileDescriptor(
         ::openat(folderFd_, name_, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
 }
 

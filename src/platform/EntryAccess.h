@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UniqueFd.h"
+#include "platform/FileDescriptor.h"
 
 #include <cstddef>
 #include <sys/stat.h>
@@ -47,12 +47,12 @@ public:
     int changeMode(mode_t mode);
     // A descriptor for the FAT ioctls: read-only, never a link, never
     // blocking on a FIFO.
-    UniqueFd openForIoctl() const;
+    FileDescriptor openForIoctl() const;
 
 private:
     int folderFd_;
     const char* name_;
-    UniqueFd pinned_;
+    FileDescriptor pinned_;
     bool procFd_;
     bool examinedLink_ = false;
     char procName_[32] = {};

@@ -15,7 +15,7 @@ constexpr unsigned long FatSetAttributes = 0x40047211; // _IOW('r', 0x11, __u32)
 
 int fatRead(const Entry& entry, uint32_t& stored)
 {
-    const UniqueFd fd = entry.openForIoctl();
+    const FileDescriptor fd = entry.openForIoctl();
     if (!fd)
         return errno;
     uint32_t attributes = 0;
@@ -27,7 +27,7 @@ int fatRead(const Entry& entry, uint32_t& stored)
 
 int fatWrite(const Entry& entry, uint32_t stored)
 {
-    const UniqueFd fd = entry.openForIoctl();
+    const FileDescriptor fd = entry.openForIoctl();
     if (!fd)
         return errno;
     uint32_t attributes = stored;
