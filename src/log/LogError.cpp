@@ -12,11 +12,17 @@
 #include <climits>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace umbrix {
 namespace {
+
+// The build folder this program was made in: a program run from there writes
+// its log beside itself, an installed one never does.
+constexpr std::string_view kBuildTree = UMBRIX_BUILD_TREE;
 
 struct LogFileState {
     std::string LogFolder; // ends in "/" once chosen
@@ -64,11 +70,20 @@ std::string userDataFolder()
 {
     if (!state().forcedFallback.empty())
         return state().forcedFallback;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (folder.isEmpty())
+    // $XDG_DATA_HOME/Umbrix: the generic location, since the per-application
+    // one would add the organisation's name a second time.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
         return {};
+    const QString folder = data + QStringLiteral("/Umbrix");
     QDir().mkpath(folder);
     return QFile::encodeName(folder).toStdString();
+}
+
+bool isWithin(const std::string& path, const std::string& folder)
+{
+    return !folder.empty() && path.starts_with(folder) &&
+           (folder.back() == '/' || path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 void chooseLogFile()
@@ -79,19 +94,9 @@ void chooseLogFile()
         s.LogFileName = upperProgramName(program);
     if (!s.LogFolder.empty())
         return;
-    if (!s.forcedFolder.empty()) {
-        s.LogFolder = s.forcedFolder;
-    } else {
-        const std::size_t slash = program.rfind('/');
-        std::string folder =
-            slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
-        if (!canAppendIn(folder, s.LogFileName)) {
-            const std::string data = userDataFolder();
-            if (!data.empty())
-                folder = data;
-        }
-        s.LogFolder = folder;
-    }
+    s.LogFolder = s.forcedFolder.empty() ? logFolderFor(program, std::string(kBuildTree),
+                                                        s.LogFileName, userDataFolder)
+                                         : s.forcedFolder;
     if (s.LogFolder.empty() || s.LogFolder.back() != '/')
         s.LogFolder += '/';
 }
@@ -137,6 +142,19 @@ bool ensureFolder(const std::string& folder)
 }
 
 } // namespace
+
+std::string logFolderFor(const std::string& program, const std::string& buildTree,
+                         const std::string& fileName,
+                         const std::function<std::string()>& dataFolder)
+{
+    const std::size_t slash = program.rfind('/');
+    const std::string beside =
+        slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+    if (isWithin(program, buildTree) && canAppendIn(beside, fileName))
+        return beside;
+    const std::string data = dataFolder();
+    return data.empty() ? beside : data;
+}
 
 void LogError(const std::string& ProcName, const std::string& Message, int32_t ErrNumber,
               const std::string& Detail) noexcept

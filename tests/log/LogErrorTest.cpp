@@ -98,3 +98,36 @@ TEST(LogErrorTest, ALogPathThatIsNoRegularFileSendsTheLineToTheFallback)
 
 } // namespace
 } // namespace umbrix
+
+namespace umbrix {
+namespace {
+
+// A program run from its build folder logs beside itself; an installed one,
+// even one whose folder root could write, never does.
+TEST(LogErrorTest, AnInstalledProgramLogsInTheDataFolderOnly)
+{
+    const test::TempDir dir;
+    const std::string build = dir / "build";
+    test::makeDir(build);
+    test::makeDir(build + "/src");
+    const std::string data = dir / "data/Umbrix/";
+    const auto dataFolder = [&] { return data; };
+    const struct {
+        std::string program;
+        std::string folder;
+    } cases[] = {
+        {build + "/src/umbrix", build + "/src/"},
+        {"/usr/bin/umbrix", data},
+        // A folder beside the build folder that only starts with its name.
+        {build + "-other/umbrix", data},
+        // Built, but the build folder cannot take the file.
+        {build + "/gone/umbrix", data},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(logFolderFor(c.program, build, "UMBRIX.log", dataFolder), c.folder) << c.program;
+    EXPECT_EQ(logFolderFor("/usr/bin/umbrix", build, "UMBRIX.log", [] { return std::string(); }),
+              "/usr/bin/");
+}
+
+} // namespace
+} // namespace umbrix
