@@ -13,6 +13,9 @@ namespace umbrix::platform {
 struct FolderIdentity {
     dev_t dev = 0;
     ino_t ino = 0;
+    // Type and permission bits, so that one look tells a folder from what
+    // only looks like one (a link to it) and whether it can be entered.
+    mode_t mode = 0;
     uint64_t mountId = 0;
     bool hasMountId = false;
 
