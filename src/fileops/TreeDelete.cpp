@@ -64,8 +64,10 @@ void removeSubFolder(const DirectoryReader& parent, const std::string& name,
     }
     if (err == ENOENT)
         return;
-    if (err == ENOTDIR || err == ELOOP) // replaced by a file or link meanwhile
-        return removeNonDirectory(parent.fd(), name.c_str(), path, force);
+    if (err == ENOTDIR || err == ELOOP) { // replaced by a file or link meanwhile
+        removeNonDirectory(parent.fd(), name.c_str(), path, force);
+        return;
+    }
     if (err)
         fail(err, path);
     DirectoryReader folder(std::move(fd));
