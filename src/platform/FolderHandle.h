@@ -46,6 +46,8 @@ int openFolder(const std::string& path, FileDescriptor& folder);
 // Opens the folder `name` of the open folder `parentFd` without following a
 // link: a link there, or anything that is not a directory, is refused.
 // `path` names the same folder for the fault hooks and is never opened.
+// With AT_FDCWD, `name` may be a whole path: only its last component is then
+// kept from being a link.
 int openFolderAt(int parentFd, const char* name, const std::string& path, FileDescriptor& folder);
 
 // Opens the parent of the open folder `childFd` through "..", which the
