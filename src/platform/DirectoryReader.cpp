@@ -75,4 +75,13 @@ bool DirectoryReader::next(Entry& entry)
     return true;
 }
 
+bool DirectoryReader::nextChild(Entry& entry)
+{
+    while (next(entry)) {
+        if (entry.name != "." && entry.name != "..")
+            return true;
+    }
+    return false;
+}
+
 } // namespace umbrix::platform

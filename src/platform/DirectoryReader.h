@@ -38,6 +38,8 @@ public:
 
     // False at the end or on a read error (then error() is non-zero).
     bool next(Entry& entry);
+    // next() without "." and "..": the entries a copy or a delete acts on.
+    bool nextChild(Entry& entry);
 
 private:
     DirectoryReader() = default;

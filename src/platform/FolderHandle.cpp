@@ -14,11 +14,12 @@ constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 int identify(int fd, const char* name, int flags, FolderIdentity& identity)
 {
     struct statx sx;
-    if (::statx(fd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO | STATX_MNT_ID,
-                &sx) != 0)
+    if (::statx(fd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                STATX_TYPE | STATX_MODE | STATX_INO | STATX_MNT_ID, &sx) != 0)
         return errno;
     identity.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     identity.ino = sx.stx_ino;
+    identity.mode = sx.stx_mode;
     identity.hasMountId = (sx.stx_mask & STATX_MNT_ID) != 0;
     identity.mountId = sx.stx_mnt_id;
     return 0;

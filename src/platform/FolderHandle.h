@@ -13,6 +13,9 @@ namespace umbrix::platform {
 struct FolderIdentity {
     dev_t dev = 0;
     ino_t ino = 0;
+    // Type and permission bits, so that one look tells a folder from what
+    // only looks like one (a link to it) and whether it can be entered.
+    mode_t mode = 0;
     uint64_t mountId = 0;
     bool hasMountId = false;
 
@@ -43,6 +46,8 @@ int openFolder(const std::string& path, FileDescriptor& folder);
 // Opens the folder `name` of the open folder `parentFd` without following a
 // link: a link there, or anything that is not a directory, is refused.
 // `path` names the same folder for the fault hooks and is never opened.
+// With AT_FDCWD, `name` may be a whole path: only its last component is then
+// kept from being a link.
 int openFolderAt(int parentFd, const char* name, const std::string& path, FileDescriptor& folder);
 
 // Opens the parent of the open folder `childFd` through "..", which the

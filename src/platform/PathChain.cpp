@@ -82,6 +82,15 @@ std::string withoutTrailingSlashes(std::string path)
     return path;
 }
 
+FolderAndName splitPath(std::string_view path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {".", std::string(path)};
+    return {slash == 0 ? std::string("/") : std::string(path.substr(0, slash)),
+            std::string(path.substr(slash + 1))};
+}
+
 std::vector<std::string> ancestorsOf(std::string_view path)
 {
     std::vector<std::string> chain;

@@ -22,6 +22,15 @@ std::string withTrailingSlash(std::string_view folder);
 // `path` without the "/" it ends in ("/" itself stays).
 std::string withoutTrailingSlashes(std::string path);
 
+// The folder a path without trailing "/" lies in and its last component, as
+// openat() wants them: "a/b" -> {"a", "b"}, "/a" -> {"/", "a"}, "b" -> {".",
+// "b"}, "/" -> {"/", ""}.
+struct FolderAndName {
+    std::string folder;
+    std::string name;
+};
+FolderAndName splitPath(std::string_view path);
+
 // The ancestors of an absolute, normalised path, from "/" down:
 // "/a/b" -> {"/", "/a"}; "/" -> {}.
 std::vector<std::string> ancestorsOf(std::string_view path);

@@ -1,0 +1,116 @@
+#include "fileops/FileContent.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <sys/sendfile.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace umbrix::fileops {
+namespace {
+
+bool tryNextMethod(int err)
+{
+    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP ||
+           err == EBADF;
+}
+
+} // namespace
+
+bool cannotHold(int err)
+{
+    return err == ENOTSUP || err == EOPNOTSUPP || err == EPERM;
+}
+
+// In-kernel copies first (reflinks or server-side copies where the
+// filesystem offers them), the plain loop last.  Files that report no size
+// (procfs and the like) make the in-kernel copies stop at once, so a first
+// call that copies nothing hands over to the next method rather than being
+// taken for the end of the file.
+TransferResult copyData(int in, int out)
+{
+    constexpr std::size_t chunk = std::size_t{1} << 30;
+    bool copied = false;
+    // Runs one in-kernel method to the end.  nullopt: hand over to the next
+    // method, since this one cannot copy between these two descriptors.
+    const auto inKernel = [&](auto&& copyChunk) -> std::optional<TransferResult> {
+        for (;;) {
+            const ssize_t n = copyChunk();
+            if (n > 0) {
+                copied = true;
+                continue;
+            }
+            if (n == 0 && copied)
+                return TransferResult{};
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && !tryNextMethod(errno))
+                return TransferResult{errno, true};
+            return std::nullopt;
+        }
+    };
+    if (auto done =
+            inKernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, chunk, 0); }))
+        return *done;
+    if (auto done = inKernel([&] { return ::sendfile(out, in, nullptr, chunk); }))
+        return *done;
+    std::vector<char> buffer(std::size_t{128} * 1024);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n == 0)
+            return {};
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return {errno, false};
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w =
+                ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return {errno, true};
+            }
+            done += w;
+        }
+    }
+}
+
+TransferResult copyUserXattrs(int in, int out)
+{
+    ssize_t listSize = ::flistxattr(in, nullptr, 0);
+    if (listSize < 0)
+        return cannotHold(errno) ? TransferResult{} : TransferResult{errno, false};
+    if (listSize == 0)
+        return {};
+    std::vector<char> names(static_cast<std::size_t>(listSize));
+    listSize = ::flistxattr(in, names.data(), names.size());
+    if (listSize < 0)
+        return {errno, false};
+
+    std::vector<char> value;
+    for (const char* name = names.data(); name < names.data() + listSize;
+         name += std::char_traits<char>::length(name) + 1) {
+        if (std::char_traits<char>::compare(name, "user.", 5) != 0)
+            continue;
+        ssize_t size = ::fgetxattr(in, name, nullptr, 0);
+        if (size < 0)
+            continue; // removed meanwhile
+        value.resize(static_cast<std::size_t>(size));
+        size = ::fgetxattr(in, name, value.data(), value.size());
+        if (size < 0)
+            continue;
+        if (::fsetxattr(out, name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
+            if (cannotHold(errno))
+                return {};
+            return {errno, true};
+        }
+    }
+    return {};
+}
+
+} // namespace umbrix::fileops

@@ -1,0 +1,57 @@
+#include "fileops/FileDelete.h"
+
+#include "fileops/FsErrors.h"
+#include "platform/AttributeStore.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace umbrix::fileops {
+namespace {
+
+bool clearReadOnly(int folderFd, const char* name, const std::string& path)
+{
+    uint32_t word = 0;
+    if (platform::queryAttributesAt(folderFd, name, path, word) != 0 ||
+        !(word & platform::Attr::ReadOnly))
+        return false;
+    return platform::storeAttributesAt(folderFd, name, path,
+                                       (word & platform::Attr::Writable) &
+                                           ~platform::Attr::ReadOnly) == 0;
+}
+
+} // namespace
+
+bool isReadOnly(int folderFd, const char* name, const std::string& path)
+{
+    uint32_t word = 0;
+    return platform::queryAttributesAt(folderFd, name, path, word) == 0 &&
+           (word & platform::Attr::ReadOnly);
+}
+
+int unlinkEntry(int folderFd, const char* name, const std::string& path, bool force)
+{
+    if (::unlinkat(folderFd, name, 0) == 0)
+        return 0;
+    const int err = errno;
+    if (!force || (err != EACCES && err != EPERM) || !clearReadOnly(folderFd, name, path))
+        return err;
+    return ::unlinkat(folderFd, name, 0) == 0 ? 0 : errno;
+}
+
+void deleteFile(const std::string& path, bool force)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        fail(errno, {});
+    if (S_ISDIR(st.st_mode))
+        fail(EISDIR, {});
+    if (!force && isReadOnly(AT_FDCWD, path.c_str(), path))
+        failReadOnly({});
+    if (const int err = unlinkEntry(AT_FDCWD, path.c_str(), path, force))
+        fail(err, {});
+}
+
+} // namespace umbrix::fileops

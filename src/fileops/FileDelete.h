@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace umbrix::fileops {
+
+// Whether the attribute stores call the entry `name` of the folder
+// `folderFd` read-only; `path` names the same entry.
+bool isReadOnly(int folderFd, const char* name, const std::string& path);
+
+// Unlinks the entry `name` of the folder `folderFd` (AT_FDCWD for a whole
+// path), `path` naming the same entry for the attribute stores.  With
+// `force`, a refusal is answered the way a forced delete is on Windows: the
+// read-only attribute comes off and the unlink is tried once more, since
+// stores that keep it apart from the mode bits (SMB servers) can refuse until
+// then.  0 or the errno.
+int unlinkEntry(int folderFd, const char* name, const std::string& path, bool force);
+
+// FileSystemObject::File::Delete.
+void deleteFile(const std::string& path, bool force);
+
+} // namespace umbrix::fileops
