@@ -6,8 +6,10 @@
 #include "platform/StoreSelector.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace umbrix::platform {
 namespace stores {
@@ -163,6 +165,64 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
     if (const int err = writeWord(kind, entry, merged))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
     return 0;
+}
+
+int FolderAttributes::of(int folderFd, FolderAttributes& attributes, FolderIdentity& identity)
+{
+    struct statx st;
+    Entry folder(folderFd, ".");
+    if (::statx(folderFd, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, StoreKeyMask | STATX_INO, &st) != 0)
+        return errno;
+    identity.dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    identity.ino = st.stx_ino;
+    identity.hasMountId = (st.stx_mask & (STATX_MNT_ID | StatxMountIdUnique)) != 0;
+    identity.mountId = st.stx_mnt_id;
+    identity.mode = st.stx_mode;
+    attributes.folderFd_ = folderFd;
+    attributes.kind_ = static_cast<uint8_t>(storeFor(st, folder));
+    return 0;
+}
+
+int FolderAttributes::query(const char* name, unsigned char type, const std::string& path,
+                            uint32_t& word) const
+{
+    if (type == DT_UNKNOWN)
+        return queryAttributesAt(folderFd_, name, path, word);
+    word = type == DT_LNK ? Attr::ReparsePoint : type == DT_DIR ? Attr::Directory : 0;
+    if (const int fault = injectedFault(FaultPoint::ReadAttributes, path))
+        return fault;
+    if (type == DT_LNK)
+        return 0;
+    Entry entry(folderFd_, name);
+    const auto kind = static_cast<StoreKind>(kind_);
+    uint32_t stored = 0;
+    if (kind == StoreKind::DosAttrib) {
+        if (const int err = stores::dosAttribStoredBits(entry, stored))
+            return err;
+    } else if (const int err = readWord(kind, entry, stored)) {
+        if (!storeMissing(kind, err))
+            return err;
+        stored = 0;
+    }
+    word |= stores::visibleBits(stored);
+    return 0;
+}
+
+int FolderAttributes::unhide(const char* name, const std::string& path) const
+{
+    if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
+        return fault;
+    Entry entry(folderFd_, name);
+    const auto kind = static_cast<StoreKind>(kind_);
+    if (kind == StoreKind::DosAttrib)
+        return stores::dosAttribUnhide(entry);
+    uint32_t stored = 0;
+    if (const int err = readWord(kind, entry, stored))
+        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    if ((stores::visibleBits(stored) & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+        return 0;
+    const int err = writeWord(kind, entry, stored & ~Attr::Hidden);
+    return storeMissing(kind, err) ? EOPNOTSUPP : err;
 }
 
 int queryAttributes(const std::string& path, uint32_t& word)

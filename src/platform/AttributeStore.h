@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderHandle.h"
+
 #include <cstdint>
 #include <string>
 
@@ -51,5 +53,33 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
 // its last component is then handled as above, so never followed.
 int queryAttributes(const std::string& path, uint32_t& word);
 int storeAttributes(const std::string& path, uint32_t attributes);
+
+// The attributes of the entries of one open folder, as a walk that visits
+// every entry asks for them: the store is chosen once for the folder, and an
+// entry whose type the folder's listing gave costs a single read of its
+// stored value, without a stat.  Nothing is looked up along a path and no
+// link is followed, as with queryAttributesAt.
+class FolderAttributes {
+public:
+    // The folder open as `folderFd`; 0 or an errno.  Its identity comes with
+    // it, from the same look at the folder.
+    static int of(int folderFd, FolderAttributes& attributes, FolderIdentity& identity);
+
+    // The word of the entry `name`, whose type (DT_*) the folder's listing
+    // gave; DT_UNKNOWN asks as queryAttributesAt does.  The read-only bit that
+    // comes from a file's mode alone, which nothing a walk decides depends
+    // on, is left out, and a folder on which another filesystem is mounted
+    // is read through this folder's store.  `path` serves the fault hooks.
+    int query(const char* name, unsigned char type, const std::string& path, uint32_t& word) const;
+
+    // Makes a hidden entry that is not a system entry visible: reads its
+    // stored value once more (a walk may have changed it meanwhile) and
+    // writes it back without the hidden bit, nothing else.
+    int unhide(const char* name, const std::string& path) const;
+
+private:
+    int folderFd_ = -1;
+    uint8_t kind_ = 0;
+};
 
 } // namespace umbrix::platform

@@ -109,6 +109,41 @@ int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word)
     return 0;
 }
 
+int dosAttribStoredBits(Entry& entry, uint32_t& stored)
+{
+    stored = 0;
+    StoredValue value;
+    const int err = readValue(entry, value);
+    if (err != 0)
+        return noStoreHere(err) ? 0 : err;
+    if (!value.present)
+        return 0;
+    dosattrib::Parsed parsed;
+    if (!dosattrib::parse(value.data, parsed))
+        return EBADMSG;
+    if (parsed.attribValid)
+        stored = parsed.attrib;
+    return 0;
+}
+
+int dosAttribUnhide(Entry& entry)
+{
+    StoredValue value;
+    if (const int err = readValue(entry, value); err != 0)
+        return noStoreHere(err) ? EOPNOTSUPP : err;
+    if (!value.present)
+        return 0;
+    dosattrib::Parsed parsed;
+    if (!dosattrib::parse(value.data, parsed))
+        return EBADMSG; // never overwrite what we cannot read
+    const uint32_t bits = parsed.attribValid ? visibleBits(parsed.attrib) : 0;
+    if ((bits & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+        return 0;
+    const std::string newValue =
+        dosattrib::withAttrib(value.data, parsed, parsed.attrib & ~Attr::Hidden);
+    return entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), XATTR_REPLACE);
+}
+
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes)
 {
     StoredValue value;

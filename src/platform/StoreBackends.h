@@ -23,6 +23,17 @@ int xattrWordWrite(Entry& entry, const char* name, uint32_t stored);
 int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word);
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes);
 
+// What user.DOSATTRIB alone holds, for a walk that needs neither the mode
+// nor a stat: 0 when nothing is stored or the filesystem keeps no user
+// xattrs, EBADMSG for a value of no known form.
+int dosAttribStoredBits(Entry& entry, uint32_t& stored);
+
+// Takes the hidden bit off a hidden entry that is not a system entry, from
+// the value read afresh; the stored form, every other field and the mode
+// stay.  An entry that is no longer hidden, or is a system entry by now, is
+// left as it is.
+int dosAttribUnhide(Entry& entry);
+
 // The word a stored value reads as: a stored "normal" means no bits, and the
 // directory and reparse bits come from the entry's type, not the store.
 uint32_t visibleBits(uint32_t stored);

@@ -85,7 +85,7 @@ int nextName(DirectoryReader& reader, std::string_view pattern, std::string& nam
 
 struct SubFolder {
     std::string name;
-    FolderIdentity identity; // as collected; the folder entered must still be it
+    ino_t inode = 0; // as the folder's listing gave it; the folder entered must still be it
 };
 
 // One folder of the walk, from the collection of its subfolders to the
@@ -94,6 +94,7 @@ struct Level {
     std::string folder; // display path with "/" at the end
     FileDescriptor fd;  // empty while released below kOpenLevels, or when it failed to open
     FolderIdentity identity;
+    platform::FolderAttributes attributes;
     int openError = 0;
     bool listOwn = true;
     bool lost = false; // could not be taken back after its subfolders; reported
@@ -123,9 +124,9 @@ private:
     Resume listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
                      int32_t attr, bool criteria);
 
-    int32_t readAttributes(int folderFd, const std::string& folder, const std::string& name,
-                           const std::string& path, unsigned char type, bool& reparsePoint,
-                           bool& failed);
+    int32_t readAttributes(const Level& level, const std::string& name, const std::string& path,
+                           unsigned char type, bool& reparsePoint, bool& failed);
+    int openedFolder(Level& level);
     void report(std::string_view folder, std::string_view name, const Error& error);
     void folderFailure(const std::string& folder, const Error& error, bool collecting);
     Resume scanFailure(const std::string& folder, const std::string& name, const Error& error);
@@ -217,12 +218,12 @@ void Walk::folderFailure(const std::string& folder, const Error& error, bool col
 // entry whose attributes cannot be read is reported, never passed over in
 // silence, and keeps its type: a folder with an unreadable stored value is
 // still searched.
-int32_t Walk::readAttributes(int folderFd, const std::string& folder, const std::string& name,
-                             const std::string& path, unsigned char type, bool& reparsePoint,
-                             bool& failed)
+int32_t Walk::readAttributes(const Level& level, const std::string& name, const std::string& path,
+                             unsigned char type, bool& reparsePoint, bool& failed)
 {
+    const std::string& folder = level.folder;
     uint32_t word = 0;
-    const int err = platform::queryAttributesAt(folderFd, name.c_str(), path, word);
+    const int err = level.attributes.query(name.c_str(), type, path, word);
     failed = err != 0;
     if (!failed) {
         reparsePoint = (word & Attr::ReparsePoint) != 0;
@@ -282,16 +283,9 @@ int32_t Walk::GetSubFolders(Level& level)
                 path += name;
                 bool reparsePoint = false;
                 bool failed = false;
-                const int32_t attr =
-                    readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
-                if (!reparsePoint && (attr & kDirectory)) {
-                    FolderIdentity identity;
-                    if (const int idErr =
-                            platform::identityAt(level.fd.get(), name.c_str(), identity))
-                        report(folder, name, errorFromErrno(idErr));
-                    else
-                        level.subFolders.push_back({name, identity});
-                }
+                const int32_t attr = readAttributes(level, name, path, type, reparsePoint, failed);
+                if (!reparsePoint && (attr & kDirectory))
+                    level.subFolders.push_back({name, inode});
                 level.snapshot.add(name, inode, type, attr, reparsePoint, failed);
             } else {
                 level.snapshot.add(name, inode, type, 0, false, false);
@@ -339,12 +333,10 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
 
     bool listed = false;
     if (attr & (kHidden | kSystem)) {
-        // System entries belong to the system and are never touched.  The
-        // directory bit is taken off because no store can write it.
+        // System entries belong to the system and are never touched; of the
+        // others, only the hidden bit changes.
         if (!(attr & kSystem)) {
-            const int32_t visible = directory ? attr - kHidden - kDirectory : attr - kHidden;
-            if (const int err = platform::storeAttributesAt(level.fd.get(), name.c_str(), path,
-                                                            static_cast<uint32_t>(visible))) {
+            if (const int err = level.attributes.unhide(name.c_str(), path)) {
                 // A refused rewrite leaves the entry hidden: it is listed as
                 // it is, and the refusal is reported, whatever its kind.
                 const Error error = errorFromErrno(err);
@@ -448,13 +440,11 @@ bool Walk::listFolder(Level& level)
                 if (!entry.failed && hiddenNotSystem(attr) &&
                     ((attr & kDirectory) || rewritten_.contains(entry.inode))) {
                     bool failed = false;
-                    attr = readAttributes(level.fd.get(), folder, name, path, type, reparsePoint,
-                                          failed);
+                    attr = readAttributes(level, name, path, type, reparsePoint, failed);
                 }
             } else {
                 bool failed = false;
-                attr =
-                    readAttributes(level.fd.get(), folder, name, path, type, reparsePoint, failed);
+                attr = readAttributes(level, name, path, type, reparsePoint, failed);
             }
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
@@ -502,21 +492,19 @@ bool Walk::descend(Level& parent, const SubFolder& sub)
                Error{errorNumberFromErrno(err), std::string(kFolderReplaced)});
         return true;
     }
-    if (!err) {
-        FolderIdentity identity;
-        err = platform::identityOf(fd.get(), identity);
-        if (!err && !identity.sameEntry(sub.identity)) {
-            report(parent.folder, sub.name,
-                   Error{errorNumberFromErrno(ESTALE), std::string(kFolderReplaced)});
-            return true;
-        }
-    }
-
     Level& child = levels_.emplace_back();
     child.folder = std::move(folder);
-    child.identity = sub.identity;
-    child.openError = err;
     child.fd = std::move(fd);
+    child.openError = err ? err : openedFolder(child);
+    // The folder listed is the folder entered, unless another filesystem is
+    // mounted on it, where the listing shows the inode below the mount.
+    if (!child.openError && child.identity.sameVolume(parent.identity) &&
+        child.identity.ino != sub.inode) {
+        levels_.pop_back();
+        report(parent.folder, sub.name,
+               Error{errorNumberFromErrno(ESTALE), std::string(kFolderReplaced)});
+        return true;
+    }
     if (child.fd && levels_.size() > kOpenLevels)
         parent.fd.reset();
     return enter(child);
@@ -531,9 +519,10 @@ void Walk::ascend()
     if (levels_.size() >= 2) {
         Level& parent = levels_[levels_.size() - 2];
         if (!parent.fd && !parent.openError) {
-            const int err = child.fd
-                                ? platform::reopenParent(child.fd.get(), parent.identity, parent.fd)
-                                : ESTALE;
+            int err = child.fd ? platform::reopenParent(child.fd.get(), parent.identity, parent.fd)
+                               : ESTALE;
+            if (!err)
+                err = openedFolder(parent);
             if (err) {
                 parent.lost = true;
                 report(parent.folder, {},
@@ -542,6 +531,17 @@ void Walk::ascend()
         }
     }
     levels_.pop_back();
+}
+
+// Looks once at a folder just opened: its identity and the store of its
+// entries.
+int Walk::openedFolder(Level& level)
+{
+    const int err =
+        platform::FolderAttributes::of(level.fd.get(), level.attributes, level.identity);
+    if (err)
+        level.fd.reset();
+    return err;
 }
 
 bool Walk::finish(bool stopped)
@@ -563,7 +563,7 @@ bool Walk::run(const std::string& Folder, const std::string& ParentFolder)
     root.listOwn = !ParentFolder.empty();
     root.openError = platform::openFolder(root.folder, root.fd);
     if (!root.openError)
-        platform::identityOf(root.fd.get(), root.identity);
+        root.openError = openedFolder(root);
     if (!enter(root))
         return finish(!flags_.Searching);
 
