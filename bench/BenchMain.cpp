@@ -324,6 +324,21 @@ int runBenchmark(const Options& options, const std::string& work)
 }
 
 } // namespace
+
+// One walk of `kind` ("a" the raw walk, "b" the scanner, "none" nothing) over
+// `root` in a process of its own, for counting its system calls or
+// profiling it.
+int walkOnlyMain(const std::string& kind, const std::string& root)
+{
+    if (kind == "a")
+        baselineWalk(root);
+    else if (kind == "b")
+        std::printf("logged %lld\n", static_cast<long long>(runScanner(root).logged));
+    else if (kind != "none")
+        return 2;
+    return 0;
+}
+
 } // namespace umbrix::bench
 
 int main(int argc, char** argv)
@@ -331,6 +346,8 @@ int main(int argc, char** argv)
     using namespace umbrix::bench;
     if (argc == 4 && std::strcmp(argv[1], "--window-run") == 0)
         return windowRunMain(argc, argv, argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
+        return walkOnlyMain(argv[2], argv[3]);
 
     Options options;
     if (!parseOptions(argc, argv, options)) {

@@ -54,8 +54,9 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, int runs
     std::fprintf(out,
                  "\n%d timed runs of each kind per size, interleaved; ratios and per-entry times "
                  "from the medians\n"
-                 "  (a) raw walk: read every folder, lstat every entry, read its attribute, "
-                 "rewrite hidden ones\n"
+                 "  (a) raw walk: every folder opened from its parent and read once, types "
+                 "from the listing,\n"
+                 "      each attribute read and a hidden one rewritten relative to its folder\n"
                  "  (b) ScanFolder with a host that does nothing\n"
                  "  (c) the search through the main window (offscreen), Search click to results "
                  "view\n\n",

@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kEntriesPerFolder = 50;
 constexpr int kFoldersPerFolder = 6;
-constexpr int kMaxDepth = 6;
+// Deep enough for the trees up to a few hundred thousand entries; larger
+// ones get as many levels more as they need (see depthFor).
+constexpr int kUsualDepth = 6;
 constexpr int kLinkEvery = 997;
 constexpr const char* kAttributeName = "user.DOSATTRIB";
 constexpr uint32_t kHidden = 0x2;
@@ -113,6 +115,23 @@ void tallyFolder(std::string& path, DiskTally& tally)
     closedir(dir);
 }
 
+// The depth at which folders of kEntriesPerFolder entries, kFoldersPerFolder
+// of them folders, can hold `totalEntries`; never less than kUsualDepth, so
+// that the usual sizes keep the trees they always had.
+int depthFor(int64_t totalEntries)
+{
+    int depth = kUsualDepth;
+    for (;;) {
+        int64_t folders = 0;
+        int64_t level = 1;
+        for (int d = 0; d < depth; ++d, level *= kFoldersPerFolder)
+            folders += level;
+        if (folders * kEntriesPerFolder >= totalEntries)
+            return depth;
+        ++depth;
+    }
+}
+
 } // namespace
 
 BuiltTree buildTree(const std::string& root, int64_t totalEntries, uint64_t seed)
@@ -127,13 +146,14 @@ BuiltTree buildTree(const std::string& root, int64_t totalEntries, uint64_t seed
     std::deque<Pending> queue{{root, 0}};
     int64_t made = 0;
     std::string lastFile, lastFolder;
+    const int maxDepth = depthFor(totalEntries);
 
     while (!queue.empty() && made < totalEntries) {
         const Pending folder = std::move(queue.front());
         queue.pop_front();
         for (int i = 0; i < kEntriesPerFolder && made < totalEntries; ++i, ++made) {
             char name[32];
-            const bool isFolder = i < kFoldersPerFolder && folder.depth + 1 < kMaxDepth;
+            const bool isFolder = i < kFoldersPerFolder && folder.depth + 1 < maxDepth;
             std::snprintf(name, sizeof name, isFolder ? "dir%02d" : "file%03d.dat", i);
             std::string path = folder.path + "/" + name;
 

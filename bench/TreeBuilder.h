@@ -31,7 +31,8 @@ struct BuiltTree {
 };
 
 // Builds a reproducible tree of about `totalEntries` entries below `root`
-// (which must exist and be empty): ~50 entries a folder, depth up to 6,
+// (which must exist and be empty): ~50 entries a folder, depth up to 6 (more
+// where the size needs it),
 // 10 % hidden, 2 % system, 1 % hidden+system in user.DOSATTRIB, and a few
 // symbolic links (to a file, to a folder, to an ancestor).  The same seed
 // gives the same names, kinds and attributes.  Throws std::runtime_error.

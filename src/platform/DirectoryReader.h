@@ -3,13 +3,16 @@
 #include "platform/FileDescriptor.h"
 
 #include <dirent.h>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace umbrix::platform {
 
 // One pass over a directory's entries, names kept as the bytes the kernel
-// gives ("." and ".." included where the filesystem reports them).
+// gives ("." and ".." included where the filesystem reports them).  Reads
+// with getdents64 straight into a buffer of its own: a walk that reads every
+// folder once pays for nothing but the reads.
 class DirectoryReader {
 public:
     struct Entry {
@@ -22,19 +25,19 @@ public:
     explicit DirectoryReader(const std::string& path);
     // Reads the folder open as `folder`, which it takes over.
     explicit DirectoryReader(FileDescriptor folder);
-    // Reads the folder open as `folderFd`, which stays the caller's: the
-    // reader works on a duplicate.
-    static DirectoryReader of(int folderFd);
-    ~DirectoryReader();
-    DirectoryReader(DirectoryReader&& other) noexcept;
+    // Reads the folder open as `folderFd`, which stays the caller's, from
+    // where its position stands (its start, for a folder not read before);
+    // `fromStart` reads it again from its first entry.
+    static DirectoryReader of(int folderFd, bool fromStart = false);
+    DirectoryReader(DirectoryReader&& other) noexcept = default;
     DirectoryReader(const DirectoryReader&) = delete;
     DirectoryReader& operator=(const DirectoryReader&) = delete;
     DirectoryReader& operator=(DirectoryReader&&) = delete;
 
-    bool valid() const { return dir_ != nullptr; }
+    bool valid() const { return fd_ >= 0; }
     int error() const { return error_; }
     // Descriptor of the open directory, for *at() calls relative to it.
-    int fd() const;
+    int fd() const { return fd_; }
 
     // False at the end or on a read error (then error() is non-zero).
     bool next(Entry& entry);
@@ -43,10 +46,14 @@ public:
 
 private:
     DirectoryReader() = default;
-    void adopt(FileDescriptor folder);
 
-    DIR* dir_ = nullptr;
+    FileDescriptor owned_;
+    int fd_ = -1;
     int error_ = 0;
+    std::unique_ptr<char[]> buffer_;
+    size_t filled_ = 0;
+    size_t offset_ = 0;
+    bool ended_ = false;
 };
 
 } // namespace umbrix::platform

@@ -403,7 +403,7 @@ bool Walk::listFolder(Level& level)
     }
     int err = 0;
     if (!snapshot) {
-        reader.emplace(DirectoryReader::of(level.fd.get()));
+        reader.emplace(DirectoryReader::of(level.fd.get(), true));
         err = reader->valid() ? 0 : reader->error();
     }
     if (!err)
