@@ -31,7 +31,7 @@ public:
     // Shows what was reported since the last yield.
     void showPending();
 
-    static constexpr std::chrono::milliseconds kYieldInterval{4};
+    static constexpr std::chrono::milliseconds kYieldInterval{10};
 
 private:
     // Every reported row and the last progress on the screen.
