@@ -34,21 +34,21 @@ constexpr int64_t kFilesPerFolder = 1000;
 
 std::string folderName(int64_t folder)
 {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "d%03lld", static_cast<long long>(folder));
     return name;
 }
 
 std::string fileName(int64_t file)
 {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "f%06lld", static_cast<long long>(file));
     return name;
 }
 
 void writeValue(const std::string& path, unsigned long attributes)
 {
-    char text[16];
+    char text[24];
     const int n = std::snprintf(text, sizeof text, "0x%lx", attributes);
     if (lsetxattr(path.c_str(), kXattr, text, static_cast<size_t>(n) + 1, 0) != 0)
         throw std::runtime_error("setxattr " + path + ": " + std::strerror(errno));
