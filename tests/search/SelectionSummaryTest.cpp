@@ -124,18 +124,5 @@ TEST_F(Summary, StopRequestsEndTheWalkAtTheNextYield)
     }
 }
 
-TEST_F(Summary, TestProceduresReadOneAttributeEach)
-{
-    const std::string everything = tmp / "everything";
-    EXPECT_TRUE(IsReadOnly(everything));
-    EXPECT_TRUE(IsHidden(everything));
-    EXPECT_TRUE(IsSystem(everything));
-    EXPECT_TRUE(IsArchive(everything));
-    EXPECT_FALSE(IsDirectory(everything));
-    EXPECT_TRUE(IsDirectory(tmp / "dir"));
-    EXPECT_FALSE(IsHidden(tmp / "plain"));
-    EXPECT_FALSE(IsDirectory(tmp / "gone"));
-}
-
 } // namespace
 } // namespace umbrix
