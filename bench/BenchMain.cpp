@@ -2,6 +2,7 @@
 // times the raw walk (a), the scanner alone (b) and the search through the
 // window (c) side by side, and checks every run's counts against the tree.
 
+#include "AttributeRun.h"
 #include "BaselineWalk.h"
 #include "Report.h"
 #include "ScannerRun.h"
@@ -26,9 +27,13 @@ namespace umbrix::bench {
 namespace {
 
 constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
+constexpr int64_t kCheckAttributeRows = 500;
 
 struct Options {
     std::vector<int64_t> sizes{10000, 100000, 300000};
+    std::vector<int64_t> attributeSizes{3000, 30000};
+    bool search = true;
+    bool attributes = true;
     int runs = 5;
     std::string dir;
     bool check = false;
@@ -37,9 +42,20 @@ struct Options {
 void usage()
 {
     std::fprintf(stderr,
-                 "usage: umbrix_bench [--sizes N,N,...] [--runs N] [--dir FOLDER]\n"
+                 "usage: umbrix_bench [--sizes N,N,...] [--attribute-sizes N,N,...] [--runs N]\n"
+                 "                    [--dir FOLDER] [--search-only | --attributes-only]\n"
                  "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
                  "                               when a count disagrees with the tree)\n");
+}
+
+std::vector<int64_t> parseSizes(const char* text)
+{
+    std::vector<int64_t> sizes;
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ','))
+        sizes.push_back(std::strtoll(item.c_str(), nullptr, 10));
+    return sizes;
 }
 
 bool parseOptions(int argc, char** argv, Options& options)
@@ -50,11 +66,13 @@ bool parseOptions(int argc, char** argv, Options& options)
         if (arg == "--check") {
             options.check = true;
         } else if (arg == "--sizes" && hasValue) {
-            options.sizes.clear();
-            std::stringstream list(argv[++i]);
-            std::string item;
-            while (std::getline(list, item, ','))
-                options.sizes.push_back(std::strtoll(item.c_str(), nullptr, 10));
+            options.sizes = parseSizes(argv[++i]);
+        } else if (arg == "--attribute-sizes" && hasValue) {
+            options.attributeSizes = parseSizes(argv[++i]);
+        } else if (arg == "--search-only") {
+            options.attributes = false;
+        } else if (arg == "--attributes-only") {
+            options.search = false;
         } else if (arg == "--runs" && hasValue) {
             options.runs = std::atoi(argv[++i]);
         } else if (arg == "--dir" && hasValue) {
@@ -63,10 +81,12 @@ bool parseOptions(int argc, char** argv, Options& options)
             return false;
         }
     }
-    for (int64_t size : options.sizes)
-        if (size <= 0)
-            return false;
-    return options.runs > 0 && !options.sizes.empty();
+    for (const auto* list : {&options.sizes, &options.attributeSizes})
+        for (int64_t size : *list)
+            if (size <= 0)
+                return false;
+    return options.runs > 0 && !options.sizes.empty() && !options.attributeSizes.empty() &&
+           (options.search || options.attributes);
 }
 
 // The folder every tree of this run lives in, removed with them at the end.
@@ -125,6 +145,11 @@ public:
         expect(what + " system on disk", expected.system, actual.system);
         expect(what + " hidden+system on disk", expected.hiddenSystem, actual.hiddenSystem);
         expect(what + " unhidden on disk", expected.plainValue, actual.plainValue);
+    }
+    void expectText(const std::string& what, const std::string& expected, const std::string& actual)
+    {
+        if (expected != actual)
+            problems_.push_back(what + ": expected " + expected + ", got " + actual);
     }
     bool clean() const { return problems_.empty(); }
     void print(std::FILE* out) const
@@ -185,6 +210,98 @@ std::string loadAverage()
     return value.substr(0, end);
 }
 
+// The panel's boxes after each attribute run (read-only, hidden, system,
+// archive, directory): every file is hidden + archive, and clearing hidden
+// leaves that box unchecked.
+constexpr const char* kBoxesAfterClear = "00010";
+constexpr const char* kBoxesAfterSummary = "01010";
+
+void checkAttributeRun(Verdicts& v, const std::string& label, int64_t rows,
+                       const AttributeWindowResult& r, const char* boxes)
+{
+    v.expect(label + " rows listed", rows, r.rows);
+    v.expect(label + " rows selected", rows, r.selected);
+    v.expectText(label + " attribute boxes", boxes, r.boxes);
+}
+
+// Runs (d) and (e) with their raw loops at every attribute size, `runs`
+// times each in a rotating order; every clearing run is checked on disk and
+// undone.
+std::vector<AttributeFigures> runAttributeRows(const Options& options, const std::string& work,
+                                               Verdicts& v)
+{
+    struct Selection {
+        std::string root;
+        std::vector<std::string> paths;
+    };
+    std::vector<Selection> selections;
+    for (int64_t size : options.attributeSizes) {
+        Selection s;
+        s.root = work + "/attributes" + std::to_string(size);
+        if (mkdir(s.root.c_str(), 0755) != 0)
+            throw std::runtime_error("mkdir " + s.root + ": " + std::strerror(errno));
+        s.paths = buildAttributeFiles(s.root, size);
+        selections.push_back(std::move(s));
+    }
+    // Untimed: the files and the program into the caches.
+    for (const Selection& s : selections)
+        rawReadHidden(s.paths);
+    runAttributeWindow(selections.front().root, settingsFolder(work),
+                       static_cast<int64_t>(selections.front().paths.size()),
+                       AttributeRunKind::Summary);
+
+    std::vector<AttributeFigures> figures(selections.size());
+    for (int run = 0; run < options.runs; ++run) {
+        for (size_t i = 0; i < selections.size(); ++i) {
+            const Selection& s = selections[i];
+            const auto n = static_cast<int64_t>(s.paths.size());
+            AttributeFigures& f = figures[i];
+            f.rows = n;
+            for (int k = 0; k < 4; ++k) {
+                switch ((k + run) % 4) {
+                case 0: {
+                    const Stopwatch watch;
+                    v.expect("(d) raw: hidden files found", n, rawClearHidden(s.paths));
+                    f.rawClear.push_back(watch.wallSeconds());
+                    v.expect("(d) raw: files unhidden on disk", n, rehideFiles(s.paths));
+                    break;
+                }
+                case 1: {
+                    const AttributeWindowResult r = runAttributeWindow(
+                        s.root, settingsFolder(work), n, AttributeRunKind::ClearHidden);
+                    f.windowClear.push_back(r.seconds);
+                    f.windowClearCpu.push_back(r.cpuSeconds);
+                    f.clearGapMs = std::max(f.clearGapMs, r.longestGapMs);
+                    f.clearGapCpuMs = std::max(f.clearGapCpuMs, r.longestGapCpuMs);
+                    checkAttributeRun(v, "(d)", n, r, kBoxesAfterClear);
+                    v.expect("(d): files unhidden on disk", n, rehideFiles(s.paths));
+                    break;
+                }
+                case 2: {
+                    const Stopwatch watch;
+                    v.expect("(e) raw: hidden files found", n, rawReadHidden(s.paths));
+                    f.rawSummary.push_back(watch.wallSeconds());
+                    break;
+                }
+                default: {
+                    const AttributeWindowResult r = runAttributeWindow(
+                        s.root, settingsFolder(work), n, AttributeRunKind::Summary);
+                    f.windowSummary.push_back(r.seconds);
+                    f.windowSummaryCpu.push_back(r.cpuSeconds);
+                    f.summaryGapMs = std::max(f.summaryGapMs, r.longestGapMs);
+                    f.summaryGapCpuMs = std::max(f.summaryGapCpuMs, r.longestGapCpuMs);
+                    checkAttributeRun(v, "(e)", n, r, kBoxesAfterSummary);
+                    v.expect("(e): files left hidden on disk", 0, rehideFiles(s.paths));
+                    break;
+                }
+                }
+            }
+        }
+        std::fprintf(stderr, "attribute round %d of %d done\n", run + 1, options.runs);
+    }
+    return figures;
+}
+
 int runCheck(const std::string& work)
 {
     const std::string root = work + "/check";
@@ -220,12 +337,18 @@ int runCheck(const std::string& work)
     restore(v, "(c)", tree);
     v.expectTally("restored after (c):", pristineTally(c), tallyDisk(root));
 
+    Options small;
+    small.attributeSizes = {kCheckAttributeRows};
+    small.runs = 1;
+    runAttributeRows(small, work, v);
+
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "every count agrees with the tree" : "counts disagree");
     return v.clean() ? 0 : 1;
 }
 
-int runBenchmark(const Options& options, const std::string& work)
+// The search rows: (a), (b) and (c) at every tree size, with their report.
+void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
 {
     struct Tree {
         std::string root;
@@ -250,7 +373,6 @@ int runBenchmark(const Options& options, const std::string& work)
         trees.push_back(std::move(t));
     }
 
-    Verdicts v;
     // Untimed: brings every tree and the program itself into the caches.
     for (const Tree& t : trees) {
         baselineWalk(t.root);
@@ -314,6 +436,21 @@ int runBenchmark(const Options& options, const std::string& work)
     std::printf("\nload average (1, 5, 15 min) before the timed runs: %s; after: %s\n",
                 loadBefore.c_str(), loadAverage().c_str());
     printReport(stdout, figures, options.runs);
+    std::fflush(stdout);
+}
+
+int runBenchmark(const Options& options, const std::string& work)
+{
+    Verdicts v;
+    if (options.search)
+        runSearchRows(options, work, v);
+    if (options.attributes) {
+        const std::string loadBefore = loadAverage();
+        const std::vector<AttributeFigures> figures = runAttributeRows(options, work, v);
+        std::printf("\nload average (1, 5, 15 min) before the attribute runs: %s; after: %s\n",
+                    loadBefore.c_str(), loadAverage().c_str());
+        printAttributeReport(stdout, figures, options.runs);
+    }
     std::printf("\n");
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
@@ -348,6 +485,9 @@ int main(int argc, char** argv)
         return windowRunMain(argc, argv, argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
         return walkOnlyMain(argv[2], argv[3]);
+    if (argc == 6 && std::strcmp(argv[1], "--attribute-run") == 0)
+        return attributeRunMain(argc, argv, argv[2], argv[3], std::strtoll(argv[4], nullptr, 10),
+                                argv[5]);
 
     Options options;
     if (!parseOptions(argc, argv, options)) {

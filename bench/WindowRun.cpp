@@ -1,5 +1,6 @@
 #include "WindowRun.h"
 
+#include "GapMeter.h"
 #include "Stopwatch.h"
 #include "app/Startup.h"
 #include "platform/Error.h"
@@ -38,48 +39,6 @@ double milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-
-// The longest time between two rounds of event handling, taken from the
-// event dispatcher itself, so it sees every round however the program
-// reaches it.  The thread's CPU time in each gap tells the program's own
-// share of it from the time the shared machine gave to others.
-class GapMeter {
-public:
-    void start()
-    {
-        last_ = Clock::now();
-        lastCpu_ = Stopwatch::threadCpuSeconds();
-        connection_ = QObject::connect(QAbstractEventDispatcher::instance(),
-                                       &QAbstractEventDispatcher::awake, [this] { tick(); });
-    }
-    void stop()
-    {
-        tick();
-        QObject::disconnect(connection_);
-    }
-    int64_t rounds() const { return rounds_; }
-    double longestMs() const { return milliseconds(longest_); }
-    double longestCpuMs() const { return longestCpu_ * 1e3; }
-
-private:
-    void tick()
-    {
-        const Clock::time_point now = Clock::now();
-        const double cpu = Stopwatch::threadCpuSeconds();
-        longest_ = std::max(longest_, now - last_);
-        longestCpu_ = std::max(longestCpu_, cpu - lastCpu_);
-        last_ = now;
-        lastCpu_ = cpu;
-        ++rounds_;
-    }
-
-    QMetaObject::Connection connection_;
-    Clock::time_point last_;
-    Clock::duration longest_{};
-    double lastCpu_ = 0;
-    double longestCpu_ = 0;
-    int64_t rounds_ = 0;
-};
 
 class StampEvent : public QEvent {
 public:
@@ -215,11 +174,18 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     return 0;
 }
 
-WindowResult runWindowSearch(const std::string& root, const std::string& settings)
+std::string runThisProgram(const std::vector<std::string>& args)
 {
     int out[2];
     if (pipe(out) != 0)
         throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    std::vector<char*> argv;
+    std::string name = "umbrix_bench";
+    argv.push_back(name.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     const pid_t child = fork();
     if (child < 0)
         throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
@@ -227,8 +193,7 @@ WindowResult runWindowSearch(const std::string& root, const std::string& setting
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl("/proc/self/exe", "umbrix_bench", "--window-run", root.c_str(), settings.c_str(),
-              static_cast<char*>(nullptr));
+        execv("/proc/self/exe", argv.data());
         _exit(127);
     }
     close(out[1]);
@@ -246,8 +211,13 @@ WindowResult runWindowSearch(const std::string& root, const std::string& setting
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("the window run failed (status " + std::to_string(status) + ")");
+        throw std::runtime_error(args.front() + " failed (status " + std::to_string(status) + ")");
+    return text;
+}
 
+WindowResult runWindowSearch(const std::string& root, const std::string& settings)
+{
+    const std::string text = runThisProgram({"--window-run", root, settings});
     std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
     std::string tag;
     int completed = 0;

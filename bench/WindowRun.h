@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace umbrix::bench {
 
@@ -30,5 +31,9 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
 // Runs windowRunMain in a fresh process of this program, so that each run
 // has its own peak memory, and reads its line.  Throws std::runtime_error.
 WindowResult runWindowSearch(const std::string& root, const std::string& settings);
+
+// Runs this program again with `args` in a fresh process and returns what it
+// printed.  Throws std::runtime_error when it fails.
+std::string runThisProgram(const std::vector<std::string>& args);
 
 } // namespace umbrix::bench

@@ -6,6 +6,9 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/main/AttributeCheckBox.h"
+#include "ui/main/AttributeHost.h"
+#include "ui/main/AttributePanelLink.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
 #include "ui/main/SearchHost.h"
@@ -86,7 +89,8 @@ int buttonCode(Qt::MouseButton button)
 } // namespace
 
 FrmSeek::FrmSeek(AppState& state, QWidget* parent)
-    : QWidget(parent), state_(state), host_(std::make_unique<SearchHost>(*this))
+    : QWidget(parent), state_(state), host_(std::make_unique<SearchHost>(*this)),
+      attributeHost_(std::make_unique<AttributeHost>(*this))
 {
     setObjectName(QStringLiteral("frmSeek"));
     setWindowTitle(qs(AppTitle));
@@ -204,7 +208,7 @@ void FrmSeek::composeAttributePanel()
 
     const float boxLeft[4] = {1770, 2640, 3480, 4320};
     for (std::size_t i = 0; i < 4; ++i)
-        chkAttr[i].place(new QCheckBox(frame), &scale_, boxLeft[i], 420, 195, 195);
+        chkAttr[i].place(new AttributeCheckBox(frame), &scale_, boxLeft[i], 420, 195, 195);
 
     picdir.place(new QWidget(frame), &scale_, 5130, 420, 255, 225);
     picdir->setAutoFillBackground(true);
@@ -214,12 +218,16 @@ void FrmSeek::composeAttributePanel()
     // the panel, which answers with a beep.
     picdir->setAttribute(Qt::WA_TransparentForMouseEvents);
     chkAttr[4]->setAttribute(Qt::WA_TransparentForMouseEvents);
+    chkAttr[4]->setFocusPolicy(Qt::NoFocus);
 
     // A caption's access key moves to its box, the next control in tab order.
     QLabel* captions[4] = {lblReadOnly.get(), lblHidden.get(), lblSystem.get(), lblArchive.get()};
     for (std::size_t i = 0; i < 4; ++i) {
         captions[i]->setBuddy(chkAttr[i].get());
         captions[i]->setFont(regular);
+        // The caption of the box that has the focus is highlighted.
+        captions[i]->setAutoFillBackground(true);
+        paintBackground(captions[i], QPalette::Window, palette().color(QPalette::Button));
     }
     Label1->setFont(regular);
     Label6->setFont(regular);
@@ -261,6 +269,7 @@ Placed<ResultListBox> FrmSeek::makeResultListBox(float left, float top, float wi
     auto* list = new ResultListBox(this);
     list->hide();
     box.place(list, &scale_, left, top, width, height);
+    linkResultBoxToAttributePanel(*this, *list, static_cast<int>(lstFoundFiles.size()));
     if (!lstFoundFiles.empty())
         setTabOrder(lstFoundFiles.back().get(), list);
     return box;
@@ -275,6 +284,8 @@ void FrmSeek::connectHandlers()
     connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
     connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
     connectSearchSpecHandlers(*this);
+    connectAttributeHandlers();
+    linkListsToAttributePanel(*this);
 }
 
 // --- The window in twips -----------------------------------------------------
@@ -395,6 +406,16 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
             Beep();
             state_.CancelSearch = true;
             return true;
+        }
+    }
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        for (int16_t i = 0; i < static_cast<int16_t>(chkAttr.size()); ++i) {
+            if (watched != chkAttr[static_cast<std::size_t>(i)].get())
+                continue;
+            if (event->type() == QEvent::FocusIn)
+                chkAttr_GotFocus(i);
+            else
+                chkAttr_LostFocus(i);
         }
     }
     if (watched == fraAttrib.get() && event->type() == QEvent::MouseButtonPress) {

@@ -24,6 +24,7 @@ class QMenu;
 
 namespace umbrix {
 
+class AttributeHost;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -107,6 +108,24 @@ public:
     void Unload();
 
     SearchHost& searchHost() { return *host_; }
+    AttributeHost& attributeHost() { return *attributeHost_; }
+
+    // --- Attribute panel and commands ----------------------------------------
+    // Shows one entry's attributes in the panel and in the remove-attribute
+    // menu; false (after telling the user) when it cannot be read.
+    bool ShowEntryAttributes(const std::string& path);
+    void ClearAttributeBoxes();
+    // The panel's summary of the selected rows of result list box L.
+    void ShowSelectionAttributes(int16_t L);
+    // Writes the attributes of one entry, asking to retry on failure.
+    bool SetAttribute(const std::string& File, int32_t Attrib, bool FlagCheck = false);
+    // Clears one attribute from the selected rows of the current result box.
+    void RemoveAttributeFromSelection(int16_t index);
+    // The value of attribute box i: 0 unchecked, 1 checked, 2 grayed.
+    int attributeBoxValue(int i) const;
+    void setAttributeBoxValue(int i, int value);
+    // True while a command over the result list's selection runs.
+    bool attributeCommandRunning() const { return attributeCommands_ > 0; }
 
     // --- Handlers -----------------------------------------------------------
     void Form_Load();
@@ -118,6 +137,17 @@ public:
     void drvList_Change();
     void dirList_Change();
     void dirList_Click();
+    void chkAttr_Click(int16_t Index);
+    void chkAttr_GotFocus(int16_t Index);
+    void chkAttr_LostFocus(int16_t Index);
+    void lblReadOnly_Click();
+    void lblHidden_Click();
+    void lblSystem_Click();
+    void lblArchive_Click();
+    void mnuReadOnly_Click();
+    void mnuHidden_Click();
+    void mnuSystem_Click();
+    void mnuArchive_Click();
 
     // --- Controls -------------------------------------------------------------
     Placed<ClickLabel> lblCriteria;
@@ -187,6 +217,13 @@ private:
     void composeAttributePanel();
     void composeMenu();
     void connectHandlers();
+    void connectAttributeHandlers();
+    // The label click: toggles box i and runs its click command.
+    void toggleAttributeByLabel(int16_t i);
+    // The remove-attribute menu item of attribute `index`.
+    void removeAttributeFromSource(int16_t index, const char* title);
+    // The caption labels of boxes 0 to 3, in the boxes' order.
+    std::array<ClickLabel*, 4> attributeCaptions() const;
     Placed<ResultListBox> makeResultListBox(float left, float top, float width, float height);
     void QueryUnload(bool& cancel, int unloadMode);
     // The Resize handler's arrangement of the visible view; false when it
@@ -201,6 +238,8 @@ private:
     TwipsScale screenScale_; // twips per pixel of the screen
     TwipsScale scale_;       // what the window uses: smaller when its text needs more room
     std::unique_ptr<SearchHost> host_;
+    std::unique_ptr<AttributeHost> attributeHost_;
+    int attributeCommands_ = 0;
     int16_t currentIndex_ = 0;
     int16_t totalListbox_ = 1;
     bool cancelAction_ = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MsgBoxCodes.h"
+
 #include <QString>
 #include <functional>
 #include <vector>
@@ -7,25 +9,6 @@
 class QWidget;
 
 namespace umbrix {
-
-// Message box button and icon codes, summed as the program passes them.
-namespace MsgBoxStyle {
-inline constexpr int OKOnly = 0;
-inline constexpr int YesNoCancel = 3;
-inline constexpr int YesNo = 4;
-inline constexpr int Critical = 16;
-inline constexpr int Question = 32;
-inline constexpr int Exclamation = 48;
-inline constexpr int Information = 64;
-inline constexpr int DefaultButton2 = 256;
-} // namespace MsgBoxStyle
-
-namespace MsgBoxAnswer {
-inline constexpr int OK = 1;
-inline constexpr int Cancel = 2;
-inline constexpr int Yes = 6;
-inline constexpr int No = 7;
-} // namespace MsgBoxAnswer
 
 // A modal message box.  The prompt keeps its carriage returns; each is shown
 // as a line break.  Returns one of MsgBoxAnswer.

@@ -1,0 +1,314 @@
+#include "AttributeRun.h"
+
+#include "GapMeter.h"
+#include "Stopwatch.h"
+#include "WindowRun.h"
+#include "app/Startup.h"
+#include "settings/SettingsLocation.h"
+#include "ui/controls/ResultListBox.h"
+#include "ui/main/AppState.h"
+#include "ui/main/FrmSeek.h"
+#include "ui/main/SearchCommand.h"
+#include "ui/services/Interaction.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <thread>
+
+namespace umbrix::bench {
+namespace {
+
+constexpr const char* kResultTag = "attribute-run";
+constexpr const char* kXattr = "user.DOSATTRIB";
+constexpr unsigned long kHidden = 0x2;
+constexpr unsigned long kArchive = 0x20;
+constexpr int64_t kFilesPerFolder = 1000;
+
+std::string folderName(int64_t folder)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "d%03lld", static_cast<long long>(folder));
+    return name;
+}
+
+std::string fileName(int64_t file)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "f%06lld", static_cast<long long>(file));
+    return name;
+}
+
+void writeValue(const std::string& path, unsigned long attributes)
+{
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "0x%lx", attributes);
+    if (lsetxattr(path.c_str(), kXattr, text, static_cast<size_t>(n) + 1, 0) != 0)
+        throw std::runtime_error("setxattr " + path + ": " + std::strerror(errno));
+}
+
+// The attributes in a text-form value; false when none can be read.
+bool readValue(const std::string& path, unsigned long& attributes)
+{
+    char value[64];
+    const ssize_t n = lgetxattr(path.c_str(), kXattr, value, sizeof value - 1);
+    if (n < 3 || value[0] != '0' || value[1] != 'x')
+        return false;
+    value[n] = 0;
+    attributes = std::strtoul(value + 2, nullptr, 16);
+    return true;
+}
+
+// Lets the freshly filled window be laid out and painted, and the summary
+// that selecting every row starts run to its end, before the clock starts.
+void settle(const AppState& state)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
+    while (Clock::now() < until || state.Busy) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+std::vector<std::string> buildAttributeFiles(const std::string& root, int64_t count)
+{
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        const std::string folder = root + "/" + folderName(i / kFilesPerFolder);
+        if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
+            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
+        const std::string path = folder + "/" + fileName(i);
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        if (!f)
+            throw std::runtime_error("create " + path + ": " + std::strerror(errno));
+        std::fclose(f);
+        writeValue(path, kHidden | kArchive);
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+int64_t rehideFiles(const std::vector<std::string>& paths)
+{
+    int64_t unhidden = 0;
+    for (const std::string& path : paths) {
+        unsigned long attributes = 0;
+        if (!readValue(path, attributes) || !(attributes & kHidden))
+            ++unhidden;
+        writeValue(path, kHidden | kArchive);
+    }
+    return unhidden;
+}
+
+int64_t rawClearHidden(const std::vector<std::string>& paths)
+{
+    int64_t hidden = 0;
+    for (const std::string& path : paths) {
+        struct stat st;
+        unsigned long attributes = 0;
+        if (lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || !readValue(path, attributes))
+            continue;
+        if (attributes & kHidden) {
+            ++hidden;
+            writeValue(path, attributes & ~kHidden);
+        }
+    }
+    return hidden;
+}
+
+int64_t rawReadHidden(const std::vector<std::string>& paths)
+{
+    int64_t hidden = 0;
+    for (const std::string& path : paths) {
+        struct stat st;
+        unsigned long attributes = 0;
+        if (lstat(path.c_str(), &st) == 0 && readValue(path, attributes) && (attributes & kHidden))
+            ++hidden;
+    }
+    return hidden;
+}
+
+int attributeRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
+                     int64_t count, const std::string& kind)
+{
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication application(argc, argv);
+    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
+                                              QString::fromStdString(settings + "/system"));
+    ScopedMsgBoxResponder answers;
+    ScopedBeepCounter beeps;
+
+    AppState state;
+    FrmSeek window(state);
+    if (!startUp(window, {}))
+        return 2;
+    EnterSearchState(window);
+    for (int64_t i = 0; i < count; ++i)
+        window.FoundFileAdd(root + "/" + folderName(i / kFilesPerFolder) + "/", fileName(i));
+    ShowSearchResults(window);
+    ResultListBox& box = window.resultBox(0);
+    box.setAllSelected(true);
+    box.setListIndex(0);
+    window.SourceList = FrmSeek::SourceKind::Listbox;
+    settle(state);
+
+    GapMeter gaps;
+    gaps.start();
+    const Stopwatch watch;
+    if (kind == "clear") {
+        // The box shows every row hidden; clearing it unhides them all.
+        window.setAttributeBoxValue(1, 1);
+        window.chkAttr[1]->click();
+    } else {
+        window.ShowSelectionAttributes(0);
+    }
+    AttributeWindowResult r;
+    r.seconds = watch.wallSeconds();
+    r.cpuSeconds = watch.cpuSeconds();
+    gaps.stop();
+
+    r.rows = box.ListCount();
+    r.selected = box.SelCount();
+    for (int i = 0; i < 5; ++i)
+        r.boxes += static_cast<char>('0' + window.attributeBoxValue(i));
+    r.yields = gaps.rounds();
+    r.longestGapMs = gaps.longestMs();
+    r.longestGapCpuMs = gaps.longestCpuMs();
+    const bool quiet = answers.calls().empty() && beeps.count() == 0;
+    std::printf("%s %.6f %.6f %lld %lld %s %lld %.3f %.3f %d\n", kResultTag, r.seconds,
+                r.cpuSeconds, static_cast<long long>(r.rows), static_cast<long long>(r.selected),
+                r.boxes.c_str(), static_cast<long long>(r.yields), r.longestGapMs,
+                r.longestGapCpuMs, quiet ? 1 : 0);
+    std::fflush(stdout);
+    return quiet ? 0 : 3;
+}
+
+AttributeWindowResult runAttributeWindow(const std::string& root, const std::string& settings,
+                                         int64_t count, AttributeRunKind kind)
+{
+    const std::string text =
+        runThisProgram({"--attribute-run", root, settings, std::to_string(count),
+                        kind == AttributeRunKind::ClearHidden ? "clear" : "summary"});
+    std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
+    std::string tag;
+    int quiet = 0;
+    AttributeWindowResult r;
+    line >> tag >> r.seconds >> r.cpuSeconds >> r.rows >> r.selected >> r.boxes >> r.yields >>
+        r.longestGapMs >> r.longestGapCpuMs >> quiet;
+    if (!line || tag != kResultTag)
+        throw std::runtime_error("the attribute run printed no result: " + text);
+    return r;
+}
+
+} // namespace umbrix::bench
+
+namespace umbrix::bench {
+namespace {
+
+constexpr double kOverRaw = 1.5;
+constexpr double kGapMs = 20;
+constexpr double kPerRowGrowth = 1.2;
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double minimum(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
+void row(std::FILE* out, int64_t rows, const char* kind, const std::vector<double>& wall,
+         const std::vector<double>& cpu)
+{
+    char cpuText[16] = "-";
+    if (!cpu.empty())
+        std::snprintf(cpuText, sizeof cpuText, "%.4f", median(cpu));
+    std::fprintf(out, "%9lld  %-22s %9.4f %9.4f %9s %9.0f\n", static_cast<long long>(rows), kind,
+                 minimum(wall), median(wall), cpuText,
+                 median(wall) * 1e9 / static_cast<double>(rows));
+}
+
+void goal(std::FILE* out, const std::string& text, double value, bool met)
+{
+    std::fprintf(out, "  %-58s %8.2f  %s\n", text.c_str(), value, met ? "met" : "NOT MET");
+}
+
+} // namespace
+
+void printAttributeReport(std::FILE* out, const std::vector<AttributeFigures>& sizes, int runs)
+{
+    std::fprintf(out,
+                 "\nAttribute commands over every row of a result list box, %d timed runs each, "
+                 "interleaved\n"
+                 "  (d) clearing hidden through the window's hidden box; raw: lstat, read and "
+                 "rewrite user.DOSATTRIB\n"
+                 "  (e) the selection summary through the window; raw: lstat and read "
+                 "user.DOSATTRIB\n\n",
+                 runs);
+    std::fprintf(out, "%9s  %-22s %9s %9s %9s %9s\n", "rows", "run", "min s", "median s", "cpu s",
+                 "ns/row");
+    for (const AttributeFigures& f : sizes) {
+        row(out, f.rows, "(d) raw clear", f.rawClear, {});
+        row(out, f.rows, "(d) window clear", f.windowClear, f.windowClearCpu);
+        row(out, f.rows, "(e) raw read", f.rawSummary, {});
+        row(out, f.rows, "(e) window summary", f.windowSummary, f.windowSummaryCpu);
+    }
+    std::fprintf(out, "\n%9s %9s %9s %9s %9s %9s %9s\n", "rows", "d/raw", "(min)", "e/raw", "(min)",
+                 "d gap ms", "e gap ms");
+    for (const AttributeFigures& f : sizes) {
+        std::fprintf(out, "%9lld %9.2f %9.2f %9.2f %9.2f %9.2f %9.2f\n",
+                     static_cast<long long>(f.rows), median(f.windowClear) / median(f.rawClear),
+                     minimum(f.windowClear) / minimum(f.rawClear),
+                     median(f.windowSummary) / median(f.rawSummary),
+                     minimum(f.windowSummary) / minimum(f.rawSummary), f.clearGapMs,
+                     f.summaryGapMs);
+    }
+    std::fprintf(out, "  gap ms: longest time between two rounds of window events during the "
+                      "run (worst of all runs)\n");
+
+    std::fprintf(out, "\nGoals (median times)\n");
+    double gap = 0;
+    for (const AttributeFigures& f : sizes) {
+        const std::string at = " at " + std::to_string(f.rows) + " rows";
+        const double d = median(f.windowClear) / median(f.rawClear);
+        const double e = median(f.windowSummary) / median(f.rawSummary);
+        goal(out, "(d) <= 1.5 x its raw loop" + at, d, d <= kOverRaw);
+        goal(out, "(e) <= 1.5 x its raw loop" + at, e, e <= kOverRaw);
+        gap = std::max({gap, f.clearGapMs, f.summaryGapMs});
+    }
+    if (sizes.size() >= 2) {
+        const AttributeFigures& small = sizes.front();
+        const AttributeFigures& large = sizes.back();
+        const auto perRow = [](const std::vector<double>& v, int64_t rows) {
+            return median(v) / static_cast<double>(rows);
+        };
+        const std::string sizesText =
+            " at " + std::to_string(large.rows) + " / at " + std::to_string(small.rows);
+        const double d =
+            perRow(large.windowClear, large.rows) / perRow(small.windowClear, small.rows);
+        const double e =
+            perRow(large.windowSummary, large.rows) / perRow(small.windowSummary, small.rows);
+        goal(out, "(d) time per row" + sizesText + " <= 1.2", d, d <= kPerRowGrowth);
+        goal(out, "(e) time per row" + sizesText + " <= 1.2", e, e <= kPerRowGrowth);
+    }
+    goal(out, "longest gap between rounds of window events <= 20 ms", gap, gap <= kGapMs);
+}
+
+} // namespace umbrix::bench

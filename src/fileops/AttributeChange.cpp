@@ -1,0 +1,234 @@
+#include "fileops/AttributeChange.h"
+
+#include "platform/AppTitle.h"
+#include "platform/AttributeStore.h"
+#include "platform/Error.h"
+#include "platform/MsgBoxCodes.h"
+#include "platform/PathText.h"
+
+#include <exception>
+
+namespace umbrix {
+
+using platform::Attr::Archive;
+using platform::Attr::Directory;
+using platform::Attr::Hidden;
+using platform::Attr::ReadOnly;
+using platform::Attr::System;
+
+namespace {
+
+// The highest word made only of the five bits the program knows.
+constexpr uint32_t kReducedMax = ReadOnly | Hidden | System | Directory | Archive;
+
+bool contains(uint32_t word, uint32_t bits)
+{
+    return (word & bits) == bits;
+}
+
+std::string retryPrompt(const std::string& path)
+{
+    return "Unable to change Attribute to the file or directory:\r\r\"" + displayText(path) +
+           "\"\r\rRetry?";
+}
+
+// The answer to a failure box of the box command: true to carry on (the
+// step again after Yes, the next one after No), false when the user gave up.
+enum class Retry { Again, Next, GiveUp };
+
+Retry askAfterFailure(SelectionCommandView& view, const std::string& path,
+                      const std::string& description, bool offerCancel)
+{
+    const int buttons = (offerCancel ? MsgBoxStyle::YesNoCancel : MsgBoxStyle::YesNo) +
+                        MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2;
+    const int answer = view.MsgBox(displayText(path) + "\r\r" + description, buttons,
+                                   "Set Attribute Error, Retry?");
+    view.setMsgAnswer(answer);
+    if (answer == MsgBoxAnswer::Yes)
+        return Retry::Again;
+    return answer == MsgBoxAnswer::Cancel ? Retry::GiveUp : Retry::Next;
+}
+
+// Runs one step of the box command; a failure of the step itself (not of the
+// entry, which ChangeAttribute answers quietly) goes to the failure box.
+template <class Step>
+bool stepWithRetry(SelectionCommandView& view, const std::string& path, bool offerCancel, Step step)
+{
+    for (;;) {
+        std::string description;
+        try {
+            step();
+            return true;
+        } catch (const Error& e) {
+            description = e.description;
+        } catch (const std::exception& e) {
+            description = e.what();
+        }
+        switch (askAfterFailure(view, path, description, offerCancel)) {
+        case Retry::Again:
+            continue;
+        case Retry::Next:
+            return true;
+        case Retry::GiveUp:
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+uint32_t attributeIndexBit(int16_t index)
+{
+    switch (index) {
+    case 0:
+        return ReadOnly;
+    case 1:
+        return Hidden;
+    case 2:
+        return System;
+    case 3:
+        return Archive;
+    default:
+        return 0;
+    }
+}
+
+std::optional<uint32_t> changedAttributeWord(uint32_t word, int16_t index, int16_t action)
+{
+    if (action != AttributeAction::Clear && action != AttributeAction::Set)
+        return std::nullopt;
+    // A word with bits beyond the five (normal, temporary, not indexed, a
+    // link's reparse bit) is taken as its five bits alone.
+    const int64_t a = word > kReducedMax ? word & kReducedMax : word;
+    const int64_t d = (a & Directory) ? Directory : 0;
+    const int64_t b = attributeIndexBit(index);
+    int64_t n = a;
+    if (action == AttributeAction::Clear &&
+        contains(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
+        n = a - b;
+    else if (action == AttributeAction::Set &&
+             !contains(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
+        n = a + b;
+    // The directory bit is never written, so a directory is written even
+    // when the attribute was already as asked.
+    n -= d;
+    if (n < 0)
+        n = 0;
+    if (n == a)
+        return std::nullopt;
+    return static_cast<uint32_t>(n);
+}
+
+bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
+                  bool FlagCheck)
+{
+    for (;;) {
+        if (platform::storeAttributes(File, Attrib) == 0) {
+            if (FlagCheck)
+                view.ShowEntryAttributes(File);
+            return true;
+        }
+        const int answer = view.MsgBox(retryPrompt(File),
+                                       MsgBoxStyle::YesNoCancel + MsgBoxStyle::Critical +
+                                           MsgBoxStyle::DefaultButton2,
+                                       "Set Attribute Error");
+        view.setMsgAnswer(answer);
+        if (answer == MsgBoxAnswer::Yes)
+            continue;
+        if (answer == MsgBoxAnswer::Cancel)
+            view.setCancelAction(true);
+        return false;
+    }
+}
+
+bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_t index,
+                     int16_t action, bool quiet)
+{
+    uint32_t word = 0;
+    if (const int err = platform::queryAttributes(path, word)) {
+        if (!quiet)
+            view.MsgBox(SystemMessageText(err), MsgBoxStyle::Critical + MsgBoxStyle::OKOnly,
+                        std::string(AppTitle));
+        return false;
+    }
+    const std::optional<uint32_t> changed = changedAttributeWord(word, index, action);
+    return changed && SetAttribute(view, path, *changed, false);
+}
+
+bool ResetAttributes(SelectionCommandView& view, const std::string& path)
+{
+    uint32_t word = 0;
+    if (const int err = platform::queryAttributes(path, word)) {
+        view.MsgBox(displayText(path) + "\r\r" + SystemMessageText(err),
+                    MsgBoxStyle::Exclamation + MsgBoxStyle::OKOnly, "Reset file attribute");
+        return false;
+    }
+    bool result = false;
+    const uint32_t protective[] = {ReadOnly, Hidden, System};
+    for (int16_t index = 0; index < 3; ++index) {
+        if (word & protective[index])
+            result = ChangeAttribute(view, path, index, AttributeAction::Clear, false);
+    }
+    return result;
+}
+
+SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
+                                          int16_t index)
+{
+    if (rows.SelCount() <= 1) {
+        const int32_t current = rows.ListIndex();
+        if (current >= 0 && rows.Selected(current))
+            ChangeAttribute(view, rows.ListPath(current), index, AttributeAction::Clear, false);
+        return SelectionEnd::Finished;
+    }
+    const int32_t n = rows.ListCount();
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t percent = progressPercent(i + 1, n);
+        if (rows.Selected(i))
+            ChangeAttribute(view, rows.ListPath(i), index, AttributeAction::Clear, false);
+        view.DoEvents();
+        view.setCaption(processingCaption(percent));
+        if (view.Closing())
+            return SelectionEnd::Closing;
+        if (view.CancelAction())
+            return SelectionEnd::Cancelled;
+    }
+    return SelectionEnd::Finished;
+}
+
+SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
+                                int16_t action, bool offerCancel, bool& changed)
+{
+    std::string path;
+    const auto change = [&](int32_t row) {
+        return stepWithRetry(view, path, offerCancel, [&] {
+            path.clear();
+            path = rows.ListPath(row);
+            if (ChangeAttribute(view, path, index, action, true))
+                changed = true;
+        });
+    };
+
+    if (rows.SelCount() <= 1) {
+        const int32_t current = rows.ListIndex();
+        if (current >= 0 && rows.Selected(current) && !change(current))
+            return SelectionEnd::Abandoned;
+        return SelectionEnd::Finished;
+    }
+    const int32_t n = rows.ListCount();
+    for (int32_t j = 0; j < n; ++j) {
+        if (rows.Selected(j)) {
+            if (!change(j))
+                return SelectionEnd::Abandoned;
+            view.setCaption(processingCaption(progressPercent(j + 1, n)));
+        }
+        view.DoEvents();
+        if (view.Closing())
+            return SelectionEnd::Closing;
+        if (view.CancelAction())
+            return SelectionEnd::Cancelled;
+    }
+    return SelectionEnd::Finished;
+}
+
+} // namespace umbrix

@@ -1,0 +1,88 @@
+#include "search/SelectionSummary.h"
+
+#include "platform/FileHelpers.h"
+
+namespace umbrix {
+
+namespace {
+
+int32_t attributesOf(const std::string& path)
+{
+    bool reparsePoint = false;
+    return GetEntryAttributes(path, true, reparsePoint);
+}
+
+bool has(const std::string& path, uint32_t bit)
+{
+    return (static_cast<uint32_t>(attributesOf(path)) & bit) != 0;
+}
+
+} // namespace
+
+bool IsReadOnly(const std::string& path)
+{
+    return has(path, SummaryBits[0]);
+}
+
+bool IsHidden(const std::string& path)
+{
+    return has(path, SummaryBits[1]);
+}
+
+bool IsSystem(const std::string& path)
+{
+    return has(path, SummaryBits[2]);
+}
+
+bool IsArchive(const std::string& path)
+{
+    return has(path, SummaryBits[3]);
+}
+
+bool IsDirectory(const std::string& path)
+{
+    return has(path, SummaryBits[4]);
+}
+
+bool SelectionSummary::add(int32_t attributes)
+{
+    for (std::size_t a = 0; a < states_.size(); ++a) {
+        if (states_[a] == SummaryState::Mixed)
+            continue;
+        const int32_t value = (static_cast<uint32_t>(attributes) & SummaryBits[a])
+                                  ? SummaryState::All
+                                  : SummaryState::None;
+        states_[a] = !first_ && value != states_[a] ? SummaryState::Mixed : value;
+    }
+    first_ = false;
+    return allMixed();
+}
+
+bool SelectionSummary::allMixed() const
+{
+    for (int32_t state : states_)
+        if (state != SummaryState::Mixed)
+            return false;
+    return true;
+}
+
+SummaryEnd summarizeSelection(SelectionCommandView& view, const SelectedRows& rows,
+                              SelectionSummary& summary)
+{
+    const int32_t n = rows.ListCount();
+    for (int32_t i = 0; i < n; ++i) {
+        // One read answers all five questions of the row: the same answers
+        // as asking each attribute on its own, at a fifth of the cost.
+        if (rows.Selected(i) && summary.add(attributesOf(rows.ListPath(i))))
+            break;
+        view.setCaption(processingCaption(progressPercent(i + 1, n)));
+        view.DoEvents();
+        if (view.Closing())
+            return SummaryEnd::Closing;
+        if (view.CancelAction())
+            return SummaryEnd::Cancelled;
+    }
+    return SummaryEnd::Complete;
+}
+
+} // namespace umbrix

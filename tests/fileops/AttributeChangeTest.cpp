@@ -1,0 +1,297 @@
+#include "fileops/AttributeChange.h"
+
+#include "fileops/FakeCommandView.h"
+#include "platform/AttributeStore.h"
+#include "platform/FaultInjection.h"
+#include "platform/MsgBoxCodes.h"
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace umbrix {
+namespace {
+
+using platform::FaultPoint;
+using platform::ScopedFaultHook;
+using test::FakeCommandView;
+using test::FakeRows;
+using test::makeDir;
+using test::makeFile;
+using test::setDosAttrib;
+namespace Attr = platform::Attr;
+
+constexpr int16_t Clear = AttributeAction::Clear;
+constexpr int16_t Set = AttributeAction::Set;
+
+uint32_t wordOf(const std::string& path)
+{
+    uint32_t word = 0;
+    EXPECT_EQ(platform::queryAttributes(path, word), 0) << path;
+    return word;
+}
+
+TEST(AttributeArithmetic, NewWordForEveryKindOfStartingWord)
+{
+    struct Case {
+        uint32_t word;
+        int16_t index;
+        int16_t action;
+        std::optional<uint32_t> written;
+    } cases[] = {
+        {32, 1, Set, 34},
+        {34, 1, Clear, 32},
+        {1, 0, Set, std::nullopt}, // already read-only
+        {0, 1, Clear, std::nullopt},
+        // A directory is always written, without its directory bit.
+        {16, 1, Set, 2},
+        {16, 3, Clear, 0},
+        {18, 1, Set, 2},
+        // Bits beyond the five are dropped: 8224 is archive and 0x2000.
+        {8224, 3, Clear, 0},
+        {8224, 3, Set, std::nullopt},
+        {128, 2, Set, 4},
+        // A link's word (reparse point) counts as no attributes.
+        {Attr::ReparsePoint, 1, Set, 2},
+        // No bit outside 0 to 3; an unknown action does nothing.
+        {32, 4, Set, std::nullopt},
+        {32, -1, Set, std::nullopt},
+        {32, 7, Clear, std::nullopt},
+        {48, 9, Set, 32},
+        {32, 1, 2, std::nullopt},
+        {16, 1, -1, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "word " << c.word << " index " << c.index << " action " << c.action);
+        EXPECT_EQ(changedAttributeWord(c.word, c.index, c.action), c.written);
+    }
+}
+
+TEST(AttributeArithmetic, PercentagesRoundHalvesToEven)
+{
+    std::vector<int32_t> eight;
+    for (int i = 1; i <= 8; ++i)
+        eight.push_back(progressPercent(i, 8));
+    EXPECT_EQ(eight, (std::vector<int32_t>{12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(progressPercent(1, 200), 0); // 0.5
+    EXPECT_EQ(progressPercent(3, 200), 2); // 1.5
+    EXPECT_EQ(progressPercent(2, 3), 67);
+    EXPECT_EQ(progressPercent(0, 0), 0);
+    EXPECT_EQ(processingCaption(38), "Umbrix - Processing: [38%]");
+}
+
+class AttributeEngine : public ::testing::Test {
+protected:
+    std::string hiddenFile(const std::string& name, uint32_t attributes = Attr::Hidden)
+    {
+        makeFile(tmp / name, "x");
+        setDosAttrib(tmp / name, attributes);
+        return tmp / name;
+    }
+
+    test::TempDir tmp;
+    FakeCommandView view;
+};
+
+TEST_F(AttributeEngine, ChangeWritesOnlyWhenTheWordChanges)
+{
+    const std::string f = hiddenFile("f", Attr::Archive);
+    EXPECT_TRUE(ChangeAttribute(view, f, 1, Set, false));
+    EXPECT_EQ(wordOf(f), Attr::Archive | Attr::Hidden);
+    EXPECT_FALSE(ChangeAttribute(view, f, 1, Set, false));
+    EXPECT_TRUE(ChangeAttribute(view, f, 1, Clear, false));
+    EXPECT_EQ(wordOf(f), Attr::Archive);
+
+    makeDir(tmp / "d");
+    EXPECT_TRUE(ChangeAttribute(view, tmp / "d", 3, Clear, false));
+    EXPECT_TRUE(ChangeAttribute(view, tmp / "d", 1, Set, false));
+    EXPECT_EQ(wordOf(tmp / "d"), Attr::Directory | Attr::Hidden);
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(AttributeEngine, UnreadableEntryIsReportedUnlessQuiet)
+{
+    EXPECT_FALSE(ChangeAttribute(view, tmp / "missing", 1, Set, true));
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_FALSE(ChangeAttribute(view, tmp / "missing", 1, Set, false));
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].prompt, "No such file or directory");
+    EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::Critical);
+    EXPECT_EQ(view.boxes[0].title, "Umbrix");
+}
+
+TEST_F(AttributeEngine, RefusedWriteAsksToRetryAndFollowsTheAnswer)
+{
+    const std::string f = hiddenFile("f");
+    int refusals = 0;
+    const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
+        if (point != FaultPoint::WriteAttributes || path != f || refusals == 0)
+            return 0;
+        --refusals;
+        return EACCES;
+    });
+    struct Case {
+        int answer;
+        bool result;
+        bool cancelAction;
+    } cases[] = {{MsgBoxAnswer::Yes, true, false},
+                 {MsgBoxAnswer::No, false, false},
+                 {MsgBoxAnswer::Cancel, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        view = FakeCommandView{};
+        view.answer = [&](const FakeCommandView::Box&) { return c.answer; };
+        refusals = 1;
+        setDosAttrib(f, Attr::Hidden);
+        EXPECT_EQ(ChangeAttribute(view, f, 1, Clear, true), c.result);
+        ASSERT_EQ(view.boxes.size(), 1u);
+        EXPECT_EQ(view.boxes[0].prompt,
+                  "Unable to change Attribute to the file or directory:\r\r\"" + f +
+                      "\"\r\rRetry?");
+        EXPECT_EQ(view.boxes[0].title, "Set Attribute Error");
+        EXPECT_EQ(view.boxes[0].buttons,
+                  MsgBoxStyle::YesNoCancel + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+        EXPECT_EQ(view.msgAnswer, c.answer);
+        EXPECT_EQ(view.cancelAction, c.cancelAction);
+        EXPECT_EQ(wordOf(f), c.result ? 0u : Attr::Hidden);
+    }
+}
+
+TEST_F(AttributeEngine, ResetClearsTheProtectiveBitsAndKeepsArchive)
+{
+    const std::string f =
+        hiddenFile("f", Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive);
+    EXPECT_TRUE(ResetAttributes(view, f));
+    EXPECT_EQ(wordOf(f), Attr::Archive);
+    EXPECT_FALSE(ResetAttributes(view, f));
+
+    EXPECT_FALSE(ResetAttributes(view, tmp / "gone"));
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].prompt, tmp / "gone" + "\r\rNo such file or directory");
+    EXPECT_EQ(view.boxes[0].title, "Reset file attribute");
+    EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::Exclamation);
+}
+
+TEST_F(AttributeEngine, RemovingFromEightOfEightShowsEveryPercentage)
+{
+    FakeRows rows;
+    for (int i = 0; i < 8; ++i)
+        rows.add(hiddenFile("f" + std::to_string(i)), true);
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    std::vector<std::string> expected;
+    for (int p : {12, 25, 38, 50, 62, 75, 88, 100})
+        expected.push_back(processingCaption(p));
+    EXPECT_EQ(view.captions, expected);
+    EXPECT_EQ(view.yields, 8);
+    for (const std::string& path : rows.paths)
+        EXPECT_EQ(wordOf(path), 0u) << path;
+}
+
+TEST_F(AttributeEngine, RemovingFromOneSelectedRowNeedsItToBeTheCurrentOne)
+{
+    FakeRows rows;
+    rows.add(hiddenFile("a"), false);
+    rows.add(hiddenFile("b"), true);
+    rows.listIndex = 0;
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    EXPECT_EQ(wordOf(rows.paths[1]), Attr::Hidden);
+    rows.listIndex = 1;
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    EXPECT_EQ(wordOf(rows.paths[1]), 0u);
+    EXPECT_TRUE(view.captions.empty());
+    EXPECT_EQ(view.yields, 0);
+}
+
+TEST_F(AttributeEngine, CancelInTheRetryBoxStopsAHundredEntryLoop)
+{
+    FakeRows rows;
+    for (int i = 0; i < 100; ++i)
+        rows.add(hiddenFile("f" + std::to_string(i)), true);
+    const std::string refused = rows.paths[9];
+    const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
+        return point == FaultPoint::WriteAttributes && path == refused ? EROFS : 0;
+    });
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Cancel; };
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Cancelled);
+    EXPECT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.captions.size(), 10u);
+    EXPECT_EQ(view.captions.back(), processingCaption(10));
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(wordOf(rows.paths[static_cast<size_t>(i)]), i < 9 ? 0u : Attr::Hidden) << i;
+}
+
+TEST_F(AttributeEngine, ClosingEndsALoopAtTheNextYield)
+{
+    FakeRows rows;
+    for (int i = 0; i < 5; ++i)
+        rows.add(hiddenFile("f" + std::to_string(i)), true);
+    view.atYield = [&](int yield) { view.closing = yield == 2; };
+    bool changed = false;
+    EXPECT_EQ(changeSelectedRows(view, rows, 0, Set, true, changed), SelectionEnd::Closing);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(wordOf(rows.paths[0]), Attr::Hidden | Attr::ReadOnly);
+    EXPECT_EQ(wordOf(rows.paths[1]), Attr::Hidden | Attr::ReadOnly);
+    EXPECT_EQ(wordOf(rows.paths[2]), Attr::Hidden);
+}
+
+TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsOnly)
+{
+    FakeRows rows;
+    rows.add(hiddenFile("a"), true);
+    rows.add(hiddenFile("b"), false);
+    rows.add(tmp / "vanished", true);
+    rows.add(hiddenFile("c"), true);
+    bool changed = false;
+    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), SelectionEnd::Finished);
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(view.captions, (std::vector<std::string>{processingCaption(25), processingCaption(75),
+                                                       processingCaption(100)}));
+    EXPECT_EQ(view.yields, 4);
+    EXPECT_EQ(wordOf(rows.paths[0]), Attr::Hidden | Attr::System);
+    EXPECT_EQ(wordOf(rows.paths[1]), Attr::Hidden);
+    EXPECT_EQ(wordOf(rows.paths[3]), Attr::Hidden | Attr::System);
+
+    changed = false;
+    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), SelectionEnd::Finished);
+    EXPECT_FALSE(changed);
+}
+
+TEST_F(AttributeEngine, ListFailureInTheBoxCommandOffersRetry)
+{
+    const std::string first = hiddenFile("a");
+    const std::string second = hiddenFile("b");
+    struct Case {
+        bool offerCancel;
+        int answer;
+        SelectionEnd end;
+        uint32_t second; // the word of row 1 afterwards
+    } cases[] = {{true, MsgBoxAnswer::Yes, SelectionEnd::Finished, Attr::Hidden | Attr::Archive},
+                 {false, MsgBoxAnswer::No, SelectionEnd::Finished, Attr::Hidden},
+                 {true, MsgBoxAnswer::Cancel, SelectionEnd::Abandoned, Attr::Hidden}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        view = FakeCommandView{};
+        view.answer = [&](const FakeCommandView::Box&) { return c.answer; };
+        setDosAttrib(second, Attr::Hidden);
+        FakeRows rows;
+        rows.add(first, true);
+        rows.add(second, true);
+        rows.failAt = 1;
+        bool changed = false;
+        EXPECT_EQ(changeSelectedRows(view, rows, 3, Set, c.offerCancel, changed), c.end);
+        ASSERT_EQ(view.boxes.size(), 1u);
+        EXPECT_EQ(view.boxes[0].title, "Set Attribute Error, Retry?");
+        EXPECT_EQ(view.boxes[0].prompt, "\r\rOut of memory");
+        EXPECT_EQ(view.boxes[0].buttons,
+                  (c.offerCancel ? MsgBoxStyle::YesNoCancel : MsgBoxStyle::YesNo) +
+                      MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+        EXPECT_EQ(view.msgAnswer, c.answer);
+        EXPECT_EQ(wordOf(second), c.second);
+    }
+}
+
+} // namespace
+} // namespace umbrix

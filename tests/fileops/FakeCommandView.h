@@ -1,0 +1,90 @@
+#pragma once
+
+#include "fileops/SelectionCommand.h"
+#include "platform/Error.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace umbrix::test {
+
+// A screen for the selection commands without a window: every message box
+// and caption is recorded, answers come from a script, and a test can act at
+// each yield.
+class FakeCommandView : public SelectionCommandView {
+public:
+    struct Box {
+        std::string prompt;
+        int buttons = 0;
+        std::string title;
+    };
+
+    int MsgBox(const std::string& prompt, int buttons, const std::string& title) override
+    {
+        boxes.push_back({prompt, buttons, title});
+        return answer ? answer(boxes.back()) : 1;
+    }
+    void setCaption(const std::string& caption) override { captions.push_back(caption); }
+    void DoEvents() override
+    {
+        ++yields;
+        if (atYield)
+            atYield(yields);
+    }
+    bool Closing() const override { return closing; }
+    bool CancelAction() const override { return cancelAction; }
+    void setCancelAction(bool value) override { cancelAction = value; }
+    void setMsgAnswer(int32_t value) override { msgAnswer = value; }
+    void ShowEntryAttributes(const std::string& path) override { shown.push_back(path); }
+
+    std::function<int(const Box&)> answer;
+    std::function<void(int yield)> atYield;
+    std::vector<Box> boxes;
+    std::vector<std::string> captions;
+    std::vector<std::string> shown;
+    int yields = 0;
+    bool closing = false;
+    bool cancelAction = false;
+    int32_t msgAnswer = 0;
+};
+
+// Rows of a result list box: paths, and which of them are selected.
+class FakeRows : public SelectedRows {
+public:
+    std::vector<std::string> paths;
+    std::vector<bool> selected;
+    int32_t listIndex = -1;
+    // Reading row `failAt` throws once, as a list that cannot be read would.
+    int32_t failAt = -1;
+
+    int32_t ListCount() const override { return static_cast<int32_t>(paths.size()); }
+    bool Selected(int32_t row) const override { return selected.at(static_cast<size_t>(row)); }
+    std::string ListPath(int32_t row) const override
+    {
+        if (row == failAt && !failed_) {
+            failed_ = true;
+            throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
+        }
+        return row >= 0 && row < ListCount() ? paths[static_cast<size_t>(row)] : std::string();
+    }
+    int32_t SelCount() const override
+    {
+        int32_t n = 0;
+        for (bool s : selected)
+            n += s ? 1 : 0;
+        return n;
+    }
+    int32_t ListIndex() const override { return listIndex; }
+
+    void add(const std::string& path, bool isSelected)
+    {
+        paths.push_back(path);
+        selected.push_back(isSelected);
+    }
+
+private:
+    mutable bool failed_ = false;
+};
+
+} // namespace umbrix::test

@@ -1,0 +1,323 @@
+#include "fileops/SelectionCommand.h"
+#include "platform/AttributeStore.h"
+#include "platform/FaultInjection.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/main/MainWindowFixture.h"
+#include "ui/main/SearchCommand.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <cerrno>
+#include <cstdio>
+
+namespace umbrix {
+namespace {
+
+namespace Attr = platform::Attr;
+using platform::FaultPoint;
+using platform::ScopedFaultHook;
+
+// The results view filled directly, as the search host fills it.
+class AttributeWindow : public test::MainWindowFixture {
+protected:
+    // Lists `names` (made as files of the given attributes when they do not
+    // exist) in a result box of their own after the boxes already in use.
+    void resultBox(std::initializer_list<std::pair<const char*, uint32_t>> names)
+    {
+        if (!inResults_) {
+            EnterSearchState(*window);
+            inResults_ = true;
+        } else {
+            window->addResultListBox();
+        }
+        for (const auto& [name, attributes] : names) {
+            if (!test::exists(at(name)))
+                file(name, attributes);
+            window->FoundFileAdd(tree.path() + "/", name);
+        }
+    }
+    void showResults()
+    {
+        ShowSearchResults(*window);
+        ASSERT_TRUE(window->fraAttrib->isVisible());
+    }
+    // Selects rows of box b; the first one named becomes the current row.
+    void select(int b, std::initializer_list<int> rows)
+    {
+        ResultListBox& box = window->resultBox(b);
+        for (int row : rows)
+            box.setSelected(row, true);
+        box.setListIndex(*rows.begin());
+    }
+    uint32_t wordOf(const std::string& relative)
+    {
+        uint32_t word = 0;
+        EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
+        return word;
+    }
+    int box(int i) const { return window->attributeBoxValue(i); }
+    QString caption() const { return window->windowTitle(); }
+
+private:
+    bool inResults_ = false;
+};
+
+TEST_F(AttributeWindow, CheckingABoxVisitsEveryResultBoxInOrder)
+{
+    resultBox({{"a0", 0}, {"a1", 0}, {"a2", 0}, {"a3", 0}});
+    resultBox({{"b0", 0}, {"b1", 0}, {"b2", 0}});
+    resultBox({{"c0", 0}, {"c1", 0}, {"c2", 0}, {"c3", 0}});
+    showResults();
+    ASSERT_EQ(window->TotalListbox(), 3);
+    select(0, {0, 2});
+    select(1, {1});
+    select(2, {3, 0, 1});
+    window->setCurrentIndex(0);
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+
+    std::vector<QString> captions;
+    const ScopedDoEventsHook watch([&] { captions.push_back(caption()); });
+    window->chkAttr[1]->click();
+
+    for (const char* name : {"a0", "a2", "b1", "c0", "c1", "c3"})
+        EXPECT_EQ(wordOf(name), Attr::Hidden) << name;
+    for (const char* name : {"a1", "a3", "b0", "b2", "c2"})
+        EXPECT_EQ(wordOf(name), 0u) << name;
+    EXPECT_EQ(box(1), 1);
+    ASSERT_FALSE(captions.empty());
+    EXPECT_EQ(captions.front(), QString::fromStdString(processingCaption(25)));
+    EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
+    EXPECT_FALSE(window->CancelAction());
+    EXPECT_TRUE(messages.calls().empty());
+}
+
+TEST_F(AttributeWindow, AMixedSelectionGraysTheBoxAndItsLabelSetsTheAttributeEverywhere)
+{
+    resultBox({{"a-hidden", Attr::Hidden}, {"b-archive", Attr::Archive}, {"c-plain", 0}});
+    showResults();
+    // Selecting in the list fills the panel once the selection has settled.
+    select(0, {0, 1});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box(1) == 2; }));
+    EXPECT_EQ(box(0), 0);
+    EXPECT_EQ(box(2), 0);
+    EXPECT_EQ(box(3), 2);
+    EXPECT_EQ(box(4), 0);
+    EXPECT_FALSE(state.Busy);
+
+    QTest::mouseClick(window->lblHidden.get(), Qt::LeftButton);
+    EXPECT_EQ(box(1), 1);
+    EXPECT_EQ(wordOf("a-hidden"), Attr::Hidden);
+    EXPECT_EQ(wordOf("b-archive"), Attr::Archive | Attr::Hidden);
+    EXPECT_EQ(wordOf("c-plain"), 0u);
+}
+
+TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
+{
+    resultBox({{"h1", Attr::Hidden}, {"h2", Attr::Hidden}, {"vanishes", 0}});
+    showResults();
+    // Without a selection: a beep, and the box is cleared.
+    window->chkAttr[1]->click();
+    EXPECT_EQ(beeps.count(), 1);
+    EXPECT_EQ(box(1), 0);
+
+    // Both already hidden: over several rows the box can only say "some".
+    select(0, {0, 1});
+    window->chkAttr[1]->click();
+    EXPECT_EQ(box(1), 2);
+
+    // One row that cannot be read: back to what the box showed.
+    window->resultBox(0).setAllSelected(false);
+    std::remove(at("vanishes").c_str());
+    select(0, {2});
+    window->chkAttr[2]->click();
+    EXPECT_EQ(box(2), 0);
+    EXPECT_TRUE(messages.calls().empty());
+}
+
+TEST_F(AttributeWindow, ARefusedWriteReachesTheRetryBoxAndCancelStopsTheCommand)
+{
+    resultBox({{"f0", 0}, {"f1", 0}, {"f2", 0}});
+    showResults();
+    select(0, {0, 1, 2});
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+    const std::string refused = at("f1");
+    const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
+        return point == FaultPoint::WriteAttributes && path == refused ? EROFS : 0;
+    });
+    ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Cancel; });
+
+    window->chkAttr[2]->click();
+    ASSERT_EQ(answers.calls().size(), 1u);
+    EXPECT_EQ(answers.calls()[0].title, QStringLiteral("Set Attribute Error"));
+    EXPECT_EQ(answers.calls()[0].prompt,
+              QStringLiteral("Unable to change Attribute to the file or directory:\r\r\"") +
+                  QString::fromStdString(refused) + QStringLiteral("\"\r\rRetry?"));
+    EXPECT_EQ(state.MsgAnswer, MsgBoxAnswer::Cancel);
+    EXPECT_EQ(wordOf("f0"), Attr::System);
+    EXPECT_EQ(wordOf("f1"), 0u);
+    EXPECT_EQ(wordOf("f2"), 0u);
+    EXPECT_FALSE(window->CancelAction());
+    EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
+}
+
+TEST_F(AttributeWindow, ResetStopsASummaryWithoutTouchingThePanel)
+{
+    resultBox({{"h", Attr::Hidden}, {"s", Attr::System}, {"p", 0}});
+    showResults();
+    select(0, {0, 1, 2});
+    window->setAttributeBoxValue(0, 1);
+    const ScopedDoEventsHook reset([&, done = false]() mutable {
+        if (!done) {
+            done = true;
+            window->cmdSearch->click();
+        }
+    });
+    window->ShowSelectionAttributes(0);
+    EXPECT_EQ(window->view(), FrmSeek::View::Browser);
+    EXPECT_EQ(box(0), 1);
+    EXPECT_EQ(box(1), 0);
+    EXPECT_FALSE(window->CancelAction());
+    EXPECT_FALSE(state.Busy);
+    EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
+}
+
+TEST_F(AttributeWindow, ClosingEndsTheRemoveCommandAtTheNextYield)
+{
+    resultBox({{"h0", Attr::Hidden}, {"h1", Attr::Hidden}, {"h2", Attr::Hidden}});
+    showResults();
+    select(0, {0, 1, 2});
+    window->setAttributeBoxValue(1, 1);
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+    const ScopedDoEventsHook close([&] { state.Closing = true; });
+    window->mnuHidden->trigger();
+    EXPECT_EQ(wordOf("h0"), 0u);
+    EXPECT_EQ(wordOf("h1"), Attr::Hidden);
+    EXPECT_EQ(wordOf("h2"), Attr::Hidden);
+    // The finishing step is skipped: the program is ending.
+    EXPECT_EQ(box(1), 1);
+    // Not even the wait cursor goes; the next test needs the normal one.
+    QApplication::restoreOverrideCursor();
+}
+
+TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
+{
+    file("ro-hidden", Attr::ReadOnly | Attr::Hidden);
+    folder("dir", Attr::System);
+    EXPECT_TRUE(window->ShowEntryAttributes(at("ro-hidden")));
+    EXPECT_EQ((std::vector<int>{box(0), box(1), box(2), box(3), box(4)}),
+              (std::vector<int>{1, 1, 0, 0, 0}));
+    EXPECT_TRUE(window->mnuReadOnly->isEnabled());
+    EXPECT_TRUE(window->mnuHidden->isEnabled());
+    EXPECT_FALSE(window->mnuSystem->isEnabled());
+    EXPECT_FALSE(window->mnuArchive->isEnabled());
+    EXPECT_FALSE(window->mnuDir->isChecked());
+
+    EXPECT_TRUE(window->ShowEntryAttributes(at("dir")));
+    EXPECT_EQ(box(2), 1);
+    EXPECT_EQ(box(4), 1);
+    EXPECT_TRUE(window->mnuDir->isChecked());
+
+    EXPECT_FALSE(window->ShowEntryAttributes(at("missing")));
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_EQ(messages.calls()[0].prompt,
+              QStringLiteral("Unable to access to the file or directory ''") +
+                  QString::fromStdString(at("missing")) +
+                  QStringLiteral("''\r\rNo such file or directory"));
+    EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Critical);
+    EXPECT_EQ((std::vector<int>{box(0), box(1), box(2), box(3), box(4)}),
+              (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_FALSE(window->mnuDir->isChecked());
+    EXPECT_FALSE(state.Busy);
+}
+
+TEST_F(AttributeWindow, RemoveMenuWorksOnTheFileAndDirectoryLists)
+{
+    file("a.txt", Attr::Hidden | Attr::Archive);
+    folder("secret", Attr::Hidden);
+    file("plain.txt", Attr::ReadOnly);
+    window->filList->refresh();
+    window->dirList->refresh();
+    const auto fileIndex = [&](const std::string& name) {
+        for (int i = 0; i < window->filList->ListCount(); ++i)
+            if (window->filList->List(i) == name)
+                return i;
+        return -1;
+    };
+
+    // The menu opens on the highlighted entry, which the panel shows first.
+    window->SourceList = FrmSeek::SourceKind::Filebox;
+    window->filList->setListIndex(fileIndex("a.txt"));
+    ASSERT_TRUE(window->ShowEntryAttributes(at("a.txt")));
+    window->mnuHidden->trigger();
+    EXPECT_EQ(wordOf("a.txt"), Attr::Archive);
+    EXPECT_EQ(box(1), 0);
+    EXPECT_EQ(box(3), 1);
+    EXPECT_FALSE(window->mnuHidden->isEnabled());
+
+    // Another program took the attribute away while the menu was open: only
+    // the attribute named goes, never one of the others.
+    window->filList->setListIndex(fileIndex("plain.txt"));
+    window->mnuHidden_Click();
+    EXPECT_EQ(wordOf("plain.txt"), Attr::ReadOnly);
+
+    window->SourceList = FrmSeek::SourceKind::Dirbox;
+    window->dirList->setListIndex(0);
+    ASSERT_EQ(window->dirList->List(0), at("secret"));
+    ASSERT_TRUE(window->ShowEntryAttributes(at("secret")));
+    window->mnuHidden->trigger();
+    EXPECT_EQ(wordOf("secret"), Attr::Directory);
+    EXPECT_EQ(box(4), 1);
+    EXPECT_TRUE(messages.calls().empty());
+
+    test::setDosAttrib(at("secret"), Attr::System);
+    const ScopedFaultHook refuse([](FaultPoint point, std::string_view) {
+        return point == FaultPoint::WriteAttributes ? EACCES : 0;
+    });
+    ASSERT_TRUE(window->ShowEntryAttributes(at("secret")));
+    window->mnuSystem->trigger();
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_EQ(messages.calls()[0].title, QStringLiteral("System attribute"));
+    EXPECT_EQ(messages.calls()[0].prompt, QStringLiteral("Permission denied"));
+    EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Exclamation);
+    EXPECT_EQ(wordOf("secret"), Attr::Directory | Attr::System);
+}
+
+TEST_F(AttributeWindow, RemoveMenuOnTheResultListClearsTheSelectionAndTheBox)
+{
+    resultBox({{"s0", Attr::System}, {"s1", Attr::System | Attr::Hidden}, {"s2", Attr::System}});
+    showResults();
+    select(0, {0, 1});
+    window->setAttributeBoxValue(2, 2);
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+    window->mnuSystem->trigger();
+    EXPECT_EQ(wordOf("s0"), 0u);
+    EXPECT_EQ(wordOf("s1"), Attr::Hidden);
+    EXPECT_EQ(wordOf("s2"), Attr::System);
+    EXPECT_EQ(box(2), 0);
+    EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
+}
+
+TEST_F(AttributeWindow, TheFocusedBoxHighlightsItsLabel)
+{
+    resultBox({{"f", 0}});
+    showResults();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const QColor face = window->palette().color(QPalette::Button);
+    const auto background = [](QLabel* label) { return label->palette().color(QPalette::Window); };
+    window->chkAttr[2]->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->chkAttr[2]->hasFocus(); }));
+    EXPECT_EQ(background(window->lblSystem.get()), QColor(255, 255, 128));
+    for (QLabel* other :
+         {window->lblReadOnly.get(), window->lblHidden.get(), window->lblArchive.get()})
+        EXPECT_EQ(background(other), face);
+
+    window->txtTip->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->txtTip->hasFocus(); }));
+    EXPECT_EQ(background(window->lblSystem.get()), face);
+}
+
+} // namespace
+} // namespace umbrix
