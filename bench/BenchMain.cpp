@@ -6,6 +6,7 @@
 #include "BaselineWalk.h"
 #include "Report.h"
 #include "ScannerRun.h"
+#include "SyscallCount.h"
 #include "Stopwatch.h"
 #include "TreeBuilder.h"
 #include "WindowRun.h"
@@ -178,10 +179,11 @@ void checkScanner(Verdicts& v, const std::string& label, const TreeCounts& c,
     v.expect(label + " stopped", 0, r.stopped);
 }
 
-void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c, const WindowResult& r)
+void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c, const WindowResult& r,
+                 bool viewAll = false)
 {
     v.expect(label + " scanned count shown", c.scanned(), r.scanned);
-    v.expect(label + " rows listed", c.listed(), r.rows);
+    v.expect(label + " rows listed", viewAll ? c.folders + c.files : c.listed(), r.rows);
     v.expect(label + " results view with the completion message", 1, r.completed);
 }
 
@@ -337,6 +339,9 @@ int runCheck(const std::string& work)
     restore(v, "(c)", tree);
     v.expectTally("restored after (c):", pristineTally(c), tallyDisk(root));
 
+    checkWindow(v, "(v)", c, runWindowSearch(root, settingsFolder(work), true), true);
+    restore(v, "(v)", tree);
+
     Options small;
     small.attributeSizes = {kCheckAttributeRows};
     small.runs = 1;
@@ -395,8 +400,8 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
             const Tree& t = trees[i];
             const TreeCounts& c = t.built.counts;
             SizeFigures& f = figures[i];
-            for (int k = 0; k < 3; ++k) {
-                switch ((k + run) % 3) {
+            for (int k = 0; k < 4; ++k) {
+                switch ((k + run) % 4) {
                 case 0: {
                     const Stopwatch watch;
                     const BaselineCounts r = baselineWalk(t.root);
@@ -415,16 +420,19 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                     break;
                 }
                 default: {
-                    const WindowResult r = runWindowSearch(t.root, settingsFolder(work));
-                    f.window.add(r.seconds);
-                    f.windowCpu.add(r.cpuSeconds);
-                    f.boxes = r.boxes;
-                    f.longestGapMs = std::max(f.longestGapMs, r.longestGapMs);
-                    f.longestGapCpuMs = std::max(f.longestGapCpuMs, r.longestGapCpuMs);
-                    f.worstLatencyMs = std::max(f.worstLatencyMs, r.worstLatencyMs);
-                    f.peakKiB = std::max(f.peakKiB, r.peakKiB);
-                    checkWindow(v, "(c)", c, r);
-                    restore(v, "(c)", t.built);
+                    const bool viewAll = (k + run) % 4 == 3;
+                    const WindowResult r =
+                        runWindowSearch(t.root, settingsFolder(work), viewAll);
+                    WindowFigures& w = viewAll ? f.viewAll : f.window;
+                    w.time.add(r.seconds);
+                    w.cpu.add(r.cpuSeconds);
+                    w.boxes = r.boxes;
+                    w.longestGapMs = std::max(w.longestGapMs, r.longestGapMs);
+                    w.longestGapCpuMs = std::max(w.longestGapCpuMs, r.longestGapCpuMs);
+                    w.worstLatencyMs = std::max(w.worstLatencyMs, r.worstLatencyMs);
+                    w.peakKiB = std::max(w.peakKiB, r.peakKiB);
+                    checkWindow(v, viewAll ? "(v)" : "(c)", c, r, viewAll);
+                    restore(v, viewAll ? "(v)" : "(c)", t.built);
                     break;
                 }
                 }
@@ -435,7 +443,22 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
 
     std::printf("\nload average (1, 5, 15 min) before the timed runs: %s; after: %s\n",
                 loadBefore.c_str(), loadAverage().c_str());
-    printReport(stdout, figures, options.runs);
+
+    // Untimed: the system calls of (a) and (b) at the size nearest 100 000.
+    size_t counted = 0;
+    for (size_t i = 1; i < trees.size(); ++i)
+        if (std::llabs(trees[i].built.counts.entries() - 100000) <
+            std::llabs(trees[counted].built.counts.entries() - 100000))
+            counted = i;
+    SyscallFigures calls;
+    calls.entries = trees[counted].built.counts.entries();
+    calls.raw = countSyscalls("a", trees[counted].root, calls.how);
+    restoreHidden(trees[counted].built.hiddenEntries);
+    calls.scanner = countSyscalls("b", trees[counted].root, calls.how);
+    restoreHidden(trees[counted].built.hiddenEntries);
+    calls.rawCalls = baselineCalls();
+
+    printReport(stdout, figures, calls, options.runs);
     std::fflush(stdout);
 }
 
@@ -470,7 +493,7 @@ int walkOnlyMain(const std::string& kind, const std::string& root)
     if (kind == "a")
         baselineWalk(root);
     else if (kind == "b")
-        std::printf("logged %lld\n", static_cast<long long>(runScanner(root).logged));
+        runScanner(root);
     else if (kind != "none")
         return 2;
     return 0;
@@ -481,8 +504,9 @@ int walkOnlyMain(const std::string& kind, const std::string& root)
 int main(int argc, char** argv)
 {
     using namespace umbrix::bench;
-    if (argc == 4 && std::strcmp(argv[1], "--window-run") == 0)
-        return windowRunMain(argc, argv, argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--window-run") == 0)
+        return windowRunMain(argc, argv, argv[2], argv[3],
+                             argc == 5 && std::strcmp(argv[4], "view-all") == 0);
     if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
         return walkOnlyMain(argv[2], argv[3]);
     if (argc == 6 && std::strcmp(argv[1], "--attribute-run") == 0)

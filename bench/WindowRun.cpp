@@ -115,7 +115,8 @@ void settle()
 
 } // namespace
 
-int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings)
+int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
+                  bool viewAll)
 {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication application(argc, argv);
@@ -134,6 +135,7 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
         std::fprintf(stderr, "cannot open %s: %s\n", root.c_str(), error.description.c_str());
         return 2;
     }
+    window.chkViewAll->setChecked(viewAll);
     settle();
 
     GapMeter gaps;
@@ -215,9 +217,12 @@ std::string runThisProgram(const std::vector<std::string>& args)
     return text;
 }
 
-WindowResult runWindowSearch(const std::string& root, const std::string& settings)
+WindowResult runWindowSearch(const std::string& root, const std::string& settings, bool viewAll)
 {
-    const std::string text = runThisProgram({"--window-run", root, settings});
+    std::vector<std::string> args{"--window-run", root, settings};
+    if (viewAll)
+        args.push_back("view-all");
+    const std::string text = runThisProgram(args);
     std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
     std::string tag;
     int completed = 0;

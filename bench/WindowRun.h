@@ -25,12 +25,15 @@ struct WindowResult {
 
 // The child's side: runs the search over `root` on the offscreen platform,
 // with the program's settings kept below `settings` rather than the user's,
-// and prints one result line.  Returns the process's exit code.
-int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings);
+// and "View not hidden file/dir also" checked when `viewAll`, and prints one
+// result line.  Returns the process's exit code.
+int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
+                  bool viewAll);
 
 // Runs windowRunMain in a fresh process of this program, so that each run
 // has its own peak memory, and reads its line.  Throws std::runtime_error.
-WindowResult runWindowSearch(const std::string& root, const std::string& settings);
+WindowResult runWindowSearch(const std::string& root, const std::string& settings,
+                             bool viewAll = false);
 
 // Runs this program again with `args` in a fresh process and returns what it
 // printed.  Throws std::runtime_error when it fails.

@@ -136,6 +136,17 @@ void ResultRows::commit(ResultRowsListener* listener)
     merged.insert(merged.end(), rows_.begin() + static_cast<std::ptrdiff_t>(i), rows_.end());
     pending_.clear();
 
+    if (runs.size() > ResultRunsToTell) {
+        // Telling a view of thousands of scattered runs one by one costs it
+        // far more than laying itself out once.
+        if (listener)
+            listener->beginResetRows();
+        rows_ = std::move(merged);
+        if (listener)
+            listener->endResetRows();
+        return;
+    }
+
     merged_ = std::move(merged);
     mergedEnd_ = 0;
     inserted_ = 0;

@@ -22,13 +22,20 @@ bool resultRowLess(std::string_view displayA, std::string_view bytesA, std::stri
 
 // Told about every run of rows that commit() puts into place, in ascending
 // order.  Between begin and end the rows read as before the run; after end
-// they include it.
+// they include it.  A commit whose rows land in more runs than are worth
+// telling one by one (rows that arrive in no particular order) tells them as
+// one reset instead, with the same promise.
 class ResultRowsListener {
 public:
     virtual ~ResultRowsListener() = default;
     virtual void beginInsertRows(int32_t first, int32_t last) = 0;
     virtual void endInsertRows() = 0;
+    virtual void beginResetRows() = 0;
+    virtual void endResetRows() = 0;
 };
+
+// More runs than this in one commit are told as a reset.
+inline constexpr std::size_t ResultRunsToTell = 32;
 
 // The rows of one result list box, kept sorted, each with its exact bytes
 // (folder + name) and its display text.  Rows arrive much faster than anyone

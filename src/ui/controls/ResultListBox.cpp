@@ -111,6 +111,16 @@ void ResultListModel::beginInsertRows(int32_t first, int32_t last)
     QAbstractListModel::beginInsertRows(QModelIndex(), first, last);
 }
 
+void ResultListModel::beginResetRows()
+{
+    QAbstractListModel::beginResetModel();
+}
+
+void ResultListModel::endResetRows()
+{
+    QAbstractListModel::endResetModel();
+}
+
 void ResultListModel::endInsertRows()
 {
     QAbstractListModel::endInsertRows();

@@ -38,6 +38,8 @@ protected:
 private:
     void beginInsertRows(int32_t first, int32_t last) override;
     void endInsertRows() override;
+    void beginResetRows() override;
+    void endResetRows() override;
 
     ResultRows rows_;
     QBasicTimer commitTimer_;
