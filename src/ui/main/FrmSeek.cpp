@@ -6,10 +6,12 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/main/AboutWindow.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
 #include "ui/main/SearchHost.h"
 #include "ui/main/SearchTextBox.h"
+#include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
@@ -92,6 +94,7 @@ FrmSeek::FrmSeek(AppState& state, QWidget* parent)
     setWindowTitle(qs(AppTitle));
     scale_ = screenScale_ = TwipsScale::of(*this);
     setFont(windowFont(true));
+    windowMenu = new WindowMenu(*this);
     compose();
     connectHandlers();
     resize(scale_.toPixelsX(6210), scale_.toPixelsY(5100));
@@ -284,9 +287,12 @@ float FrmSeek::Width() const
     return static_cast<float>(frameGeometry().width()) * scale_.x;
 }
 
+// The window menu's bar is left out of the heights the program sets and reads,
+// as the system menu it stands for took no room: every height keeps the client
+// area it always gave.
 float FrmSeek::Height() const
 {
-    return static_cast<float>(frameGeometry().height()) * scale_.y;
+    return static_cast<float>(frameGeometry().height() - contentsMargins().top()) * scale_.y;
 }
 
 float FrmSeek::ScaleWidth() const
@@ -296,7 +302,7 @@ float FrmSeek::ScaleWidth() const
 
 float FrmSeek::ScaleHeight() const
 {
-    return static_cast<float>(height()) * scale_.y;
+    return static_cast<float>(contentsRect().height()) * scale_.y;
 }
 
 void FrmSeek::setWidth(float outer)
@@ -312,7 +318,7 @@ void FrmSeek::setHeight(float outer)
     if (!isVisible())
         pendingOuterHeight_ = outer;
     const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame));
+    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame) + contentsMargins().top());
 }
 
 void FrmSeek::setLeft(float left)
@@ -396,6 +402,10 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
             state_.CancelSearch = true;
             return true;
         }
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::AltModifier) {
+            windowMenu->open();
+            return true;
+        }
     }
     if (watched == fraAttrib.get() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -449,7 +459,9 @@ void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
         state_.Closing = true;
     if (state_.Closing) {
         unloadLogViewer();
+        unloadAboutWindow();
         FileSystem.reset();
+        UnhookSystemMenu(this);
     }
 }
 
@@ -465,6 +477,13 @@ void FrmSeek::changeEvent(QEvent* event)
     switch (event->type()) {
     case QEvent::WindowStateChange:
         Form_Resize();
+        break;
+    case QEvent::ContentsRectChange:
+        // The window menu's bar changed its height: the client area moved.
+        forEachPlaced([](auto& control) {
+            if (control)
+                control.apply();
+        });
         break;
     case QEvent::FontChange:
     case QEvent::StyleChange:
