@@ -119,12 +119,24 @@ AboutWindow::AboutWindow()
     loaded_ = true;
     setLinkCaption(lblmailto, qs(kAuthorEMail));
     setLinkCaption(lblweb, qs(WebAddressText()));
+    centre();
+}
+
+void AboutWindow::centre()
+{
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
         const QRect outer = frameGeometry();
         move(area.x() + (area.width() - outer.width()) / 2,
              area.y() + (area.height() - outer.height()) / 2);
     }
+}
+
+void AboutWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The frame is known only now; the load's centring could not count it.
+    centre();
 }
 
 AboutWindow::~AboutWindow() = default;
@@ -145,6 +157,8 @@ void AboutWindow::done(int result)
 bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    // A link keeps its mouse events: passed on to the frame below, a move
+    // would take the underline away again.
     case QEvent::MouseMove:
         if (watched == lblmailto)
             lblmailto_MouseMove();
@@ -152,14 +166,14 @@ bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
             lblweb_MouseMove();
         else
             linksPlain();
-        break;
+        return watched == lblmailto || watched == lblweb;
     case QEvent::MouseButtonPress:
         // Any button; the result is of no use to a person who clicked a link.
         if (watched == lblmailto)
             OpenDocument(nullptr, QStringLiteral("mailto:") + qs(kAuthorEMail));
         else if (watched == lblweb)
             OpenDocument(nullptr, qs(kWebAddress));
-        break;
+        return watched == lblmailto || watched == lblweb;
     default:
         break;
     }
@@ -230,10 +244,11 @@ QString OpenDocument(QWidget* window, const QString& target)
     Q_UNUSED(window);
     // The shell's result codes, so that the texts stay the program's own:
     // 2 nothing to open, 31 no program for it, 42 (any value above 32) done.
-    const QUrl url(target, QUrl::StrictMode);
+    const QUrl url = target.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(target)
+                                                         : QUrl(target, QUrl::StrictMode);
     int32_t code = 2;
-    if (!target.isEmpty() && url.isValid())
-        code = OpenUrl(url.isRelative() ? QUrl::fromLocalFile(target) : url) ? 42 : 31;
+    if (url.isValid() && !url.isRelative())
+        code = OpenUrl(url) ? 42 : 31;
     return qs(ShellResultText(code));
 }
 

@@ -39,8 +39,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void centre();
     void lblmailto_MouseMove();
     void lblweb_MouseMove();
     void linksPlain();
