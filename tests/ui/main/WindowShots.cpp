@@ -118,7 +118,8 @@ int main(int argc, char** argv)
                          about->lblweb->mapToGlobal(QPointF(10, 5)), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(about->lblweb, &move);
-        save(nullptr, "8-about.png");
+        save(about, "8-about.png");
+        save(nullptr, "9-about-on-screen.png");
         about->btnOK->click();
     });
     window.windowMenu->item(SystemCommand::About)->trigger();
