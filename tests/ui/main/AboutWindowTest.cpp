@@ -18,47 +18,23 @@
 namespace umbrix {
 namespace {
 
-TEST(AboutTexts, TheTextIsBuiltAsWrittenWithRoomForTheLinks)
+TEST(AboutTexts, TheTextAndTheCodeTablesAreAsWritten)
 {
-    const std::string text = AboutText("Umbrix", 1, 20, 3);
-    EXPECT_EQ(text, "\rUmbrix - version 1.20.3\r\r"
-                    "Copyright \u00a9 2026 Umbrix contributors\r"
-                    "Made in Europe\r\r"
-                    "for comments or bugs send e-mail to address:\r" +
-                        std::string(14 + 12, ' ') + "or check for updates on the web:\r" +
-                        std::string(31, ' '));
-    EXPECT_EQ(text.find('\n'), std::string::npos);
-}
-
-TEST(AboutTexts, TheCodeTablesSpellTheAddressAndTheHolder)
-{
+    EXPECT_EQ(AboutText("Umbrix", 1, 20, 3),
+              "\rUmbrix - version 1.20.3\r\rCopyright \u00a9 2026 Umbrix contributors\r"
+              "Made in Europe\r\rfor comments or bugs send e-mail to address:\r" +
+                  std::string(14 + 12, ' ') + "or check for updates on the web:\r" +
+                  std::string(31, ' '));
     EXPECT_EQ(WebAddressText(), kWebAddress);
     EXPECT_EQ(WebAddressText().size(), 31u);
     EXPECT_EQ(AuthorNameText(), "Umbrix contributors");
     EXPECT_EQ(AuthorNameText().size(), 19u);
 }
 
-TEST(AboutTexts, ShellResultsMapToTheirTexts)
-{
-    const std::pair<int32_t, const char*> results[] = {
-        {0, "Generic access file error."},
-        {2, "File not found."},
-        {3, "Path not found."},
-        {5, "Access denied."},
-        {27, "Incomplete association type of file."},
-        {31, "Missing association type of file."},
-        {32, "Generic access file error."},
-        {33, ""},
-        {42, ""},
-    };
-    for (const auto& [code, text] : results)
-        EXPECT_EQ(ShellResultText(code), text) << code;
-}
-
 class AboutWindowTest : public test::MainWindowFixture {
 protected:
-    // Chooses "About..." from the window menu and runs `check` inside the
-    // modal window, which is closed afterwards whatever `check` found.
+    // Chooses "About..." and runs `check` inside the modal window, which is
+    // closed afterwards whatever `check` found.
     void withAbout(const std::function<void(AboutWindow&)>& check)
     {
         bool opened = false;
@@ -75,16 +51,16 @@ protected:
     }
     static void moveOver(QWidget* widget)
     {
-        const QPointF at(2, 2);
-        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(widget, &move);
     }
-    static bool hand(const QLabel* label)
+    static bool hand(const QLabel* link)
     {
-        return label->testAttribute(Qt::WA_SetCursor) &&
-               label->cursor().shape() == Qt::PointingHandCursor;
+        return link->testAttribute(Qt::WA_SetCursor) &&
+               link->cursor().shape() == Qt::PointingHandCursor;
     }
+    static bool lit(const QLabel* link) { return link->font().underline(); }
     static QPoint centred(const QWidget& w)
     {
         const QRect screen = w.screen()->geometry();
@@ -95,110 +71,83 @@ protected:
     ScopedUrlOpener urls;
 };
 
-TEST_F(AboutWindowTest, TheDialogShowsTheTextAndTheLinksModallyAndCentred)
+TEST_F(AboutWindowTest, AModalCentredDialogWithTheTextTheLinksAndABeep)
 {
-    const int beepsBefore = beeps.count();
     withAbout([&](AboutWindow& about) {
-        EXPECT_TRUE(about.isVisible());
-        EXPECT_TRUE(about.Loaded());
         EXPECT_EQ(QApplication::activeModalWidget(), &about);
+        EXPECT_TRUE(about.Loaded());
         EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
-        QString shown = QString::fromStdString(AboutText("Umbrix", 0, 1, 0));
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        EXPECT_TRUE(about.lblAbout->text().startsWith(QStringLiteral("\nUmbrix - version ")));
-        EXPECT_EQ(about.lblAbout->text().count(QLatin1Char('\n')), shown.count(QLatin1Char('\n')));
+        QString text = QString::fromStdString(AboutText("Umbrix", 0, 1, 0));
+        EXPECT_EQ(about.lblAbout->text(), text.replace(QLatin1Char('\r'), QLatin1Char('\n')));
         EXPECT_EQ(about.lblmailto->text(), QStringLiteral("hi@example.org"));
         EXPECT_EQ(about.lblweb->text(), QStringLiteral("https://umbrix.example.org/news"));
-        EXPECT_TRUE(about.lblmailto->isVisible());
+        EXPECT_EQ(about.lblweb->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         EXPECT_TRUE(about.lblweb->isVisible());
-        EXPECT_EQ(about.lblmailto->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        EXPECT_EQ(about.frameGeometry().topLeft(), centred(about));
-        // The links lie on the About text, inside its frame, above the button.
         EXPECT_TRUE(about.lblAbout->geometry().contains(about.lblmailto->geometry()));
         EXPECT_TRUE(about.lblAbout->geometry().contains(about.lblweb->geometry()));
-        EXPECT_LT(about.lblmailto->geometry().bottom(), about.lblweb->geometry().top());
-        EXPECT_TRUE(about.rect().contains(about.btnOK->geometry()));
+        EXPECT_EQ(about.frameGeometry().topLeft(), centred(about));
         about.move(0, 0);
     });
-    EXPECT_EQ(beeps.count(), beepsBefore + 1) << "the information beep";
-
+    EXPECT_EQ(beeps.count(), 1) << "the information beep";
     withAbout([&](AboutWindow& about) {
-        EXPECT_EQ(about.frameGeometry().topLeft(), centred(about)) << "centred again after a move";
+        EXPECT_EQ(about.frameGeometry().topLeft(), centred(about)) << "centred again";
         about.btnOK->click();
         EXPECT_FALSE(about.Loaded());
         EXPECT_FALSE(about.isVisible());
     });
 }
 
-TEST_F(AboutWindowTest, TheHandAndTheUnderlineFollowThePointerAcrossTheLinks)
+TEST_F(AboutWindowTest, ThePointerLightsTheLinkUnderItAndAnyButtonOpensIt)
 {
     withAbout([&](AboutWindow& about) {
-        EXPECT_FALSE(about.lblmailto->font().underline());
-        EXPECT_FALSE(hand(about.lblmailto));
+        EXPECT_FALSE(lit(about.lblmailto) || lit(about.lblweb));
         moveOver(about.lblmailto);
-        EXPECT_TRUE(about.lblmailto->font().underline());
-        EXPECT_TRUE(hand(about.lblmailto));
-        EXPECT_FALSE(about.lblweb->font().underline());
-
+        EXPECT_TRUE(lit(about.lblmailto) && hand(about.lblmailto) && !lit(about.lblweb));
         moveOver(about.lblweb);
-        EXPECT_TRUE(about.lblweb->font().underline());
-        EXPECT_TRUE(hand(about.lblweb));
-        EXPECT_FALSE(about.lblmailto->font().underline());
-        EXPECT_FALSE(hand(about.lblmailto));
-
+        EXPECT_TRUE(!lit(about.lblmailto) && !hand(about.lblmailto));
+        EXPECT_TRUE(lit(about.lblweb) && hand(about.lblweb));
         moveOver(about.Frame1);
-        EXPECT_FALSE(about.lblweb->font().underline());
-        EXPECT_FALSE(about.lblmailto->font().underline());
+        EXPECT_FALSE(lit(about.lblmailto) || lit(about.lblweb));
         moveOver(about.lblmailto);
         moveOver(about.lblAbout);
-        EXPECT_FALSE(about.lblmailto->font().underline());
-    });
-}
+        EXPECT_FALSE(lit(about.lblmailto));
 
-TEST_F(AboutWindowTest, EachLinkOpensItsAddressOnAnyButtonAndTheDialogStays)
-{
-    withAbout([&](AboutWindow& about) {
         QTest::mousePress(about.lblmailto, Qt::LeftButton);
         QTest::mousePress(about.lblweb, Qt::RightButton);
         QTest::mousePress(about.lblAbout, Qt::LeftButton);
         EXPECT_TRUE(about.isVisible());
     });
-    ASSERT_EQ(urls.urls().size(), 2u);
-    EXPECT_EQ(urls.urls()[0], QUrl(QStringLiteral("mailto:hi@example.org")));
-    EXPECT_EQ(urls.urls()[1], QUrl(QStringLiteral("https://umbrix.example.org/news")));
+    EXPECT_EQ(urls.urls(),
+              (std::vector<QUrl>{QUrl(QStringLiteral("mailto:hi@example.org")),
+                                 QUrl(QStringLiteral("https://umbrix.example.org/news"))}));
 }
 
 TEST_F(AboutWindowTest, OpenDocumentSaysWhatWentWrong)
 {
     EXPECT_EQ(OpenDocument(nullptr, QStringLiteral("mailto:hi@example.org")), QString());
     const ScopedUrlOpener refusing([](const QUrl&) { return false; });
-    EXPECT_EQ(OpenDocument(nullptr, QStringLiteral("https://umbrix.example.org/news")),
-              QStringLiteral("Missing association type of file."));
-    EXPECT_EQ(OpenDocument(nullptr, QString()), QStringLiteral("File not found."));
-    EXPECT_EQ(OpenDocument(nullptr, QStringLiteral("no scheme")),
-              QStringLiteral("File not found."));
     EXPECT_EQ(OpenDocument(nullptr, QStringLiteral("/tmp/a file")),
               QStringLiteral("Missing association type of file."));
-    ASSERT_EQ(refusing.urls().size(), 2u);
-    EXPECT_EQ(refusing.urls()[1], QUrl::fromLocalFile(QStringLiteral("/tmp/a file")));
+    EXPECT_EQ(refusing.urls(),
+              std::vector<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/a file"))});
+    for (const char* nothing : {"", "no scheme"})
+        EXPECT_EQ(OpenDocument(nullptr, QString::fromUtf8(nothing)),
+                  QStringLiteral("File not found."));
+    EXPECT_EQ(ShellResultText(0), "Generic access file error.");
+    EXPECT_EQ(ShellResultText(5), "Access denied.");
+    EXPECT_EQ(ShellResultText(33), "");
 }
 
-TEST_F(AboutWindowTest, TheShownViewerDropsBehindTheDialogAndIsOnTopAgainAfter)
+// The shown viewer drops behind the dialog and is on top again afterwards;
+// leaving the program closes the dialog.
+TEST_F(AboutWindowTest, TheViewerMakesWayAndExitClosesTheDialog)
 {
     state.LogErrors = true;
     logViewer()->Log(QStringLiteral("Path: \"/x\""));
-    ASSERT_TRUE(logViewer()->isVisible());
-    ASSERT_TRUE(logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    withAbout([&](AboutWindow&) {
-        EXPECT_TRUE(logViewer()->isVisible());
-        EXPECT_FALSE(logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    });
-    EXPECT_TRUE(logViewer()->isVisible());
-    EXPECT_TRUE(logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-}
-
-TEST_F(AboutWindowTest, ClosingTheMainWindowClosesTheDialog)
-{
+    const auto onTop = [] { return logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint); };
+    ASSERT_TRUE(onTop());
+    withAbout([&](AboutWindow&) { EXPECT_FALSE(onTop() || !logViewer()->isVisible()); });
+    EXPECT_TRUE(onTop() && logViewer()->isVisible());
     withAbout([&](AboutWindow& about) {
         window->cmdExit->click();
         EXPECT_FALSE(about.isVisible());
