@@ -47,8 +47,17 @@ fi
 work=$(mktemp -d)
 pid=
 installed=0
+# Root's start records its check of the file-system object machine-wide; a
+# flag this run made is taken away again.
+flag=/etc/xdg/Umbrix/Umbrix.ini
+flag_was_there=0
+[ ! -e "$flag" ] || flag_was_there=1
 cleanup() {
   status=$?
+  if [ "$flag_was_there" -eq 0 ] && [ -e "$flag" ]; then
+    "${as_root[@]}" rm -f "$flag"
+    "${as_root[@]}" rmdir "$(dirname "$flag")" 2>/dev/null || true
+  fi
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -118,6 +127,12 @@ kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
 [ -s "$work/run.log" ] && { echo "-- its output:"; cat "$work/run.log"; }
+if [ "$(id -u)" -eq 0 ]; then
+  grep -q '^\[Software\]$' "$flag" 2>/dev/null &&
+    grep -q 'Installed\\SCRRUN\.DLL=1$' "$flag" ||
+    { echo "package.sh: root's start left no Installed flag in $flag" >&2; exit 1; }
+  echo "root's start checked the file-system object and recorded it in $flag"
+fi
 
 echo "== removing the package"
 "${as_root[@]}" apt-get remove -y umbrix

@@ -4,12 +4,14 @@
 #include "platform/AppTitle.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
-#include "ui/controls/DirListBox.h"
+#include "settings/Registration.h"
 #include "settings/SettingsStore.h"
+#include "ui/controls/DirListBox.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewer.h"
 #include "ui/main/LogViewerInstance.h"
+#include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
@@ -18,9 +20,23 @@
 
 namespace umbrix {
 
+void showRegistrationMessage(const std::string& prompt, int icon)
+{
+    MsgBox(qs(prompt), icon, qs(AppTitle));
+}
+
+bool componentCheck(const RegisterServerCall& registerServer)
+{
+    // Only an administrator can record the outcome machine-wide; anyone else
+    // starts without the check.
+    return !IsAdmin() || RegisterScrRun(true, showRegistrationMessage, registerServer);
+}
+
 bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& folder)
 {
     AppState& s = window.state();
+    if (!componentCheck())
+        return false;
     s.ScanPause = ScanPauseFromCommandLine(commandLine);
     if (!window.SetObject())
         return false;
@@ -38,7 +54,9 @@ bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& f
     window.setCancelAction(false);
     loadLogViewer(&window).setLogSwitch([&s] { return s.LogErrors; });
     window.logSink = logToViewer;
+    SetupSystemMenu(&window, QString());
     s.LogErrors = readLogErrorsSetting();
+    SetSystemMenuCheck(&window, SystemCommand::LogErrors, s.LogErrors);
     return true;
 }
 
@@ -48,8 +66,7 @@ int runUmbrix(int argc, char** argv)
     AppState state;
     try {
         FrmSeek window(state);
-        if (!startUp(window, commandLineFromArguments(argc, argv),
-                     folderFromArguments(argc, argv)))
+        if (!startUp(window, commandLineFromArguments(argc, argv), folderFromArguments(argc, argv)))
             return 1;
         return QApplication::exec();
     } catch (const Error& e) {

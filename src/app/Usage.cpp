@@ -36,7 +36,7 @@ entries visible again as it goes, and lists every hidden or system entry.
 Settings: ~/.config/Umbrix/Umbrix.ini ($XDG_CONFIG_HOME/Umbrix/Umbrix.ini where
 XDG_CONFIG_HOME is set), group [Setting]:
   LogError=True     switches the error log on (False by default); the window
-                    menu's "Log Errors" item, where this version has it,
+                    menu's "Log Errors" item (Alt+Space opens the menu)
                     switches the same key
   LogLeft, LogTop   where the log window was last placed, in twips
 Machine-wide flags: /etc/xdg/Umbrix/Umbrix.ini (written only by root).

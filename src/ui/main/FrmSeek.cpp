@@ -9,10 +9,12 @@
 #include "ui/main/AttributeCheckBox.h"
 #include "ui/main/AttributeHost.h"
 #include "ui/main/AttributePanelLink.h"
+#include "ui/main/AboutWindow.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
 #include "ui/main/SearchHost.h"
 #include "ui/main/SearchTextBox.h"
+#include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
@@ -96,6 +98,7 @@ FrmSeek::FrmSeek(AppState& state, QWidget* parent)
     setWindowTitle(qs(AppTitle));
     scale_ = screenScale_ = TwipsScale::of(*this);
     setFont(windowFont(true));
+    windowMenu = new WindowMenu(*this);
     compose();
     connectHandlers();
     resize(scale_.toPixelsX(6210), scale_.toPixelsY(5100));
@@ -295,9 +298,12 @@ float FrmSeek::Width() const
     return static_cast<float>(frameGeometry().width()) * scale_.x;
 }
 
+// The window menu's bar is left out of the heights the program sets and reads,
+// as the system menu it stands for took no room: every height keeps the client
+// area it always gave.
 float FrmSeek::Height() const
 {
-    return static_cast<float>(frameGeometry().height()) * scale_.y;
+    return static_cast<float>(frameGeometry().height() - contentsMargins().top()) * scale_.y;
 }
 
 float FrmSeek::ScaleWidth() const
@@ -307,7 +313,7 @@ float FrmSeek::ScaleWidth() const
 
 float FrmSeek::ScaleHeight() const
 {
-    return static_cast<float>(height()) * scale_.y;
+    return static_cast<float>(contentsRect().height()) * scale_.y;
 }
 
 void FrmSeek::setWidth(float outer)
@@ -323,7 +329,7 @@ void FrmSeek::setHeight(float outer)
     if (!isVisible())
         pendingOuterHeight_ = outer;
     const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame));
+    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame) + contentsMargins().top());
 }
 
 void FrmSeek::setLeft(float left)
@@ -407,6 +413,10 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
             state_.CancelSearch = true;
             return true;
         }
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::AltModifier) {
+            windowMenu->open();
+            return true;
+        }
     }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         for (int16_t i = 0; i < static_cast<int16_t>(chkAttr.size()); ++i) {
@@ -470,7 +480,9 @@ void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
         state_.Closing = true;
     if (state_.Closing) {
         unloadLogViewer();
+        unloadAboutWindow();
         FileSystem.reset();
+        UnhookSystemMenu(this);
     }
 }
 
@@ -486,6 +498,13 @@ void FrmSeek::changeEvent(QEvent* event)
     switch (event->type()) {
     case QEvent::WindowStateChange:
         Form_Resize();
+        break;
+    case QEvent::ContentsRectChange:
+        // The window menu's bar changed its height: the client area moved.
+        forEachPlaced([](auto& control) {
+            if (control)
+                control.apply();
+        });
         break;
     case QEvent::FontChange:
     case QEvent::StyleChange:

@@ -30,6 +30,7 @@ class DriveListBox;
 class FileListBox;
 class FileSystemObject;
 class SearchHost;
+class WindowMenu;
 
 // The main window.  Its controls are public, the way the search command, the
 // layout and the list handlers reach them; each keeps its twips rectangle.
@@ -178,6 +179,9 @@ public:
     Placed<QLabel> lblScanned;
     Placed<QLabel> lblCountx;
     Placed<QLineEdit> txtTip;
+
+    // The window menu, which stands in for the system menu (Alt+Space).
+    WindowMenu* windowMenu = nullptr;
 
     // The context menu "Attribute", opened only as a pop-up.
     QMenu* bAttribute = nullptr;

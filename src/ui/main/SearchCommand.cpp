@@ -9,6 +9,7 @@
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchHost.h"
+#include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
@@ -77,6 +78,7 @@ void layOutCounters(FrmSeek& w, int32_t found, bool withTip)
 void ShowSearchResults(FrmSeek& w)
 {
     AppState& s = w.state();
+    EnableSystemMenuItem(&w, SystemCommand::About, true);
     if (w.WindowState() == 1) {
         w.setWindowStateValue(0);
         w.setCaption(std::string(AppTitle));
@@ -129,6 +131,8 @@ void ShowSearchResults(FrmSeek& w)
 
 void EnterSearchState(FrmSeek& w)
 {
+    // The About window's modal loop would run inside the walk's yields.
+    EnableSystemMenuItem(&w, SystemCommand::About, false);
     w.setView(FrmSeek::View::Searching);
     w.LayoutEnabled = false;
     if (w.WindowState() == 2)
@@ -168,6 +172,7 @@ void EnterSearchState(FrmSeek& w)
 void LeaveSearchState(FrmSeek& w)
 {
     AppState& s = w.state();
+    EnableSystemMenuItem(&w, SystemCommand::About, true);
     w.setView(FrmSeek::View::Browser);
     hideLogViewer();
     w.setCaption(std::string(AppTitle));

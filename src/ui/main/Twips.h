@@ -88,10 +88,16 @@ public:
     bool Visible() const { return !widget_->isHidden(); }
     void setVisible(bool visible) { widget_->setVisible(visible); }
 
+    // A control of a window itself is placed in the window's client area,
+    // below what the window keeps above it (its menu bar).
     void apply()
     {
-        widget_->setGeometry(scale_->toPixelsX(left_), scale_->toPixelsY(top_),
-                             scale_->toPixelsX(width_), scale_->toPixelsY(height_));
+        const QWidget* parent = widget_->parentWidget();
+        const QPoint origin =
+            parent && parent->isWindow() ? parent->contentsRect().topLeft() : QPoint();
+        widget_->setGeometry(origin.x() + scale_->toPixelsX(left_),
+                             origin.y() + scale_->toPixelsY(top_), scale_->toPixelsX(width_),
+                             scale_->toPixelsY(height_));
     }
 
 private:

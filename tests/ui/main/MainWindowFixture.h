@@ -1,17 +1,17 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "settings/InstalledFlag.h"
 #include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
-
-#include <QAbstractButton>
-#include <QLabel>
 #include "ui/main/LogViewerInstance.h"
 #include "ui/services/Interaction.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <climits>
 #include <gtest/gtest.h>
 #include <memory>
@@ -28,6 +28,9 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(::getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
+        // A machine where the file-system object has been checked before, so
+        // that start-up makes no scratch folder outside the test's own.
+        SetInstalled(QStringLiteral("Umbrix"), QStringLiteral("SCRRUN.DLL"));
         window = std::make_unique<FrmSeek>(state);
         ASSERT_TRUE(startUp(*window, commandLine()));
         window->dirList->setPath(tree.path());

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
+#include <memory>
 
 namespace umbrix {
 namespace {
@@ -222,14 +223,19 @@ TEST_F(MainWindow, EveryCaptionFitsItsTextInAnyFontAndStyle)
     qApp->setStyleSheet(QStringLiteral("QLabel, QCheckBox, QPushButton { font-size: 14pt; }"));
     QTest::qWait(20);
     expectCaptionsFit();
-    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
     ASSERT_NE(fusion, nullptr);
-    window->setStyle(fusion);
+    window->setStyle(fusion.get());
     for (QWidget* child : window->findChildren<QWidget*>())
-        child->setStyle(fusion);
+        child->setStyle(fusion.get());
     QTest::qWait(20);
     expectCaptionsFit();
     qApp->setStyleSheet(previousSheet);
+    // No widget owns a style set on it: each goes back to the application's
+    // style before the test's own goes.
+    for (QWidget* child : window->findChildren<QWidget*>())
+        child->setStyle(nullptr);
+    window->setStyle(nullptr);
 }
 
 TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff)

@@ -1,7 +1,9 @@
 // Not a test: pictures of the main window for a person to look at: the
 // browser, a search under way, its results with the log viewer beside the
 // window (the search meets a folder it cannot read, with logging on) and the
-// browser again after Reset.
+// browser again after Reset; then the window menu with "Log Errors" checked,
+// the same menu after "Log Errors" was chosen, and the About window with the
+// pointer on its web link.
 // Usage: window_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
@@ -10,13 +12,19 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
 #include "ui/controls/DirListBox.h"
+#include "ui/main/AboutWindow.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstdio>
 
@@ -90,5 +98,30 @@ int main(int argc, char** argv)
     save(nullptr, "4-results-and-log-viewer.png");
     window.cmdSearch->click();
     save(nullptr, "5-after-reset.png");
+
+    window.activateWindow();
+    QTest::keyClick(window.txtSearchSpec.get(), Qt::Key_Space, Qt::AltModifier);
+    save(nullptr, "6-window-menu.png");
+    window.windowMenu->menu()->hide();
+    window.windowMenu->item(SystemCommand::LogErrors)->trigger();
+    window.windowMenu->open();
+    save(nullptr, "7-log-errors-chosen.png");
+    window.windowMenu->menu()->hide();
+
+    // The About window is modal: its pictures are taken from inside its loop.
+    QTimer::singleShot(300, [&] {
+        AboutWindow* about = aboutWindow();
+        if (!about)
+            return;
+        QTest::mouseMove(about->lblweb, QPoint(10, 5));
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 5),
+                         about->lblweb->mapToGlobal(QPointF(10, 5)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(about->lblweb, &move);
+        save(about, "8-about.png");
+        save(nullptr, "9-about-on-screen.png");
+        about->btnOK->click();
+    });
+    window.windowMenu->item(SystemCommand::About)->trigger();
     return 0;
 }

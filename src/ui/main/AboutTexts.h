@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace umbrix {
+
+// The author's details that the About window shows.
+inline constexpr std::string_view kAuthorEMail = "hi@example.org";
+inline constexpr std::string_view kWebAddress = "https://umbrix.example.org/news";
+inline constexpr std::string_view kNoticeYears = "2026";
+inline constexpr std::string_view kAuthorLocation = "Made in Europe";
+
+// The web address and the notice's holder, each spelt at run time from a
+// table of character codes of its own (31 and 19 codes), so neither lies in
+// the program file as plain text.
+std::string WebAddressText();
+std::string AuthorNameText();
+
+// The About text, lines separated by single CRs: the title and version, the
+// notice, the location, and two lines whose leading spaces keep room for the
+// e-mail and web links that lie over them.
+std::string AboutText(std::string_view appTitle, int major, int minor, int revision);
+
+// What a failed hand-over of a document means, by the shell's result code;
+// "" for success (33 and above).
+std::string ShellResultText(int32_t code);
+
+} // namespace umbrix

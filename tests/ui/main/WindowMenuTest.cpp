@@ -1,0 +1,200 @@
+#include "ui/main/WindowMenu.h"
+
+#include "settings/SettingsStore.h"
+#include "ui/main/AboutWindow.h"
+#include "ui/main/LogViewer.h"
+#include "ui/main/MainWindowFixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+namespace umbrix {
+namespace {
+
+using namespace SystemCommand;
+
+QString storedLogError()
+{
+    return GetSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogError,
+                      QStringLiteral("(none)"));
+}
+
+class WindowMenuTest : public test::MainWindowFixture {
+protected:
+    WindowMenu& menu() { return *window->windowMenu; }
+    QAction& item(int command) { return *menu().item(command); }
+    bool viewerShown() { return logViewer()->isVisible(); }
+};
+
+// The bar lies above the client area: the twips layout starts below it and
+// nothing is covered, in either view.  Alt+Space opens the menu.
+TEST_F(WindowMenuTest, TheMenuItsPlaceAndAltSpace)
+{
+    std::vector<std::string> captions;
+    for (const QAction* action : menu().menu()->actions())
+        captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"&Restore", "Mi&nimize", "Ma&ximize", "&Close\tAlt+F4", "-",
+                                        "About...", "Log Errors"}));
+    EXPECT_FALSE(item(LogErrors).isChecked()) << "no stored switch: logging is off";
+
+    const QRect bar = menu().bar()->geometry();
+    EXPECT_EQ(bar, QRect(0, 0, window->width(), bar.height()));
+    EXPECT_EQ(window->txtSearchSpec->y(), bar.height() + window->scale().toPixelsY(210));
+    EXPECT_FLOAT_EQ(window->ScaleHeight(),
+                    static_cast<float>(window->height() - bar.height()) * window->scale().y);
+    expectTidyLayout();
+    file("shy", 0x2);
+    window->cmdSearch->click();
+    EXPECT_EQ(menu().bar()->width(), window->width());
+    expectTidyLayout();
+
+    QTest::keyClick(window->txtTip.get(), Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(menu().menu()->isVisible());
+    EXPECT_EQ(window->txtTip->text(), QString()) << "the key is the menu's";
+}
+
+// Enabling clears the gray only when both of its bits are set; the check
+// mark is set and cleared alone; the actions follow the state word.  A null
+// window or a missing item changes nothing.
+TEST_F(WindowMenuTest, StateRulesForEnablingAndChecking)
+{
+    struct Rule {
+        bool enableRule;
+        uint32_t before;
+        bool on;
+        uint32_t after;
+    };
+    const Rule rules[] = {
+        {true, 0, true, 0},    {true, 1, true, 1},   {true, 2, true, 2},   {true, 3, true, 0},
+        {true, 11, true, 8},   {true, 0, false, 3},  {true, 1, false, 3},  {true, 8, false, 11},
+        {false, 0, true, 8},   {false, 3, true, 11}, {false, 8, false, 0}, {false, 0, false, 0},
+        {false, 11, false, 3},
+    };
+    for (const Rule& r : rules) {
+        SCOPED_TRACE(testing::Message() << r.enableRule << " " << r.before << " " << r.on);
+        ASSERT_TRUE(menu().setItemState(About, r.before));
+        (r.enableRule ? EnableSystemMenuItem : SetSystemMenuCheck)(window.get(), About, r.on);
+        uint32_t state = 0;
+        ASSERT_TRUE(menu().itemState(About, state));
+        EXPECT_EQ(state, r.after);
+        EXPECT_EQ(item(About).isEnabled(), (r.after & 3) == 0);
+        EXPECT_EQ(item(About).isChecked(), (r.after & 8) != 0);
+        EXPECT_EQ(GetSystemMenuCheck(window.get(), About), (r.after & 8) != 0);
+    }
+    EnableSystemMenuItem(nullptr, About, true);
+    SetSystemMenuCheck(window.get(), 2002, true);
+    EXPECT_FALSE(GetSystemMenuCheck(nullptr, About));
+    EXPECT_FALSE(GetSystemMenuCheck(window.get(), 2002));
+    EXPECT_FALSE(item(About).isEnabled());
+}
+
+// The mark, not the variable, decides the new value; the viewer is shown
+// (on top) only when there is something in it.
+TEST_F(WindowMenuTest, LogErrorsFlipsTheSwitchTheMarkTheSettingAndTheViewer)
+{
+    item(LogErrors).trigger();
+    EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
+    EXPECT_EQ(storedLogError(), QStringLiteral("True"));
+    EXPECT_FALSE(viewerShown()) << "an empty log is not shown";
+    item(LogErrors).trigger();
+    EXPECT_FALSE(state.LogErrors || item(LogErrors).isChecked());
+    EXPECT_EQ(storedLogError(), QStringLiteral("False"));
+
+    logViewer()->Log(QStringLiteral("Path: \"/x\""));
+    ASSERT_FALSE(viewerShown());
+    state.LogErrors = true;
+    item(LogErrors).trigger();
+    EXPECT_TRUE(state.LogErrors && viewerShown());
+    EXPECT_TRUE(logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    item(LogErrors).trigger();
+    EXPECT_FALSE(viewerShown());
+}
+
+TEST_F(WindowMenuTest, AboutIsGrayedWhileTheWalkRunsAndLogErrorsIsNot)
+{
+    for (int i = 0; i < 20; ++i)
+        file("h" + std::to_string(i), 0x2);
+    state.ScanPause = 0.01f;
+    int aboutDuring = 0;
+    int logDuring = 0;
+    const ScopedDoEventsHook during([&] {
+        aboutDuring += state.Searching && item(About).isEnabled();
+        logDuring += state.Searching && item(LogErrors).isEnabled();
+    });
+    window->cmdSearch->click();
+    EXPECT_EQ(aboutDuring, 0);
+    EXPECT_GT(logDuring, 0);
+    EXPECT_TRUE(item(About).isEnabled()) << "after the walk";
+}
+
+// Restore, Minimize and Maximize gray when they do not apply; "About..." on
+// a minimized window brings it back first; Close unhooks the handler.
+TEST_F(WindowMenuTest, WindowCommandsActOnTheWindow)
+{
+    const auto grayed = [&](int command) {
+        emit menu().menu()->aboutToShow();
+        return !item(command).isEnabled();
+    };
+    EXPECT_TRUE(grayed(SC_RESTORE));
+    item(SC_MAXIMIZE).trigger();
+    EXPECT_EQ(window->WindowState(), 2);
+    EXPECT_TRUE(grayed(SC_MAXIMIZE) && !grayed(SC_RESTORE));
+    item(SC_MINIMIZE).trigger();
+    EXPECT_EQ(window->WindowState(), 1);
+    EXPECT_TRUE(grayed(SC_MINIMIZE));
+
+    int stateDuring = -1;
+    QTimer::singleShot(0, [&] {
+        if (aboutWindow())
+            stateDuring = window->WindowState();
+        unloadAboutWindow();
+    });
+    item(About).trigger();
+    EXPECT_EQ(stateDuring, 2) << "restored to what it was before it was minimized";
+
+    item(SC_CLOSE).trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(state.Closing);
+    EXPECT_FALSE(menu().routed());
+}
+
+// The name goes into the About caption; a second hook must not route the
+// commands twice; unhooked, the program's commands do nothing.
+TEST_F(WindowMenuTest, ANamedSetupAndHookingTwice)
+{
+    AppState otherState;
+    FrmSeek other(otherState);
+    SetupSystemMenu(&other, QStringLiteral("Umbrix 0.1"));
+    WindowMenu* otherMenu = WindowMenu::of(&other);
+    EXPECT_EQ(otherMenu->item(About)->text(), QStringLiteral("About Umbrix 0.1"));
+    HookSystemMenu(&other);
+    otherMenu->item(LogErrors)->trigger();
+    EXPECT_TRUE(otherState.LogErrors);
+    EXPECT_FALSE(state.LogErrors);
+    UnhookSystemMenu(&other);
+    UnhookSystemMenu(&other);
+    otherMenu->item(LogErrors)->trigger();
+    EXPECT_TRUE(otherState.LogErrors);
+}
+
+class WindowMenuWithLogging : public WindowMenuTest {
+protected:
+    void SetUp() override
+    {
+        SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogError,
+                    QStringLiteral("yes"));
+        WindowMenuTest::SetUp();
+    }
+};
+
+TEST_F(WindowMenuWithLogging, TheStoredSwitchChecksTheItemAtStart)
+{
+    EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
+}
+
+} // namespace
+} // namespace umbrix
