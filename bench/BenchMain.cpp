@@ -31,7 +31,7 @@ constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
 constexpr int64_t kCheckAttributeRows = 500;
 
 struct Options {
-    std::vector<int64_t> sizes{10000, 100000, 300000};
+    std::vector<int64_t> sizes{10000, 100000, 300000, 1000000};
     std::vector<int64_t> attributeSizes{3000, 30000};
     bool search = true;
     bool attributes = true;
