@@ -6,8 +6,8 @@
 #include "platform/AttributeJournal.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
-#include "settings/SettingsStore.h"
 #include "ui/controls/DirListBox.h"
+#include "settings/SettingsStore.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewer.h"
@@ -65,7 +65,8 @@ int runUmbrix(int argc, char** argv)
     AppState state;
     try {
         FrmSeek window(state);
-        if (!startUp(window, commandLineFromArguments(argc, argv), folderFromArguments(argc, argv)))
+        if (!startUp(window, commandLineFromArguments(argc, argv),
+                     folderFromArguments(argc, argv)))
             return 1;
         return QApplication::exec();
     } catch (const Error& e) {
