@@ -1,6 +1,7 @@
 #include "cli/AttribCommand.h"
 
 #include "cli/Interrupt.h"
+#include "platform/AsciiCase.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/DirectoryReader.h"
@@ -44,6 +45,18 @@ private:
     const bool changes_;
     int64_t matched_ = 0;
 };
+
+// Windows lists a folder in the order of its names without regard to case;
+// names equal but for case keep the order of their bytes.
+bool windowsOrder(const std::string& a, const std::string& b)
+{
+    const auto folded = [](char x, char y) { return foldAsciiCase(x) < foldAsciiCase(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded))
+        return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded))
+        return false;
+    return a < b;
+}
 
 std::string notFound(int err)
 {
@@ -137,8 +150,8 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
     }
     if (reader.error())
         out_.failure(SystemMessageText(reader.error()), folder);
-    std::sort(matches.begin(), matches.end());
-    std::sort(subFolders.begin(), subFolders.end());
+    std::sort(matches.begin(), matches.end(), windowsOrder);
+    std::sort(subFolders.begin(), subFolders.end(), windowsOrder);
 
     std::string path = folder;
     for (const std::string& name : matches) {

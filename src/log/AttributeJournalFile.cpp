@@ -278,13 +278,13 @@ void AttributeJournalFile::record(platform::StoreKind store, std::string_view pa
     record.after = after;
     pending_ += journalLine(record);
     if (pending_.size() >= kBatchBytes)
-        write(false);
+        write();
 }
 
 void AttributeJournalFile::flush()
 {
     if (!pending_.empty())
-        write(true);
+        write();
 }
 
 int AttributeJournalFile::open()
@@ -305,7 +305,7 @@ int AttributeJournalFile::open()
     return 0;
 }
 
-bool AttributeJournalFile::write(bool sync)
+bool AttributeJournalFile::write()
 {
     if (!fd_) {
         if (const int err = open()) {
@@ -315,10 +315,6 @@ bool AttributeJournalFile::write(bool sync)
     }
     if (const int err = writeAll(fd_.get(), pending_)) {
         fail(err);
-        return false;
-    }
-    if (sync && ::fdatasync(fd_.get()) != 0) {
-        fail(errno);
         return false;
     }
     return true;

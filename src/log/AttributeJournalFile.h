@@ -48,7 +48,9 @@ int readJournal(const std::string& path, JournalContents& contents);
 // The journal of one run of the program: one file in `folder`, made when the
 // first record is written (a run that changes nothing leaves no file), the
 // oldest files beyond the last kKeptRuns removed then.  Records are written
-// in batches; flush() writes what is left and syncs it.
+// in batches; flush() hands what is left to the kernel.  No sync: the journal
+// is as durable as the attribute writes it records, which are not synced
+// either, and a sync would wait for all of those to reach the disk.
 //
 // A journal that cannot be written is reported once through `report`, and
 // its records are kept and written with the next flush that can.  Whatever is
@@ -75,7 +77,7 @@ public:
     size_t pendingBytes() const { return pending_.size(); }
 
 private:
-    bool write(bool sync);
+    bool write();
     int open();
     void fail(int err);
     void rotate() const;

@@ -19,8 +19,8 @@ public:
     // `path` names the entry as the caller named it (bytes).
     virtual void record(StoreKind store, std::string_view path, uint32_t before,
                         uint32_t after) = 0;
-    // Everything recorded so far is on its way to stable storage when this
-    // returns, or its failure has been reported.
+    // Everything recorded so far has been written when this returns, or its
+    // failure has been reported.
     virtual void flush() = 0;
 };
 
