@@ -32,12 +32,15 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
 done
 # Documentation is checked in the package: some machines (container images)
 # tell dpkg not to unpack /usr/share/man and /usr/share/doc.
-for f in ./usr/share/man/man1/umbrix.1.gz ./usr/share/doc/umbrix/copyright; do
+for f in ./usr/share/man/man1/umbrix.1.gz ./usr/share/man/man1/umbrix-attrib.1.gz \
+         ./usr/share/doc/umbrix/copyright; do
   grep -q " $f\$" <<<"$contents" || { echo "package.sh: $f is not in the package" >&2; exit 1; }
 done
 # man reports roff mistakes on stderr with --warnings; any of them fails.
-man_warnings=$(MANWIDTH=80 man --warnings -l build/release/packaging/umbrix.1.gz 2>&1 >/dev/null)
-[ -z "$man_warnings" ] || { echo "package.sh: man page: $man_warnings" >&2; exit 1; }
+for page in umbrix umbrix-attrib; do
+  man_warnings=$(MANWIDTH=80 man --warnings -l build/release/packaging/$page.1.gz 2>&1 >/dev/null)
+  [ -z "$man_warnings" ] || { echo "package.sh: man page $page.1: $man_warnings" >&2; exit 1; }
+done
 # Nothing from the build tree or the tests in it.
 if grep -E 'test|bench|window_shots|\.a$' <<<"$contents"; then
   echo "package.sh: the package holds test or build files" >&2
@@ -83,7 +86,7 @@ installed=1
 echo "== validating the installed desktop entry and metainfo"
 desktop-file-validate "/usr/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
-for f in /usr/bin/umbrix /usr/share/icons/hicolor/scalable/apps/$app_id.svg \
+for f in /usr/bin/umbrix /usr/bin/umbrix-attrib /usr/share/icons/hicolor/scalable/apps/$app_id.svg \
          /usr/share/icons/hicolor/48x48/apps/$app_id.png \
          /usr/share/icons/hicolor/256x256/apps/$app_id.png; do
   [ -f "$f" ] || { echo "package.sh: $f is not installed" >&2; exit 1; }
@@ -109,6 +112,11 @@ echo "$version"
 project_version=$(sed -n 's/^project(Umbrix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ "$version" = "umbrix $project_version" ] ||
   { echo "package.sh: --version printed '$version', expected 'umbrix $project_version'" >&2; exit 1; }
+attrib_version=$("${sandbox[@]}" /usr/bin/umbrix-attrib --version)
+[ "$attrib_version" = "umbrix-attrib $project_version" ] ||
+  { echo "package.sh: umbrix-attrib --version printed '$attrib_version'" >&2; exit 1; }
+"${sandbox[@]}" /usr/bin/umbrix-attrib /D "$work" >/dev/null ||
+  { echo "package.sh: the installed umbrix-attrib cannot list a folder" >&2; exit 1; }
 
 echo "== starting the installed program on the offscreen platform"
 (cd "$work/home" && exec "${sandbox[@]}" QT_QPA_PLATFORM=offscreen /usr/bin/umbrix \

@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "log/AttributeJournalFile.h"
 #include "platform/AppTitle.h"
+#include "platform/AttributeJournal.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
 #include "settings/Registration.h"
@@ -16,6 +18,8 @@
 #include "ui/services/QtText.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <cstdio>
 #include <exception>
 
 namespace umbrix {
@@ -62,6 +66,19 @@ bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& f
 
 int runUmbrix(int argc, char** argv)
 {
+    // Every attribute the window changes goes into this run's journal, which
+    // outlives the windows so that their last changes are written too.
+    AttributeJournalFile journal(journalFolder(), "umbrix", [](const std::string& message) {
+        std::fprintf(stderr, "umbrix: %s\n", message.c_str());
+        MsgBox(qs(message), MsgBoxStyle::Exclamation, qs(AppTitle));
+    });
+    const platform::ScopedAttributeJournal journalled(journal);
+    // The search and the selection commands flush when they end; a single
+    // change (one box, a reset before a delete) is on disk within a second.
+    QTimer journalFlush;
+    QObject::connect(&journalFlush, &QTimer::timeout, [] { platform::flushAttributeJournal(); });
+    journalFlush.start(1000);
+
     // The program's state outlives its windows.
     AppState state;
     try {

@@ -1,6 +1,7 @@
 #include "fileops/AttributeChange.h"
 
 #include "platform/AppTitle.h"
+#include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/Error.h"
 #include "platform/MsgBoxCodes.h"
@@ -17,6 +18,15 @@ using platform::Attr::ReadOnly;
 using platform::Attr::System;
 
 namespace {
+
+// A command over a selection has its changes in the journal before the
+// window shows that it ended, however it ended.
+struct JournalFlush {
+    JournalFlush() = default;
+    JournalFlush(const JournalFlush&) = delete;
+    JournalFlush& operator=(const JournalFlush&) = delete;
+    ~JournalFlush() { platform::flushAttributeJournal(); }
+};
 
 // The highest word made only of the five bits the program knows.
 constexpr uint32_t kReducedMax = ReadOnly | Hidden | System | Directory | Archive;
@@ -175,6 +185,7 @@ bool ResetAttributes(SelectionCommandView& view, const std::string& path)
 SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
                                           int16_t index)
 {
+    const JournalFlush flushAtEnd;
     if (rows.SelCount() <= 1) {
         const int32_t current = rows.ListIndex();
         if (current >= 0 && rows.Selected(current))
@@ -199,6 +210,7 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
 SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
                                 int16_t action, bool offerCancel, bool& changed)
 {
+    const JournalFlush flushAtEnd;
     std::string path;
     const auto change = [&](int32_t row) {
         return stepWithRetry(view, path, offerCancel, [&] {

@@ -1,5 +1,6 @@
 #include "platform/AttributeStore.h"
 
+#include "platform/AttributeJournal.h"
 #include "platform/EntryAccess.h"
 #include "platform/FaultInjection.h"
 #include "platform/StoreBackends.h"
@@ -99,6 +100,31 @@ int queryExamined(Entry& entry, const struct statx& st, uint32_t& word)
     return 0;
 }
 
+// Tells the installed journal of a write that made `before` read as `after`.
+void journalWrite(StoreKind kind, const std::string& path, uint32_t before, uint32_t after)
+{
+    if (before == after)
+        return;
+    if (AttributeJournal* journal = attributeJournal())
+        journal->record(kind, path, before, after);
+}
+
+// The same for an unhiding, which reads only the stored bits: the type and
+// the read-only that a mode gives are fetched only when a journal wants the
+// whole word, and only for the few entries a walk rewrites.
+void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, uint32_t stored)
+{
+    if (!attributeJournal())
+        return;
+    struct statx st {};
+    if (entry.examine(STATX_TYPE | STATX_MODE, st) != 0)
+        st.stx_mode = 0;
+    uint32_t before = stores::visibleBits(stored) | typeBits(st);
+    if (kind == StoreKind::DosAttrib && S_ISREG(st.stx_mode) && !(st.stx_mode & S_IWUSR))
+        before |= Attr::ReadOnly;
+    journalWrite(kind, path, before, before & ~Attr::Hidden);
+}
+
 // The folder part of `path`, opened as named (following links), and the
 // last component.
 int openParent(const std::string& path, FileDescriptor& folder, std::string& name)
@@ -118,6 +144,26 @@ int openParent(const std::string& path, FileDescriptor& folder, std::string& nam
         folder = FileDescriptor(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     }
     return folder ? 0 : errno;
+}
+
+} // namespace
+
+namespace {
+
+int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t attributes)
+{
+    if (kind == StoreKind::DosAttrib)
+        return stores::dosAttribStore(entry, st, attributes);
+
+    uint32_t stored = 0;
+    if (const int err = readWord(kind, entry, stored))
+        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    const uint32_t merged = stores::rewrittenBits(stored, stores::visibleBits(stored), attributes);
+    if (merged == stored)
+        return 0;
+    if (const int err = writeWord(kind, entry, merged))
+        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    return 0;
 }
 
 } // namespace
@@ -153,17 +199,13 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
         return EPERM;
 
     const StoreKind kind = storeFor(st, entry);
-    if (kind == StoreKind::DosAttrib)
-        return stores::dosAttribStore(entry, st, attributes);
-
-    uint32_t stored = 0;
-    if (const int err = readWord(kind, entry, stored))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    const uint32_t merged = stores::rewrittenBits(stored, stores::visibleBits(stored), attributes);
-    if (merged == stored)
-        return 0;
-    if (const int err = writeWord(kind, entry, merged))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    uint32_t before = 0;
+    const bool journalled = attributeJournal() && queryExamined(entry, st, before) == 0;
+    if (const int err = storeExamined(kind, entry, st, attributes))
+        return err;
+    if (journalled)
+        journalWrite(kind, path, before,
+                     (before & ~Attr::Writable) | (attributes & Attr::Writable));
     return 0;
 }
 
@@ -214,15 +256,27 @@ int FolderAttributes::unhide(const char* name, const std::string& path) const
         return fault;
     Entry entry(folderFd_, name);
     const auto kind = static_cast<StoreKind>(kind_);
-    if (kind == StoreKind::DosAttrib)
-        return stores::dosAttribUnhide(entry);
+    if (kind == StoreKind::DosAttrib) {
+        uint32_t unhiddenFrom = Attr::Hidden | Attr::System;
+        const int err = stores::dosAttribUnhide(entry, unhiddenFrom);
+        if (err == 0 && (unhiddenFrom & Attr::System) == 0)
+            journalUnhide(entry, kind, path, unhiddenFrom);
+        return err;
+    }
     uint32_t stored = 0;
     if (const int err = readWord(kind, entry, stored))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
     if ((stores::visibleBits(stored) & (Attr::Hidden | Attr::System)) != Attr::Hidden)
         return 0;
-    const int err = writeWord(kind, entry, stored & ~Attr::Hidden);
-    return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    if (const int err = writeWord(kind, entry, stored & ~Attr::Hidden))
+        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+    journalUnhide(entry, kind, path, stored);
+    return 0;
+}
+
+StoreKind FolderAttributes::store() const
+{
+    return static_cast<StoreKind>(kind_);
 }
 
 int queryAttributes(const std::string& path, uint32_t& word)

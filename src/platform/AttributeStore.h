@@ -7,6 +7,8 @@
 
 namespace umbrix::platform {
 
+enum class StoreKind : uint8_t;
+
 // Windows attribute bits, as the rest of the program counts them.
 namespace Attr {
 inline constexpr uint32_t ReadOnly = 0x1;
@@ -76,6 +78,9 @@ public:
     // stored value once more (a walk may have changed it meanwhile) and
     // writes it back without the hidden bit, nothing else.
     int unhide(const char* name, const std::string& path) const;
+
+    // The store the folder's entries are read from.
+    StoreKind store() const;
 
 private:
     int folderFd_ = -1;

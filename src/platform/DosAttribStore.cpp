@@ -126,7 +126,7 @@ int dosAttribStoredBits(Entry& entry, uint32_t& stored)
     return 0;
 }
 
-int dosAttribUnhide(Entry& entry)
+int dosAttribUnhide(Entry& entry, uint32_t& unhiddenFrom)
 {
     StoredValue value;
     if (const int err = readValue(entry, value); err != 0)
@@ -141,7 +141,11 @@ int dosAttribUnhide(Entry& entry)
         return 0;
     const std::string newValue =
         dosattrib::withAttrib(value.data, parsed, parsed.attrib & ~Attr::Hidden);
-    return entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), XATTR_REPLACE);
+    const int err =
+        entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), XATTR_REPLACE);
+    if (err == 0)
+        unhiddenFrom = parsed.attrib;
+    return err;
 }
 
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes)

@@ -1,5 +1,6 @@
 #include "search/SearchRun.h"
 
+#include "platform/AttributeJournal.h"
 #include "search/Scanner.h"
 #include "search/SearchCriteria.h"
 
@@ -15,6 +16,8 @@ bool runSearch(SearchView& view, SearchOptions& options, SearchFlags& flags,
 
     flags.ScannedCount = 0;
     const bool stopped = ScanFolder(ScanContext{view, options, flags}, folder, folder);
+    // What the walk unhid is journalled before the window tells its end.
+    platform::flushAttributeJournal();
     if (stopped) {
         view.endSearch();
         flags.CancelSearch = false;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/StoreSelector.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace umbrix::platform {
+
+// Where every attribute write of the process is told about, so that a run can
+// be undone: the stores call record() after each write that changed an entry,
+// with the word the entry read as before it and reads as after it.  The
+// program installs one for its whole run at start-up; nothing is recorded
+// while none is installed.
+class AttributeJournal {
+public:
+    virtual ~AttributeJournal() = default;
+
+    // `path` names the entry as the caller named it (bytes).
+    virtual void record(StoreKind store, std::string_view path, uint32_t before,
+                        uint32_t after) = 0;
+    // Everything recorded so far has been written when this returns, or its
+    // failure has been reported.
+    virtual void flush() = 0;
+};
+
+// The journal of the process, nullptr while none is installed.
+AttributeJournal* attributeJournal();
+
+// Installs `journal` (not owned; nullptr removes it) and returns the one it
+// replaces.
+AttributeJournal* installAttributeJournal(AttributeJournal* journal);
+
+// Flushes the installed journal, if any: the end of every command that
+// changes attributes calls it before the command reports its work done.
+void flushAttributeJournal();
+
+// The name people know the store by: the xattr's name, or "FAT ioctl".
+std::string_view storeName(StoreKind store);
+
+// Installs a journal for the lifetime of the guard (tests, one command).
+class ScopedAttributeJournal {
+public:
+    explicit ScopedAttributeJournal(AttributeJournal& journal)
+        : previous_(installAttributeJournal(&journal))
+    {}
+    ~ScopedAttributeJournal() { installAttributeJournal(previous_); }
+    ScopedAttributeJournal(const ScopedAttributeJournal&) = delete;
+    ScopedAttributeJournal& operator=(const ScopedAttributeJournal&) = delete;
+
+private:
+    AttributeJournal* previous_;
+};
+
+} // namespace umbrix::platform

@@ -1,0 +1,107 @@
+// --undo against journals the program wrote itself.
+
+#include "cli/AttribRun.h"
+#include "log/AttributeJournalFile.h"
+#include "platform/AttributeJournal.h"
+#include "platform/AttributeStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace umbrix::test {
+namespace {
+
+namespace Attr = platform::Attr;
+constexpr uint32_t H = Attr::Hidden, S = Attr::System, A = Attr::Archive;
+
+class Undo : public ::testing::Test {
+protected:
+    std::string at(const std::string& name) const { return tmp / ("files/" + name); }
+    uint32_t word(const std::string& name) const
+    {
+        uint32_t w = 0;
+        EXPECT_EQ(platform::queryAttributes(at(name), w), 0) << name;
+        return w;
+    }
+    // One run of the program: its own journal for its lifetime.
+    AttribResult run(const std::vector<std::string>& arguments)
+    {
+        AttributeJournalFile journal(journals, "test",
+                                     [this](const std::string& m) { reports.push_back(m); });
+        const platform::ScopedAttributeJournal installed(journal);
+        return attribHere(arguments, journals);
+    }
+
+    TempDir tmp;
+    const std::string journals = tmp / "journal";
+    std::vector<std::string> reports;
+};
+
+TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
+{
+    makeTree(tmp.path(), {"files/", "files/a", "files/b", "files/c", "files/d"});
+    ASSERT_EQ(run({"+H", at("*")}).status, 0);
+    // The same run changes a twice.
+    {
+        AttributeJournalFile journal(journals, "test",
+                                     [this](const std::string& m) { reports.push_back(m); });
+        const platform::ScopedAttributeJournal installed(journal);
+        ASSERT_EQ(attribHere({"-H", "+A", at("a")}).status, 0);
+        ASSERT_EQ(attribHere({"+H", at("a")}).status, 0);
+    }
+    ASSERT_EQ(word("a"), H | A);
+    ASSERT_EQ(journalFiles(journals).size(), 2u);
+
+    // Undo the last run, then the one before it.
+    AttribResult r = run({"--undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(word("a"), H);
+
+    ASSERT_EQ(platform::storeAttributes(at("b"), H | S), 0); // someone else's change
+    ASSERT_EQ(::unlink(at("c").c_str()), 0);
+    const std::vector<std::string> files = journalFiles(journals);
+    ASSERT_EQ(files.size(), 3u);
+    r = run({"--undo", files[0]});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string restored = "Restored  " + std::string(11, ' ');
+    EXPECT_EQ(r.out, "Undoing " + files[0] + "\n" + restored + at("d") + "\n" +
+                         "No longer there, left alone - " + at("c") + "\n" +
+                         "Changed since, left alone - " + at("b") + "\n" + restored + at("a") +
+                         "\n" + "2 restored, 2 left alone.\n");
+    EXPECT_EQ(word("a"), 0u);
+    EXPECT_EQ(word("b"), H | S);
+    EXPECT_EQ(word("d"), 0u);
+
+    // The undo was journalled like any run: undoing it redoes.
+    ASSERT_EQ(run({"--undo"}).status, 0);
+    EXPECT_EQ(word("a"), H);
+    EXPECT_EQ(word("d"), H);
+    EXPECT_TRUE(reports.empty()) << testing::PrintToString(reports);
+}
+
+TEST_F(Undo, SinceTakesOnlyTheLaterChangesAndAJournalIsNamedByItsFileName)
+{
+    makeTree(tmp.path(), {"files/", "files/early", "files/late"});
+    ASSERT_EQ(platform::storeAttributes(at("early"), H), 0);
+    ASSERT_EQ(platform::storeAttributes(at("late"), H), 0);
+    makeDir(journals);
+    const std::string name = "20231114T221320.000000Z-1.journal";
+    makeFile(journals + "/" + name,
+             journalLine({1700000000000000, "user.DOSATTRIB", at("early"), 0, H}) +
+                 journalLine({1700000600000000, "user.DOSATTRIB", at("late"), 0, H}));
+
+    const AttribResult r = run({"--undo", name, "--since", "2023-11-14T22:15:00Z", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(word("early"), H);
+    EXPECT_EQ(word("late"), 0u);
+    EXPECT_NE(r.out.find("\"note\":\"restored\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("early"), std::string::npos) << r.out;
+
+    const AttribResult none = attribHere({"--undo"}, tmp / "nowhere");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "No journal to undo in " + tmp / "nowhere" + "\n");
+}
+
+} // namespace
+} // namespace umbrix::test

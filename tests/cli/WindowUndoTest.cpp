@@ -1,0 +1,84 @@
+// A search through the window, then umbrix-attrib --undo from a terminal.
+
+#include "cli/AttribRun.h"
+#include "log/AttributeJournalFile.h"
+#include "platform/AttributeJournal.h"
+#include "platform/AttributeStore.h"
+#include "ui/main/MainWindowFixture.h"
+
+#include <QAbstractButton>
+
+namespace umbrix::test {
+namespace {
+
+namespace Attr = platform::Attr;
+constexpr uint32_t H = Attr::Hidden, S = Attr::System, A = Attr::Archive, R = Attr::ReadOnly,
+                   D = Attr::Directory;
+
+class WindowThenUndo : public MainWindowFixture {
+protected:
+    uint32_t word(const std::string& relative) const
+    {
+        uint32_t w = 0;
+        EXPECT_EQ(platform::queryAttributes(at(relative), w), 0) << relative;
+        return w;
+    }
+
+    TempDir data; // $XDG_DATA_HOME of the window and the terminal
+};
+
+TEST_F(WindowThenUndo, UndoHidesAgainWhatTheSearchUnhidAndLeavesAloneWhatChangedSince)
+{
+    file("one.txt", H);
+    file("two.txt", H | A);
+    folder("dir", H);
+    file("dir/three", H);
+    file("both.sys", H | S);
+    file("plain");
+    const std::string odd("dir/na\xefve\xff", 12);
+    file(odd, H);
+
+    std::vector<std::string> reports;
+    size_t recordsWhenTold = 0;
+    {
+        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+        AttributeJournalFile journal(journalFolder(), "umbrix",
+                                     [&](const std::string& m) { reports.push_back(m); });
+        ::unsetenv("XDG_DATA_HOME");
+        const platform::ScopedAttributeJournal installed(journal);
+        // What the journal file holds when the window tells the search's end.
+        ScopedMsgBoxResponder told([&](const MsgBoxCall&) {
+            JournalContents contents;
+            if (!journal.path().empty() && readJournal(journal.path(), contents) == 0)
+                recordsWhenTold = contents.records.size();
+            return 1;
+        });
+        window->cmdSearch->click();
+        ASSERT_FALSE(told.calls().empty());
+    }
+    EXPECT_EQ(recordsWhenTold, 5u);
+    EXPECT_TRUE(reports.empty()) << testing::PrintToString(reports);
+    EXPECT_EQ(word("one.txt"), 0u);
+    EXPECT_EQ(word(odd), 0u);
+    EXPECT_EQ(word("dir"), D);
+
+    ASSERT_EQ(platform::storeAttributes(at("two.txt"), A | R), 0); // changed in between
+
+    const AttribResult undo =
+        attribProgram({"--undo"}, tree.path(), {{"XDG_DATA_HOME", data.path()}});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_NE(undo.out.find("Changed since, left alone - " + at("two.txt") + "\n"),
+              std::string::npos)
+        << undo.out;
+    EXPECT_NE(undo.out.find("4 restored, 1 left alone."), std::string::npos) << undo.out;
+    EXPECT_EQ(word("one.txt"), H);
+    EXPECT_EQ(word("dir"), H | D);
+    EXPECT_EQ(word("dir/three"), H);
+    EXPECT_EQ(word(odd), H);
+    EXPECT_EQ(word("two.txt"), A | R);
+    EXPECT_EQ(word("both.sys"), H | S);
+    EXPECT_EQ(word("plain"), 0u);
+}
+
+} // namespace
+} // namespace umbrix::test
