@@ -3,6 +3,8 @@
 #include "GapMeter.h"
 #include "Stopwatch.h"
 #include "app/Startup.h"
+#include "log/AttributeJournalFile.h"
+#include "platform/AttributeJournal.h"
 #include "platform/Error.h"
 #include "settings/SettingsLocation.h"
 #include "ui/controls/DirListBox.h"
@@ -124,6 +126,12 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
                                               QString::fromStdString(settings + "/system"));
     ScopedMsgBoxResponder answers;
     ScopedBeepCounter beeps;
+
+    // The journal the program keeps of every change, as it keeps it.
+    AttributeJournalFile journal(settings + "/journal", "umbrix", [](const std::string& message) {
+        std::fprintf(stderr, "journal: %s\n", message.c_str());
+    });
+    const platform::ScopedAttributeJournal journalled(journal);
 
     AppState state;
     FrmSeek window(state);
