@@ -124,7 +124,7 @@ TEST_F(ResultList, ARightClickAddsToASeveralRowSelectionAndMovesASingleOne)
     EXPECT_TRUE(messages.calls().empty());
 }
 
-TEST_F(ResultList, MouseSelectionFillsThePanelAndThePathLine)
+TEST_F(ResultList, MouseSelectionFillsThePanelAndThePathLineCtrlRightOnlyThePanel)
 {
     show({4});
     click(0, 2, Qt::LeftButton);
@@ -141,19 +141,15 @@ TEST_F(ResultList, MouseSelectionFillsThePanelAndThePathLine)
     EXPECT_EQ(selected(), Rows{1});
     EXPECT_EQ((Rows{box(1), box(2)}), (Rows{0, 1}));
     EXPECT_EQ(window->txtTip->text().toStdString(), at("r0-001"));
-    EXPECT_FALSE(menuOpen());
-    EXPECT_FALSE(state.Busy);
-}
 
-TEST_F(ResultList, CtrlRightClickShowsTheSelectionsSummaryWithoutAMenu)
-{
-    show({4});
-    select(0, {0, 1, 3}, 0);
+    // Ctrl with the right button: the selection's summary, and no menu.
+    click(0, 3, Qt::LeftButton, Qt::ControlModifier);
     window->ClearAttributeBoxes();
     click(0, 2, Qt::RightButton, Qt::ControlModifier);
     EXPECT_FALSE(menuOpen());
-    EXPECT_EQ(selected(), (Rows{0, 1, 3}));
-    EXPECT_EQ((Rows{box(0), box(1), box(2)}), (Rows{0, 2, 2}));
+    EXPECT_EQ(selected(), (Rows{1, 3}));
+    EXPECT_EQ((Rows{box(1), box(2)}), (Rows{0, 1}));
+    EXPECT_FALSE(state.Busy);
 }
 
 TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
@@ -294,7 +290,39 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
         return -1;
     };
 
+    files.setListIndex(fileRow("a.txt"));
+    rightClick(files, Qt::ControlModifier);
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(menuOpen());
+    files.setListIndex(fileRow("a.txt"));
+    rightClick(files);
+    ASSERT_TRUE(menuOpen());
+    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
+    EXPECT_FALSE(window->mnuDir->isChecked());
+    EXPECT_TRUE(window->mnuHidden->isEnabled());
+    EXPECT_TRUE(window->mnuCopy->isVisible() && window->s3->isVisible());
+    EXPECT_FALSE(window->mnuSelectAll->isVisible() || window->mnuUnselectAll->isVisible());
+    closeMenu();
+
+    // A file that cannot be read: its message, and no menu.
+    files.setListIndex(fileRow("vanishing.txt"));
+    ASSERT_EQ(std::remove(at("vanishing.txt").c_str()), 0);
+    rightClick(files);
+    EXPECT_FALSE(menuOpen());
+    EXPECT_EQ(messages.calls().size(), 1u);
+
+    // A directory that cannot be read still gets its menu, over an empty panel.
+    window->setAttributeBoxValue(1, 1);
+    dirs.setListIndex(0);
+    ASSERT_EQ(dirs.List(0), at("gone"));
+    ASSERT_EQ(::rmdir(at("gone").c_str()), 0);
+    rightClick(dirs);
+    EXPECT_TRUE(menuOpen());
+    EXPECT_EQ(box(1), 0);
+    closeMenu();
+
     // The open directory highlighted: no menu.
+    dirs.setListIndex(-1);
     rightClick(dirs);
     EXPECT_FALSE(menuOpen());
     dirs.setListIndex(1);
@@ -313,49 +341,8 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
     EXPECT_EQ(window->bAttribute->geometry().top(), 200);
     closeMenu();
 
-    // A directory that cannot be read still gets its menu, over an empty panel.
-    dirs.setListIndex(0);
-    ASSERT_EQ(dirs.List(0), at("gone"));
-    ASSERT_EQ(::rmdir(at("gone").c_str()), 0);
-    rightClick(dirs);
-    EXPECT_TRUE(menuOpen());
-    EXPECT_EQ(box(2), 0);
-    closeMenu();
-
-    files.setListIndex(fileRow("a.txt"));
-    rightClick(files, Qt::ControlModifier);
-    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(menuOpen());
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Dirbox);
-    files.setListIndex(fileRow("a.txt"));
-    rightClick(files);
-    ASSERT_TRUE(menuOpen());
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
-    EXPECT_FALSE(window->mnuDir->isChecked());
-    EXPECT_TRUE(window->mnuHidden->isEnabled());
-    EXPECT_TRUE(window->mnuCopy->isVisible() && window->s3->isVisible());
-    EXPECT_FALSE(window->mnuSelectAll->isVisible() || window->mnuUnselectAll->isVisible());
-    closeMenu();
-
-    // A file that cannot be read: its message, and no menu.
-    files.setListIndex(fileRow("vanishing.txt"));
-    ASSERT_EQ(std::remove(at("vanishing.txt").c_str()), 0);
-    rightClick(files);
-    EXPECT_FALSE(menuOpen());
-    EXPECT_EQ(messages.calls().size(), 2u);
-
-    // A directory without subdirectories: no menu, even on an ancestor.
-    dirs.setPath(at("sub"));
-    dirs.setListIndex(-2);
-    rightClick(dirs);
-    EXPECT_FALSE(menuOpen());
-
     // The menu key of the result list adds its own items to what the last
     // menu had: "Copy..." stays out after the directory list's.
-    dirs.setPath(tree.path());
-    dirs.setListIndex(0);
-    rightClick(dirs);
-    closeMenu();
     show({2});
     select(0, {0}, 0);
     QTest::keyClick(&list(), Qt::Key_Menu);
@@ -365,6 +352,13 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
     EXPECT_TRUE(window->mnuSelectAll->isEnabled() && window->mnuUnselectAll->isEnabled());
     EXPECT_FALSE(window->mnuCopy->isVisible());
     closeMenu();
+
+    // A directory without subdirectories: no menu, even on an ancestor.
+    LeaveSearchState(*window);
+    dirs.setPath(at("sub"));
+    dirs.setListIndex(-2);
+    rightClick(dirs);
+    EXPECT_FALSE(menuOpen());
 }
 
 TEST_F(ResultList, EnterPressesTheFocusedCommandButtonOnce)
