@@ -11,6 +11,7 @@
 #include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 
+#include <QAction>
 #include <QApplication>
 #include <algorithm>
 #include <cerrno>
@@ -158,7 +159,9 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
         window.FoundFileAdd(root + "/" + folderName(i / kFilesPerFolder) + "/", fileName(i));
     ShowSearchResults(window);
     ResultListBox& box = window.resultBox(0);
-    box.setAllSelected(true);
+    // Selected as a person selects them, which fills the panel.
+    window.setCurrentIndex(0);
+    window.mnuSelectAll->trigger();
     box.setListIndex(0);
     window.SourceList = FrmSeek::SourceKind::Listbox;
     settle(state);

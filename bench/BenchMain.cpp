@@ -6,10 +6,12 @@
 #include "BaselineWalk.h"
 #include "Report.h"
 #include "ScannerRun.h"
+#include "SelectAllRun.h"
 #include "SyscallCount.h"
 #include "Stopwatch.h"
 #include "TreeBuilder.h"
 #include "WindowRun.h"
+#include "search/ResultRows.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,6 +37,7 @@ struct Options {
     std::vector<int64_t> attributeSizes{3000, 30000};
     bool search = true;
     bool attributes = true;
+    bool selectAll = true;
     int runs = 5;
     std::string dir;
     bool check = false;
@@ -44,7 +47,8 @@ void usage()
 {
     std::fprintf(stderr,
                  "usage: umbrix_bench [--sizes N,N,...] [--attribute-sizes N,N,...] [--runs N]\n"
-                 "                    [--dir FOLDER] [--search-only | --attributes-only]\n"
+                 "                    [--dir FOLDER]\n"
+                 "                    [--search-only | --attributes-only | --select-all-only]\n"
                  "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
                  "                               when a count disagrees with the tree)\n");
 }
@@ -71,9 +75,11 @@ bool parseOptions(int argc, char** argv, Options& options)
         } else if (arg == "--attribute-sizes" && hasValue) {
             options.attributeSizes = parseSizes(argv[++i]);
         } else if (arg == "--search-only") {
-            options.attributes = false;
+            options.attributes = options.selectAll = false;
         } else if (arg == "--attributes-only") {
-            options.search = false;
+            options.search = options.selectAll = false;
+        } else if (arg == "--select-all-only") {
+            options.search = options.attributes = false;
         } else if (arg == "--runs" && hasValue) {
             options.runs = std::atoi(argv[++i]);
         } else if (arg == "--dir" && hasValue) {
@@ -87,7 +93,7 @@ bool parseOptions(int argc, char** argv, Options& options)
             if (size <= 0)
                 return false;
     return options.runs > 0 && !options.sizes.empty() && !options.attributeSizes.empty() &&
-           (options.search || options.attributes);
+           (options.search || options.attributes || options.selectAll);
 }
 
 // The folder every tree of this run lives in, removed with them at the end.
@@ -304,6 +310,29 @@ std::vector<AttributeFigures> runAttributeRows(const Options& options, const std
     return figures;
 }
 
+void checkSelectAll(Verdicts& v, int64_t rows, const SelectAllResult& r)
+{
+    v.expect("(f) rows listed", rows, r.rows);
+    v.expect("(f) rows selected", rows, r.selected);
+    v.expectText("(f) attribute boxes", kBoxesAfterSummary, r.boxes);
+}
+
+// (f) at a full result list box, `runs` times, each in a fresh process.
+std::vector<SelectAllResult> runSelectAllRows(const std::string& work, int64_t rows, int runs,
+                                              Verdicts& v)
+{
+    const std::string root = work + "/select-all";
+    if (mkdir(root.c_str(), 0755) != 0)
+        throw std::runtime_error("mkdir " + root + ": " + std::strerror(errno));
+    rawReadHidden(buildAttributeFiles(root, rows));
+    std::vector<SelectAllResult> results;
+    for (int run = 0; run < runs; ++run) {
+        results.push_back(runSelectAllWindow(root, settingsFolder(work)));
+        checkSelectAll(v, rows, results.back());
+    }
+    return results;
+}
+
 int runCheck(const std::string& work)
 {
     const std::string root = work + "/check";
@@ -346,6 +375,7 @@ int runCheck(const std::string& work)
     small.attributeSizes = {kCheckAttributeRows};
     small.runs = 1;
     runAttributeRows(small, work, v);
+    runSelectAllRows(work, kCheckAttributeRows, 1, v);
 
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "every count agrees with the tree" : "counts disagree");
@@ -421,8 +451,7 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                 }
                 default: {
                     const bool viewAll = (k + run) % 4 == 3;
-                    const WindowResult r =
-                        runWindowSearch(t.root, settingsFolder(work), viewAll);
+                    const WindowResult r = runWindowSearch(t.root, settingsFolder(work), viewAll);
                     WindowFigures& w = viewAll ? f.viewAll : f.window;
                     w.time.add(r.seconds);
                     w.cpu.add(r.cpuSeconds);
@@ -474,6 +503,8 @@ int runBenchmark(const Options& options, const std::string& work)
                     loadBefore.c_str(), loadAverage().c_str());
         printAttributeReport(stdout, figures, options.runs);
     }
+    if (options.selectAll)
+        printSelectAllReport(stdout, runSelectAllRows(work, ResultBoxFullRows, options.runs, v));
     std::printf("\n");
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
@@ -509,6 +540,8 @@ int main(int argc, char** argv)
                              argc == 5 && std::strcmp(argv[4], "view-all") == 0);
     if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
         return walkOnlyMain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--select-all-run") == 0)
+        return selectAllRunMain(argc, argv, argv[2], argv[3]);
     if (argc == 6 && std::strcmp(argv[1], "--attribute-run") == 0)
         return attributeRunMain(argc, argv, argv[2], argv[3], std::strtoll(argv[4], nullptr, 10),
                                 argv[5]);

@@ -2,9 +2,12 @@
 
 #include <QAbstractItemDelegate>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
+#include <utility>
 
 namespace umbrix {
 namespace {
@@ -135,6 +138,91 @@ ResultListBox::ResultListBox(QWidget* parent) : QListView(parent)
     setUniformItemSizes(true);
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The window opens its own menu on a right click and on the menu key;
+    // the platform's context-menu request must not reach it a second time.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { changed_ = true; });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { changed_ = true; });
+}
+
+QItemSelectionModel::SelectionFlags ResultListBox::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const
+{
+    // A view waits for the release before a press on a selected row drops
+    // the rest of the selection, in case the rows are dragged away.  A list
+    // box drops it at once, and the window's press handler relies on that.
+    if (event && event->type() == QEvent::MouseButtonPress && index.isValid()) {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+            return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    }
+    return QListView::selectionCommand(index, event);
+}
+
+void ResultListBox::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    const bool left = event->button() == Qt::LeftButton;
+    if (left) {
+        QListView::mousePressEvent(event);
+    } else {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+    }
+    // Reset before the window's handler runs: it may yield, and the release
+    // handled meanwhile must not take the press's own change for a drag.
+    changed_ = false;
+    emit MouseDown(event->button(), event->modifiers(), pos);
+    if (left && indexAt(pos).isValid())
+        emit Click();
+    changed_ = false;
+}
+
+void ResultListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool left = event->button() == Qt::LeftButton;
+    if (left)
+        QListView::mouseReleaseEvent(event);
+    else
+        event->accept();
+    const bool dragged = left && changed_;
+    changed_ = false;
+    if (dragged)
+        emit Click();
+    emit MouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void ResultListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Only the left button's second press is a double click here; the
+    // others are presses like any other.
+    if (event->button() == Qt::LeftButton)
+        QListView::mouseDoubleClickEvent(event);
+    else
+        mousePressEvent(event);
+}
+
+void ResultListBox::keyPressEvent(QKeyEvent* event)
+{
+    int key = event->key();
+    emit KeyDown(key, event->modifiers());
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    changed_ = false;
+    QListView::keyPressEvent(event);
+    if (std::exchange(changed_, false))
+        emit Click();
+}
+
+void ResultListBox::focusInEvent(QFocusEvent* event)
+{
+    QListView::focusInEvent(event);
+    emit GotFocus();
 }
 
 void ResultListBox::AddItem(std::string_view folder, std::string_view name)

@@ -49,6 +49,12 @@ private:
 // selection, each row the full path of a found entry.  The accessors are the
 // list box's own (ListCount, List, ListIndex, Selected, SelCount, TopIndex);
 // those that address a row first show every row added so far.
+//
+// It behaves as a list box does rather than as a Qt view: a press on a row
+// without Shift or Ctrl makes that row the selection at once (nothing is
+// dragged from here), the other buttons leave the selection alone, and no
+// context menu of its own opens.  Click tells of what a person did, never of
+// what the program changed.
 class ResultListBox : public QListView {
     Q_OBJECT
 
@@ -84,8 +90,33 @@ public:
 
     ResultListModel& resultModel() { return model_; }
 
+signals:
+    // A left press on a row, whether or not it changed anything; the release
+    // after a drag that changed the selection; a key of the box's own that
+    // moved the focused row or changed the selection.
+    void Click();
+    void GotFocus();
+    // Every press, after the box has taken a left one, and every release.
+    // `pos` is in the viewport's pixels.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& pos);
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& pos);
+    // Every key press before the box sees it; a slot that sets `key` to 0
+    // keeps it from the box.
+    void KeyDown(int& key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     ResultListModel model_;
+    // The selection or the focused row changed since it was last reset.
+    bool changed_ = false;
 };
 
 } // namespace umbrix

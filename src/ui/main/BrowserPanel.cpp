@@ -5,10 +5,12 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/main/EventCodes.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
+#include <QAction>
 #include <cerrno>
 #include <exception>
 #include <unistd.h>
@@ -74,6 +76,57 @@ void FrmSeek::dirList_Change()
 void FrmSeek::dirList_Click()
 {
     state_.DirChanged = 1;
+}
+
+// The menu acts on the highlighted entry, which a right press leaves where it
+// is, not on the entry under the pointer.
+void FrmSeek::dirList_MouseDown(int Button, int Shift, float, float)
+{
+    const DirListBox& list = *dirList.get();
+    if (list.ListCount() == 0 || list.ListIndex() == -1)
+        return;
+    if (Button != 2 || Shift != 0)
+        return;
+    // A directory that cannot be read still gets its menu: it can be deleted.
+    ShowEntryAttributes(list.List(list.ListIndex()));
+    SourceList = SourceKind::Dirbox;
+    showListMenuItems(false, false);
+    popUpAttributeMenu();
+}
+
+void FrmSeek::filList_MouseDown(int Button, int Shift, float, float)
+{
+    const FileListBox& list = *filList.get();
+    if (list.ListCount() == 0 || list.ListIndex() == -1)
+        return;
+    std::string file = list.Path();
+    if (file.empty() || file.back() != '/')
+        file += '/';
+    file += list.List(list.ListIndex());
+    if (Button != 2 || Shift != 0)
+        return;
+    if (!ShowEntryAttributes(file))
+        return;
+    SourceList = SourceKind::Filebox;
+    showListMenuItems(false, true);
+    popUpAttributeMenu();
+}
+
+void FrmSeek::connectBrowserHandlers()
+{
+    connect(drvList.get(), &DriveListBox::Change, this, &FrmSeek::drvList_Change);
+    connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
+    connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
+    const auto mouseDown = [this](void (FrmSeek::*handler)(int, int, float, float)) {
+        return [this, handler](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                               const QPoint& at) {
+            (this->*handler)(buttonCode(button), shiftCode(modifiers),
+                             static_cast<float>(at.x()) * scale_.x,
+                             static_cast<float>(at.y()) * scale_.y);
+        };
+    };
+    connect(dirList.get(), &DirListBox::MouseDown, this, mouseDown(&FrmSeek::dirList_MouseDown));
+    connect(filList.get(), &FileListBox::MouseDown, this, mouseDown(&FrmSeek::filList_MouseDown));
 }
 
 } // namespace umbrix

@@ -6,10 +6,10 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/main/AboutWindow.h"
 #include "ui/main/AttributeCheckBox.h"
 #include "ui/main/AttributeHost.h"
-#include "ui/main/AttributePanelLink.h"
-#include "ui/main/AboutWindow.h"
+#include "ui/main/EventCodes.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchCommand.h"
 #include "ui/main/SearchHost.h"
@@ -60,32 +60,6 @@ void boxed(QLabel* label)
 {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(1);
-}
-
-int shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
-    if (modifiers & Qt::ControlModifier)
-        shift |= 2;
-    if (modifiers & Qt::AltModifier)
-        shift |= 4;
-    return shift;
-}
-
-int buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
 }
 
 } // namespace
@@ -272,7 +246,7 @@ Placed<ResultListBox> FrmSeek::makeResultListBox(float left, float top, float wi
     auto* list = new ResultListBox(this);
     list->hide();
     box.place(list, &scale_, left, top, width, height);
-    linkResultBoxToAttributePanel(*this, *list, static_cast<int>(lstFoundFiles.size()));
+    connectResultBox(*list, static_cast<int16_t>(lstFoundFiles.size()));
     if (!lstFoundFiles.empty())
         setTabOrder(lstFoundFiles.back().get(), list);
     return box;
@@ -283,12 +257,11 @@ void FrmSeek::connectHandlers()
     connect(cmdExit.get(), &QPushButton::clicked, this, &FrmSeek::cmdExit_Click);
     connect(cmdSearch.get(), &QPushButton::clicked, this, &FrmSeek::cmdSearch_Click);
     connect(mnuDir, &QAction::triggered, this, &FrmSeek::mnuDir_Click);
-    connect(drvList.get(), &DriveListBox::Change, this, &FrmSeek::drvList_Change);
-    connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
-    connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
+    connect(mnuSelectAll, &QAction::triggered, this, &FrmSeek::mnuSelectAll_Click);
+    connect(mnuUnselectAll, &QAction::triggered, this, &FrmSeek::mnuUnselectAll_Click);
+    connectBrowserHandlers();
     connectSearchSpecHandlers(*this);
     connectAttributeHandlers();
-    linkListsToAttributePanel(*this);
 }
 
 // --- The window in twips -----------------------------------------------------
@@ -416,6 +389,16 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
         if (key->key() == Qt::Key_Space && key->modifiers() == Qt::AltModifier) {
             windowMenu->open();
             return true;
+        }
+        // Enter presses the focused command button, as Space does.  A held
+        // key does not press it again: the second press could be Exit.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !key->isAutoRepeat()) {
+            auto* button = qobject_cast<QPushButton*>(watched);
+            if (button && button->hasFocus() && button->isEnabled()) {
+                button->click();
+                return true;
+            }
         }
     }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {

@@ -149,6 +149,19 @@ public:
     void mnuHidden_Click();
     void mnuSystem_Click();
     void mnuArchive_Click();
+    // Mouse positions in twips from the control's top left corner; buttons 1
+    // left, 2 right; shift 1 Shift, 2 Ctrl, 4 Alt, summed.
+    void dirList_MouseDown(int Button, int Shift, float X, float Y);
+    void filList_MouseDown(int Button, int Shift, float X, float Y);
+    void lstFoundFiles_Click(int16_t Index);
+    void lstFoundFiles_GotFocus(int16_t Index);
+    void lstFoundFiles_MouseDown(int16_t Index, int Button, int Shift, float X, float Y);
+    void lstFoundFiles_MouseUp(int16_t Index, int Button, int Shift, float X, float Y);
+    // Windows key codes (33 Page Up, 34 Page Down, 38 Up, 40 Down, 46 Delete,
+    // 93 the context-menu key); a KeyCode set to 0 is kept from the box.
+    void lstFoundFiles_KeyDown(int16_t Index, int& KeyCode, int Shift);
+    void mnuSelectAll_Click();
+    void mnuUnselectAll_Click();
 
     // --- Controls -------------------------------------------------------------
     Placed<ClickLabel> lblCriteria;
@@ -222,6 +235,12 @@ private:
     void composeMenu();
     void connectHandlers();
     void connectAttributeHandlers();
+    void connectBrowserHandlers();
+    void connectResultBox(ResultListBox& box, int16_t index);
+    // Opens the context menu at the mouse pointer, its right edge there.
+    void popUpAttributeMenu();
+    // The items only some lists offer.
+    void showListMenuItems(bool selectItems, bool copyItems);
     // The label click: toggles box i and runs its click command.
     void toggleAttributeByLabel(int16_t i);
     // The remove-attribute menu item of attribute `index`.
@@ -244,6 +263,16 @@ private:
     std::unique_ptr<SearchHost> host_;
     std::unique_ptr<AttributeHost> attributeHost_;
     int attributeCommands_ = 0;
+    // What the press of the click under way put in the attribute panel: the
+    // box, and the row or kSummaryShown.  The click's later handlers do not
+    // read and report the same thing a second time.
+    static constexpr int32_t kSummaryShown = -2;
+    struct PressShown {
+        int16_t box = -1;
+        int32_t row = -1;
+        bool operator==(const PressShown&) const = default;
+    };
+    PressShown pressShown_;
     int16_t currentIndex_ = 0;
     int16_t totalListbox_ = 1;
     bool cancelAction_ = false;

@@ -46,6 +46,13 @@ void ListSetSelected(ResultListBox& box, int32_t index, bool select)
         box.setSelected(index, select);
 }
 
+QPointF mouseTwips(const ResultListBox& box, const QPoint& pixels)
+{
+    const TwipsScale scale = TwipsScale::of(box);
+    return {static_cast<qreal>(pixels.x()) * wholeTwipsPerPixel(scale.x),
+            static_cast<qreal>(pixels.y()) * wholeTwipsPerPixel(scale.y)};
+}
+
 int32_t ListVisibleItems(ResultListBox& box, int32_t height)
 {
     return visibleItems(height, TwipsScale::of(box).y, box.itemHeight());

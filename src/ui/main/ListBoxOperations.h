@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QPointF>
 #include <cstdint>
 
 namespace umbrix {
@@ -16,6 +18,12 @@ void ListSetSelected(ResultListBox& box, int32_t index, bool select);
 
 // Whole rows the box shows at a height of `height` twips.
 int32_t ListVisibleItems(ResultListBox& box, int32_t height);
+
+// A mouse position on the box's rows (viewport pixels) in twips, as the
+// box's handlers get it.  Both axes use the whole twips per pixel that
+// ListItemFromY divides by again, so the row it finds is the one under the
+// pointer at any screen density.
+QPointF mouseTwips(const ResultListBox& box, const QPoint& pixels);
 
 // The arithmetic behind them, for a vertical scale in twips per pixel and a
 // row height in pixels.  Rounding halves go to the even neighbour.

@@ -16,6 +16,7 @@
 #include "ui/services/Interaction.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -105,9 +106,9 @@ int main(int argc, char** argv)
     const QRect rect = box.visualRect(box.model()->index(rowOf("Documents/letter.doc"), 0));
     QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QTest::qWait(200);
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, rect.center(),
-                           box.viewport()->mapToGlobal(rect.center()));
-    QApplication::sendEvent(box.viewport(), &menu);
+    QCursor::setPos(box.viewport()->mapToGlobal(rect.center()));
+    QTest::qWait(100);
+    QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::NoModifier, rect.center());
     QTest::qWait(200);
     window.bAttribute->setActiveAction(window.mnuRemAttr);
     QTest::keyClick(window.bAttribute, Qt::Key_Right);
