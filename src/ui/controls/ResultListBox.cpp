@@ -2,6 +2,7 @@
 
 #include <QAbstractItemDelegate>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
@@ -67,6 +68,16 @@ void ResultListModel::commit()
     rows_.commit(this);
 }
 
+void ResultListModel::remove(int32_t row)
+{
+    commit();
+    if (row < 0 || row >= rows_.shown())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    rows_.remove(row);
+    endRemoveRows();
+}
+
 void ResultListModel::clear()
 {
     commitTimer_.stop();
@@ -130,6 +141,17 @@ ResultListBox::ResultListBox(QWidget* parent) : QListView(parent)
 void ResultListBox::AddItem(std::string_view folder, std::string_view name)
 {
     model_.add(folder, name);
+}
+
+void ResultListBox::RemoveItem(int32_t index)
+{
+    model_.remove(index);
+}
+
+void ResultListBox::keyPressEvent(QKeyEvent* event)
+{
+    emit KeyDown(event->key(), event->modifiers());
+    QListView::keyPressEvent(event);
 }
 
 void ResultListBox::Clear()

@@ -270,6 +270,7 @@ Placed<ResultListBox> FrmSeek::makeResultListBox(float left, float top, float wi
     list->hide();
     box.place(list, &scale_, left, top, width, height);
     linkResultBoxToAttributePanel(*this, *list, static_cast<int>(lstFoundFiles.size()));
+    linkResultBoxToFileCommands(*list, static_cast<int>(lstFoundFiles.size()));
     if (!lstFoundFiles.empty())
         setTabOrder(lstFoundFiles.back().get(), list);
     return box;
@@ -285,6 +286,7 @@ void FrmSeek::connectHandlers()
     connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
     connectSearchSpecHandlers(*this);
     connectAttributeHandlers();
+    connectFileCommandHandlers();
     linkListsToAttributePanel(*this);
 }
 

@@ -125,7 +125,13 @@ public:
     int attributeBoxValue(int i) const;
     void setAttributeBoxValue(int i, int value);
     // True while a command over the result list's selection runs.
-    bool attributeCommandRunning() const { return attributeCommands_ > 0; }
+    bool attributeCommandRunning() const { return attributeCommands_ > 0 || fileCommands_ > 0; }
+
+    // --- Delete and copy --------------------------------------------------------
+    // Deletes what SourceList names, without asking.
+    void DeleteSelected();
+    // True while a delete or copy runs; a second one is not started meanwhile.
+    bool fileCommandRunning() const { return fileCommands_ > 0; }
 
     // --- Handlers -----------------------------------------------------------
     void Form_Load();
@@ -148,6 +154,11 @@ public:
     void mnuHidden_Click();
     void mnuSystem_Click();
     void mnuArchive_Click();
+    void mnuDelete_Click();
+    void mnuCopy_Click();
+    void lstFoundFiles_KeyDown(int16_t Index, int16_t KeyCode, int16_t Shift);
+    void dirList_KeyDown(int16_t KeyCode, int16_t Shift);
+    void filList_KeyDown(int16_t KeyCode, int16_t Shift);
 
     // --- Controls -------------------------------------------------------------
     Placed<ClickLabel> lblCriteria;
@@ -218,6 +229,11 @@ private:
     void composeMenu();
     void connectHandlers();
     void connectAttributeHandlers();
+    void connectFileCommandHandlers();
+    // The Delete keys of result list box `index`.
+    void linkResultBoxToFileCommands(ResultListBox& box, int index);
+    // Asks the delete question; true for Yes.
+    bool confirmDelete(const std::string& question);
     // The label click: toggles box i and runs its click command.
     void toggleAttributeByLabel(int16_t i);
     // The remove-attribute menu item of attribute `index`.
@@ -240,6 +256,7 @@ private:
     std::unique_ptr<SearchHost> host_;
     std::unique_ptr<AttributeHost> attributeHost_;
     int attributeCommands_ = 0;
+    int fileCommands_ = 0;
     int16_t currentIndex_ = 0;
     int16_t totalListbox_ = 1;
     bool cancelAction_ = false;
