@@ -322,8 +322,7 @@ std::vector<AttributeFigures> runAttributeRows(const Options& options, const std
 // (f) and (g) with the tools beside them, `runs` times each, the window and
 // the tool taking turns to go first.  Two identical trees are built for each
 // round of (f); every run is checked on disk.
-FileCommandFigures runFileCommandRows(const Options& options, const std::string& work,
-                                      Verdicts& v)
+FileCommandFigures runFileCommandRows(const Options& options, const std::string& work, Verdicts& v)
 {
     FileCommandFigures f;
     f.copyFiles = options.copyFiles;
@@ -554,8 +553,9 @@ int runBenchmark(const Options& options, const std::string& work)
     if (options.fileCommands) {
         const std::string loadBefore = loadAverage();
         const FileCommandFigures figures = runFileCommandRows(options, work, v);
-        std::printf("\nload average (1, 5, 15 min) before the delete and copy runs: %s; after: %s\n",
-                    loadBefore.c_str(), loadAverage().c_str());
+        std::printf(
+            "\nload average (1, 5, 15 min) before the delete and copy runs: %s; after: %s\n",
+            loadBefore.c_str(), loadAverage().c_str());
         printFileCommandReport(stdout, figures, options.runs);
     }
     std::printf("\n");

@@ -118,8 +118,8 @@ int64_t countFaithfulCopies(const std::vector<std::string>& sources, const std::
         const std::string copy = target + "/" + source.substr(source.rfind('/') + 1);
         struct stat a;
         struct stat b;
-        if (lstat(source.c_str(), &a) == 0 && lstat(copy.c_str(), &b) == 0 &&
-            S_ISREG(b.st_mode) && a.st_size == b.st_size && xattrOf(source) == xattrOf(copy))
+        if (lstat(source.c_str(), &a) == 0 && lstat(copy.c_str(), &b) == 0 && S_ISREG(b.st_mode) &&
+            a.st_size == b.st_size && xattrOf(source) == xattrOf(copy))
             ++faithful;
     }
     return faithful;
@@ -197,10 +197,10 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();
-    std::printf("%s %.6f %.6f %lld %lld %lld %lld %.3f %.3f\n", kResultTag, r.seconds,
-                r.cpuSeconds, static_cast<long long>(r.rowsBefore),
-                static_cast<long long>(r.rowsAfter), static_cast<long long>(r.messages),
-                static_cast<long long>(r.yields), r.longestGapMs, r.longestGapCpuMs);
+    std::printf("%s %.6f %.6f %lld %lld %lld %lld %.3f %.3f\n", kResultTag, r.seconds, r.cpuSeconds,
+                static_cast<long long>(r.rowsBefore), static_cast<long long>(r.rowsAfter),
+                static_cast<long long>(r.messages), static_cast<long long>(r.yields),
+                r.longestGapMs, r.longestGapCpuMs);
     std::fflush(stdout);
     return beeps.count() == 0 ? 0 : 3;
 }
@@ -209,8 +209,8 @@ FileCommandResult runFileCommandWindow(const std::string& kind, const std::strin
                                        const std::string& settings, int64_t count,
                                        const std::string& target)
 {
-    const std::string text = runThisProgram(
-        {"--file-command-run", kind, root, settings, std::to_string(count), target});
+    const std::string text =
+        runThisProgram({"--file-command-run", kind, root, settings, std::to_string(count), target});
     std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
     std::string tag;
     FileCommandResult r;
