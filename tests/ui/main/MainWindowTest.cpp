@@ -224,6 +224,8 @@ TEST_F(MainWindow, EveryCaptionFitsItsTextInAnyFontAndStyle)
     expectCaptionsFit();
     QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
     ASSERT_NE(fusion, nullptr);
+    // Widgets do not own their style; this one goes with the window.
+    fusion->setParent(window.get());
     window->setStyle(fusion);
     for (QWidget* child : window->findChildren<QWidget*>())
         child->setStyle(fusion);
