@@ -134,8 +134,8 @@ int main(int argc, char** argv)
                         t.min() / scanner.min(), t.minCpu(), t.minCpu() / scanner.minCpu());
         };
         row("(b) scanner, host does nothing", scanner);
-        row("(f) umbrix-attrib /S", attrib);
-        row("(g) umbrix-attrib --unhide", unhide);
+        row("(j) umbrix-attrib /S", attrib);
+        row("(k) umbrix-attrib --unhide", unhide);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "umbrix_attrib_bench: %s\n", e.what());
         removeTree(work);

@@ -4,6 +4,7 @@
 
 #include "AttributeRun.h"
 #include "BaselineWalk.h"
+#include "FileCommandRun.h"
 #include "Report.h"
 #include "ScannerRun.h"
 #include "SelectAllRun.h"
@@ -31,13 +32,18 @@ namespace {
 
 constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
 constexpr int64_t kCheckAttributeRows = 500;
+constexpr int64_t kCheckDeleteEntries = 3000;
+constexpr int64_t kCheckCopyFiles = 200;
 
 struct Options {
     std::vector<int64_t> sizes{10000, 100000, 300000, 1000000};
     std::vector<int64_t> attributeSizes{3000, 30000};
+    int64_t deleteEntries = 100000;
+    int64_t copyFiles = 10000;
     bool search = true;
     bool attributes = true;
     bool selectAll = true;
+    bool fileCommands = true;
     int runs = 5;
     std::string dir;
     bool check = false;
@@ -47,8 +53,9 @@ void usage()
 {
     std::fprintf(stderr,
                  "usage: umbrix_bench [--sizes N,N,...] [--attribute-sizes N,N,...] [--runs N]\n"
-                 "                    [--dir FOLDER]\n"
-                 "                    [--search-only | --attributes-only | --select-all-only]\n"
+                 "                    [--delete-entries N] [--copy-files N] [--dir FOLDER]\n"
+                 "                    [--search-only | --attributes-only | --select-all-only |\n"
+                 "                     --file-commands-only]\n"
                  "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
                  "                               when a count disagrees with the tree)\n");
 }
@@ -74,12 +81,18 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.sizes = parseSizes(argv[++i]);
         } else if (arg == "--attribute-sizes" && hasValue) {
             options.attributeSizes = parseSizes(argv[++i]);
+        } else if (arg == "--delete-entries" && hasValue) {
+            options.deleteEntries = std::strtoll(argv[++i], nullptr, 10);
+        } else if (arg == "--copy-files" && hasValue) {
+            options.copyFiles = std::strtoll(argv[++i], nullptr, 10);
         } else if (arg == "--search-only") {
-            options.attributes = options.selectAll = false;
+            options.attributes = options.selectAll = options.fileCommands = false;
         } else if (arg == "--attributes-only") {
-            options.search = options.selectAll = false;
+            options.search = options.selectAll = options.fileCommands = false;
         } else if (arg == "--select-all-only") {
-            options.search = options.attributes = false;
+            options.search = options.attributes = options.fileCommands = false;
+        } else if (arg == "--file-commands-only") {
+            options.search = options.attributes = options.selectAll = false;
         } else if (arg == "--runs" && hasValue) {
             options.runs = std::atoi(argv[++i]);
         } else if (arg == "--dir" && hasValue) {
@@ -93,7 +106,8 @@ bool parseOptions(int argc, char** argv, Options& options)
             if (size <= 0)
                 return false;
     return options.runs > 0 && !options.sizes.empty() && !options.attributeSizes.empty() &&
-           (options.search || options.attributes || options.selectAll);
+           options.deleteEntries > 0 && options.copyFiles > 0 &&
+           (options.search || options.attributes || options.selectAll || options.fileCommands);
 }
 
 // The folder every tree of this run lives in, removed with them at the end.
@@ -312,12 +326,12 @@ std::vector<AttributeFigures> runAttributeRows(const Options& options, const std
 
 void checkSelectAll(Verdicts& v, int64_t rows, const SelectAllResult& r)
 {
-    v.expect("(f) rows listed", rows, r.rows);
-    v.expect("(f) rows selected", rows, r.selected);
-    v.expectText("(f) attribute boxes", kBoxesAfterSummary, r.boxes);
+    v.expect("(s) rows listed", rows, r.rows);
+    v.expect("(s) rows selected", rows, r.selected);
+    v.expectText("(s) attribute boxes", kBoxesAfterSummary, r.boxes);
 }
 
-// (f) at a full result list box, `runs` times, each in a fresh process.
+// (s) at a full result list box, `runs` times, each in a fresh process.
 std::vector<SelectAllResult> runSelectAllRows(const std::string& work, int64_t rows, int runs,
                                               Verdicts& v)
 {
@@ -331,6 +345,85 @@ std::vector<SelectAllResult> runSelectAllRows(const std::string& work, int64_t r
         checkSelectAll(v, rows, results.back());
     }
     return results;
+}
+
+// (h) and (i) with the tools beside them, `runs` times each, the window and
+// the tool taking turns to go first.  Two identical trees are built for each
+// round of (h); every run is checked on disk.
+FileCommandFigures runFileCommandRows(const Options& options, const std::string& work, Verdicts& v)
+{
+    FileCommandFigures f;
+    f.copyFiles = options.copyFiles;
+    const std::string sourceRoot = work + "/copy-sources";
+    if (mkdir(sourceRoot.c_str(), 0755) != 0)
+        throw std::runtime_error("mkdir " + sourceRoot + ": " + std::strerror(errno));
+    const std::vector<std::string> sources = buildCopyFiles(sourceRoot, options.copyFiles);
+    std::vector<std::string> cp = {"/bin/cp", "-a", "--preserve=all"};
+    cp.insert(cp.end(), sources.begin(), sources.end());
+    const auto target = [&](const char* name) {
+        const std::string folder = work + "/" + name;
+        if (mkdir(folder.c_str(), 0755) != 0)
+            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
+        return folder;
+    };
+
+    for (int run = 0; run < options.runs; ++run) {
+        const std::string rawTree = target("delete-raw");
+        const std::string windowTree = target("delete-window");
+        const BuiltTree rawBuilt = buildTree(rawTree, options.deleteEntries);
+        const BuiltTree windowBuilt = buildTree(windowTree, options.deleteEntries);
+        v.expect("(h) identical trees", rawBuilt.counts.entries(), windowBuilt.counts.entries());
+        f.treeEntries = windowBuilt.counts.entries() + 1;
+        const std::string rawCopy = target("copy-raw");
+        const std::string windowCopy = target("copy-window");
+
+        for (int k = 0; k < 4; ++k) {
+            switch ((k + run) % 4) {
+            case 0:
+                f.rawDelete.push_back(timeProgram({"/bin/rm", "-rf", rawTree}));
+                v.expect("(h) raw: tree left", -1, countEntries(rawTree));
+                break;
+            case 1: {
+                const FileCommandResult r =
+                    runFileCommandWindow("delete", windowTree, settingsFolder(work), 1, "-");
+                f.windowDelete.push_back(r.seconds);
+                f.windowDeleteCpu.push_back(r.cpuSeconds);
+                f.deleteGapMs = std::max(f.deleteGapMs, r.longestGapMs);
+                f.deleteGapCpuMs = std::max(f.deleteGapCpuMs, r.longestGapCpuMs);
+                v.expect("(h): tree left", -1, countEntries(windowTree));
+                v.expect("(h): rows before", 1, r.rowsBefore);
+                v.expect("(h): rows after", 0, r.rowsAfter);
+                v.expect("(h): message boxes", 0, r.messages);
+                break;
+            }
+            case 2: {
+                std::vector<std::string> args = cp;
+                args.push_back(rawCopy + "/");
+                f.rawCopy.push_back(timeProgram(args));
+                v.expect("(i) raw: faithful copies", options.copyFiles,
+                         countFaithfulCopies(sources, rawCopy));
+                break;
+            }
+            default: {
+                const FileCommandResult r = runFileCommandWindow(
+                    "copy", sourceRoot, settingsFolder(work), options.copyFiles, windowCopy);
+                f.windowCopy.push_back(r.seconds);
+                f.windowCopyCpu.push_back(r.cpuSeconds);
+                f.copyGapMs = std::max(f.copyGapMs, r.longestGapMs);
+                f.copyGapCpuMs = std::max(f.copyGapCpuMs, r.longestGapCpuMs);
+                v.expect("(i): faithful copies", options.copyFiles,
+                         countFaithfulCopies(sources, windowCopy));
+                v.expect("(i): rows", options.copyFiles, r.rowsAfter);
+                v.expect("(i): completion message", 1, r.messages);
+                break;
+            }
+            }
+        }
+        removeTree(rawCopy);
+        removeTree(windowCopy);
+        std::fprintf(stderr, "file command round %d of %d done\n", run + 1, options.runs);
+    }
+    return f;
 }
 
 int runCheck(const std::string& work)
@@ -376,6 +469,9 @@ int runCheck(const std::string& work)
     small.runs = 1;
     runAttributeRows(small, work, v);
     runSelectAllRows(work, kCheckAttributeRows, 1, v);
+    small.deleteEntries = kCheckDeleteEntries;
+    small.copyFiles = kCheckCopyFiles;
+    runFileCommandRows(small, work, v);
 
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "every count agrees with the tree" : "counts disagree");
@@ -505,6 +601,14 @@ int runBenchmark(const Options& options, const std::string& work)
     }
     if (options.selectAll)
         printSelectAllReport(stdout, runSelectAllRows(work, ResultBoxFullRows, options.runs, v));
+    if (options.fileCommands) {
+        const std::string loadBefore = loadAverage();
+        const FileCommandFigures figures = runFileCommandRows(options, work, v);
+        std::printf(
+            "\nload average (1, 5, 15 min) before the delete and copy runs: %s; after: %s\n",
+            loadBefore.c_str(), loadAverage().c_str());
+        printFileCommandReport(stdout, figures, options.runs);
+    }
     std::printf("\n");
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
@@ -542,6 +646,9 @@ int main(int argc, char** argv)
         return walkOnlyMain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--select-all-run") == 0)
         return selectAllRunMain(argc, argv, argv[2], argv[3]);
+    if (argc == 7 && std::strcmp(argv[1], "--file-command-run") == 0)
+        return fileCommandRunMain(argc, argv, argv[2], argv[3], argv[4],
+                                  std::strtoll(argv[5], nullptr, 10), argv[6]);
     if (argc == 6 && std::strcmp(argv[1], "--attribute-run") == 0)
         return attributeRunMain(argc, argv, argv[2], argv[3], std::strtoll(argv[4], nullptr, 10),
                                 argv[5]);

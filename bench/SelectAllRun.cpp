@@ -135,11 +135,11 @@ void printSelectAllReport(std::FILE* out, const std::vector<SelectAllResult>& ru
     }
     std::fprintf(out,
                  "\n\"Select All\" on a full result list box, %zu runs\n"
-                 "  (f) the menu item: every row selected in one call, then the selection "
+                 "  (s) the menu item: every row selected in one call, then the selection "
                  "summary over them\n\n",
                  runs.size());
-    std::fprintf(out, "%9s %12s %12s %12s %10s %12s\n", "rows", "select ms", "(f) med s",
-                 "(f) cpu s", "gap ms", "gap cpu ms");
+    std::fprintf(out, "%9s %12s %12s %12s %10s %12s\n", "rows", "select ms", "(s) med s",
+                 "(s) cpu s", "gap ms", "gap cpu ms");
     std::fprintf(out, "%9lld %12.2f %12.4f %12.4f %10.2f %12.2f\n",
                  static_cast<long long>(runs.front().rows), median(select), median(total),
                  median(cpu), gap, gapCpu);

@@ -3,6 +3,7 @@
 #include "fileops/FileContent.h"
 #include "fileops/FsErrors.h"
 #include "fileops/TemporaryEntry.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileHelpers.h"
 #include "platform/FolderHandle.h"
@@ -100,6 +101,9 @@ void copyEntry(int sourceFolder, const char* sourceName, const struct stat& sour
                const std::string& sourceLabel, int targetFolder, const char* targetName,
                const std::string& targetLabel, bool overwrite)
 {
+    if (const int fault = platform::injectedFault(platform::FaultPoint::CopyEntry,
+                                                  sourceLabel.empty() ? sourceName : sourceLabel))
+        fail(fault, sourceLabel);
     checkExistingTarget(sourceFolder, sourceName, targetFolder, targetName, targetLabel, overwrite);
     TemporaryEntry temporary(targetFolder);
     if (S_ISREG(source.st_mode)) {

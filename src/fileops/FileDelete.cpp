@@ -2,6 +2,7 @@
 
 #include "fileops/FsErrors.h"
 #include "platform/AttributeStore.h"
+#include "platform/FaultInjection.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -33,6 +34,8 @@ bool isReadOnly(int folderFd, const char* name, const std::string& path)
 
 int unlinkEntry(int folderFd, const char* name, const std::string& path, bool force)
 {
+    if (const int fault = platform::injectedFault(platform::FaultPoint::Unlink, path))
+        return fault;
     if (::unlinkat(folderFd, name, 0) == 0)
         return 0;
     const int err = errno;
@@ -41,17 +44,29 @@ int unlinkEntry(int folderFd, const char* name, const std::string& path, bool fo
     return ::unlinkat(folderFd, name, 0) == 0 ? 0 : errno;
 }
 
-void deleteFile(const std::string& path, bool force)
+int removeEmptyFolder(int folderFd, const char* name, const std::string& path)
+{
+    if (const int fault = platform::injectedFault(platform::FaultPoint::Unlink, path))
+        return fault;
+    return ::unlinkat(folderFd, name, AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force)
 {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
+    if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         fail(errno, {});
     if (S_ISDIR(st.st_mode))
         fail(EISDIR, {});
-    if (!force && isReadOnly(AT_FDCWD, path.c_str(), path))
+    if (!force && isReadOnly(folderFd, name.c_str(), path))
         failReadOnly({});
-    if (const int err = unlinkEntry(AT_FDCWD, path.c_str(), path, force))
+    if (const int err = unlinkEntry(folderFd, name.c_str(), path, force))
         fail(err, {});
+}
+
+void deleteFile(const std::string& path, bool force)
+{
+    deleteFileAt(AT_FDCWD, path, path, force);
 }
 
 } // namespace umbrix::fileops

@@ -16,6 +16,15 @@ bool isReadOnly(int folderFd, const char* name, const std::string& path);
 // then.  0 or the errno.
 int unlinkEntry(int folderFd, const char* name, const std::string& path, bool force);
 
+// Removes the empty folder `name` of the folder `folderFd`; 0 or the errno.
+int removeEmptyFolder(int folderFd, const char* name, const std::string& path);
+
+// FileSystemObject::File::Delete of an entry found in the open folder
+// `folderFd`: the same checks and failures as deleteFile, the entry looked
+// up from that folder, so a link put in place of the folder meanwhile
+// cannot redirect it.
+void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force);
+
 // FileSystemObject::File::Delete.
 void deleteFile(const std::string& path, bool force);
 

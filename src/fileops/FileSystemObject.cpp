@@ -6,6 +6,7 @@
 #include "fileops/FsErrors.h"
 #include "fileops/TreeCopy.h"
 #include "fileops/TreeDelete.h"
+#include "platform/FolderHandle.h"
 #include "platform/PathChain.h"
 
 #include <cerrno>
@@ -13,30 +14,63 @@
 
 namespace umbrix {
 
+using platform::FileDescriptor;
+using platform::FolderIdentity;
+
 void FileSystemObject::File::Delete(bool force) const
 {
-    fileops::deleteFile(path_, force);
+    if (folder_)
+        fileops::deleteFileAt(folder_->get(), name_, path_, force);
+    else
+        fileops::deleteFile(path_, force);
+}
+
+const FileSystemObject::SharedFolder& FileSystemObject::Folder::open() const
+{
+    if (self_)
+        return self_;
+    FileDescriptor fd;
+    if (const int err = platform::openFolderAt(parent_->get(), name_.c_str(), path_, fd))
+        fileops::fail(err == ELOOP ? ENOTDIR : err, path_);
+    // A folder that another volume was mounted on since it was listed is
+    // not this volume's to empty.
+    FolderIdentity parent;
+    FolderIdentity self;
+    if (const int err = platform::identityOf(parent_->get(), parent))
+        fileops::fail(err, path_);
+    if (const int err = platform::identityOf(fd.get(), self))
+        fileops::fail(err, path_);
+    if (!self.sameVolume(parent))
+        fileops::failMountPoint(path_);
+    self_ = std::make_shared<const FileDescriptor>(std::move(fd));
+    return self_;
 }
 
 std::vector<FileSystemObject::File> FileSystemObject::Folder::Files() const
 {
+    const SharedFolder& folder = open();
     std::vector<File> files;
-    for (std::string& path : fileops::filesIn(path_))
-        files.push_back(File(std::move(path)));
+    for (std::string& name : fileops::fileNamesIn(folder->get(), path_)) {
+        std::string path = joinPath(path_, name);
+        files.push_back(File(std::move(path), folder, std::move(name)));
+    }
     return files;
 }
 
 std::vector<FileSystemObject::Folder> FileSystemObject::Folder::SubFolders() const
 {
+    const SharedFolder& folder = open();
     std::vector<Folder> folders;
-    for (std::string& path : fileops::subFoldersOf(path_))
-        folders.push_back(Folder(std::move(path)));
+    for (std::string& name : fileops::subFolderNamesOf(folder->get(), path_)) {
+        std::string path = joinPath(path_, name);
+        folders.push_back(Folder(std::move(path), folder, std::move(name)));
+    }
     return folders;
 }
 
-void FileSystemObject::Folder::Delete(bool force) const
+void FileSystemObject::Folder::Delete(bool force, const std::function<void()>& eachEntry) const
 {
-    fileops::deleteTree(path_, force);
+    fileops::deleteTreeAt(parent_->get(), name_, path_, force, eachEntry);
 }
 
 void FileSystemObject::CopyFile(const std::string& source, const std::string& destination,
@@ -58,17 +92,25 @@ FileSystemObject::File FileSystemObject::GetFile(const std::string& path) const
         fileops::fail(errno, {});
     if (S_ISDIR(st.st_mode))
         fileops::fail(EISDIR, {});
-    return File(path);
+    return File(path, nullptr, {});
 }
 
 FileSystemObject::Folder FileSystemObject::GetFolder(const std::string& path) const
 {
-    struct stat st;
-    if (::lstat(withoutTrailingSlashes(path).c_str(), &st) != 0)
-        fileops::fail(errno, {});
-    if (!S_ISDIR(st.st_mode))
+    const std::string whole = withoutTrailingSlashes(path);
+    const FolderAndName split = splitPath(whole);
+    // The root and "." or ".." have no name in a parent to be held by.
+    if (split.name.empty() || split.name == "." || split.name == "..")
+        fileops::fail(whole == "/" ? EBUSY : EINVAL, {});
+    FileDescriptor parent;
+    if (const int err = platform::openFolder(split.folder, parent))
+        fileops::fail(err, {});
+    FolderIdentity identity;
+    if (const int err = platform::identityAt(parent.get(), split.name.c_str(), identity))
+        fileops::fail(err, {});
+    if (!S_ISDIR(identity.mode))
         fileops::fail(ENOTDIR, {});
-    return Folder(path);
+    return Folder(path, std::make_shared<const FileDescriptor>(std::move(parent)), split.name);
 }
 
 bool FileSystemObject::FileExists(const std::string& path) const

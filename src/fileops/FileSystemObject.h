@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +17,14 @@ namespace umbrix {
 //
 // Symbolic links are entries of their own: they are copied as links and
 // deleted as links, never followed, never entered.
+//
+// A folder object holds its folder open, and the files and folders it lists
+// hold it too: they act relative to it, so a folder swapped for a link
+// between the listing and the delete cannot send the delete anywhere else,
+// as with GNU rm.  A folder is opened when it is first listed or deleted.
 class FileSystemObject {
+    using SharedFolder = std::shared_ptr<const platform::FileDescriptor>;
+
 public:
     class File {
     public:
@@ -24,8 +35,12 @@ public:
 
     private:
         friend class FileSystemObject;
-        explicit File(std::string path) : path_(std::move(path)) {}
+        File(std::string path, SharedFolder folder, std::string name)
+            : path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name))
+        {}
         std::string path_;
+        SharedFolder folder_; // null: the path is looked up whole
+        std::string name_;
     };
 
     class Folder {
@@ -40,13 +55,21 @@ public:
         // Removes the folder and everything inside it; with `force` read-only
         // entries too.  Links inside are removed, not followed; the removal
         // stops with an error at a mount point instead of emptying another
-        // volume.
-        void Delete(bool force) const;
+        // volume.  `eachEntry` runs after every entry removed.
+        void Delete(bool force, const std::function<void()>& eachEntry = {}) const;
 
     private:
         friend class FileSystemObject;
-        explicit Folder(std::string path) : path_(std::move(path)) {}
+        Folder(std::string path, SharedFolder parent, std::string name)
+            : path_(std::move(path)), parent_(std::move(parent)), name_(std::move(name))
+        {}
+        // The folder itself, opened from its parent without following a link.
+        const SharedFolder& open() const;
+
         std::string path_;
+        SharedFolder parent_;
+        std::string name_;
+        mutable SharedFolder self_;
     };
 
     // Copies a file (its content, mode, modification time and user.*

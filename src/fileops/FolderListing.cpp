@@ -3,7 +3,6 @@
 #include "fileops/FsErrors.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FolderHandle.h"
-#include "platform/PathChain.h"
 
 #include <sys/stat.h>
 
@@ -13,45 +12,37 @@ namespace {
 using platform::DirectoryReader;
 using platform::FolderIdentity;
 
-DirectoryReader openReader(const std::string& folder)
-{
-    DirectoryReader reader(folder);
-    if (!reader.valid())
-        fail(reader.error(), {});
-    return reader;
-}
-
 } // namespace
 
-std::vector<std::string> filesIn(const std::string& folder)
+std::vector<std::string> fileNamesIn(int folderFd, const std::string& path)
 {
-    DirectoryReader reader = openReader(folder);
+    DirectoryReader reader = DirectoryReader::of(folderFd, true);
     std::vector<std::string> files;
     DirectoryReader::Entry entry;
     std::string name;
     while (reader.nextChild(entry)) {
         bool isDirectory = entry.type == DT_DIR;
+        name.assign(entry.name);
         if (entry.type == DT_UNKNOWN) {
-            name.assign(entry.name);
             FolderIdentity identity;
-            if (platform::identityAt(reader.fd(), name.c_str(), identity) != 0)
+            if (platform::identityAt(folderFd, name.c_str(), identity) != 0)
                 continue;
             isDirectory = S_ISDIR(identity.mode);
         }
         if (!isDirectory)
-            files.push_back(joinPath(folder, entry.name));
+            files.push_back(name);
     }
     if (reader.error())
-        fail(reader.error(), {});
+        fail(reader.error(), path);
     return files;
 }
 
-std::vector<std::string> subFoldersOf(const std::string& folder)
+std::vector<std::string> subFolderNamesOf(int folderFd, const std::string& path)
 {
-    DirectoryReader reader = openReader(folder);
+    DirectoryReader reader = DirectoryReader::of(folderFd, true);
     FolderIdentity self;
-    if (const int err = platform::identityOf(reader.fd(), self))
-        fail(err, {});
+    if (const int err = platform::identityOf(folderFd, self))
+        fail(err, path);
     std::vector<std::string> folders;
     DirectoryReader::Entry entry;
     std::string name;
@@ -60,14 +51,13 @@ std::vector<std::string> subFoldersOf(const std::string& folder)
             continue;
         name.assign(entry.name);
         FolderIdentity identity;
-        if (platform::identityAt(reader.fd(), name.c_str(), identity) != 0 ||
-            !S_ISDIR(identity.mode))
+        if (platform::identityAt(folderFd, name.c_str(), identity) != 0 || !S_ISDIR(identity.mode))
             continue;
         if (identity.sameVolume(self))
-            folders.push_back(joinPath(folder, name));
+            folders.push_back(name);
     }
     if (reader.error())
-        fail(reader.error(), {});
+        fail(reader.error(), path);
     return folders;
 }
 

@@ -5,10 +5,11 @@
 
 namespace umbrix::fileops {
 
-// The paths of the entries directly inside `folder`, in the order it lists
-// them.  Everything that is not a directory is a file here, links included;
-// a directory on which another volume is mounted is in neither list.
-std::vector<std::string> filesIn(const std::string& folder);
-std::vector<std::string> subFoldersOf(const std::string& folder);
+// The names of the entries directly inside the open folder `folderFd`, in
+// the order it lists them; `path` names the folder in messages.  Everything
+// that is not a directory is a file here, links included; a directory on
+// which another volume is mounted is in neither list.
+std::vector<std::string> fileNamesIn(int folderFd, const std::string& path);
+std::vector<std::string> subFolderNamesOf(int folderFd, const std::string& path);
 
 } // namespace umbrix::fileops

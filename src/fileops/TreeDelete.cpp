@@ -19,12 +19,27 @@ using platform::DirectoryReader;
 using platform::FileDescriptor;
 using platform::FolderIdentity;
 
-void removeNonDirectory(int folderFd, const char* name, const std::string& path, bool force)
+// What every level of one delete shares.
+struct TreeDelete {
+    FolderIdentity volume;
+    bool force = false;
+    const DeleteStep& step;
+
+    void stepDone() const
+    {
+        if (step)
+            step();
+    }
+};
+
+void removeNonDirectory(int folderFd, const char* name, const std::string& path,
+                        const TreeDelete& tree)
 {
-    if (!force && isReadOnly(folderFd, name, path))
+    if (!tree.force && isReadOnly(folderFd, name, path))
         failReadOnly(path);
-    if (const int err = unlinkEntry(folderFd, name, path, force); err && err != ENOENT)
+    if (const int err = unlinkEntry(folderFd, name, path, tree.force); err && err != ENOENT)
         fail(err, path);
+    tree.stepDone();
 }
 
 // Checks the folder `name` of `parentFd`, just opened as `folder`, before
@@ -47,16 +62,17 @@ FolderIdentity prepareToEmpty(int parentFd, const char* name, const std::string&
     return identity;
 }
 
-void emptyFolder(DirectoryReader& folder, const std::string& path, const FolderIdentity& volume,
-                 bool force);
+void emptyFolder(DirectoryReader& folder, const std::string& path, const TreeDelete& tree);
 
-// Removes the subfolder `name` of the folder read by `parent`.
+// Removes the subfolder `name` of the folder read by `parent`.  It is opened
+// without following a link: one put in its place since the listing is
+// removed as the link it is, and what it points to is never touched.
 void removeSubFolder(const DirectoryReader& parent, const std::string& name,
-                     const std::string& path, const FolderIdentity& volume, bool force)
+                     const std::string& path, const TreeDelete& tree)
 {
     FileDescriptor fd;
     int err = platform::openFolderAt(parent.fd(), name.c_str(), path, fd);
-    if (err == EACCES && force) {
+    if (err == EACCES && tree.force) {
         // A folder without read or search permission cannot be emptied;
         // forcing means giving the owner those rights first.
         ::fchmodat(parent.fd(), name.c_str(), 0700, AT_SYMLINK_NOFOLLOW);
@@ -65,7 +81,7 @@ void removeSubFolder(const DirectoryReader& parent, const std::string& name,
     if (err == ENOENT)
         return;
     if (err == ENOTDIR || err == ELOOP) { // replaced by a file or link meanwhile
-        removeNonDirectory(parent.fd(), name.c_str(), path, force);
+        removeNonDirectory(parent.fd(), name.c_str(), path, tree);
         return;
     }
     if (err)
@@ -73,14 +89,15 @@ void removeSubFolder(const DirectoryReader& parent, const std::string& name,
     DirectoryReader folder(std::move(fd));
     if (!folder.valid())
         fail(folder.error(), path);
-    prepareToEmpty(parent.fd(), name.c_str(), path, path, folder, volume, force);
-    emptyFolder(folder, path, volume, force);
-    if (::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
-        fail(errno, path);
+    prepareToEmpty(parent.fd(), name.c_str(), path, path, folder, tree.volume, tree.force);
+    emptyFolder(folder, path, tree);
+    if (const int removeErr = removeEmptyFolder(parent.fd(), name.c_str(), path);
+        removeErr && removeErr != ENOENT)
+        fail(removeErr, path);
+    tree.stepDone();
 }
 
-void emptyFolder(DirectoryReader& folder, const std::string& path, const FolderIdentity& volume,
-                 bool force)
+void emptyFolder(DirectoryReader& folder, const std::string& path, const TreeDelete& tree)
 {
     DirectoryReader::Entry entry;
     while (folder.nextChild(entry)) {
@@ -97,9 +114,9 @@ void emptyFolder(DirectoryReader& folder, const std::string& path, const FolderI
             isDirectory = S_ISDIR(identity.mode);
         }
         if (isDirectory)
-            removeSubFolder(folder, name, childPath, volume, force);
+            removeSubFolder(folder, name, childPath, tree);
         else
-            removeNonDirectory(folder.fd(), name.c_str(), childPath, force);
+            removeNonDirectory(folder.fd(), name.c_str(), childPath, tree);
     }
     if (folder.error())
         fail(folder.error(), path);
@@ -107,7 +124,31 @@ void emptyFolder(DirectoryReader& folder, const std::string& path, const FolderI
 
 } // namespace
 
-void deleteTree(const std::string& given, bool force)
+void deleteTreeAt(int parentFd, const std::string& name, const std::string& path, bool force,
+                  const DeleteStep& step)
+{
+    if (name.empty() || name == "." || name == "..")
+        fail(path == "/" ? EBUSY : EINVAL, {});
+    FolderIdentity parentId;
+    if (const int err = platform::identityOf(parentFd, parentId))
+        fail(err, {});
+
+    FileDescriptor fd;
+    if (const int err = platform::openFolderAt(parentFd, name.c_str(), path, fd))
+        fail(err == ELOOP ? ENOTDIR : err, {});
+    DirectoryReader folder(std::move(fd));
+    if (!folder.valid())
+        fail(folder.error(), {});
+    // Emptying a mounted volume and then failing to remove its mount point
+    // would be the worst of both.
+    const TreeDelete tree{prepareToEmpty(parentFd, name.c_str(), path, {}, folder, parentId, force),
+                          force, step};
+    emptyFolder(folder, path, tree);
+    if (const int err = removeEmptyFolder(parentFd, name.c_str(), path))
+        fail(err, {});
+}
+
+void deleteTree(const std::string& given, bool force, const DeleteStep& step)
 {
     const std::string path = withoutTrailingSlashes(given);
     const FolderAndName split = splitPath(path);
@@ -117,23 +158,7 @@ void deleteTree(const std::string& given, bool force)
     FileDescriptor parent;
     if (const int err = platform::openFolder(split.folder, parent))
         fail(err, {});
-    FolderIdentity parentId;
-    if (const int err = platform::identityOf(parent.get(), parentId))
-        fail(err, {});
-
-    FileDescriptor fd;
-    if (const int err = platform::openFolderAt(parent.get(), split.name.c_str(), path, fd))
-        fail(err == ELOOP ? ENOTDIR : err, {});
-    DirectoryReader folder(std::move(fd));
-    if (!folder.valid())
-        fail(folder.error(), {});
-    // Emptying a mounted volume and then failing to remove its mount point
-    // would be the worst of both.
-    const FolderIdentity identity =
-        prepareToEmpty(parent.get(), split.name.c_str(), path, {}, folder, parentId, force);
-    emptyFolder(folder, path, identity, force);
-    if (::unlinkat(parent.get(), split.name.c_str(), AT_REMOVEDIR) != 0)
-        fail(errno, {});
+    deleteTreeAt(parent.get(), split.name, path, force, step);
 }
 
 } // namespace umbrix::fileops

@@ -7,8 +7,14 @@ namespace umbrix::platform {
 
 // Tests run as root, where the kernel refuses almost nothing, so the store
 // layer offers one place where a test can make a chosen operation on a chosen
-// path fail with an errno.  Unset, it costs one branch per call.
-enum class FaultPoint { OpenDirectory, ReadAttributes, WriteAttributes };
+// path fail with an errno.  Unset, it costs one branch per call.  A hook
+// that returns 0 lets the call through, so a test can also act on the disk
+// at a chosen step (swap a folder for a link just before an unlink).
+//
+// Unlink: removing an entry (a file, a link, an emptied folder) relative to
+// its folder.  CopyEntry: copying one entry that is not a folder, named by
+// its source.
+enum class FaultPoint { OpenDirectory, ReadAttributes, WriteAttributes, Unlink, CopyEntry };
 
 using FaultHook = std::function<int(FaultPoint, std::string_view path)>;
 

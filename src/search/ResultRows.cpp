@@ -165,6 +165,14 @@ void ResultRows::commit(ResultRowsListener* listener)
     inserted_ = 0;
 }
 
+bool ResultRows::remove(int32_t row)
+{
+    if (!merged_.empty() || row < 0 || row >= static_cast<int32_t>(rows_.size()))
+        return false;
+    rows_.erase(rows_.begin() + row);
+    return true;
+}
+
 void ResultRows::clear()
 {
     text_.clear();

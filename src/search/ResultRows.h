@@ -58,6 +58,10 @@ public:
 
     // Sorts the collected rows into place.
     void commit(ResultRowsListener* listener = nullptr);
+    // Takes committed row `row` out; the rows after it move up one.  Its
+    // text stays held until clear().  False outside the committed rows, or
+    // while a commit runs.
+    bool remove(int32_t row);
     void clear();
 
 private:

@@ -70,6 +70,16 @@ void ResultListModel::commit()
     rows_.commit(this);
 }
 
+void ResultListModel::remove(int32_t row)
+{
+    commit();
+    if (row < 0 || row >= rows_.shown())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    rows_.remove(row);
+    endRemoveRows();
+}
+
 void ResultListModel::clear()
 {
     commitTimer_.stop();
@@ -228,6 +238,11 @@ void ResultListBox::focusInEvent(QFocusEvent* event)
 void ResultListBox::AddItem(std::string_view folder, std::string_view name)
 {
     model_.add(folder, name);
+}
+
+void ResultListBox::RemoveItem(int32_t index)
+{
+    model_.remove(index);
 }
 
 void ResultListBox::Clear()

@@ -21,6 +21,8 @@ public:
     explicit ResultListModel(QObject* parent = nullptr);
 
     void add(std::string_view folder, std::string_view name);
+    // Takes one shown row out.
+    void remove(int32_t row);
     // Rows held, including those not yet shown.
     int32_t count() const { return rows_.count(); }
     // Shows every row added so far.
@@ -63,6 +65,8 @@ public:
 
     // Appends one row, folder followed by name (bytes).
     void AddItem(std::string_view folder, std::string_view name);
+    // Takes row `index` out; nothing happens outside the rows.
+    void RemoveItem(int32_t index);
     void Clear();
 
     int32_t ListCount() const;

@@ -262,6 +262,7 @@ void FrmSeek::connectHandlers()
     connectBrowserHandlers();
     connectSearchSpecHandlers(*this);
     connectAttributeHandlers();
+    connectFileCommandHandlers();
 }
 
 // --- The window in twips -----------------------------------------------------

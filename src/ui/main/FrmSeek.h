@@ -126,7 +126,13 @@ public:
     int attributeBoxValue(int i) const;
     void setAttributeBoxValue(int i, int value);
     // True while a command over the result list's selection runs.
-    bool attributeCommandRunning() const { return attributeCommands_ > 0; }
+    bool attributeCommandRunning() const { return attributeCommands_ > 0 || fileCommands_ > 0; }
+
+    // --- Delete and copy --------------------------------------------------------
+    // Deletes what SourceList names, without asking.
+    void DeleteSelected();
+    // True while a delete or copy runs; a second one is not started meanwhile.
+    bool fileCommandRunning() const { return fileCommands_ > 0; }
 
     // --- Handlers -----------------------------------------------------------
     void Form_Load();
@@ -162,6 +168,12 @@ public:
     void lstFoundFiles_KeyDown(int16_t Index, int& KeyCode, int Shift);
     void mnuSelectAll_Click();
     void mnuUnselectAll_Click();
+    void mnuDelete_Click();
+    void mnuCopy_Click();
+    // The Delete keys of result list box `Index`, from its KeyDown.
+    void resultBoxDeleteKey(int16_t Index, int16_t KeyCode, int16_t Shift);
+    void dirList_KeyDown(int16_t KeyCode, int16_t Shift);
+    void filList_KeyDown(int16_t KeyCode, int16_t Shift);
 
     // --- Controls -------------------------------------------------------------
     Placed<ClickLabel> lblCriteria;
@@ -241,6 +253,9 @@ private:
     void popUpAttributeMenu();
     // The items only some lists offer.
     void showListMenuItems(bool selectItems, bool copyItems);
+    void connectFileCommandHandlers();
+    // Asks the delete question; true for Yes.
+    bool confirmDelete(const std::string& question);
     // The label click: toggles box i and runs its click command.
     void toggleAttributeByLabel(int16_t i);
     // The remove-attribute menu item of attribute `index`.
@@ -273,6 +288,7 @@ private:
         bool operator==(const PressShown&) const = default;
     };
     PressShown pressShown_;
+    int fileCommands_ = 0;
     int16_t currentIndex_ = 0;
     int16_t totalListbox_ = 1;
     bool cancelAction_ = false;

@@ -211,6 +211,11 @@ void FrmSeek::lstFoundFiles_KeyDown(int16_t Index, int& KeyCode, int Shift)
 {
     // The delete command's keys (Delete, and Shift+Ctrl+Delete) are taken
     // here, before the test for shift keys below.
+    if (KeyCode == VirtualKey::Delete) {
+        resultBoxDeleteKey(Index, static_cast<int16_t>(KeyCode), static_cast<int16_t>(Shift));
+        KeyCode = 0;
+        return;
+    }
 
     if (Shift != 0)
         return;

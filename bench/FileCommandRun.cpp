@@ -1,0 +1,298 @@
+#include "FileCommandRun.h"
+
+#include "GapMeter.h"
+#include "Stopwatch.h"
+#include "WindowRun.h"
+#include "app/Startup.h"
+#include "settings/SettingsLocation.h"
+#include "ui/controls/ResultListBox.h"
+#include "ui/main/AppState.h"
+#include "ui/main/FrmSeek.h"
+#include "ui/main/SearchCommand.h"
+#include "ui/services/FolderBrowser.h"
+#include "ui/services/Interaction.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <dirent.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <thread>
+#include <unistd.h>
+
+namespace umbrix::bench {
+namespace {
+
+constexpr const char* kResultTag = "file-command-run";
+constexpr const char* kXattr = "user.DOSATTRIB";
+constexpr int64_t kFilesPerFolder = 1000;
+constexpr size_t kFileSize = 1024;
+
+std::string folderName(int64_t folder)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "d%03lld", static_cast<long long>(folder));
+    return name;
+}
+
+std::string fileName(int64_t file)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "c%06lld", static_cast<long long>(file));
+    return name;
+}
+
+std::string xattrOf(const std::string& path)
+{
+    char value[256];
+    const ssize_t n = lgetxattr(path.c_str(), kXattr, value, sizeof value);
+    return n < 0 ? std::string() : std::string(value, static_cast<size_t>(n));
+}
+
+void settle(const AppState& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
+    while (Clock::now() < until || state.Busy) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+std::vector<std::string> buildCopyFiles(const std::string& root, int64_t count)
+{
+    const std::string content(kFileSize, 'x');
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        const std::string folder = root + "/" + folderName(i / kFilesPerFolder);
+        if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
+            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
+        const std::string path = folder + "/" + fileName(i);
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        if (!f)
+            throw std::runtime_error("create " + path + ": " + std::strerror(errno));
+        const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+        if (std::fclose(f) != 0 || !written)
+            throw std::runtime_error("write " + path + ": " + std::strerror(errno));
+        static const char value[] = "0x22";
+        if (lsetxattr(path.c_str(), kXattr, value, sizeof value, 0) != 0)
+            throw std::runtime_error("setxattr " + path + ": " + std::strerror(errno));
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+int64_t countEntries(const std::string& root)
+{
+    DIR* dir = opendir(root.c_str());
+    if (!dir)
+        return -1;
+    int64_t count = 0;
+    std::vector<std::string> folders;
+    while (const dirent* e = readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        ++count;
+        if (e->d_type == DT_DIR)
+            folders.push_back(root + "/" + e->d_name);
+    }
+    closedir(dir);
+    for (const std::string& f : folders)
+        count += std::max<int64_t>(0, countEntries(f));
+    return count;
+}
+
+int64_t countFaithfulCopies(const std::vector<std::string>& sources, const std::string& target)
+{
+    int64_t faithful = 0;
+    for (const std::string& source : sources) {
+        const std::string copy = target + "/" + source.substr(source.rfind('/') + 1);
+        struct stat a;
+        struct stat b;
+        if (lstat(source.c_str(), &a) == 0 && lstat(copy.c_str(), &b) == 0 && S_ISREG(b.st_mode) &&
+            a.st_size == b.st_size && xattrOf(source) == xattrOf(copy))
+            ++faithful;
+    }
+    return faithful;
+}
+
+double timeProgram(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const Stopwatch watch;
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    const double seconds = watch.wallSeconds();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(args.front() + " failed (status " + std::to_string(status) + ")");
+    return seconds;
+}
+
+int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std::string& root,
+                       const std::string& settings, int64_t count, const std::string& target)
+{
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication application(argc, argv);
+    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
+                                              QString::fromStdString(settings + "/system"));
+    ScopedMsgBoxResponder answers;
+    ScopedBeepCounter beeps;
+    ScopedFolderBrowser browser([&](const FolderBrowseCall&) { return target; });
+
+    AppState state;
+    FrmSeek window(state);
+    if (!startUp(window, {}))
+        return 2;
+    EnterSearchState(window);
+    if (kind == "delete") {
+        const size_t slash = root.rfind('/');
+        window.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
+    } else {
+        for (int64_t i = 0; i < count; ++i)
+            window.FoundFileAdd(root + "/" + folderName(i / kFilesPerFolder) + "/", fileName(i));
+    }
+    ShowSearchResults(window);
+    ResultListBox& box = window.resultBox(0);
+    box.setAllSelected(true);
+    box.setListIndex(0);
+    window.SourceList = FrmSeek::SourceKind::Listbox;
+    settle(state);
+
+    FileCommandResult r;
+    r.rowsBefore = box.ListCount();
+    GapMeter gaps;
+    gaps.start();
+    int deleteKey = 46; // with Ctrl+Shift: no question
+    const Stopwatch watch;
+    if (kind == "delete")
+        window.lstFoundFiles_KeyDown(0, deleteKey, 3);
+    else
+        window.mnuCopy_Click();
+    r.seconds = watch.wallSeconds();
+    r.cpuSeconds = watch.cpuSeconds();
+    gaps.stop();
+
+    r.rowsAfter = box.ListCount();
+    r.messages = static_cast<int64_t>(answers.calls().size());
+    r.yields = gaps.rounds();
+    r.longestGapMs = gaps.longestMs();
+    r.longestGapCpuMs = gaps.longestCpuMs();
+    std::printf("%s %.6f %.6f %lld %lld %lld %lld %.3f %.3f\n", kResultTag, r.seconds, r.cpuSeconds,
+                static_cast<long long>(r.rowsBefore), static_cast<long long>(r.rowsAfter),
+                static_cast<long long>(r.messages), static_cast<long long>(r.yields),
+                r.longestGapMs, r.longestGapCpuMs);
+    std::fflush(stdout);
+    return beeps.count() == 0 ? 0 : 3;
+}
+
+FileCommandResult runFileCommandWindow(const std::string& kind, const std::string& root,
+                                       const std::string& settings, int64_t count,
+                                       const std::string& target)
+{
+    const std::string text =
+        runThisProgram({"--file-command-run", kind, root, settings, std::to_string(count), target});
+    std::istringstream line(text.substr(std::min(text.size(), text.rfind(kResultTag))));
+    std::string tag;
+    FileCommandResult r;
+    line >> tag >> r.seconds >> r.cpuSeconds >> r.rowsBefore >> r.rowsAfter >> r.messages >>
+        r.yields >> r.longestGapMs >> r.longestGapCpuMs;
+    if (!line || tag != kResultTag)
+        throw std::runtime_error("the file command run printed no result: " + text);
+    return r;
+}
+
+namespace {
+
+constexpr double kDeleteOverRaw = 2.0;
+constexpr double kCopyOverRaw = 1.5;
+constexpr double kGapMs = 20;
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double minimum(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
+void row(std::FILE* out, int64_t items, const char* kind, const std::vector<double>& wall,
+         const std::vector<double>& cpu)
+{
+    char cpuText[16] = "-";
+    if (!cpu.empty())
+        std::snprintf(cpuText, sizeof cpuText, "%.4f", median(cpu));
+    std::fprintf(out, "%9lld  %-26s %9.4f %9.4f %9s %9.0f\n", static_cast<long long>(items), kind,
+                 minimum(wall), median(wall), cpuText,
+                 median(wall) * 1e9 / static_cast<double>(items));
+}
+
+void goal(std::FILE* out, const std::string& text, double value, bool met)
+{
+    std::fprintf(out, "  %-58s %8.2f  %s\n", text.c_str(), value, met ? "met" : "NOT MET");
+}
+
+} // namespace
+
+void printFileCommandReport(std::FILE* out, const FileCommandFigures& f, int runs)
+{
+    std::fprintf(out,
+                 "\nDelete and copy through the window, %d timed runs each, interleaved with the "
+                 "tools\n"
+                 "  (h) a found tree deleted with Ctrl+Shift+Delete on its row; raw: rm -rf of an "
+                 "identical tree\n"
+                 "  (i) selected result files copied through Copy...; raw: cp -a --preserve=all of "
+                 "the same files\n"
+                 "  wall seconds (min, median), the window thread's CPU seconds (median), "
+                 "ns per entry\n\n",
+                 runs);
+    std::fprintf(out, "%9s  %-26s %9s %9s %9s %9s\n", "entries", "kind", "min", "median", "cpu",
+                 "ns/entry");
+    row(out, f.treeEntries, "(h) raw: rm -rf", f.rawDelete, {});
+    row(out, f.treeEntries, "(h) delete through window", f.windowDelete, f.windowDeleteCpu);
+    row(out, f.copyFiles, "(i) raw: cp -a", f.rawCopy, {});
+    row(out, f.copyFiles, "(i) copy through window", f.windowCopy, f.windowCopyCpu);
+
+    std::fprintf(out, "\nGoals\n");
+    const double deleteRatio = median(f.windowDelete) / median(f.rawDelete);
+    goal(out, "(h) delete / rm -rf (median wall), at most 2", deleteRatio,
+         deleteRatio <= kDeleteOverRaw);
+    const double copyRatio = median(f.windowCopy) / median(f.rawCopy);
+    goal(out, "(i) copy / cp -a (median wall), at most 1.5", copyRatio, copyRatio <= kCopyOverRaw);
+    goal(out, "(h) longest gap between event rounds, ms, at most 20", f.deleteGapMs,
+         f.deleteGapMs <= kGapMs);
+    std::fprintf(out, "  %-58s %8.2f\n", "    of which the window thread's CPU, ms",
+                 f.deleteGapCpuMs);
+    goal(out, "(i) longest gap between event rounds, ms, at most 20", f.copyGapMs,
+         f.copyGapMs <= kGapMs);
+    std::fprintf(out, "  %-58s %8.2f\n", "    of which the window thread's CPU, ms",
+                 f.copyGapCpuMs);
+}
+
+} // namespace umbrix::bench

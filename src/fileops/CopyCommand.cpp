@@ -1,0 +1,94 @@
+#include "fileops/CopyCommand.h"
+
+#include "fileops/RetryStep.h"
+#include "platform/AttributeStore.h"
+#include "platform/FileHelpers.h"
+
+namespace umbrix {
+namespace {
+
+const std::string kCopyError = "Copy Error, Retry?";
+
+} // namespace
+
+std::string copyTargetFolder(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+void CopyEntry(const FileSystemObject& fs, const std::string& source, const std::string& target,
+               int32_t attributeSet)
+{
+    if (attributeSet & platform::Attr::Directory)
+        fs.CopyFolder(source, target, true);
+    else
+        fs.CopyFile(source, target, true);
+}
+
+CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                     const std::string& source, const std::string& targetFolder, bool offerCancel,
+                     CopyTally& tally)
+{
+    // Its attributes, then the copy.  A failed attribute query answered No
+    // leaves the attribute set of the entry before, as the copy then uses.
+    const std::string target = targetFolder + FileNameOfPath(source);
+    bool reparsePoint = false;
+    if (retryStep(view, source, kCopyError, offerCancel, [&] {
+            tally.attributeSet = GetEntryAttributes(source, false, reparsePoint);
+        }) == StepEnd::GaveUp)
+        return CopyEnd::Cancelled;
+    switch (retryStep(view, source, kCopyError, offerCancel,
+                      [&] { CopyEntry(fs, source, target, tally.attributeSet); })) {
+    case StepEnd::GaveUp:
+        return CopyEnd::Cancelled;
+    case StepEnd::Skipped:
+        ++tally.skipped;
+        break;
+    case StepEnd::Done:
+        break;
+    }
+    tally.copied = true;
+    return CopyEnd::Finished;
+}
+
+CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                         const SelectedRows& rows, const std::string& targetFolder,
+                         CopyTally& tally)
+{
+    // The path of the row being copied: a row that cannot be read is named
+    // by the one before it.
+    std::string source;
+    const auto copyRow = [&](int32_t row) {
+        if (retryStep(view, source, kCopyError, true, [&] { source = rows.ListPath(row); }) ==
+            StepEnd::GaveUp)
+            return CopyEnd::Cancelled;
+        return copyOneEntry(view, fs, source, targetFolder, true, tally);
+    };
+
+    if (rows.SelCount() <= 1) {
+        const int32_t current = rows.ListIndex();
+        if (current >= 0 && rows.Selected(current))
+            return copyRow(current);
+        return CopyEnd::Finished;
+    }
+    const int32_t n = rows.ListCount();
+    int32_t percent = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        if (rows.Selected(i)) {
+            percent = progressPercent(i + 1, n);
+            if (copyRow(i) == CopyEnd::Cancelled)
+                return CopyEnd::Cancelled;
+        }
+        view.setCaption(processingCaption(percent));
+        // A long copy keeps the window alive; the walk stops only when the
+        // program is closing.
+        view.DoEvents();
+        if (view.Closing())
+            return CopyEnd::Closing;
+    }
+    return CopyEnd::Finished;
+}
+
+} // namespace umbrix

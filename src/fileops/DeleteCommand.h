@@ -1,0 +1,63 @@
+#pragma once
+
+#include "fileops/FileSystemObject.h"
+#include "fileops/SelectionCommand.h"
+
+#include <cstdint>
+#include <string>
+
+// The work of the delete commands: the entry's protective attributes come
+// off, then the entry goes (a folder with everything in it), each failure
+// asking whether to retry.  The window asks the confirmation question, picks
+// the entry and brings its list up to date.
+namespace umbrix {
+
+// The rows of a result list box as a delete changes them.
+class DeletableRows : public SelectedRows {
+public:
+    virtual void RemoveItem(int32_t row) = 0;
+    // Makes `row` the current row and selects it.
+    virtual void selectCurrent(int32_t row) = 0;
+};
+
+// How a delete ended.
+enum class DeleteEnd {
+    Finished,
+    Cancelled, // a Cancel answer, or CancelAction seen between rows
+    Closing    // the program is shutting down: nothing more is to be done
+};
+
+// The entries of the folder `path` and of every folder below it, files only:
+// the emptied tree is the caller's to remove.  Every failure asks "Delete
+// Error, Retry?" with Yes, No and Cancel; Cancel sets `cancel` and every
+// level reports false.  The walk yields after every file and stops (false,
+// `cancel` set) when the program is shutting down.
+bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs,
+                          const std::string& path, bool& cancel);
+
+// The file list's entry `path`: attributes reset, then deleted even when
+// read-only; a failure asks with Yes and No.
+DeleteEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                          const std::string& path);
+
+// The directory list's entry `path`: attributes reset, its files deleted,
+// then the tree.  A failure of the tree's removal asks with Yes and No.
+DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                            const std::string& path);
+
+// One result row's entry: attributes reset, then a folder (by its attribute
+// word) with everything in it, or a file.  `gone` says whether the entry no
+// longer exists afterwards.  Failures ask with Yes, No and Cancel.
+DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                            const std::string& path, bool& gone);
+
+// The selected rows of one result list box: the current row alone when no
+// more than one is selected, else every selected row from the last to the
+// first with the progress caption, a yield and the stop checks after each.
+// Rows whose entries are gone afterwards leave the list (a lone selected row
+// whose entry had vanished beforehand stays).  Finishing the command
+// (caption, CancelAction, showing the box) is the caller's.
+DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                             DeletableRows& rows);
+
+} // namespace umbrix

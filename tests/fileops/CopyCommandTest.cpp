@@ -1,0 +1,207 @@
+#include "fileops/CopyCommand.h"
+
+#include "fileops/FakeCommandView.h"
+#include "platform/FaultInjection.h"
+#include "platform/MsgBoxCodes.h"
+#include "support/NtfsVolume.h" // readTextFile
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace umbrix {
+namespace {
+
+using platform::FaultPoint;
+using platform::ScopedFaultHook;
+using test::exists;
+using test::FakeCommandView;
+using test::FakeRows;
+using test::makeTree;
+using test::rawDosAttrib;
+using test::readTextFile;
+using test::setDosAttrib;
+using Names = std::vector<std::string>;
+
+std::string linkTarget(const std::string& path)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+class CopyCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { makeTree(dir.path(), {"src/", "dst/"}); }
+    std::string at(const std::string& relative) const { return dir / relative; }
+
+    test::TempDir dir;
+    FileSystemObject fs;
+    FakeCommandView view;
+    CopyTally tally;
+};
+
+TEST_F(CopyCommandTest, ThreeOfTenRowsWithTheProgressOfTheLastSelectedRow)
+{
+    FakeRows rows;
+    for (int i = 1; i <= 10; ++i) {
+        const std::string name = "src/f" + std::to_string(i);
+        makeTree(dir.path(), {name + "=" + std::to_string(i)});
+        setDosAttrib(at(name), 0x2 | 0x20);
+        rows.add(at(name), i == 3 || i == 5 || i == 10);
+    }
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+
+    Names percents;
+    for (const std::string& caption : view.captions)
+        percents.push_back(caption.substr(caption.find('[')));
+    EXPECT_EQ(percents, (Names{"[0%]", "[0%]", "[30%]", "[30%]", "[50%]", "[50%]", "[50%]", "[50%]",
+                               "[50%]", "[100%]"}));
+    for (int i = 1; i <= 10; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        const bool copied = i == 3 || i == 5 || i == 10;
+        EXPECT_EQ(exists(at("dst/" + name)), copied) << name;
+        if (copied) {
+            EXPECT_EQ(readTextFile(at("dst/" + name)), std::to_string(i));
+            EXPECT_EQ(rawDosAttrib(at("dst/" + name)), rawDosAttrib(at("src/" + name)));
+        }
+    }
+    EXPECT_TRUE(tally.copied);
+    EXPECT_EQ(tally.skipped, 0);
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(CopyCommandTest, OneSelectedRowIsCopiedWithoutProgressAndAnUnselectedCurrentRowNot)
+{
+    makeTree(dir.path(), {"src/a=a", "src/b=b"});
+    FakeRows rows;
+    rows.add(at("src/a"), false);
+    rows.add(at("src/b"), true);
+    for (int32_t current : {0, 1}) {
+        rows.listIndex = current;
+        EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    }
+    EXPECT_FALSE(exists(at("dst/a")));
+    EXPECT_EQ(readTextFile(at("dst/b")), "b");
+    EXPECT_TRUE(view.captions.empty());
+    EXPECT_EQ(copyTargetFolder("/"), "/");
+    EXPECT_EQ(copyTargetFolder(at("dst")), at("dst/"));
+}
+
+TEST_F(CopyCommandTest, AFolderMergesIntoAnExistingOneReplacingItsFiles)
+{
+    makeTree(dir.path(), {"src/tree/", "src/tree/new.txt=new", "src/tree/same.txt=fresh",
+                          "src/tree/sub/", "src/tree/sub/deep.txt=deep", "dst/tree/",
+                          "dst/tree/same.txt=stale", "dst/tree/mine.txt=mine"});
+    FakeRows rows;
+    rows.add(at("src/tree"), true);
+    rows.listIndex = 0;
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    EXPECT_EQ(readTextFile(at("dst/tree/new.txt")), "new");
+    EXPECT_EQ(readTextFile(at("dst/tree/same.txt")), "fresh");
+    EXPECT_EQ(readTextFile(at("dst/tree/sub/deep.txt")), "deep");
+    EXPECT_EQ(readTextFile(at("dst/tree/mine.txt")), "mine");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(CopyCommandTest, LinksAreCopiedAsLinksAndAFolderNeverIntoItself)
+{
+    makeTree(dir.path(),
+             {"outside/", "outside/keep.txt=keep", "src/t/", "src/t/dirlink -> " + at("outside"),
+              "src/t/filelink -> " + at("outside/keep.txt"), "src/rowlink -> " + at("outside")});
+    FakeRows rows;
+    rows.add(at("src/rowlink"), true);
+    rows.add(at("src/t"), true);
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    EXPECT_EQ(linkTarget(at("dst/rowlink")), at("outside"));
+    EXPECT_EQ(linkTarget(at("dst/t/dirlink")), at("outside"));
+    EXPECT_EQ(linkTarget(at("dst/t/filelink")), at("outside/keep.txt"));
+    EXPECT_TRUE(view.boxes.empty());
+
+    // Into its own subfolder: refused through the retry box.
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+    EXPECT_EQ(copyOneEntry(view, fs, at("src/t"), at("src/t/"), false, tally), CopyEnd::Finished);
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_NE(view.boxes[0].prompt.find("into itself"), std::string::npos) << view.boxes[0].prompt;
+}
+
+TEST_F(CopyCommandTest, RetryBoxesAndWhatEachAnswerDoes)
+{
+    makeTree(dir.path(), {"src/a=a", "src/bad=b", "src/c=c"});
+    const std::string bad = at("src/bad");
+    const auto failing = [&](int& left) {
+        return [&left, bad](FaultPoint point, std::string_view path) {
+            return point == FaultPoint::CopyEntry && path == bad && left-- > 0 ? EIO : 0;
+        };
+    };
+    const auto rowsOf = [&](const Names& names) {
+        FakeRows rows;
+        for (const std::string& n : names)
+            rows.add(at("src/" + n), true);
+        return rows;
+    };
+
+    struct Case {
+        int answer;
+        int failures;
+        CopyEnd end;
+        Names copied;
+        int skipped;
+    } cases[] = {
+        {MsgBoxAnswer::Yes, 1, CopyEnd::Finished, {"a", "bad", "c"}, 0},
+        {MsgBoxAnswer::No, 9, CopyEnd::Finished, {"a", "c"}, 1},
+        {MsgBoxAnswer::Cancel, 9, CopyEnd::Cancelled, {"a"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        for (const char* n : {"a", "bad", "c"})
+            ::unlink(at(std::string("dst/") + n).c_str());
+        int left = c.failures;
+        const ScopedFaultHook hook(failing(left));
+        FakeCommandView v;
+        v.answer = [&](const FakeCommandView::Box&) { return c.answer; };
+        CopyTally t;
+        EXPECT_EQ(copySelectedRows(v, fs, rowsOf({"a", "bad", "c"}), at("dst/"), t), c.end);
+        ASSERT_EQ(v.boxes.size(), 1u);
+        EXPECT_EQ(v.boxes[0].title, "Copy Error, Retry?");
+        EXPECT_EQ(v.boxes[0].buttons,
+                  MsgBoxStyle::YesNoCancel + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+        EXPECT_EQ(v.boxes[0].prompt, bad + "\r\r" + std::strerror(EIO));
+        EXPECT_EQ(v.msgAnswer, c.answer);
+        Names copied;
+        for (const char* n : {"a", "bad", "c"})
+            if (exists(at(std::string("dst/") + n)))
+                copied.push_back(n);
+        EXPECT_EQ(copied, c.copied);
+        EXPECT_EQ(t.skipped, c.skipped);
+    }
+}
+
+TEST_F(CopyCommandTest, AVanishedSourceAnsweredNoIsAskedAboutTwice)
+{
+    makeTree(dir.path(), {"src/folder/", "src/folder/x=x"});
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+    // From the file list: Yes and No only.  The first box is the attribute
+    // query, the second the copy, made as the entry before was (a folder).
+    EXPECT_EQ(copyOneEntry(view, fs, at("src/folder"), at("dst/"), false, tally),
+              CopyEnd::Finished);
+    EXPECT_EQ(copyOneEntry(view, fs, at("src/gone"), at("dst/"), false, tally), CopyEnd::Finished);
+    ASSERT_EQ(view.boxes.size(), 2u);
+    for (const FakeCommandView::Box& box : view.boxes) {
+        EXPECT_EQ(box.buttons,
+                  MsgBoxStyle::YesNo + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+        EXPECT_EQ(box.prompt.rfind(at("src/gone") + "\r\r", 0), 0u) << box.prompt;
+    }
+    EXPECT_NE(view.boxes[0].prompt.find(std::strerror(ENOENT)), std::string::npos);
+    EXPECT_TRUE(tally.copied);
+    EXPECT_EQ(tally.skipped, 1);
+    EXPECT_EQ(readTextFile(at("dst/folder/x")), "x");
+}
+
+} // namespace
+} // namespace umbrix

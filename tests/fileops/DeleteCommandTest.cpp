@@ -1,0 +1,350 @@
+#include "fileops/DeleteCommand.h"
+
+#include "fileops/FakeCommandView.h"
+#include "fileops/TreeDelete.h"
+#include "platform/Error.h"
+#include "platform/FaultInjection.h"
+#include "platform/MsgBoxCodes.h"
+#include "support/NtfsVolume.h" // readTextFile
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace umbrix {
+namespace {
+
+using platform::FaultPoint;
+using platform::ScopedFaultHook;
+using test::exists;
+using test::FakeCommandView;
+using test::makeTree;
+using test::readTextFile;
+using test::setDosAttrib;
+using Names = std::vector<std::string>;
+
+constexpr int kRetryBox =
+    MsgBoxStyle::YesNoCancel + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2;
+
+// Result rows a delete can take out, as a list box holds them.
+class FakeDeletableRows : public DeletableRows {
+public:
+    Names paths;
+    std::vector<bool> selected;
+    int32_t listIndex = -1;
+    int32_t current = -2; // last row made current by the delete
+
+    void add(const std::string& path, bool isSelected)
+    {
+        paths.push_back(path);
+        selected.push_back(isSelected);
+    }
+    int32_t ListCount() const override { return static_cast<int32_t>(paths.size()); }
+    bool Selected(int32_t row) const override { return selected.at(static_cast<size_t>(row)); }
+    std::string ListPath(int32_t row) const override { return paths.at(static_cast<size_t>(row)); }
+    int32_t SelCount() const override
+    {
+        int32_t n = 0;
+        for (bool s : selected)
+            n += s ? 1 : 0;
+        return n;
+    }
+    int32_t ListIndex() const override { return listIndex; }
+    void RemoveItem(int32_t row) override
+    {
+        paths.erase(paths.begin() + row);
+        selected.erase(selected.begin() + row);
+    }
+    void selectCurrent(int32_t row) override { current = row; }
+};
+
+// Makes every unlink of `path` fail with `err`, and records every unlink
+// asked for, in order.
+class UnlinkRecorder {
+public:
+    explicit UnlinkRecorder(std::string failing = {}, int err = EBUSY)
+        : hook_([this, failing, err](FaultPoint point, std::string_view path) {
+              if (point != FaultPoint::Unlink)
+                  return 0;
+              unlinked.emplace_back(path);
+              return path == failing ? err : 0;
+          })
+    {}
+    Names unlinked;
+
+private:
+    ScopedFaultHook hook_;
+};
+
+class DeleteCommandTest : public ::testing::Test {
+protected:
+    std::string at(const std::string& relative) const { return dir / relative; }
+
+    test::TempDir dir;
+    FileSystemObject fs;
+    FakeCommandView view;
+};
+
+TEST_F(DeleteCommandTest, AThreeLevelTreeGoesWholeProtectedEntriesIncluded)
+{
+    makeTree(dir.path(), {"t/", "t/top.txt", "t/a/", "t/a/mid.txt", "t/a/b/", "t/a/b/low.txt",
+                          "t/a/b/c/", "t/a/b/c/deep.txt"});
+    setDosAttrib(at("t"), 0x2 | 0x4);
+    setDosAttrib(at("t/a/mid.txt"), 0x1 | 0x2);
+    ASSERT_EQ(::chmod(at("t/a/b/low.txt").c_str(), 0444), 0);
+
+    bool gone = false;
+    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Finished);
+    EXPECT_TRUE(gone);
+    EXPECT_FALSE(exists(at("t")));
+    EXPECT_TRUE(view.boxes.empty()) << view.boxes[0].prompt;
+    // The tree's files went one by one, yielding after each.
+    EXPECT_GE(view.yields, 4);
+}
+
+TEST_F(DeleteCommandTest, CancelTwoLevelsDownStopsTheWholeDelete)
+{
+    // Files go before the subfolders of their folder, so c/ is not reached
+    // when b's file fails.
+    makeTree(dir.path(), {"t/", "t/top.txt", "t/a/", "t/a/mid.txt", "t/a/b/", "t/a/b/locked",
+                          "t/a/b/c/", "t/a/b/c/deep.txt"});
+    const UnlinkRecorder unlinks(at("t/a/b/locked"));
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Cancel; };
+
+    FakeDeletableRows rows;
+    rows.add(at("t"), true);
+    rows.listIndex = 0;
+    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Cancelled);
+
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].title, "Delete Error, Retry?");
+    EXPECT_EQ(view.boxes[0].buttons, kRetryBox);
+    EXPECT_EQ(view.boxes[0].prompt, at("t/a/b/locked") + "\r\r" + std::strerror(EBUSY));
+    EXPECT_EQ(view.msgAnswer, MsgBoxAnswer::Cancel);
+    EXPECT_FALSE(exists(at("t/top.txt")));
+    EXPECT_FALSE(exists(at("t/a/mid.txt")));
+    EXPECT_TRUE(exists(at("t/a/b/locked")));
+    EXPECT_TRUE(exists(at("t/a/b/c/deep.txt")));
+    // Cancelled: the row stays and nothing is made current.
+    EXPECT_EQ(rows.paths, Names{at("t")});
+    EXPECT_EQ(rows.current, -2);
+}
+
+TEST_F(DeleteCommandTest, NoForOneFailingFileDeletesTheRestThenTheTopFolderFailureNamesIt)
+{
+    makeTree(dir.path(), {"t/", "t/a/", "t/a/one", "t/a/locked", "t/a/two", "t/b/", "t/b/three"});
+    const UnlinkRecorder unlinks(at("t/a/locked"), EPERM);
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+
+    bool gone = true;
+    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Finished);
+    EXPECT_FALSE(gone);
+
+    ASSERT_EQ(view.boxes.size(), 2u);
+    EXPECT_EQ(view.boxes[0].prompt, at("t/a/locked") + "\r\r" + std::strerror(EPERM));
+    // The final removal of the tree fails on the same file; its box names the
+    // top folder, its description the file.
+    EXPECT_EQ(view.boxes[1].title, "Delete Error, Retry?");
+    EXPECT_EQ(view.boxes[1].prompt.rfind(at("t") + "\r\r", 0), 0u) << view.boxes[1].prompt;
+    EXPECT_NE(view.boxes[1].prompt.find(at("t/a/locked")), std::string::npos);
+    for (const char* name : {"t/a/one", "t/a/two", "t/b/three", "t/b"})
+        EXPECT_FALSE(exists(at(name))) << name;
+    EXPECT_TRUE(exists(at("t/a/locked")));
+}
+
+TEST_F(DeleteCommandTest, YesRetriesTheFailedStep)
+{
+    makeTree(dir.path(), {"f"});
+    int failures = 1;
+    const ScopedFaultHook hook([&](FaultPoint point, std::string_view) {
+        return point == FaultPoint::Unlink && failures-- > 0 ? EBUSY : 0;
+    });
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Yes; };
+    bool gone = false;
+    EXPECT_EQ(deleteListedEntry(view, fs, at("f"), gone), DeleteEnd::Finished);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(view.boxes.size(), 1u);
+}
+
+TEST_F(DeleteCommandTest, FiveOfTenRowsFromTheLastToTheFirstWithProgress)
+{
+    FakeDeletableRows rows;
+    Names kept;
+    for (int i = 0; i < 10; ++i) {
+        const std::string path = at("f" + std::to_string(i));
+        makeTree(dir.path(), {"f" + std::to_string(i)});
+        const bool selected = i % 2 == 1;
+        rows.add(path, selected);
+        if (!selected)
+            kept.push_back(path);
+    }
+    // Removed outside the program: a selected row of it goes from the list.
+    ASSERT_EQ(::unlink(at("f9").c_str()), 0);
+    const UnlinkRecorder unlinks;
+
+    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+    EXPECT_EQ(rows.paths, kept);
+    EXPECT_EQ(unlinks.unlinked, (Names{at("f7"), at("f5"), at("f3"), at("f1")}));
+    Names percents;
+    for (const std::string& caption : view.captions)
+        percents.push_back(caption.substr(caption.find('[')));
+    EXPECT_EQ(percents, (Names{"[10%]", "[20%]", "[30%]", "[40%]", "[50%]", "[60%]", "[70%]",
+                               "[80%]", "[90%]", "[100%]"}));
+    EXPECT_EQ(view.captions.back(), "Umbrix - Processing: [100%]");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(DeleteCommandTest, OneSelectedRowKeepsItsPlaceAndAVanishedOneStays)
+{
+    FakeDeletableRows rows;
+    for (const char* name : {"a", "b", "c"}) {
+        makeTree(dir.path(), {name});
+        rows.add(at(name), false);
+    }
+    struct Case {
+        int32_t index;
+        bool removeFirst;
+        Names left;
+        int32_t current;
+    } cases[] = {
+        {2, false, {at("a"), at("b")}, 1}, // the last row went: the new last is current
+        {0, false, {at("b")}, 0},
+        {0, true, {at("b")}, 0}, // gone outside the program: the row stays
+    };
+    for (const Case& c : cases) {
+        rows.selected.assign(rows.paths.size(), false);
+        rows.selected[static_cast<size_t>(c.index)] = true;
+        rows.listIndex = c.index;
+        if (c.removeFirst) {
+            ASSERT_EQ(::unlink(rows.paths[static_cast<size_t>(c.index)].c_str()), 0);
+        }
+        EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+        EXPECT_EQ(rows.paths, c.left);
+        EXPECT_EQ(rows.current, c.current);
+    }
+    // No current row: nothing is deleted.
+    rows.listIndex = -1;
+    rows.current = -2;
+    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+    EXPECT_EQ(rows.current, -2);
+    EXPECT_TRUE(view.captions.empty());
+}
+
+TEST_F(DeleteCommandTest, StopsBetweenRowsOnCancelActionAndAtOnceWhenClosing)
+{
+    for (bool closing : {false, true}) {
+        FakeDeletableRows rows;
+        for (int i = 0; i < 4; ++i) {
+            const std::string name = std::string(closing ? "c" : "x") + std::to_string(i);
+            makeTree(dir.path(), {name});
+            rows.add(at(name), true);
+        }
+        FakeCommandView v;
+        v.atYield = [&](int) { (closing ? v.closing : v.cancelAction) = true; };
+        EXPECT_EQ(deleteSelectedRows(v, fs, rows),
+                  closing ? DeleteEnd::Closing : DeleteEnd::Cancelled);
+        EXPECT_EQ(rows.paths.size(), 3u);
+    }
+}
+
+TEST_F(DeleteCommandTest, ALinkToOutsideSurvivesTheDeleteOfItsTree)
+{
+    makeTree(dir.path(),
+             {"outside/", "outside/keep.txt=keep", "t/", "t/dirlink -> " + at("outside"), "t/a/",
+              "t/a/filelink -> " + at("outside/keep.txt")});
+    bool gone = false;
+    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Finished);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(readTextFile(at("outside/keep.txt")), "keep");
+
+    // A listed link to a folder is removed as a link.
+    makeTree(dir.path(), {"row -> " + at("outside")});
+    EXPECT_EQ(deleteListedEntry(view, fs, at("row"), gone), DeleteEnd::Finished);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(readTextFile(at("outside/keep.txt")), "keep");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+// A folder swapped for a link to a folder outside the tree between the
+// listing and the delete: the files still to go are taken from the folder
+// that was listed, never from what the link points to.
+TEST_F(DeleteCommandTest, AFolderSwappedForALinkMidwayLeavesTheOutsideFolderUntouched)
+{
+    const Names names = {"g1", "g2", "g3"};
+    makeTree(dir.path(), {"outside/"});
+    for (const std::string& n : names)
+        makeTree(dir.path(), {"outside/" + n + "=out"});
+
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    } cases[] = {
+        {"command",
+         [&] {
+             bool gone = false;
+             view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+             deleteListedEntry(view, fs, at("t"), gone);
+         }},
+        {"tree delete", [&] { fileops::deleteTree(at("t"), true); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeTree(dir.path(), {"t/", "t/first=1", "t/inner/"});
+        for (const std::string& n : names)
+            makeTree(dir.path(), {"t/inner/" + n + "=in"});
+        bool swapped = false;
+        const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
+            if (point == FaultPoint::Unlink && !swapped && path.rfind(at("t/inner/"), 0) == 0) {
+                swapped = true;
+                EXPECT_EQ(::rename(at("t/inner").c_str(), at("moved").c_str()), 0);
+                EXPECT_EQ(::symlink(at("outside").c_str(), at("t/inner").c_str()), 0);
+            }
+            return 0;
+        });
+        try {
+            c.run();
+        } catch (const Error&) {
+            // The emptied folder is no longer there to be removed; only the
+            // outcome on disk counts here.
+        }
+        ASSERT_TRUE(swapped);
+        for (const std::string& n : names) {
+            EXPECT_EQ(readTextFile(at("outside/" + n)), "out") << n;
+            EXPECT_FALSE(exists(at("moved/" + n))) << n;
+        }
+        ::unlink(at("t/inner").c_str());
+        ::unlink(at("t/first").c_str());
+        ::rmdir(at("t").c_str());
+        ASSERT_EQ(::rmdir(at("moved").c_str()), 0);
+    }
+}
+
+TEST_F(DeleteCommandTest, FileAndDirectoryListEntries)
+{
+    makeTree(dir.path(), {"ro.txt", "d/", "d/x/", "d/x/y"});
+    setDosAttrib(at("ro.txt"), 0x1 | 0x2);
+    setDosAttrib(at("d"), 0x1);
+    EXPECT_EQ(deleteFileEntry(view, fs, at("ro.txt")), DeleteEnd::Finished);
+    EXPECT_FALSE(exists(at("ro.txt")));
+    EXPECT_EQ(deleteFolderEntry(view, fs, at("d")), DeleteEnd::Finished);
+    EXPECT_FALSE(exists(at("d")));
+    EXPECT_TRUE(view.boxes.empty());
+
+    // Their failure boxes offer Yes and No only.
+    makeTree(dir.path(), {"f"});
+    const UnlinkRecorder unlinks(at("f"));
+    EXPECT_EQ(deleteFileEntry(view, fs, at("f")), DeleteEnd::Finished);
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].buttons,
+              MsgBoxStyle::YesNo + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+    EXPECT_TRUE(exists(at("f")));
+}
+
+} // namespace
+} // namespace umbrix

@@ -1,0 +1,283 @@
+#include "platform/FaultInjection.h"
+#include "support/NtfsVolume.h" // readTextFile
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/main/MainWindowFixture.h"
+#include "ui/main/SearchCommand.h"
+#include "ui/services/FolderBrowser.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cerrno>
+
+namespace umbrix {
+namespace {
+
+using platform::FaultPoint;
+using platform::ScopedFaultHook;
+
+const QString kItemsQuestion = QStringLiteral(
+    "Are you sure you want to delete selected item(s)?\r\rNote: you can delete more items "
+    "(without prompt) \rwith CTRL+SHIFT+CANC keys.");
+const QString kFileQuestion = QStringLiteral(
+    "Are you sure you want to delete selected file?\r\rNote: you can delete more files "
+    "(without prompt) \rwith CTRL+SHIFT+CANC keys.");
+constexpr int kQuestion = MsgBoxStyle::YesNo + MsgBoxStyle::Question + MsgBoxStyle::DefaultButton2;
+
+class FileCommandsWindow : public test::MainWindowFixture {
+protected:
+    // Lists the files `names` below the tree in result box 0 and shows them;
+    // `selected` rows are selected, the first of them current.
+    void results(const std::vector<std::string>& names, std::initializer_list<int> selected)
+    {
+        EnterSearchState(*window);
+        for (const std::string& name : names) {
+            if (!test::exists(at(name)))
+                file(name);
+            window->FoundFileAdd(tree.path() + "/", name);
+        }
+        ShowSearchResults(*window);
+        ResultListBox& box = window->resultBox(0);
+        for (int row : selected)
+            box.setSelected(row, true);
+        box.setListIndex(*selected.begin());
+        window->setCurrentIndex(0);
+    }
+    ResultListBox& box() { return window->resultBox(0); }
+    std::vector<std::string> rows()
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < box().ListCount(); ++i)
+            names.push_back(box().ListPath(i).substr(tree.path().size() + 1));
+        return names;
+    }
+};
+
+TEST_F(FileCommandsWindow, ResultListDeleteKeys)
+{
+    results({"a", "b", "c", "d"}, {1, 3});
+
+    struct Case {
+        Qt::KeyboardModifiers modifiers;
+        int answer;
+        bool asked;
+        std::vector<std::string> left;
+    } cases[] = {
+        {Qt::ControlModifier, MsgBoxAnswer::Yes, false, {"a", "b", "c", "d"}},
+        {Qt::ShiftModifier, MsgBoxAnswer::Yes, false, {"a", "b", "c", "d"}},
+        {Qt::NoModifier, MsgBoxAnswer::No, true, {"a", "b", "c", "d"}},
+        {Qt::ControlModifier | Qt::ShiftModifier, MsgBoxAnswer::OK, false, {"a", "c"}},
+    };
+    for (const Case& c : cases) {
+        ScopedMsgBoxResponder answers([&](const MsgBoxCall&) { return c.answer; });
+        QTest::keyClick(&box(), Qt::Key_Delete, c.modifiers);
+        EXPECT_EQ(rows(), c.left);
+        ASSERT_EQ(answers.calls().size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(answers.calls()[0].prompt, kItemsQuestion);
+            EXPECT_EQ(answers.calls()[0].title, QStringLiteral("Delete"));
+            EXPECT_EQ(answers.calls()[0].buttons, kQuestion);
+        }
+    }
+    EXPECT_FALSE(test::exists(at("b")));
+    EXPECT_FALSE(test::exists(at("d")));
+    EXPECT_TRUE(test::exists(at("a")));
+    EXPECT_TRUE(box().isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
+    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Listbox);
+}
+
+TEST_F(FileCommandsWindow, FiveOfTenRowsThroughTheMenuHideTheBoxWhileTheyGo)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; ++i)
+        names.push_back("f" + std::to_string(i));
+    results(names, {0, 2, 4, 6, 8});
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+
+    bool hiddenMeanwhile = false;
+    const ScopedFaultHook watch([&](FaultPoint point, std::string_view) {
+        if (point == FaultPoint::Unlink && !box().isVisible())
+            hiddenMeanwhile = true;
+        return 0;
+    });
+    ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
+    window->mnuDelete->trigger();
+    ASSERT_EQ(answers.calls().size(), 1u);
+    EXPECT_EQ(answers.calls()[0].prompt,
+              QStringLiteral("Are you sure you want to delete selected file(s)?"));
+    EXPECT_EQ(state.MsgAnswer, MsgBoxAnswer::Yes);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"f1", "f3", "f5", "f7", "f9"}));
+    EXPECT_TRUE(hiddenMeanwhile);
+    EXPECT_TRUE(box().isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
+    EXPECT_FALSE(window->CancelAction());
+}
+
+TEST_F(FileCommandsWindow, FileListDeleteKeysKeepThePlace)
+{
+    file("a");
+    file("b", 0x1 | 0x2); // read-only and hidden
+    file("c");
+    window->filList->refresh();
+    window->filList->setListIndex(1);
+
+    {
+        ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::No; });
+        QTest::keyClick(window->filList.get(), Qt::Key_Delete);
+        ASSERT_EQ(answers.calls().size(), 1u);
+        EXPECT_EQ(answers.calls()[0].prompt, kFileQuestion);
+        EXPECT_TRUE(test::exists(at("b")));
+    }
+    ScopedMsgBoxResponder answers;
+    QTest::keyClick(window->filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(test::exists(at("b")));
+    EXPECT_EQ(window->filList->ListIndex(), 1);
+    EXPECT_EQ(window->filList->List(1), "c");
+    // The last one goes: the new last is highlighted.
+    QTest::keyClick(window->filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(test::exists(at("c")));
+    EXPECT_EQ(window->filList->ListIndex(), 0);
+    EXPECT_TRUE(answers.calls().empty());
+    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
+}
+
+TEST_F(FileCommandsWindow, DirectoryListDeletesAThreeLevelTree)
+{
+    folder("keep");
+    folder("t", 0x2);
+    folder("t/a");
+    folder("t/a/b");
+    file("t/top");
+    file("t/a/mid", 0x1);
+    file("t/a/b/low");
+    window->dirList->refresh();
+    ASSERT_EQ(window->dirList->ListCount(), 2);
+    window->dirList->setListIndex(1);
+    ASSERT_EQ(window->dirList->List(1), at("t"));
+
+    ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
+    // No unprompted form in this list.
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(test::exists(at("t")));
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    ASSERT_EQ(answers.calls().size(), 1u);
+    EXPECT_EQ(answers.calls()[0].prompt,
+              QStringLiteral("Are you sure you want to delete selected directory and all files "
+                             "there are in?\r\r\"") +
+                  QString::fromStdString(at("t")) + QStringLiteral("\""));
+    EXPECT_FALSE(test::exists(at("t")));
+    EXPECT_EQ(window->dirList->ListCount(), 1);
+    EXPECT_EQ(window->dirList->ListIndex(), 0);
+    EXPECT_EQ(window->dirList->List(0), at("keep"));
+
+    // On the open folder itself the key does nothing.
+    window->dirList->setListIndex(-1);
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    EXPECT_EQ(answers.calls().size(), 1u);
+}
+
+TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)
+{
+    folder("to");
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; ++i)
+        names.push_back("f" + std::to_string(i));
+    results(names, {2, 4, 9});
+    window->SourceList = FrmSeek::SourceKind::Listbox;
+
+    // Cancelled: nothing happens.
+    {
+        ScopedFolderBrowser browser;
+        ScopedMsgBoxResponder answers;
+        window->mnuCopy->trigger();
+        ASSERT_EQ(browser.calls().size(), 1u);
+        EXPECT_EQ(browser.calls()[0].title, QStringLiteral("Browse Directory"));
+        EXPECT_EQ(browser.calls()[0].prompt, QStringLiteral("Copy selected file(s) to..."));
+        EXPECT_EQ(browser.calls()[0].owner, window.get());
+        EXPECT_FALSE(browser.calls()[0].includeFiles);
+        EXPECT_TRUE(answers.calls().empty());
+    }
+    ScopedFolderBrowser browser([&](const FolderBrowseCall&) { return at("to"); });
+    ScopedMsgBoxResponder answers;
+    window->mnuCopy->trigger();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(test::exists(at("to/f" + std::to_string(i))), i == 2 || i == 4 || i == 9) << i;
+    ASSERT_EQ(answers.calls().size(), 1u);
+    EXPECT_EQ(answers.calls()[0].prompt, QStringLiteral("Selected File(s) copied."));
+    EXPECT_EQ(answers.calls()[0].title, QStringLiteral("Copy"));
+    EXPECT_EQ(answers.calls()[0].buttons, MsgBoxStyle::Information);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
+
+    // The dialog opens next at the folder chosen last.
+    window->mnuCopy->trigger();
+    ASSERT_EQ(browser.calls().size(), 2u);
+    EXPECT_EQ(browser.calls()[1].startFolder, at("to"));
+
+    // From the file list, its highlighted file; a failure offers Yes and No,
+    // and a skipped file is not reported as copied.
+    window->filList->refresh();
+    window->filList->setListIndex(0);
+    ASSERT_EQ(window->filList->List(0), "f0");
+    window->SourceList = FrmSeek::SourceKind::Filebox;
+    const ScopedFaultHook refuse([](FaultPoint point, std::string_view) {
+        return point == FaultPoint::CopyEntry ? ENOSPC : 0;
+    });
+    ScopedMsgBoxResponder refused([](const MsgBoxCall&) { return MsgBoxAnswer::No; });
+    window->mnuCopy->trigger();
+    EXPECT_FALSE(test::exists(at("to/f0")));
+    ASSERT_EQ(refused.calls().size(), 2u);
+    EXPECT_EQ(refused.calls()[0].title, QStringLiteral("Copy Error, Retry?"));
+    EXPECT_EQ(refused.calls()[0].buttons,
+              MsgBoxStyle::YesNo + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
+    EXPECT_NE(refused.calls()[1].prompt, QStringLiteral("Selected File(s) copied."));
+    EXPECT_EQ(refused.calls()[1].buttons, MsgBoxStyle::Exclamation);
+}
+
+// Qt's own dialog, answered as a person would: it asks for folders only,
+// with the caption and the prompt, and returns the folder's bytes.
+TEST_F(FileCommandsWindow, TheRealFolderDialog)
+{
+    folder("pick");
+    for (bool accept : {true, false}) {
+        QString title;
+        QString prompt;
+        bool foldersOnly = false;
+        QTimer::singleShot(0, [&] {
+            QFileDialog* dialog = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
+                    dialog = d;
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_TRUE(dialog->isModal());
+            title = dialog->windowTitle();
+            prompt = dialog->labelText(QFileDialog::LookIn);
+            foldersOnly = dialog->fileMode() == QFileDialog::Directory &&
+                          dialog->testOption(QFileDialog::ShowDirsOnly);
+            if (!accept) {
+                dialog->reject();
+                return;
+            }
+            dialog->setDirectory(QString::fromStdString(at("pick")));
+            dialog->selectFile(QString::fromStdString(at("pick")));
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_NE(buttons, nullptr);
+            buttons->button(QDialogButtonBox::Open)->click();
+        });
+        const std::string chosen =
+            BrowseDirectory(window.get(), QStringLiteral("Copy here"), false, tree.path(), false);
+        EXPECT_EQ(title, QStringLiteral("Browse Directory"));
+        EXPECT_EQ(prompt, QStringLiteral("Copy here"));
+        EXPECT_TRUE(foldersOnly);
+        EXPECT_EQ(chosen, accept ? at("pick") : std::string());
+    }
+}
+
+} // namespace
+} // namespace umbrix
