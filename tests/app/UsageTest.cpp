@@ -113,8 +113,6 @@ TEST(Usage, TheProgramAnswersHelpAndVersionWithoutADisplay)
         std::vector<std::string> arguments;
         std::string output;
     } cases[] = {
-        {{"--help"}, usageText()},
-        {{"-h"}, usageText()},
         {{"/timeout:2", "--help"}, usageText()},
         {{"--version"}, versionText()},
     };

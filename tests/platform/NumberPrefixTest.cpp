@@ -42,7 +42,7 @@ TEST(CommandLine, TheFirstTimeoutSwitchGivesThePause)
         {"/timeout:1e1", 10}, {"/timeout:2abc", 2}, {"-x /other /timeout:3 more", 3},
         {"a/timeout:4", 4}, {"/timeout:1 /timeout:5", 1}, {"/timeout:x /timeout:5", 0},
         // No switch, another spelling or no number: no pause.
-        {"", 0}, {"/timeout:abc", 0}, {"/timeout:", 0}, {"/TIMEOUT:2", 0}, {"/Timeout:2", 0},
+        {"", 0}, {"/timeout:abc", 0}, {"/timeout:", 0}, {"/TIMEOUT:2", 0},
         {"/timeout 2", 0}, {"timeout:2", 0},
         // Beyond a float, the longest pause a float holds.
         {"/timeout:1e300", LongestPause}, {"/timeout:-1e300", -LongestPause},
