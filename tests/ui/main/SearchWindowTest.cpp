@@ -83,9 +83,14 @@ TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd)
     EXPECT_FALSE(window->lblDir.Visible());
     EXPECT_TRUE(window->fraAttrib.Visible());
     // Along one line: the found count, the scanned count, then the path
-    // line reaching the right edge.
+    // line reaching the right edge; the two counts stand further apart than
+    // each caption from its number.
     expectTidyLayout();
-    EXPECT_LT(window->lblCount.Left(), window->lblScanned.Left());
+    const auto gapAfter = [](const auto& left, const auto& right) {
+        return right.Left() - left.Left() - left.Width();
+    };
+    EXPECT_GT(gapAfter(window->lblCount, window->lblScanned),
+              gapAfter(window->lblFound, window->lblCount));
     EXPECT_LT(window->lblCountx.Left(), window->txtTip.Left());
     EXPECT_FLOAT_EQ(window->txtTip.Left() + window->txtTip.Width(), window->ScaleWidth());
     EXPECT_EQ(window->cmdSearch->text(), QStringLiteral("Reset"));
