@@ -1,14 +1,13 @@
 #include "platform/AttributeStore.h"
-#include "platform/DosAttribCodec.h"
 
+#include "platform/DosAttribCodec.h"
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -53,15 +52,17 @@ protected:
 
 TEST_F(AttributeStore, EntriesAreReadWithoutFollowingLinks)
 {
-    makeTree(tmp.path(), {"dir/", ".dotted", "target", "link -> target", "dangling -> nowhere",
-                          "dot -> ."});
+    makeTree(tmp.path(),
+             {"dir/", ".dotted", "target", "link -> target", "dangling -> nowhere", "dot -> ."});
     setDosAttrib(tmp / "target", Attr::Hidden);
     // A leading dot hides nothing.  The scanner asks from the open parent
     // folder, and must hear the same as a query by path.
+    // clang-format off
     const std::pair<const char*, uint32_t> entries[] = {
         {"file", 0},      {"dir", Attr::Directory},          {".dotted", 0},
         {"target", Attr::Hidden}, {"link", Attr::ReparsePoint}, {"dangling", Attr::ReparsePoint},
         {"dot", Attr::ReparsePoint}};
+    // clang-format on
     const int folder = ::open(tmp.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (const auto& [name, expected] : entries) {
         uint32_t at = 0xDEADBEEF;

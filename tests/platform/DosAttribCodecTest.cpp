@@ -1,8 +1,8 @@
 #include "platform/DosAttribCodec.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace dosattrib = umbrix::platform::dosattrib;
@@ -106,11 +106,13 @@ TEST(DosAttribCodec, AnythingElseIsRefused)
     // After the malformed text: a NUL too many for the text form, a level
     // other than the version, an unknown version, a prefix that is not hex, a
     // record cut short and a name without its NUL.
+    // clang-format off
     const std::string refused[] = {
         ""s, "\0"s, "0x"s, "0xzz"s, "22"s, "0X22"s, "0x22 "s, "0x100000000"s, "hello\0"s,
         "0x22\0\0"s, "0x22\0\0\x03\0\x04\0"s, "0x22\0\0\x06\0\x06\0"s + std::string(48, '\0'),
         "0xq2\0\0\x05\0\x05\0\0\0"s + std::string(16, '\0'), SambaV3.substr(0, SambaV3.size() - 1),
         SambaV2.substr(0, SambaV2.size() - 1)};
+    // clang-format on
     for (const std::string& value : refused) {
         dosattrib::Parsed p;
         EXPECT_FALSE(dosattrib::parse(value, p))

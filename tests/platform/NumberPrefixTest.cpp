@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
 #include "platform/NumberPrefix.h"
 
-#include <gtest/gtest.h>
+#include "app/CommandLine.h"
 
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace umbrix {
@@ -13,6 +13,7 @@ constexpr float LongestPause = std::numeric_limits<float>::max();
 
 TEST(NumberPrefix, ReadsTheNumberAtTheStartAndNothingElse)
 {
+    // clang-format off
     const struct {
         const char* text;
         double number;
@@ -28,12 +29,14 @@ TEST(NumberPrefix, ReadsTheNumberAtTheStartAndNothingElse)
         // Out of range saturates.
         {"1e999", Infinity}, {"-1e999", -Infinity}, {"0.0001e400", Infinity}, {"1e-999", 0},
         {"1000e-1000", 0}};
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(readNumberPrefix(c.text), c.number) << '"' << c.text << '"';
 }
 
 TEST(CommandLine, TheFirstTimeoutSwitchGivesThePause)
 {
+    // clang-format off
     const struct {
         const char* line;
         float pause;
@@ -47,6 +50,7 @@ TEST(CommandLine, TheFirstTimeoutSwitchGivesThePause)
         // Beyond a float, the longest pause a float holds.
         {"/timeout:1e300", LongestPause}, {"/timeout:-1e300", -LongestPause},
         {"/timeout:1e999", LongestPause}};
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(ScanPauseFromCommandLine(c.line), c.pause) << '"' << c.line << '"';
 
