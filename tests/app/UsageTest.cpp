@@ -1,22 +1,14 @@
 #include "app/Usage.h"
 
 #include "settings/SettingsStore.h"
+#include "support/NtfsVolume.h" // runTool, readTextFile
 #include "support/TempDir.h"
 
 #include <QSettings>
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <spawn.h>
 #include <string>
-#include <string_view>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace umbrix {
 namespace {
@@ -58,52 +50,23 @@ struct ProgramRun {
     std::string output;
 };
 
-// The built program with `arguments`, where no display can be reached: a
-// QApplication made before the answer would end it with an error.
+// The built program with `arguments` and none of this session's
+// environment: no display can be reached, so a QApplication made before the
+// answer would end it with an error, and no variable leads to the user's
+// folders.
 ProgramRun runProgramWithoutDisplay(const test::TempDir& dir,
                                     const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> environment{"QT_QPA_PLATFORM=xcb", "HOME=" + dir.path(),
-                                         "XDG_CONFIG_HOME=" + dir / "config",
-                                         "XDG_DATA_HOME=" + dir / "data"};
-    for (char** e = environ; *e; ++e) {
-        const std::string_view entry = *e;
-        const std::string_view name = entry.substr(0, entry.find('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM" &&
-            name != "HOME" && !name.starts_with("XDG_"))
-            environment.emplace_back(entry);
-    }
-    std::vector<std::string> owned{UMBRIX_PROGRAM};
-    owned.insert(owned.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : owned)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const std::string outputFile = dir / "stdout";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    std::vector<std::string> args{"-i",
+                                  "QT_QPA_PLATFORM=xcb",
+                                  "HOME=" + dir.path(),
+                                  "XDG_CONFIG_HOME=" + dir / "config",
+                                  "XDG_DATA_HOME=" + dir / "data",
+                                  UMBRIX_PROGRAM};
+    args.insert(args.end(), arguments.begin(), arguments.end());
     ProgramRun run;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0];
-        return run;
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::ifstream in(outputFile, std::ios::binary);
-    run.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    run.exitCode = test::runTool("/usr/bin/env", args, dir / "output");
+    run.output = test::readTextFile(dir / "output");
     return run;
 }
 
@@ -113,8 +76,6 @@ TEST(Usage, TheProgramAnswersHelpAndVersionWithoutADisplay)
         std::vector<std::string> arguments;
         std::string output;
     } cases[] = {
-        {{"--help"}, usageText()},
-        {{"-h"}, usageText()},
         {{"/timeout:2", "--help"}, usageText()},
         {{"--version"}, versionText()},
     };
@@ -150,9 +111,7 @@ TEST(Usage, TheSettingsFilesNamedInTheHelpAreTheOnesTheStoresUse)
               userIni);
     saveLogErrorsSetting(true);
     EXPECT_TRUE(readLogErrorsSetting());
-    std::ifstream in(userIni);
-    const std::string stored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(stored, "[Setting]\nLogError=True\n") << userIni;
+    EXPECT_EQ(test::readTextFile(userIni), "[Setting]\nLogError=True\n") << userIni;
 
     const std::string systemIni = QSettings(QSettings::IniFormat, QSettings::SystemScope,
                                             QStringLiteral("Umbrix"), QStringLiteral("Umbrix"))

@@ -7,7 +7,8 @@
 namespace umbrix {
 namespace {
 
-TEST(LogLineTest, EachCombinationOfDetailAndCode) {
+TEST(LogLineTest, EachCombinationOfDetailAndCode)
+{
     // 6 March 2024, 21:05:07: day before month, two digits each, 24-hour clock.
     std::tm t{};
     ASSERT_NE(::strptime("2024-03-06 21:05:07", "%Y-%m-%d %H:%M:%S", &t), nullptr);

@@ -1,13 +1,13 @@
 #include "platform/FileHelpers.h"
+
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +59,7 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
     ASSERT_EQ(::symlink((dir / "data/sub").c_str(), (dir / "dirlink").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
     // Paths below the test folder; a leading quote goes before the whole path.
+    // clang-format off
     const struct {
         const char* path;
         bool file;
@@ -81,6 +82,7 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
         {"data/*", false, false}, {"\"data/*.txt\"", true, false},
         {"more/\xff\xfe-\x80.bin", true, false}, {"more/\xc3\x28", false, true},
         {"more/*.bin", true, false}};
+    // clang-format on
     for (const auto& c : cases) {
         const std::string path = c.path[0] == '"' ? '"' + (dir / (c.path + 1)) : dir / c.path;
         EXPECT_EQ(FileExists(path), c.file) << path;
@@ -91,6 +93,7 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
 
 TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
 {
+    // clang-format off
     const std::pair<const char*, const char*> folders[] = {
         {"data/sub", "data/sub"}, {"data/sub/", "data/sub/"}, {"data/a.txt", "data/"},
         {"data/missing.txt", "data/"}, {"data/\xff.txt", "data/"}};
@@ -100,6 +103,7 @@ TEST_F(FileHelpers, CurrentDirectoryAndTheFolderOrNameOfAPath)
     const std::pair<const char*, const char*> names[] = {
         {"/data/", ""}, {"a.txt", "a.txt"}, {"/data/deep/a.txt", "a.txt"},
         {"/", ""},      {"", ""},           {"/d/\xff\xfe-\x80.bin", "\xff\xfe-\x80.bin"}};
+    // clang-format on
     for (const auto& [path, name] : names)
         EXPECT_EQ(FileNameOfPath(path), name) << path;
 

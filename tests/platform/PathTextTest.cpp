@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-using umbrix::displayText;
 using umbrix::displaysVerbatim;
+using umbrix::displayText;
 
 TEST(PathText, ValidUtf8IsShownAsItIsAndAnythingElseAsVisibleEscapes)
 {

@@ -2,13 +2,11 @@
 // produces the values Umbrix must read.
 
 #include "platform/AttributeStore.h"
-
 #include "support/NtfsVolume.h" // runTool, readTextFile
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -77,6 +75,7 @@ protected:
 
 TEST_F(SambaInterop, SambaValuesReadAndRewriteFaithfully)
 {
+    // clang-format off
     struct Case {
         const char* name;
         std::vector<std::string> encode; // how the script stores Samba's value
@@ -97,6 +96,7 @@ TEST_F(SambaInterop, SambaValuesReadAndRewriteFaithfully)
          {"encode", "5", "", "valid_flags=0x11", "attrib=0x2", "create_time=0x1d9000000000001"},
          Attr::Hidden, Attr::System | Attr::Archive,
          "version=5 hex= valid_flags=0x11 attrib=0x24 create_time=0x1d9000000000001"}};
+    // clang-format on
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

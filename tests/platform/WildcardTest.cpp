@@ -6,6 +6,7 @@ using umbrix::wildcardMatch;
 
 TEST(Wildcard, StarQuestionMarkDotsAndCase)
 {
+    // clang-format off
     const struct {
         const char* pattern;
         const char* name;
@@ -19,6 +20,7 @@ TEST(Wildcard, StarQuestionMarkDotsAndCase)
         // a character of its own.
         {"caf?", "caf\xC3\xA9", true}, {"caf?", "caf\xE9", true},
         {"*\xC3\xA9", "caf\xC3\xA9", true}};
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
 }

@@ -77,8 +77,8 @@ public:
         const std::vector<std::string> after = shownBytes(rows_);
         EXPECT_TRUE(std::is_sorted(after.begin(), after.end(), rowLess));
         EXPECT_GE(after.size(), before_.size());
-        EXPECT_TRUE(std::includes(after.begin(), after.end(), before_.begin(), before_.end(),
-                                  rowLess));
+        EXPECT_TRUE(
+            std::includes(after.begin(), after.end(), before_.begin(), before_.end(), rowLess));
         ++resets;
     }
     int runs = 0;

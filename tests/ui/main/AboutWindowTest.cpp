@@ -25,10 +25,9 @@ TEST(AboutTexts, TheTextAndTheCodeTablesAreAsWritten)
               "Made in Europe\r\rfor comments or bugs send e-mail to address:\r" +
                   std::string(14 + 12, ' ') + "or check for updates on the web:\r" +
                   std::string(31, ' '));
+    // The code tables spell the texts the window shows.
     EXPECT_EQ(WebAddressText(), kWebAddress);
-    EXPECT_EQ(WebAddressText().size(), 31u);
     EXPECT_EQ(AuthorNameText(), "Umbrix contributors");
-    EXPECT_EQ(AuthorNameText().size(), 19u);
 }
 
 class AboutWindowTest : public test::MainWindowFixture {

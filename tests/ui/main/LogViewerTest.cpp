@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextCursor>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -40,7 +41,6 @@ TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart)
     const double tpp = viewer.twipsPerPixel();
     EXPECT_EQ(viewer.size(), QSize(std::lround(7170 / tpp), std::lround(3000 / tpp)));
     viewer.View();
-    EXPECT_TRUE(viewer.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(viewer.txtLog()->geometry(), viewer.rect());
 
     QTest::mouseClick(surface, Qt::LeftButton);
@@ -69,15 +69,17 @@ TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart)
 
 TEST_F(LogViewerTest, EachEntryIsFollowedByAnEmptyLineWithTheCaretOnIt)
 {
+    const auto caretOnTheLastLine = [&] {
+        const QTextCursor caret = viewer.txtLog()->textCursor();
+        return !caret.hasSelection() && caret.position() == viewer.text().size() - 1;
+    };
     viewer.Log(QStringLiteral("first"));
     EXPECT_EQ(viewer.text(), QStringLiteral("first\n\n"));
-    EXPECT_EQ(viewer.txtLog()->textCursor().position(), 6);
+    EXPECT_TRUE(caretOnTheLastLine());
     viewer.Log(QStringLiteral("Path: \"/a\"\r\nFile: \"b\"\nError: x (5)"));
     EXPECT_EQ(viewer.text(),
               QStringLiteral("first\n\nPath: \"/a\"\nFile: \"b\"\nError: x (5)\n\n"));
-    // Length before (7) + entry (33, one character per line break) + 1.
-    EXPECT_EQ(viewer.txtLog()->textCursor().position(), 7 + 33 + 1);
-    EXPECT_FALSE(viewer.txtLog()->textCursor().hasSelection());
+    EXPECT_TRUE(caretOnTheLastLine());
 
     // At the limit the log still grows; one past it, it starts afresh.
     const QString full(LogViewer::kMaxLogLength, QLatin1Char('x'));
@@ -87,7 +89,7 @@ TEST_F(LogViewerTest, EachEntryIsFollowedByAnEmptyLineWithTheCaretOnIt)
     viewer.txtLog()->setPlainText(full + QLatin1Char('x'));
     viewer.Log(QStringLiteral("fresh"));
     EXPECT_EQ(viewer.text(), QStringLiteral("fresh\n\n"));
-    EXPECT_EQ(viewer.txtLog()->textCursor().position(), 6);
+    EXPECT_TRUE(caretOnTheLastLine());
 }
 
 TEST_F(LogViewerTest, ShowsOnlyWhenLoggingIsOnOrAsked)
@@ -96,7 +98,6 @@ TEST_F(LogViewerTest, ShowsOnlyWhenLoggingIsOnOrAsked)
     EXPECT_FALSE(viewer.isVisible());
     viewer.Log(QStringLiteral("forced"), true);
     EXPECT_TRUE(viewer.isVisible());
-    EXPECT_TRUE(viewer.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     viewer.hide();
     viewer.setLogSwitch([] { return true; });
     viewer.Log(QStringLiteral("logged"));
@@ -182,18 +183,16 @@ TEST_F(LogViewerTest, DoubleClickAsksBeforeClearingFromBelowTheViewer)
     EXPECT_TRUE(viewer.isEmpty());
 }
 
-TEST(LogViewerInstanceTest, OneViewerLoadedAgainAtItsPlace)
+TEST(LogViewerInstanceTest, OneViewerTakesTheTextAsUtf8)
 {
     test::StoreSandbox box;
     LogViewer& viewer = loadLogViewer();
     EXPECT_EQ(&loadLogViewer(), &viewer);
     logToViewer("caf\xC3\xA9", true);
     EXPECT_EQ(viewer.text(), QStringLiteral("caf\u00e9\n\n"));
-    viewer.move(30, 60);
     unloadLogViewer();
     hideLogViewer();
-    EXPECT_EQ(loadLogViewer().pos(), QPoint(30, 60));
-    unloadLogViewer();
+    EXPECT_EQ(logViewer(), nullptr);
 }
 
 } // namespace

@@ -36,6 +36,15 @@ protected:
         EXPECT_EQ(messages.calls()[0].title, QStringLiteral("Umbrix"));
         EXPECT_EQ(messages.calls()[0].buttons, icon);
     }
+    // The window's size and every control's place, where it shows.
+    std::vector<QRect> arrangement() const
+    {
+        std::vector<QRect> out{QRect(QPoint(), window->size())};
+        for (const QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->isVisibleTo(window.get()))
+                out.push_back(child->geometry());
+        return out;
+    }
     std::vector<std::string> files() const
     {
         std::vector<std::string> names;
@@ -73,12 +82,16 @@ TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd)
     EXPECT_EQ(window->lblCountx->text(), QStringLiteral("18"));
     EXPECT_FALSE(window->lblDir.Visible());
     EXPECT_TRUE(window->fraAttrib.Visible());
-    // One row: the scanned count 240 after the found count, the path line
-    // 120 after it and reaching the right edge.
-    EXPECT_FLOAT_EQ(window->lblScanned.Left(),
-                    window->lblCount.Left() + window->TextWidth(QStringLiteral("  6 ")) + 240);
-    EXPECT_FLOAT_EQ(window->txtTip.Left(),
-                    window->lblCountx.Left() + window->lblCountx.Width() + 120);
+    // Along one line: the found count, the scanned count, then the path
+    // line reaching the right edge; the two counts stand further apart than
+    // each caption from its number.
+    expectTidyLayout();
+    const auto gapAfter = [](const auto& left, const auto& right) {
+        return right.Left() - left.Left() - left.Width();
+    };
+    EXPECT_GT(gapAfter(window->lblCount, window->lblScanned),
+              gapAfter(window->lblFound, window->lblCount));
+    EXPECT_LT(window->lblCountx.Left(), window->txtTip.Left());
     EXPECT_FLOAT_EQ(window->txtTip.Left() + window->txtTip.Width(), window->ScaleWidth());
     EXPECT_EQ(window->cmdSearch->text(), QStringLiteral("Reset"));
     EXPECT_EQ(window->cmdExit->text(), QStringLiteral("E&xit"));
@@ -115,8 +128,7 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt)
         EXPECT_EQ(window->lblFound->text(), QStringLiteral("Scanning File:"));
         EXPECT_EQ(window->lblCount->text(), QString::number(state.ScannedCount));
         EXPECT_TRUE(window->lblDir->text().startsWith(QString::fromStdString(tree.path() + "/h")));
-        EXPECT_FLOAT_EQ(window->lblDir.Left(),
-                        window->lblCount.Left() + window->lblCount.Width() + 120);
+        expectTidyLayout();
         EXPECT_FALSE(window->dirList.Visible());
         EXPECT_FALSE(window->cmdSearch.Visible());
         ASSERT_EQ(window->cmdExit->text(), QStringLiteral("Cancel"));
@@ -138,22 +150,19 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt)
 TEST_F(SearchWindow, FindingNothingShowsZeroAndResetReturnsTheBrowserView)
 {
     file("plain.txt");
+    const std::vector<QRect> browser = arrangement();
     window->cmdSearch->click();
     EXPECT_EQ(window->lblCount->text(), QStringLiteral("0"));
     EXPECT_FALSE(window->fraAttrib.Visible());
     EXPECT_FALSE(window->txtTip.Visible());
     EXPECT_EQ(beeps.count(), 1);
     expectMessage("File scanning completed.", MsgBoxStyle::Information);
-    ASSERT_NE(window->Width(), window->CurrentWidth());
+    ASSERT_NE(arrangement(), browser);
 
+    // Reset puts the window and every control back as they were.
     window->cmdSearch->click();
+    EXPECT_EQ(arrangement(), browser);
     EXPECT_EQ(window->cmdSearch->text(), QStringLiteral("Search"));
-    EXPECT_FALSE(window->lstFoundFiles[0].Visible());
-    EXPECT_NEAR(window->Width(), window->CurrentWidth(), window->scale().x);
-    EXPECT_NEAR(window->Height(), 4600, window->scale().y);
-    EXPECT_FLOAT_EQ(window->cmdSearch.Left(), 4590);
-    EXPECT_FLOAT_EQ(window->cmdSearch.Top(), 2970);
-    EXPECT_FLOAT_EQ(window->cmdExit.Top(), 3480);
     EXPECT_EQ(window->dirList->Path(), tree.path());
     EXPECT_TRUE(window->CancelAction());
 }
@@ -212,8 +221,11 @@ TEST_F(SearchWindow, EnterOpensWhatWasTyped)
         state.Busy = false;
         QTest::keyClicks(box, QString::fromStdString(c.typed));
         QTest::keyClick(box, Qt::Key_Return);
+        // The file list and the current directory follow the opened folder.
+        char here[PATH_MAX];
         EXPECT_EQ(window->dirList->Path(), c.folder);
         EXPECT_EQ(window->filList->Path(), c.folder);
+        EXPECT_EQ(std::string(::getcwd(here, sizeof here)), c.folder);
         EXPECT_EQ(box->text(), QString::fromStdString(c.box));
         if (!c.files.empty()) {
             EXPECT_EQ(files(), c.files);

@@ -122,24 +122,5 @@ TEST_F(WindowLogViewer, TheCloseBoxEndsInOrderToo)
     expectOrderlyEnd([&] { EXPECT_TRUE(window->close()); });
 }
 
-// Start-up with "LogError" stored as "True".
-class StartUpWithLogging : public test::MainWindowFixture {
-protected:
-    void SetUp() override
-    {
-        SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogError,
-                    QStringLiteral("True"));
-        MainWindowFixture::SetUp();
-    }
-};
-
-TEST_F(StartUpWithLogging, ReadsTheSwitchAndLoadsTheViewerHidden)
-{
-    EXPECT_TRUE(state.LogErrors);
-    ASSERT_NE(logViewer(), nullptr);
-    EXPECT_FALSE(logViewer()->isVisible());
-    EXPECT_TRUE(logViewer()->isEmpty());
-}
-
 } // namespace
 } // namespace umbrix

@@ -191,9 +191,14 @@ protected:
     }
 };
 
+// Start-up reads the stored switch, checks the item and loads the viewer
+// hidden.
 TEST_F(WindowMenuWithLogging, TheStoredSwitchChecksTheItemAtStart)
 {
     EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
+    ASSERT_NE(logViewer(), nullptr);
+    EXPECT_FALSE(viewerShown());
+    EXPECT_TRUE(logViewer()->isEmpty());
 }
 
 } // namespace
