@@ -1,6 +1,7 @@
 #include "AttributeRun.h"
 
 #include "GapMeter.h"
+#include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
 #include "app/Startup.h"
@@ -223,36 +224,6 @@ constexpr double kOverRaw = 1.5;
 constexpr double kGapMs = 20;
 constexpr double kPerRowGrowth = 1.2;
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double minimum(const std::vector<double>& v)
-{
-    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
-}
-
-void row(std::FILE* out, int64_t rows, const char* kind, const std::vector<double>& wall,
-         const std::vector<double>& cpu)
-{
-    char cpuText[16] = "-";
-    if (!cpu.empty())
-        std::snprintf(cpuText, sizeof cpuText, "%.4f", median(cpu));
-    std::fprintf(out, "%9lld  %-22s %9.4f %9.4f %9s %9.0f\n", static_cast<long long>(rows), kind,
-                 minimum(wall), median(wall), cpuText,
-                 median(wall) * 1e9 / static_cast<double>(rows));
-}
-
-void goal(std::FILE* out, const std::string& text, double value, bool met)
-{
-    std::fprintf(out, "  %-58s %8.2f  %s\n", text.c_str(), value, met ? "met" : "NOT MET");
-}
-
 } // namespace
 
 void printAttributeReport(std::FILE* out, const std::vector<AttributeFigures>& sizes, int runs)
@@ -268,10 +239,10 @@ void printAttributeReport(std::FILE* out, const std::vector<AttributeFigures>& s
     std::fprintf(out, "%9s  %-22s %9s %9s %9s %9s\n", "rows", "run", "min s", "median s", "cpu s",
                  "ns/row");
     for (const AttributeFigures& f : sizes) {
-        row(out, f.rows, "(d) raw clear", f.rawClear, {});
-        row(out, f.rows, "(d) window clear", f.windowClear, f.windowClearCpu);
-        row(out, f.rows, "(e) raw read", f.rawSummary, {});
-        row(out, f.rows, "(e) window summary", f.windowSummary, f.windowSummaryCpu);
+        timedRow(out, f.rows, "(d) raw clear", 22, f.rawClear, {});
+        timedRow(out, f.rows, "(d) window clear", 22, f.windowClear, f.windowClearCpu);
+        timedRow(out, f.rows, "(e) raw read", 22, f.rawSummary, {});
+        timedRow(out, f.rows, "(e) window summary", 22, f.windowSummary, f.windowSummaryCpu);
     }
     std::fprintf(out, "\n%9s %9s %9s %9s %9s %9s %9s\n", "rows", "d/raw", "(min)", "e/raw", "(min)",
                  "d gap ms", "e gap ms");
@@ -292,8 +263,8 @@ void printAttributeReport(std::FILE* out, const std::vector<AttributeFigures>& s
         const std::string at = " at " + std::to_string(f.rows) + " rows";
         const double d = median(f.windowClear) / median(f.rawClear);
         const double e = median(f.windowSummary) / median(f.rawSummary);
-        goal(out, "(d) <= 1.5 x its raw loop" + at, d, d <= kOverRaw);
-        goal(out, "(e) <= 1.5 x its raw loop" + at, e, e <= kOverRaw);
+        goalLine(out, "(d) <= 1.5 x its raw loop" + at, d, d <= kOverRaw);
+        goalLine(out, "(e) <= 1.5 x its raw loop" + at, e, e <= kOverRaw);
         gap = std::max({gap, f.clearGapMs, f.summaryGapMs});
     }
     if (sizes.size() >= 2) {
@@ -308,10 +279,10 @@ void printAttributeReport(std::FILE* out, const std::vector<AttributeFigures>& s
             perRow(large.windowClear, large.rows) / perRow(small.windowClear, small.rows);
         const double e =
             perRow(large.windowSummary, large.rows) / perRow(small.windowSummary, small.rows);
-        goal(out, "(d) time per row" + sizesText + " <= 1.2", d, d <= kPerRowGrowth);
-        goal(out, "(e) time per row" + sizesText + " <= 1.2", e, e <= kPerRowGrowth);
+        goalLine(out, "(d) time per row" + sizesText + " <= 1.2", d, d <= kPerRowGrowth);
+        goalLine(out, "(e) time per row" + sizesText + " <= 1.2", e, e <= kPerRowGrowth);
     }
-    goal(out, "longest gap between rounds of window events <= 20 ms", gap, gap <= kGapMs);
+    goalLine(out, "longest gap between rounds of window events <= 20 ms", gap, gap <= kGapMs);
 }
 
 } // namespace umbrix::bench

@@ -1,6 +1,7 @@
 #include "FileCommandRun.h"
 
 #include "GapMeter.h"
+#include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
 #include "app/Startup.h"
@@ -228,36 +229,6 @@ constexpr double kDeleteOverRaw = 2.0;
 constexpr double kCopyOverRaw = 1.5;
 constexpr double kGapMs = 20;
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double minimum(const std::vector<double>& v)
-{
-    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
-}
-
-void row(std::FILE* out, int64_t items, const char* kind, const std::vector<double>& wall,
-         const std::vector<double>& cpu)
-{
-    char cpuText[16] = "-";
-    if (!cpu.empty())
-        std::snprintf(cpuText, sizeof cpuText, "%.4f", median(cpu));
-    std::fprintf(out, "%9lld  %-26s %9.4f %9.4f %9s %9.0f\n", static_cast<long long>(items), kind,
-                 minimum(wall), median(wall), cpuText,
-                 median(wall) * 1e9 / static_cast<double>(items));
-}
-
-void goal(std::FILE* out, const std::string& text, double value, bool met)
-{
-    std::fprintf(out, "  %-58s %8.2f  %s\n", text.c_str(), value, met ? "met" : "NOT MET");
-}
-
 } // namespace
 
 void printFileCommandReport(std::FILE* out, const FileCommandFigures& f, int runs)
@@ -274,23 +245,25 @@ void printFileCommandReport(std::FILE* out, const FileCommandFigures& f, int run
                  runs);
     std::fprintf(out, "%9s  %-26s %9s %9s %9s %9s\n", "entries", "kind", "min", "median", "cpu",
                  "ns/entry");
-    row(out, f.treeEntries, "(h) raw: rm -rf", f.rawDelete, {});
-    row(out, f.treeEntries, "(h) delete through window", f.windowDelete, f.windowDeleteCpu);
-    row(out, f.copyFiles, "(i) raw: cp -a", f.rawCopy, {});
-    row(out, f.copyFiles, "(i) copy through window", f.windowCopy, f.windowCopyCpu);
+    timedRow(out, f.treeEntries, "(h) raw: rm -rf", 26, f.rawDelete, {});
+    timedRow(out, f.treeEntries, "(h) delete through window", 26, f.windowDelete,
+             f.windowDeleteCpu);
+    timedRow(out, f.copyFiles, "(i) raw: cp -a", 26, f.rawCopy, {});
+    timedRow(out, f.copyFiles, "(i) copy through window", 26, f.windowCopy, f.windowCopyCpu);
 
     std::fprintf(out, "\nGoals\n");
     const double deleteRatio = median(f.windowDelete) / median(f.rawDelete);
-    goal(out, "(h) delete / rm -rf (median wall), at most 2", deleteRatio,
-         deleteRatio <= kDeleteOverRaw);
+    goalLine(out, "(h) delete / rm -rf (median wall), at most 2", deleteRatio,
+             deleteRatio <= kDeleteOverRaw);
     const double copyRatio = median(f.windowCopy) / median(f.rawCopy);
-    goal(out, "(i) copy / cp -a (median wall), at most 1.5", copyRatio, copyRatio <= kCopyOverRaw);
-    goal(out, "(h) longest gap between event rounds, ms, at most 20", f.deleteGapMs,
-         f.deleteGapMs <= kGapMs);
+    goalLine(out, "(i) copy / cp -a (median wall), at most 1.5", copyRatio,
+             copyRatio <= kCopyOverRaw);
+    goalLine(out, "(h) longest gap between event rounds, ms, at most 20", f.deleteGapMs,
+             f.deleteGapMs <= kGapMs);
     std::fprintf(out, "  %-58s %8.2f\n", "    of which the window thread's CPU, ms",
                  f.deleteGapCpuMs);
-    goal(out, "(i) longest gap between event rounds, ms, at most 20", f.copyGapMs,
-         f.copyGapMs <= kGapMs);
+    goalLine(out, "(i) longest gap between event rounds, ms, at most 20", f.copyGapMs,
+             f.copyGapMs <= kGapMs);
     std::fprintf(out, "  %-58s %8.2f\n", "    of which the window thread's CPU, ms",
                  f.copyGapCpuMs);
 }

@@ -51,8 +51,8 @@ double Samples::median() const
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes,
-                 const SyscallFigures& calls, int runs)
+void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, const SyscallFigures& calls,
+                 int runs)
 {
     std::fprintf(out,
                  "\n%d timed runs of each kind per size, interleaved; ratios and per-entry times "
@@ -96,9 +96,8 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes,
                              f.scannerCpu.median() / f.rawCpu.median());
             std::fprintf(out, "%6.2f %6.2f %6.2f %7.2f %6.2f %8.2f %8.1f\n",
                          w.time.median() / f.scanner.median(), w.time.min() / f.scanner.min(),
-                         w.cpu.median() / f.scannerCpu.median(), w.longestGapMs,
-                         w.longestGapCpuMs, w.worstLatencyMs,
-                         static_cast<double>(w.peakKiB) / 1024.0);
+                         w.cpu.median() / f.scannerCpu.median(), w.longestGapMs, w.longestGapCpuMs,
+                         w.worstLatencyMs, static_cast<double>(w.peakKiB) / 1024.0);
         }
     }
     std::fprintf(out, "  listed: rows of (c); on the (v) lines, the result list boxes (v) used\n"
@@ -117,8 +116,7 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes,
     const double scannerPerEntry =
         counted ? static_cast<double>(calls.scanner) / static_cast<double>(calls.entries) : 0;
     if (counted)
-        std::fprintf(out,
-                     "\nsystem calls per entry at %lld entries (%s): (a) %.3f, (b) %.3f\n",
+        std::fprintf(out, "\nsystem calls per entry at %lld entries (%s): (a) %.3f, (b) %.3f\n",
                      static_cast<long long>(calls.entries), calls.how.c_str(), rawPerEntry,
                      scannerPerEntry);
     else

@@ -52,7 +52,7 @@ struct SyscallFigures {
 };
 
 // The table, the ratios and where the goals stand.
-void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes,
-                 const SyscallFigures& calls, int runs);
+void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, const SyscallFigures& calls,
+                 int runs);
 
 } // namespace umbrix::bench

@@ -1,6 +1,7 @@
 #include "SelectAllRun.h"
 
 #include "GapMeter.h"
+#include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
 #include "app/Startup.h"
@@ -37,15 +38,6 @@ void settle(const AppState& state)
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 } // namespace

@@ -26,6 +26,8 @@ bool run(std::vector<std::string> args)
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+    // A child would write our unflushed output a second time.
+    std::fflush(nullptr);
     const pid_t child = fork();
     if (child < 0)
         return false;

@@ -21,4 +21,17 @@ struct AppState : SearchOptions, SearchFlags {
     std::string CurrentPath;
 };
 
+// Busy while the program itself changes controls (a box's selection, the
+// panel's check boxes), so that their change handlers stand aside.
+class BusyScope {
+public:
+    explicit BusyScope(AppState& state) : state_(state) { state_.Busy = true; }
+    ~BusyScope() { state_.Busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    AppState& state_;
+};
+
 } // namespace umbrix

@@ -23,18 +23,6 @@ namespace umbrix {
 
 namespace {
 
-// Busy while the program itself sets the panel's boxes.
-class BusyScope {
-public:
-    explicit BusyScope(AppState& state) : state_(state) { state_.Busy = true; }
-    ~BusyScope() { state_.Busy = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    AppState& state_;
-};
-
 void paintCaption(QLabel* label, const QColor& colour)
 {
     QPalette palette = label->palette();

@@ -54,18 +54,6 @@ int keyCodeOf(int key)
     }
 }
 
-// Busy while a handler changes a box's focused row and selection itself.
-class BusyScope {
-public:
-    explicit BusyScope(AppState& state) : state_(state) { state_.Busy = true; }
-    ~BusyScope() { state_.Busy = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    AppState& state_;
-};
-
 // The row's text for the log: the folder and the name, each quoted, and the
 // failure with its number.
 std::string clickFailureText(const std::string& entry, const Error& e)
