@@ -35,7 +35,7 @@ TEST_F(WindowThenUndo, UndoHidesAgainWhatTheSearchUnhidAndLeavesAloneWhatChanged
     file("dir/three", H);
     file("both.sys", H | S);
     file("plain");
-    const std::string odd("dir/na\xefve\xff", 12);
+    const std::string odd = "dir/na\xef" "ve\xff";
     file(odd, H);
 
     std::vector<std::string> reports;
