@@ -2,7 +2,7 @@
 // behaviour, and the number reader only ever looks at the number's own
 // characters.
 
-#include "app/NumberPrefix.h"
+#include "platform/NumberPrefix.h"
 #include "settings/CBoolean.h"
 
 #include <cmath>
