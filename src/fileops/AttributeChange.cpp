@@ -129,11 +129,15 @@ std::optional<uint32_t> changedAttributeWord(uint32_t word, int16_t index, int16
     return static_cast<uint32_t>(n);
 }
 
-bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
-                  bool FlagCheck)
+namespace {
+
+// The write of `Attrib` whose first attempt gave `err`, with the retry box
+// after every failure.
+bool storeWithRetry(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
+                    bool FlagCheck, int err)
 {
     for (;;) {
-        if (platform::storeAttributes(File, Attrib) == 0) {
+        if (err == 0) {
             if (FlagCheck)
                 view.ShowEntryAttributes(File);
             return true;
@@ -143,26 +147,36 @@ bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t 
                                            MsgBoxStyle::DefaultButton2,
                                        "Set Attribute Error");
         view.setMsgAnswer(answer);
-        if (answer == MsgBoxAnswer::Yes)
-            continue;
         if (answer == MsgBoxAnswer::Cancel)
             view.setCancelAction(true);
-        return false;
+        if (answer != MsgBoxAnswer::Yes)
+            return false;
+        err = platform::storeAttributes(File, Attrib);
     }
+}
+
+} // namespace
+
+bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
+                  bool FlagCheck)
+{
+    return storeWithRetry(view, File, Attrib, FlagCheck, platform::storeAttributes(File, Attrib));
 }
 
 bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_t index,
                      int16_t action, bool quiet)
 {
-    uint32_t word = 0;
-    if (const int err = platform::queryAttributes(path, word)) {
+    // One look at the entry reads it and writes the changed word; only a
+    // failed write is tried again, by SetAttribute's own rule.
+    const platform::AttributeChange change = platform::changeAttributes(
+        path, [&](uint32_t word) { return changedAttributeWord(word, index, action); });
+    if (change.queryError) {
         if (!quiet)
-            view.MsgBox(SystemMessageText(err), MsgBoxStyle::Critical + MsgBoxStyle::OKOnly,
-                        std::string(AppTitle));
+            view.MsgBox(SystemMessageText(change.queryError),
+                        MsgBoxStyle::Critical + MsgBoxStyle::OKOnly, std::string(AppTitle));
         return false;
     }
-    const std::optional<uint32_t> changed = changedAttributeWord(word, index, action);
-    return changed && SetAttribute(view, path, *changed, false);
+    return change.asked && storeWithRetry(view, path, change.wanted, false, change.storeError);
 }
 
 bool ResetAttributes(SelectionCommandView& view, const std::string& path)

@@ -279,6 +279,55 @@ StoreKind FolderAttributes::store() const
     return static_cast<StoreKind>(kind_);
 }
 
+AttributeChange changeAttributes(const std::string& path,
+                                 const std::function<std::optional<uint32_t>(uint32_t)>& change)
+{
+    AttributeChange result;
+    FileDescriptor folder;
+    std::string name;
+    const int readFault = injectedFault(FaultPoint::ReadAttributes, path);
+    if (const int err = openParent(path, folder, name)) {
+        result.queryError = readFault ? readFault : err;
+        return result;
+    }
+    // Pinned before it is examined, as storeAttributesAt does.
+    Entry entry(folder.get(), name.c_str());
+    struct statx st;
+    int err = entry.pin();
+    if (!err)
+        err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
+    if (err || readFault) {
+        result.queryError = readFault ? readFault : err;
+        return result;
+    }
+    result.before = typeBits(st);
+    if (!S_ISLNK(st.stx_mode)) {
+        if (const int queryErr = queryExamined(entry, st, result.before)) {
+            result.queryError = queryErr;
+            return result;
+        }
+    }
+    const std::optional<uint32_t> wanted = change(result.before);
+    if (!wanted)
+        return result;
+    result.asked = true;
+    result.wanted = *wanted;
+    if (const int fault = injectedFault(FaultPoint::WriteAttributes, path)) {
+        result.storeError = fault;
+        return result;
+    }
+    if (S_ISLNK(st.stx_mode)) {
+        result.storeError = EPERM;
+        return result;
+    }
+    const StoreKind kind = storeFor(st, entry);
+    result.storeError = storeExamined(kind, entry, st, *wanted);
+    if (!result.storeError)
+        journalWrite(kind, path, result.before,
+                     (result.before & ~Attr::Writable) | (*wanted & Attr::Writable));
+    return result;
+}
+
 int queryAttributes(const std::string& path, uint32_t& word)
 {
     word = 0;

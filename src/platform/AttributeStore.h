@@ -3,6 +3,8 @@
 #include "platform/FolderHandle.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace umbrix::platform {
@@ -54,6 +56,23 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
 // folder part of `path` is opened as the user named it, links and all, and
 // its last component is then handled as above, so never followed.
 int queryAttributes(const std::string& path, uint32_t& word);
+
+// What changeAttributes did: the query's errno (nothing was written), else
+// the word the entry read as, whether `change` asked for a write, the word
+// it asked for and the write's errno.
+struct AttributeChange {
+    int queryError = 0;
+    uint32_t before = 0;
+    bool asked = false;
+    uint32_t wanted = 0;
+    int storeError = 0;
+};
+
+// queryAttributes and, when `change` turns the word it read into another,
+// storeAttributes of that word, on one look at the entry: a command that
+// changes one attribute of many entries reads each once.
+AttributeChange changeAttributes(const std::string& path,
+                                 const std::function<std::optional<uint32_t>(uint32_t)>& change);
 int storeAttributes(const std::string& path, uint32_t attributes);
 
 // The attributes of the entries of one open folder, as a walk that visits
