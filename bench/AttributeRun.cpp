@@ -70,16 +70,6 @@ bool readValue(const std::string& path, unsigned long& attributes)
 
 // Lets the freshly filled window be laid out and painted, and the summary
 // that selecting every row starts run to its end, before the clock starts.
-void settle(const AppState& state)
-{
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
-    while (Clock::now() < until || state.Busy) {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
 } // namespace
 
 std::vector<std::string> buildAttributeFiles(const std::string& root, int64_t count)

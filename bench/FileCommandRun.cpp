@@ -56,16 +56,6 @@ std::string xattrOf(const std::string& path)
     return n < 0 ? std::string() : std::string(value, static_cast<size_t>(n));
 }
 
-void settle(const AppState& state)
-{
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
-    while (Clock::now() < until || state.Busy) {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
 } // namespace
 
 std::vector<std::string> buildCopyFiles(const std::string& root, int64_t count)

@@ -28,18 +28,6 @@ namespace {
 constexpr const char* kResultTag = "select-all-run";
 constexpr double kGapMs = 20;
 
-// Lets the filled window be laid out and painted before the clock starts, as
-// it is long before a person opens the menu.
-void settle(const AppState& state)
-{
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
-    while (Clock::now() < until || state.Busy) {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
 } // namespace
 
 int selectAllRunMain(int argc, char** argv, const std::string& root, const std::string& settings)

@@ -106,16 +106,16 @@ int64_t peakResidentKiB()
 
 // Lets the freshly shown window be laid out and painted before the clock
 // starts, as it would be long before a person clicks.
-void settle()
+} // namespace
+
+void settle(const AppState& state)
 {
     const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
-    while (Clock::now() < until) {
+    while (Clock::now() < until || state.Busy) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
-
-} // namespace
 
 int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
                   bool viewAll)
@@ -144,7 +144,7 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
         return 2;
     }
     window.chkViewAll->setChecked(viewAll);
-    settle();
+    settle(state);
 
     GapMeter gaps;
     LatencyProbe probe;

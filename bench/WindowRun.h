@@ -4,7 +4,15 @@
 #include <string>
 #include <vector>
 
+namespace umbrix {
+struct AppState;
+}
+
 namespace umbrix::bench {
+
+// Lets a filled window be laid out and painted, and any work it is busy
+// with end, before a clock starts: a person acts on a settled window.
+void settle(const AppState& state);
 
 // One search through the main window, from the Search button's click until
 // the results view is shown.
