@@ -6,6 +6,7 @@
 #include "fileops/FakeCommandView.h"
 #include "platform/AttributeStore.h"
 #include "support/NtfsVolume.h"
+#include "support/SambaTool.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -21,33 +22,6 @@ using test::makeFile;
 using test::TempDir;
 namespace Attr = platform::Attr;
 
-constexpr const char* SystemPython = "/usr/bin/python3";
-
-constexpr const char* Script = R"PY(
-import os, sys
-from samba.dcerpc import xattr
-from samba.ndr import ndr_pack, ndr_unpack
-path, command, args = sys.argv[1], sys.argv[2], sys.argv[3:]
-if command == 'text':
-    os.setxattr(path, 'user.DOSATTRIB', args[0].encode() + b'\0')
-elif command == 'encode':
-    d = xattr.DOSATTRIB()
-    d.version, d.attrib_hex = int(args[0]), args[1]
-    info = {3: xattr.DosInfo3, 4: xattr.DosInfo4, 5: xattr.DosInfo5}[d.version]()
-    for key, value in (field.split('=') for field in args[2:]):
-        setattr(info, key, int(value, 0))
-    d.info = info
-    os.setxattr(path, 'user.DOSATTRIB', ndr_pack(d))
-else:
-    raw = os.getxattr(path, 'user.DOSATTRIB')
-    d = ndr_unpack(xattr.DOSATTRIB, raw)
-    fields = ['valid_flags', 'attrib', 'ea_size', 'size', 'alloc_size', 'create_time',
-              'change_time', 'itime']
-    form = 'text' if raw.startswith(b'0x') and len(raw) <= 11 and b'\0' not in raw[:-1] else 'binary'
-    print(' '.join([form, 'version=%d' % d.version, 'hex=' + d.attrib_hex] +
-                   ['%s=%s' % (f, hex(getattr(d.info, f))) for f in fields if hasattr(d.info, f)]))
-)PY";
-
 uint32_t wordOf(const std::string& path)
 {
     uint32_t word = 0;
@@ -59,26 +33,17 @@ class SambaValues : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (test::runTool(SystemPython, {"-c", "import samba.ndr, samba.dcerpc.xattr"},
-                          tmp / "probe.log") != 0)
-            GTEST_SKIP() << "Samba's Python modules are missing (Debian package python3-samba): "
-                         << test::readTextFile(tmp / "probe.log");
+        if (!samba_.missing().empty())
+            GTEST_SKIP() << samba_.missing();
     }
 
     std::string samba(const std::string& path, std::vector<std::string> args)
     {
-        const std::string log = tmp / "samba.log";
-        std::remove(log.c_str());
-        args.insert(args.begin(), {"-c", Script, path});
-        const int status = test::runTool(SystemPython, args, log);
-        std::string out = test::readTextFile(log);
-        EXPECT_EQ(status, 0) << out;
-        if (!out.empty() && out.back() == '\n')
-            out.pop_back();
-        return out;
+        return samba_.run(path, std::move(args));
     }
 
     TempDir tmp;
+    test::SambaTool samba_{tmp};
     FakeCommandView view;
 };
 
@@ -133,7 +98,7 @@ TEST_F(SambaValues, AChangeKeepsTheStoredFormAndEveryOtherField)
         c.directory ? makeDir(entry) : makeFile(entry, "content");
         samba(entry, c.encode);
         EXPECT_TRUE(ChangeAttribute(view, entry, c.index, c.action, false));
-        EXPECT_EQ(samba(entry, {"decode"}), c.decoded);
+        EXPECT_EQ(samba(entry, {"decode-form"}), c.decoded);
         struct stat st;
         ASSERT_EQ(::lstat(entry.c_str(), &st), 0);
         EXPECT_EQ(S_ISDIR(st.st_mode), c.directory);

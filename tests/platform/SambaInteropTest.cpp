@@ -3,6 +3,7 @@
 
 #include "platform/AttributeStore.h"
 #include "support/NtfsVolume.h" // runTool, readTextFile
+#include "support/SambaTool.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -16,59 +17,21 @@ using umbrix::test::TempDir;
 
 namespace {
 
-// Debian's Samba modules belong to the system interpreter, which need not be
-// the python3 first on PATH.
-constexpr const char* SystemPython = "/usr/bin/python3";
-
-constexpr const char* Script = R"PY(
-import os, sys
-from samba.dcerpc import xattr
-from samba.ndr import ndr_pack, ndr_unpack
-path, command, args = sys.argv[1], sys.argv[2], sys.argv[3:]
-if command == 'text':
-    os.setxattr(path, 'user.DOSATTRIB', args[0].encode() + b'\0')
-elif command == 'encode':
-    d = xattr.DOSATTRIB()
-    d.version, d.attrib_hex = int(args[0]), args[1]
-    info = {3: xattr.DosInfo3, 5: xattr.DosInfo5}[d.version]()
-    for key, value in (field.split('=') for field in args[2:]):
-        setattr(info, key, int(value, 0))
-    d.info = info
-    os.setxattr(path, 'user.DOSATTRIB', ndr_pack(d))
-else:
-    d = ndr_unpack(xattr.DOSATTRIB, os.getxattr(path, 'user.DOSATTRIB'))
-    fields = ['valid_flags', 'attrib', 'ea_size', 'size', 'alloc_size', 'create_time',
-              'change_time']
-    print(' '.join(['version=%d' % d.version, 'hex=' + d.attrib_hex] +
-                   ['%s=%s' % (f, hex(getattr(d.info, f))) for f in fields if hasattr(d.info, f)]))
-)PY";
-
 class SambaInterop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (umbrix::test::runTool(SystemPython, {"-c", "import samba.ndr, samba.dcerpc.xattr"},
-                                  tmp_ / "probe.log") != 0)
-            GTEST_SKIP() << "Samba's Python modules are missing (Debian package python3-samba): "
-                         << umbrix::test::readTextFile(tmp_ / "probe.log");
+        if (!samba_.missing().empty())
+            GTEST_SKIP() << samba_.missing();
     }
 
-    // Runs the script on `path`; returns its output without the final line
-    // break, and fails the test when Samba refuses.
     std::string samba(const std::string& path, std::vector<std::string> args)
     {
-        const std::string log = tmp_ / "samba.log";
-        std::remove(log.c_str());
-        args.insert(args.begin(), {"-c", Script, path});
-        const int status = umbrix::test::runTool(SystemPython, args, log);
-        std::string out = umbrix::test::readTextFile(log);
-        EXPECT_EQ(status, 0) << out;
-        if (!out.empty() && out.back() == '\n')
-            out.pop_back();
-        return out;
+        return samba_.run(path, std::move(args));
     }
 
     TempDir tmp_;
+    umbrix::test::SambaTool samba_{tmp_};
 };
 
 } // namespace
