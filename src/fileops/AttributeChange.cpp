@@ -200,6 +200,7 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
                                           int16_t index)
 {
     const JournalFlush flushAtEnd;
+    const platform::ScopedFolderReuse sameFolder;
     if (rows.SelCount() <= 1) {
         const int32_t current = rows.ListIndex();
         if (current >= 0 && rows.Selected(current))
@@ -207,12 +208,13 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
         return SelectionEnd::Finished;
     }
     const int32_t n = rows.ListCount();
+    ProgressCaption caption(view);
     for (int32_t i = 0; i < n; ++i) {
         const int32_t percent = progressPercent(i + 1, n);
         if (rows.Selected(i))
             ChangeAttribute(view, rows.ListPath(i), index, AttributeAction::Clear, false);
         view.DoEvents();
-        view.setCaption(processingCaption(percent));
+        caption.show(percent);
         if (view.Closing())
             return SelectionEnd::Closing;
         if (view.CancelAction())
@@ -225,6 +227,7 @@ SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& 
                                 int16_t action, bool offerCancel, bool& changed)
 {
     const JournalFlush flushAtEnd;
+    const platform::ScopedFolderReuse sameFolder;
     std::string path;
     const auto change = [&](int32_t row) {
         return stepWithRetry(view, path, offerCancel, [&] {
@@ -242,11 +245,12 @@ SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& 
         return SelectionEnd::Finished;
     }
     const int32_t n = rows.ListCount();
+    ProgressCaption caption(view);
     for (int32_t j = 0; j < n; ++j) {
         if (rows.Selected(j)) {
             if (!change(j))
                 return SelectionEnd::Abandoned;
-            view.setCaption(processingCaption(progressPercent(j + 1, n)));
+            caption.show(progressPercent(j + 1, n));
         }
         view.DoEvents();
         if (view.Closing())

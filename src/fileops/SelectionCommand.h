@@ -50,4 +50,23 @@ int32_t progressPercent(int64_t done, int64_t total);
 // The window caption while a command is at `percent`.
 std::string processingCaption(int32_t percent);
 
+// Tells a view the caption of a percentage only when it moved: a command
+// over thousands of rows of a few microseconds each reaches each
+// percentage many times.
+class ProgressCaption {
+public:
+    explicit ProgressCaption(SelectionCommandView& view) : view_(view) {}
+    void show(int32_t percent)
+    {
+        if (percent == shown_)
+            return;
+        shown_ = percent;
+        view_.setCaption(processingCaption(percent));
+    }
+
+private:
+    SelectionCommandView& view_;
+    int32_t shown_ = -1;
+};
+
 } // namespace umbrix

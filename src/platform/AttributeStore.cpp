@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -125,25 +126,38 @@ void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, uint32
     journalWrite(kind, path, before, before & ~Attr::Hidden);
 }
 
-// The folder part of `path`, opened as named (following links), and the
-// last component.
-int openParent(const std::string& path, FileDescriptor& folder, std::string& name)
+thread_local ScopedFolderReuse* folderReuse = nullptr;
+
+// The folder part of `path`, opened as named (following links), and the last
+// component.  `folder` is the descriptor to use; `owned` holds it unless a
+// ScopedFolderReuse keeps it.
+int openParent(const std::string& path, FileDescriptor& owned, int& folder, std::string& name)
 {
-    size_t end = path.find_last_not_of('/');
+    folder = -1;
+    const size_t end = path.find_last_not_of('/');
     if (path.empty())
         return ENOENT;
+    std::string_view parent;
     if (end == std::string::npos) {
-        folder = FileDescriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        parent = "/";
         name = ".";
     } else {
         const size_t slash = path.rfind('/', end);
-        name = path.substr(slash + 1, end - slash);
-        const std::string parent = slash == std::string::npos ? "."
-                                   : slash == 0               ? "/"
-                                                              : path.substr(0, slash);
-        folder = FileDescriptor(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        name.assign(path, slash + 1, end - slash);
+        parent = slash == std::string::npos ? std::string_view(".")
+                 : slash == 0               ? std::string_view("/")
+                                            : std::string_view(path).substr(0, slash);
     }
-    return folder ? 0 : errno;
+    if (folderReuse && folderReuse->reuse(parent, folder))
+        return 0;
+    const std::string parentPath(parent);
+    owned = FileDescriptor(::open(parentPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!owned)
+        return errno;
+    folder = owned.get();
+    if (folderReuse)
+        folderReuse->keep(parentPath, owned);
+    return 0;
 }
 
 } // namespace
@@ -187,12 +201,8 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
         return fault;
 
-    // Pinned before it is examined: the type and mode decided on below are
-    // those of the inode the mode change reaches.
     Entry entry(folderFd, name);
     struct statx st;
-    if (const int err = entry.pin())
-        return err;
     if (const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
         return err;
     if (S_ISLNK(st.stx_mode))
@@ -279,30 +289,41 @@ StoreKind FolderAttributes::store() const
     return static_cast<StoreKind>(kind_);
 }
 
-AttributeChange changeAttributes(const std::string& path,
-                                 const std::function<std::optional<uint32_t>(uint32_t)>& change)
+AttributeChange changeAttributes(const std::string& path, const WordChange& change)
 {
     AttributeChange result;
-    FileDescriptor folder;
+    FileDescriptor owned;
+    int folder = -1;
     std::string name;
     const int readFault = injectedFault(FaultPoint::ReadAttributes, path);
-    if (const int err = openParent(path, folder, name)) {
+    if (const int err = openParent(path, owned, folder, name)) {
         result.queryError = readFault ? readFault : err;
         return result;
     }
-    // Pinned before it is examined, as storeAttributesAt does.
-    Entry entry(folder.get(), name.c_str());
+    Entry entry(folder, name.c_str());
     struct statx st;
-    int err = entry.pin();
-    if (!err)
-        err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
+    const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
     if (err || readFault) {
         result.queryError = readFault ? readFault : err;
         return result;
     }
+    // The value read for the word is the one the write goes over: one read
+    // of user.DOSATTRIB, as a command over many rows reads each once.
+    const StoreKind kind = S_ISLNK(st.stx_mode) ? StoreKind::DosAttrib : storeFor(st, entry);
+    stores::DosAttribValue value;
+    int noValue = 0;
     result.before = typeBits(st);
     if (!S_ISLNK(st.stx_mode)) {
-        if (const int queryErr = queryExamined(entry, st, result.before)) {
+        int queryErr = 0;
+        if (kind == StoreKind::DosAttrib) {
+            noValue = value.read(entry);
+            queryErr = noValue == ENOTSUP || noValue == EOPNOTSUPP ? 0 : noValue;
+            if (!queryErr)
+                result.before = value.word(st);
+        } else {
+            queryErr = queryExamined(entry, st, result.before);
+        }
+        if (queryErr) {
             result.queryError = queryErr;
             return result;
         }
@@ -320,8 +341,10 @@ AttributeChange changeAttributes(const std::string& path,
         result.storeError = EPERM;
         return result;
     }
-    const StoreKind kind = storeFor(st, entry);
-    result.storeError = storeExamined(kind, entry, st, *wanted);
+    if (kind != StoreKind::DosAttrib)
+        result.storeError = storeExamined(kind, entry, st, *wanted);
+    else
+        result.storeError = noValue ? EOPNOTSUPP : value.write(entry, st, *wanted);
     if (!result.storeError)
         journalWrite(kind, path, result.before,
                      (result.before & ~Attr::Writable) | (*wanted & Attr::Writable));
@@ -331,24 +354,50 @@ AttributeChange changeAttributes(const std::string& path,
 int queryAttributes(const std::string& path, uint32_t& word)
 {
     word = 0;
-    FileDescriptor folder;
+    FileDescriptor owned;
+    int folder = -1;
     std::string name;
-    if (const int err = openParent(path, folder, name)) {
+    if (const int err = openParent(path, owned, folder, name)) {
         const int fault = injectedFault(FaultPoint::ReadAttributes, path);
         return fault ? fault : err;
     }
-    return queryAttributesAt(folder.get(), name.c_str(), path, word);
+    return queryAttributesAt(folder, name.c_str(), path, word);
 }
 
 int storeAttributes(const std::string& path, uint32_t attributes)
 {
-    FileDescriptor folder;
+    FileDescriptor owned;
+    int folder = -1;
     std::string name;
-    if (const int err = openParent(path, folder, name)) {
+    if (const int err = openParent(path, owned, folder, name)) {
         const int fault = injectedFault(FaultPoint::WriteAttributes, path);
         return fault ? fault : err;
     }
-    return storeAttributesAt(folder.get(), name.c_str(), path, attributes);
+    return storeAttributesAt(folder, name.c_str(), path, attributes);
+}
+
+ScopedFolderReuse::ScopedFolderReuse() : previous_(folderReuse)
+{
+    folderReuse = this;
+}
+
+ScopedFolderReuse::~ScopedFolderReuse()
+{
+    folderReuse = previous_;
+}
+
+bool ScopedFolderReuse::reuse(std::string_view folderPath, int& folder) const
+{
+    if (!folder_ || folderPath != path_)
+        return false;
+    folder = folder_.get();
+    return true;
+}
+
+void ScopedFolderReuse::keep(std::string_view folderPath, FileDescriptor& folder)
+{
+    path_.assign(folderPath);
+    folder_ = std::move(folder);
 }
 
 } // namespace umbrix::platform

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace umbrix::platform {
 
@@ -68,12 +69,39 @@ struct AttributeChange {
     int storeError = 0;
 };
 
+// Turns the word an entry reads as into the word to store, or into nothing.
+using WordChange = std::function<std::optional<uint32_t>(uint32_t)>;
+
 // queryAttributes and, when `change` turns the word it read into another,
 // storeAttributes of that word, on one look at the entry: a command that
 // changes one attribute of many entries reads each once.
-AttributeChange changeAttributes(const std::string& path,
-                                 const std::function<std::optional<uint32_t>(uint32_t)>& change);
+AttributeChange changeAttributes(const std::string& path, const WordChange& change);
 int storeAttributes(const std::string& path, uint32_t attributes);
+
+// While one lives on a thread, the calls above that take a whole path keep
+// the folder they opened last and use it again for the next entry of the
+// same folder, as the rows of a search's results come: a command over
+// thousands of rows opens each folder once, not once per row.  The rows of
+// a folder are then reached through the folder opened for the first of them,
+// even when it is renamed, or a link put in its place, meanwhile.  The folder
+// is held only while the scope lasts.
+class ScopedFolderReuse {
+public:
+    ScopedFolderReuse();
+    ~ScopedFolderReuse();
+    ScopedFolderReuse(const ScopedFolderReuse&) = delete;
+    ScopedFolderReuse& operator=(const ScopedFolderReuse&) = delete;
+
+    // The kept descriptor, when it was opened for `folderPath`.
+    bool reuse(std::string_view folderPath, int& folder) const;
+    // Keeps `folder`, opened for `folderPath`, in place of the last one.
+    void keep(std::string_view folderPath, FileDescriptor& folder);
+
+private:
+    ScopedFolderReuse* previous_;
+    std::string path_;
+    FileDescriptor folder_;
+};
 
 // The attributes of the entries of one open folder, as a walk that visits
 // every entry asks for them: the store is chosen once for the folder, and an

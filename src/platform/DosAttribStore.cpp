@@ -10,20 +10,7 @@
 namespace umbrix::platform::stores {
 namespace {
 
-// Large enough for every value Samba writes except a version 2 record with a
-// long name, which takes the slow path.
-constexpr size_t InlineValueSize = 256;
-
 constexpr mode_t AllWrite = S_IWUSR | S_IWGRP | S_IWOTH;
-
-// The raw value of user.DOSATTRIB.  `data` points into the inline buffer or,
-// for an oversized value, into `spill`.
-struct StoredValue {
-    char inlineBuffer[InlineValueSize];
-    std::string spill;
-    std::string_view data;
-    bool present = false;
-};
 
 bool noStoreHere(int err)
 {
@@ -34,7 +21,7 @@ bool noStoreHere(int err)
 // user xattrs; another errno on failure.
 int readValue(Entry& entry, StoredValue& value)
 {
-    ssize_t n = entry.getXattr(dosattrib::XattrName, value.inlineBuffer, InlineValueSize);
+    ssize_t n = entry.getXattr(dosattrib::XattrName, value.inlineBuffer, StoredValue::InlineSize);
     if (n >= 0) {
         value.data = std::string_view(value.inlineBuffer, static_cast<size_t>(n));
         value.present = true;
@@ -86,26 +73,79 @@ uint64_t creationTime(const struct statx& st)
 
 } // namespace
 
-int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word)
+int DosAttribValue::read(Entry& entry)
 {
-    word = S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
-    StoredValue value;
-    const int err = readValue(entry, value);
-    if (err != 0 && !noStoreHere(err))
+    if (const int err = readValue(entry, value_))
         return err;
+    if (!value_.present)
+        return 0;
+    if (!dosattrib::parse(value_.data, parsed_))
+        return EBADMSG;
+    if (parsed_.attribValid)
+        stored_ = parsed_.attrib;
+    return 0;
+}
 
-    uint32_t stored = 0;
-    if (value.present) {
-        dosattrib::Parsed parsed;
-        if (!dosattrib::parse(value.data, parsed))
-            return EBADMSG;
-        if (parsed.attribValid)
-            stored = parsed.attrib;
+uint32_t DosAttribValue::word(const struct statx& st) const
+{
+    return (S_ISDIR(st.stx_mode) ? Attr::Directory : 0) | visibleBits(stored_) |
+           (modeSaysReadOnly(st) ? Attr::ReadOnly : 0);
+}
+
+int DosAttribValue::write(Entry& entry, const struct statx& st, uint32_t attributes) const
+{
+    const uint32_t now = visibleBits(stored_) | (modeSaysReadOnly(st) ? Attr::ReadOnly : 0);
+    const uint32_t after = rewrittenBits(stored_, now, attributes);
+
+    std::string newValue;
+    bool writeValue = false;
+    if (value_.present) {
+        newValue = dosattrib::withAttrib(value_.data, parsed_, after);
+        writeValue = newValue != value_.data;
+    } else if (after != 0) {
+        newValue = dosattrib::fresh(after, creationTime(st));
+        writeValue = true;
     }
 
-    word |= visibleBits(stored);
-    if (modeSaysReadOnly(st))
-        word |= Attr::ReadOnly;
+    // Never on a directory, whose write bits govern its entries.
+    mode_t newMode = st.stx_mode & 07777;
+    if (!S_ISDIR(st.stx_mode) && ((now ^ attributes) & Attr::ReadOnly)) {
+        if (attributes & Attr::ReadOnly)
+            newMode &= ~AllWrite;
+        else
+            newMode |= S_IWUSR;
+    }
+    const bool changeMode = newMode != (st.stx_mode & 07777);
+
+    if (writeValue) {
+        const int flags = value_.present ? XATTR_REPLACE : XATTR_CREATE;
+        if (const int err =
+                entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), flags))
+            return noStoreHere(err) ? EOPNOTSUPP : err;
+    }
+    if (changeMode) {
+        if (const int err = entry.changeMode(newMode)) {
+            // Leave the entry as it was found.
+            if (writeValue) {
+                if (value_.present)
+                    entry.setXattr(dosattrib::XattrName, value_.data.data(), value_.data.size(), 0);
+                else
+                    entry.removeXattr(dosattrib::XattrName);
+            }
+            return err;
+        }
+    }
+    return 0;
+}
+
+int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word)
+{
+    DosAttribValue value;
+    const int err = value.read(entry);
+    word = S_ISDIR(st.stx_mode) ? Attr::Directory : 0;
+    if (err != 0 && !noStoreHere(err))
+        return err;
+    word = value.word(st);
     return 0;
 }
 
@@ -150,59 +190,10 @@ int dosAttribUnhide(Entry& entry, uint32_t& unhiddenFrom)
 
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes)
 {
-    StoredValue value;
-    if (const int err = readValue(entry, value); err != 0)
+    DosAttribValue value;
+    if (const int err = value.read(entry); err != 0)
         return noStoreHere(err) ? EOPNOTSUPP : err;
-
-    dosattrib::Parsed parsed;
-    if (value.present && !dosattrib::parse(value.data, parsed))
-        return EBADMSG; // never overwrite what we cannot read
-
-    const uint32_t before = value.present && parsed.attribValid ? parsed.attrib : 0;
-    const bool readOnlyByMode = modeSaysReadOnly(st);
-    const uint32_t current = visibleBits(before) | (readOnlyByMode ? Attr::ReadOnly : 0);
-    const uint32_t after = rewrittenBits(before, current, attributes);
-
-    std::string newValue;
-    bool writeValue = false;
-    if (value.present) {
-        newValue = dosattrib::withAttrib(value.data, parsed, after);
-        writeValue = newValue != value.data;
-    } else if (after != 0) {
-        newValue = dosattrib::fresh(after, creationTime(st));
-        writeValue = true;
-    }
-
-    // The mode moves only with read-only itself, and never on a directory,
-    // whose write bits govern its entries.
-    mode_t newMode = st.stx_mode & 07777;
-    if (!S_ISDIR(st.stx_mode) && ((current ^ attributes) & Attr::ReadOnly)) {
-        if (attributes & Attr::ReadOnly)
-            newMode &= ~AllWrite;
-        else
-            newMode |= S_IWUSR;
-    }
-    const bool changeMode = newMode != (st.stx_mode & 07777);
-
-    if (writeValue) {
-        const int flags = value.present ? XATTR_REPLACE : XATTR_CREATE;
-        if (const int err =
-                entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), flags))
-            return noStoreHere(err) ? EOPNOTSUPP : err;
-    }
-    if (changeMode) {
-        if (const int err = entry.changeMode(newMode)) {
-            // Leave the entry as it was found.
-            if (writeValue) {
-                if (value.present)
-                    entry.setXattr(dosattrib::XattrName, value.data.data(), value.data.size(), 0);
-                else
-                    entry.removeXattr(dosattrib::XattrName);
-            }
-            return err;
-        }
-    }
-    return 0;
+    return value.write(entry, st, attributes);
 }
 
 } // namespace umbrix::platform::stores

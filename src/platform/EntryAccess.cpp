@@ -101,7 +101,7 @@ int Entry::examine(unsigned mask, struct statx& st)
         if (const int err = pin())
             return err;
     }
-    const unsigned wanted = STATX_TYPE | STATX_MODE | mask;
+    const unsigned wanted = STATX_TYPE | STATX_MODE | STATX_INO | mask;
     int rc = 0;
     if (pinned_) {
         rc = ::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, wanted, &st);
@@ -116,6 +116,11 @@ int Entry::examine(unsigned mask, struct statx& st)
     if (rc != 0)
         return errno;
     examinedLink_ = S_ISLNK(st.stx_mode);
+    examined_ = true;
+    examinedPinned_ = static_cast<bool>(pinned_);
+    examinedIno_ = st.stx_ino;
+    examinedDevMajor_ = st.stx_dev_major;
+    examinedDevMinor_ = st.stx_dev_minor;
     return 0;
 }
 
@@ -168,10 +173,23 @@ int Entry::removeXattr(const char* attribute)
 
 int Entry::changeMode(mode_t mode)
 {
-    if (!pinned_)
+    if (!examined_)
         return EBADF;
     if (examinedLink_)
         return EPERM;
+    if (!examinedPinned_) {
+        // Pinned only now, as few writes change a mode: the pinned inode must
+        // be the one whose type and mode the new mode was decided on.
+        if (const int err = pin())
+            return err;
+        struct statx now;
+        if (::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO,
+                    &now) != 0)
+            return errno;
+        if (now.stx_ino != examinedIno_ || now.stx_dev_major != examinedDevMajor_ ||
+            now.stx_dev_minor != examinedDevMinor_ || S_ISLNK(now.stx_mode))
+            return ESTALE;
+    }
     return errnoOf(::chmod(procName_, mode));
 }
 

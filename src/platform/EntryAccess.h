@@ -3,6 +3,7 @@
 #include "platform/FileDescriptor.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -30,9 +31,7 @@ class Entry {
 public:
     Entry(int folderFd, const char* name);
 
-    // Opens the pinned descriptor; from then on examine() asks it.  Writes
-    // pin first, so that the mode and the type they act on are the same
-    // inode's.
+    // Opens the pinned descriptor; from then on examine() asks it.
     int pin();
     // statx of the entry itself (AT_NO_AUTOMOUNT; at least the type and the
     // mode besides `mask`).  Remembers whether it is a link.
@@ -43,7 +42,8 @@ public:
     ssize_t getXattr(const char* attribute, void* value, size_t size);
     int setXattr(const char* attribute, const void* value, size_t size, int flags);
     int removeXattr(const char* attribute);
-    // Needs pin() before examine(); a link is refused with EPERM.
+    // Needs examine() first.  Reaches only the inode examine() saw: an entry
+    // replaced since is refused with ESTALE, a link with EPERM.
     int changeMode(mode_t mode);
     // A descriptor for the FAT ioctls: read-only, never a link, never
     // blocking on a FIFO.
@@ -55,6 +55,11 @@ private:
     FileDescriptor pinned_;
     bool procFd_;
     bool examinedLink_ = false;
+    bool examined_ = false;
+    bool examinedPinned_ = false;
+    uint64_t examinedIno_ = 0;
+    uint32_t examinedDevMajor_ = 0;
+    uint32_t examinedDevMinor_ = 0;
     char procName_[32] = {};
 };
 

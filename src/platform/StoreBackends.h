@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/AttributeStore.h"
+#include "platform/DosAttribCodec.h"
 #include "platform/EntryAccess.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 // The stores behind queryAttributesAt/storeAttributesAt.  Each returns 0 or
@@ -19,9 +23,45 @@ int xattrWordWrite(Entry& entry, const char* name, uint32_t stored);
 
 // user.DOSATTRIB together with the mode bits.  `st` is the entry's statx;
 // the store needs its mode, and its birth or change times for a new value.
-// The store needs the entry pinned (Entry::pin) for a mode change.
 int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word);
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes);
+
+// The raw value of user.DOSATTRIB.  `data` points into the inline buffer or,
+// for an oversized value, into `spill`.
+struct StoredValue {
+    // Large enough for every value Samba writes except a version 2 record
+    // with a long name, which takes the slow path.
+    static constexpr size_t InlineSize = 256;
+
+    StoredValue() = default;
+    StoredValue(const StoredValue&) = delete;
+    StoredValue& operator=(const StoredValue&) = delete;
+
+    char inlineBuffer[InlineSize];
+    std::string spill;
+    std::string_view data;
+    bool present = false;
+};
+
+// user.DOSATTRIB read once, for a caller that reads an entry's word and then
+// writes another over the same read: dosAttribQuery and dosAttribStore in
+// two steps.
+class DosAttribValue {
+public:
+    // 0, ENOTSUP where the filesystem keeps no user xattrs, EBADMSG for a
+    // value of no known form, or the read's errno.
+    int read(Entry& entry);
+    // The word the entry reads as; `st` is its statx.
+    uint32_t word(const struct statx& st) const;
+    // Writes `attributes` over the value read: its form and every other field
+    // stay, and the mode moves only with read-only itself.
+    int write(Entry& entry, const struct statx& st, uint32_t attributes) const;
+
+private:
+    StoredValue value_;
+    dosattrib::Parsed parsed_;
+    uint32_t stored_ = 0;
+};
 
 // What user.DOSATTRIB alone holds, for a walk that needs neither the mode
 // nor a stat: 0 when nothing is stored or the filesystem keeps no user

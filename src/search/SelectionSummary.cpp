@@ -1,5 +1,6 @@
 #include "search/SelectionSummary.h"
 
+#include "platform/AttributeStore.h"
 #include "platform/FileHelpers.h"
 
 namespace umbrix {
@@ -69,13 +70,15 @@ bool SelectionSummary::allMixed() const
 SummaryEnd summarizeSelection(SelectionCommandView& view, const SelectedRows& rows,
                               SelectionSummary& summary)
 {
+    const platform::ScopedFolderReuse sameFolder;
     const int32_t n = rows.ListCount();
+    ProgressCaption caption(view);
     for (int32_t i = 0; i < n; ++i) {
         // One read answers all five questions of the row: the same answers
         // as asking each attribute on its own, at a fifth of the cost.
         if (rows.Selected(i) && summary.add(attributesOf(rows.ListPath(i))))
             break;
-        view.setCaption(processingCaption(progressPercent(i + 1, n)));
+        caption.show(progressPercent(i + 1, n));
         view.DoEvents();
         if (view.Closing())
             return SummaryEnd::Closing;

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -179,6 +180,36 @@ void checkWordStore(const std::string& root)
 }
 
 } // namespace
+
+TEST_F(AttributeStore, ACommandsKeptFolderServesOnlyItsOwnEntries)
+{
+    makeTree(tmp.path(), {"a/", "ab/", "b/", "a/x", "ab/x", "b/x", "a/y"});
+    setDosAttrib(tmp / "a/x", Attr::Hidden);
+    setDosAttrib(tmp / "ab/x", Attr::Archive);
+    setDosAttrib(tmp / "b/x", Attr::System);
+    setDosAttrib(tmp / "a/y", Attr::Hidden | Attr::System);
+    {
+        const ScopedFolderReuse sameFolder;
+        // Rows of one folder, then of folders whose names share a beginning.
+        EXPECT_EQ(query(tmp / "a/x"), Attr::Hidden);
+        EXPECT_EQ(query(tmp / "a/y"), Attr::Hidden | Attr::System);
+        EXPECT_EQ(query(tmp / "ab/x"), Attr::Archive);
+        EXPECT_EQ(query(tmp / "b/x"), Attr::System);
+        const AttributeChange change =
+            changeAttributes(tmp / "a/x", [](uint32_t word) { return word & ~Attr::Hidden; });
+        EXPECT_EQ(change.storeError, 0);
+        // The rows listed under a folder are the ones reached, even when the
+        // folder is renamed, or a link put in its place, while it is kept.
+        ASSERT_EQ(std::rename((tmp / "a").c_str(), (tmp / "gone").c_str()), 0);
+        ASSERT_EQ(::symlink((tmp / "b").c_str(), (tmp / "a").c_str()), 0);
+        EXPECT_EQ(query(tmp / "a/y"), Attr::Hidden | Attr::System);
+    }
+    uint32_t word = 0;
+    EXPECT_EQ(queryAttributes(tmp / "a/y", word), ENOENT);
+    EXPECT_EQ(query(tmp / "gone/x"), 0u);
+    EXPECT_EQ(query(tmp / "ab/x"), Attr::Archive);
+    EXPECT_EQ(query(tmp / "b/x"), Attr::System);
+}
 
 TEST(NtfsStore, TheVolumesAttributeWordIsTheStore)
 {

@@ -5,6 +5,7 @@
 #include "platform/AttributeStore.h"
 #include "platform/DosAttribCodec.h"
 #include "platform/EntryAccess.h"
+#include "platform/FaultInjection.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -89,6 +90,31 @@ TEST_P(StoreSafety, TheLastComponentIsNeverFollowed)
     EXPECT_EQ(rawDosAttrib(tmp / "dir"), "");
     EXPECT_EQ(modeOf(tmp / "target") & 07777, 0644u);
     EXPECT_EQ(modeOf(tmp / "dir") & 07777, 0755u);
+}
+
+TEST_P(StoreSafety, AModeChangeReachesOnlyTheEntryThatWasExamined)
+{
+    makeTree(tmp.path(), {"f", "newcomer"});
+    for (const char* name : {"f", "newcomer"}) {
+        ASSERT_EQ(::chmod((tmp / name).c_str(), 0644), 0);
+        setDosAttrib(tmp / name, Attr::Archive);
+    }
+    ASSERT_EQ(::link((tmp / "f").c_str(), (tmp / "examined").c_str()), 0);
+    // The volume's store is known already, as it is after a command's first row.
+    uint32_t word = 0;
+    ASSERT_EQ(queryAttributes(tmp / "newcomer", word), 0);
+    // Between the look at "f" and the write, another file takes its name.
+    const ScopedFaultHook swap([&](FaultPoint point, std::string_view path) {
+        if (point == FaultPoint::WriteAttributes && path == tmp / "f")
+            std::rename((tmp / "newcomer").c_str(), (tmp / "f").c_str());
+        return 0;
+    });
+    const AttributeChange change =
+        changeAttributes(tmp / "f", [](uint32_t word) { return word | Attr::ReadOnly; });
+    ASSERT_EQ(change.queryError, 0);
+    EXPECT_TRUE(change.storeError == 0 || change.storeError == ESTALE) << change.storeError;
+    EXPECT_EQ(modeOf(tmp / "f") & 0777, 0644u);
+    EXPECT_EQ(modeOf(tmp / "examined") & 0777, change.storeError == 0 ? 0444u : 0644u);
 }
 
 TEST_P(StoreSafety, AWriteChangesOnlyTheBitsThatDiffer)
