@@ -46,7 +46,7 @@ pid_t startTool(const std::string& tool, const std::vector<std::string>& args,
                 const std::vector<std::string>& environment = {});
 // The exit status of a started tool, -1 when it never started or a signal ended it.
 int waitTool(pid_t pid);
-// startTool and waitTool.
+// Runs `tool` to its end, its output and errors appended to `log`; its exit status.
 int runTool(const std::string& tool, const std::vector<std::string>& args, const std::string& log);
 
 // The contents of a small text file, "" when it cannot be read.
