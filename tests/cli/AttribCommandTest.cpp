@@ -25,12 +25,7 @@ protected:
             ASSERT_EQ(platform::storeAttributes(at(relative), attributes), 0);
         }
     }
-    uint32_t word(const std::string& relative) const
-    {
-        uint32_t w = 0;
-        EXPECT_EQ(platform::queryAttributes(at(relative), w), 0) << relative;
-        return w;
-    }
+    uint32_t word(const std::string& relative) const { return storedWord(at(relative)); }
     std::string lines(std::initializer_list<std::pair<const char*, std::string>> rows) const
     {
         std::string text;

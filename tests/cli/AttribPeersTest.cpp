@@ -48,7 +48,7 @@ TEST(AttribPeers, SambaReadsWhatTheProgramWrote)
                 continue;
             std::vector<std::string> arguments = step;
             arguments.push_back(share + "/" + c.name);
-            attribProgram(arguments, tmp.path(), {{"XDG_DATA_HOME", tmp / "data"}});
+            attribProgram(arguments, tmp.path());
         }
         EXPECT_EQ(sortedLetters(smb.allinfo(c.name).attributes), c.samba) << c.name;
     }
@@ -69,13 +69,13 @@ TEST(AttribPeers, OnAnNtfsVolumeTheRulesAreTheSame)
     makeTree(root, {"a.txt", "b.doc", "Sub/", "Sub/c.txt"});
     const auto raw = [&](const std::string& relative) {
         uint32_t word = 0;
-        EXPECT_EQ(::lgetxattr((root + "/" + relative).c_str(), "system.ntfs_attrib", &word,
-                              sizeof word),
-                  static_cast<ssize_t>(sizeof word));
+        EXPECT_EQ(
+            ::lgetxattr((root + "/" + relative).c_str(), "system.ntfs_attrib", &word, sizeof word),
+            static_cast<ssize_t>(sizeof word));
         return word;
     };
     const auto run = [&](std::vector<std::string> arguments) {
-        return attribProgram(arguments, tmp.path(), {{"XDG_DATA_HOME", tmp / "data"}});
+        return attribProgram(arguments, tmp.path());
     };
 
     EXPECT_EQ(run({"+H", root + "/a.txt"}).status, 0);
@@ -107,8 +107,7 @@ TEST(AttribPeers, ScriptsGetTheExactBytesOfANameThatIsNotText)
     makeFile(name, "x");
     ASSERT_EQ(platform::storeAttributes(name, Attr::Hidden), 0);
 
-    const AttribResult nul = attribProgram({"-0", "--unhide", tmp / "tree"}, tmp.path(),
-                                           {{"XDG_DATA_HOME", tmp / "data"}});
+    const AttribResult nul = attribProgram({"-0", "--unhide", tmp / "tree"}, tmp.path());
     EXPECT_EQ(nul.status, 0) << nul.err;
     EXPECT_EQ(nul.out, name + std::string(1, '\0'));
 
@@ -123,9 +122,8 @@ TEST(AttribPeers, ScriptsGetTheExactBytesOfANameThatIsNotText)
                      "  str(o['before']).encode() + b'|' + str(o['after']).encode())\n");
     makeFile(tmp / "json.txt", json.out);
     const std::string decoded = tmp / "decoded";
-    const int status = std::system(("/usr/bin/python3 " + script + " < " + tmp / "json.txt" +
-                                    " > " + decoded)
-                                       .c_str());
+    const int status = std::system(
+        ("/usr/bin/python3 " + script + " < " + tmp / "json.txt" + " > " + decoded).c_str());
     ASSERT_EQ(status, 0);
     const std::string shown = tmp / "tree/na\\xEFve\\xFF.dat";
     EXPECT_EQ(readTextFile(decoded), name + "|" + shown + "|user.DOSATTRIB|0|0");

@@ -5,13 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace umbrix::test {
 namespace {
@@ -46,48 +39,18 @@ AttribResult attribHere(const std::vector<std::string>& arguments, const std::st
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
                            const std::map<std::string, std::string>& environment)
 {
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const size_t eq = entry.find('=');
-        merged[entry.substr(0, eq)] = eq == std::string::npos ? "" : entry.substr(eq + 1);
-    }
+    std::map<std::string, std::string> merged{{"XDG_DATA_HOME", workFolder + "/data"}};
     for (const auto& [name, value] : environment)
         merged[name] = value;
-    std::vector<std::string> envText;
+    std::vector<std::string> own;
     for (const auto& [name, value] : merged)
-        envText.push_back(name + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& text : envText)
-        envp.push_back(text.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argvText{UMBRIX_ATTRIB_PROGRAM};
-    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : argvText)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-
+        own.push_back(name + "=" + value);
     const std::string outPath = workFolder + "/attrib.out";
     const std::string errPath = workFolder + "/attrib.err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     AttribResult result;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0];
-        return result;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.status = waitTool(startTool(UMBRIX_ATTRIB_PROGRAM, arguments, outPath, errPath, own));
     result.out = readTextFile(outPath);
     result.err = readTextFile(errPath);
     return result;

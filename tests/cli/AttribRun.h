@@ -18,7 +18,9 @@ AttribResult attribHere(const std::vector<std::string>& arguments,
                         const std::string& journalFolder = {});
 
 // The built program itself, with `environment` added to (or replacing in)
-// the test's own.  Its output is captured in files in `workFolder`.
+// the test's own.  Its output is captured in files in `workFolder`, and its
+// journal goes to `workFolder`/data unless XDG_DATA_HOME is given: never
+// into the user's own data folder.
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
                            const std::map<std::string, std::string>& environment = {});
 

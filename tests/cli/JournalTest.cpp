@@ -8,9 +8,7 @@
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -41,6 +39,18 @@ public:
     std::vector<Seen> seen;
     int flushes = 0;
 };
+
+// The search's unhide step on entries of `folder`, which it holds open.
+void unhideIn(const std::string& folder, std::initializer_list<const char*> names)
+{
+    platform::FileDescriptor fd;
+    ASSERT_EQ(platform::openFolder(folder, fd), 0);
+    platform::FolderAttributes attributes;
+    platform::FolderIdentity identity;
+    ASSERT_EQ(platform::FolderAttributes::of(fd.get(), attributes, identity), 0);
+    for (const char* name : names)
+        ASSERT_EQ(attributes.unhide(name, folder + "/" + name), 0) << name;
+}
 
 TEST(JournalLines, EveryPathComesBackByteForByte)
 {
@@ -88,16 +98,7 @@ TEST(JournalSeam, TheStoresTellEveryChangeAndNothingElse)
         ASSERT_EQ(platform::storeAttributes(tmp / "f", Attr::Hidden | Attr::Archive), 0);
         ASSERT_EQ(platform::storeAttributes(tmp / "f", Attr::Hidden | Attr::Archive), 0);
         ASSERT_EQ(platform::storeAttributes(tmp / "f", Attr::Archive), 0);
-
-        platform::FileDescriptor folder;
-        ASSERT_EQ(platform::openFolder(tmp.path(), folder), 0);
-        platform::FolderAttributes attributes;
-        platform::FolderIdentity identity;
-        ASSERT_EQ(platform::FolderAttributes::of(folder.get(), attributes, identity), 0);
-        ASSERT_EQ(attributes.unhide("both", tmp / "both"), 0);
-        ASSERT_EQ(attributes.unhide("locked", tmp / "locked"), 0);
-        ASSERT_EQ(attributes.unhide("locked", tmp / "locked"), 0);
-        ASSERT_EQ(attributes.unhide("dir", tmp / "dir"), 0);
+        unhideIn(tmp.path(), {"both", "locked", "locked", "dir"});
     }
     ASSERT_EQ(platform::storeAttributes(tmp / "f", 0), 0); // none installed any more
 
@@ -125,12 +126,7 @@ TEST(JournalSeam, AnNtfsVolumeIsJournalledUnderItsOwnStore)
     RecordingJournal journal;
     const platform::ScopedAttributeJournal installed(journal);
     ASSERT_EQ(platform::storeAttributes(volume.root() + "/f", Attr::Hidden), 0);
-    platform::FileDescriptor folder;
-    ASSERT_EQ(platform::openFolder(volume.root(), folder), 0);
-    platform::FolderAttributes attributes;
-    platform::FolderIdentity identity;
-    ASSERT_EQ(platform::FolderAttributes::of(folder.get(), attributes, identity), 0);
-    ASSERT_EQ(attributes.unhide("f", volume.root() + "/f"), 0);
+    unhideIn(volume.root(), {"f"});
     ASSERT_EQ(journal.seen.size(), 2u);
     EXPECT_EQ(journal.seen[0].store, StoreKind::Ntfs);
     EXPECT_EQ(journal.seen[1].before & Attr::Hidden, Attr::Hidden);
@@ -203,38 +199,16 @@ TEST_F(JournalFiles, ALineTornByACrashIsSkippedAndCounted)
     EXPECT_EQ(contents.unreadable, 1);
 }
 
-// A small tmpfs of our own stands in for a full or read-only disk; only
-// root may mount one.
-class StoreOfItsOwn {
-public:
-    explicit StoreOfItsOwn(const std::string& folder) : folder_(folder)
-    {
-        makeDir(folder);
-        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
-        if (!mounted_)
-            reason_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
-    }
-    ~StoreOfItsOwn()
-    {
-        if (mounted_)
-            ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    const std::string& reason() const { return reason_; }
-    bool readOnly()
-    {
-        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    std::string folder_;
-    std::string reason_;
-    bool mounted_ = false;
-};
+// A small tmpfs of our own stands in for a full or read-only disk.
+ScopedMount storeOfItsOwn(const std::string& folder)
+{
+    makeDir(folder);
+    return ScopedMount("tmpfs", folder, "tmpfs", 0, "size=64k,mode=0755");
+}
 
 TEST_F(JournalFiles, AFullStoreIsReportedOnceAndItsRecordsWaitForRoom)
 {
-    StoreOfItsOwn store(tmp / "small");
+    ScopedMount store = storeOfItsOwn(tmp / "small");
     if (!store.mounted())
         GTEST_SKIP() << store.reason();
     const std::string filler = tmp / "small/filler";
@@ -267,10 +241,10 @@ TEST_F(JournalFiles, AFullStoreIsReportedOnceAndItsRecordsWaitForRoom)
 
 TEST_F(JournalFiles, AReadOnlyStoreSendsTheRecordsToTheTemporaryFolderAndSaysWhere)
 {
-    StoreOfItsOwn store(tmp / "ro");
+    ScopedMount store = storeOfItsOwn(tmp / "ro");
     if (!store.mounted())
         GTEST_SKIP() << store.reason();
-    ASSERT_TRUE(store.readOnly());
+    ASSERT_TRUE(store.remount(MS_RDONLY));
     makeDir(tmp / "rescue");
     const char* previous = std::getenv("TMPDIR");
     const std::string kept = previous ? previous : "";

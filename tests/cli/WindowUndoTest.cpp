@@ -17,12 +17,7 @@ constexpr uint32_t H = Attr::Hidden, S = Attr::System, A = Attr::Archive, R = At
 
 class WindowThenUndo : public MainWindowFixture {
 protected:
-    uint32_t word(const std::string& relative) const
-    {
-        uint32_t w = 0;
-        EXPECT_EQ(platform::queryAttributes(at(relative), w), 0) << relative;
-        return w;
-    }
+    uint32_t word(const std::string& relative) const { return storedWord(at(relative)); }
 
     TempDir data; // $XDG_DATA_HOME of the window and the terminal
 };
@@ -35,7 +30,8 @@ TEST_F(WindowThenUndo, UndoHidesAgainWhatTheSearchUnhidAndLeavesAloneWhatChanged
     file("dir/three", H);
     file("both.sys", H | S);
     file("plain");
-    const std::string odd = "dir/na\xef" "ve\xff";
+    const std::string odd = "dir/na\xef"
+                            "ve\xff";
     file(odd, H);
 
     std::vector<std::string> reports;

@@ -19,31 +19,20 @@ namespace {
 using test::FakeCommandView;
 using test::makeDir;
 using test::makeFile;
+using test::storedWord;
 using test::TempDir;
 namespace Attr = platform::Attr;
-
-uint32_t wordOf(const std::string& path)
-{
-    uint32_t word = 0;
-    EXPECT_EQ(platform::queryAttributes(path, word), 0) << path;
-    return word;
-}
 
 class SambaValues : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!samba_.missing().empty())
-            GTEST_SKIP() << samba_.missing();
-    }
-
-    std::string samba(const std::string& path, std::vector<std::string> args)
-    {
-        return samba_.run(path, std::move(args));
+        if (!samba.missing().empty())
+            GTEST_SKIP() << samba.missing();
     }
 
     TempDir tmp;
-    test::SambaTool samba_{tmp};
+    test::SambaTool samba{tmp};
     FakeCommandView view;
 };
 
@@ -69,13 +58,14 @@ TEST_F(SambaValues, AChangeKeepsTheStoredFormAndEveryOtherField)
          1,
          AttributeAction::Clear,
          "text version=65535 hex=0x10 attrib=0x10"},
+        // A one-digit prefix that the new word outgrows.
         {"v3",
          false,
-         {"encode", "3", "0x2", "valid_flags=0x3f", "attrib=0x2", "ea_size=9", "size=0x1234",
+         {"encode", "3", "0x1", "valid_flags=0x3f", "attrib=0x1", "ea_size=9", "size=0x1234",
           "alloc_size=0x2000", "create_time=0x1d0000000000001", "change_time=0x1d0000000000002"},
-         2,
+         3,
          AttributeAction::Set,
-         "binary version=3 hex=0x6 valid_flags=0x3f attrib=0x6 ea_size=0x9 size=0x1234 "
+         "binary version=3 hex=0x21 valid_flags=0x3f attrib=0x21 ea_size=0x9 size=0x1234 "
          "alloc_size=0x2000 create_time=0x1d0000000000001 change_time=0x1d0000000000002"},
         {"v4-dir",
          true,
@@ -96,9 +86,9 @@ TEST_F(SambaValues, AChangeKeepsTheStoredFormAndEveryOtherField)
         SCOPED_TRACE(c.name);
         const std::string entry = tmp / c.name;
         c.directory ? makeDir(entry) : makeFile(entry, "content");
-        samba(entry, c.encode);
+        samba.run(entry, c.encode);
         EXPECT_TRUE(ChangeAttribute(view, entry, c.index, c.action, false));
-        EXPECT_EQ(samba(entry, {"decode-form"}), c.decoded);
+        EXPECT_EQ(samba.run(entry, {"decode"}), c.decoded);
         struct stat st;
         ASSERT_EQ(::lstat(entry.c_str(), &st), 0);
         EXPECT_EQ(S_ISDIR(st.st_mode), c.directory);
@@ -125,8 +115,8 @@ TEST(NtfsAttributes, AHiddenDirectoryUnhiddenStaysADirectory)
     EXPECT_TRUE(ChangeAttribute(view, file, 1, AttributeAction::Clear, false));
     EXPECT_TRUE(view.boxes.empty());
 
-    EXPECT_EQ(wordOf(folder), Attr::Directory);
-    EXPECT_EQ(wordOf(file), Attr::Archive);
+    EXPECT_EQ(storedWord(folder), Attr::Directory);
+    EXPECT_EQ(storedWord(file), Attr::Archive);
     struct stat st;
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));

@@ -22,18 +22,12 @@ using platform::ScopedFaultHook;
 using test::exists;
 using test::FakeCommandView;
 using test::FakeRows;
+using test::linkTarget;
 using test::makeTree;
 using test::rawDosAttrib;
 using test::readTextFile;
 using test::setDosAttrib;
 using Names = std::vector<std::string>;
-
-std::string linkTarget(const std::string& path)
-{
-    char buffer[4096];
-    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
-    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
-}
 
 class CopyCommandTest : public ::testing::Test {
 protected:
@@ -93,34 +87,31 @@ TEST_F(CopyCommandTest, OneSelectedRowIsCopiedWithoutProgressAndAnUnselectedCurr
     EXPECT_EQ(copyTargetFolder(at("dst")), at("dst/"));
 }
 
+// How a whole tree is copied is FileSystemObject's; the command asks it to
+// merge into what is there.
 TEST_F(CopyCommandTest, AFolderMergesIntoAnExistingOneReplacingItsFiles)
 {
-    makeTree(dir.path(), {"src/tree/", "src/tree/new.txt=new", "src/tree/same.txt=fresh",
-                          "src/tree/sub/", "src/tree/sub/deep.txt=deep", "dst/tree/",
+    makeTree(dir.path(), {"src/tree/", "src/tree/same.txt=fresh", "dst/tree/",
                           "dst/tree/same.txt=stale", "dst/tree/mine.txt=mine"});
     FakeRows rows;
     rows.add(at("src/tree"), true);
     rows.listIndex = 0;
     EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
-    EXPECT_EQ(readTextFile(at("dst/tree/new.txt")), "new");
-    EXPECT_EQ(readTextFile(at("dst/tree/same.txt")), "fresh");
-    EXPECT_EQ(readTextFile(at("dst/tree/sub/deep.txt")), "deep");
-    EXPECT_EQ(readTextFile(at("dst/tree/mine.txt")), "mine");
+    EXPECT_EQ(readTextFile(at("dst/tree/same.txt")) + readTextFile(at("dst/tree/mine.txt")),
+              "freshmine");
     EXPECT_TRUE(view.boxes.empty());
 }
 
-TEST_F(CopyCommandTest, LinksAreCopiedAsLinksAndAFolderNeverIntoItself)
+// Links inside a tree are FileSystemObject's to keep; the command must not
+// take a listed link to a folder for the folder.
+TEST_F(CopyCommandTest, AListedLinkIsCopiedAsALinkAndAFolderNeverIntoItself)
 {
-    makeTree(dir.path(),
-             {"outside/", "outside/keep.txt=keep", "src/t/", "src/t/dirlink -> " + at("outside"),
-              "src/t/filelink -> " + at("outside/keep.txt"), "src/rowlink -> " + at("outside")});
+    makeTree(dir.path(), {"outside/", "src/t/", "src/rowlink -> " + at("outside")});
     FakeRows rows;
     rows.add(at("src/rowlink"), true);
-    rows.add(at("src/t"), true);
+    rows.listIndex = 0;
     EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
     EXPECT_EQ(linkTarget(at("dst/rowlink")), at("outside"));
-    EXPECT_EQ(linkTarget(at("dst/t/dirlink")), at("outside"));
-    EXPECT_EQ(linkTarget(at("dst/t/filelink")), at("outside/keep.txt"));
     EXPECT_TRUE(view.boxes.empty());
 
     // Into its own subfolder: refused through the retry box.

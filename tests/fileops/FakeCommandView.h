@@ -3,6 +3,7 @@
 #include "fileops/SelectionCommand.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,8 +50,9 @@ public:
     int32_t msgAnswer = 0;
 };
 
-// Rows of a result list box: paths, and which of them are selected.
-class FakeRows : public SelectedRows {
+// Rows of a result list box: paths, and which of them are selected.  A
+// command that takes rows of its own kind gets them with its base here.
+template <typename Rows> class FakeRowsOf : public Rows {
 public:
     std::vector<std::string> paths;
     std::vector<bool> selected;
@@ -70,10 +72,7 @@ public:
     }
     int32_t SelCount() const override
     {
-        int32_t n = 0;
-        for (bool s : selected)
-            n += s ? 1 : 0;
-        return n;
+        return static_cast<int32_t>(std::count(selected.begin(), selected.end(), true));
     }
     int32_t ListIndex() const override { return listIndex; }
 
@@ -86,5 +85,7 @@ public:
 private:
     mutable bool failed_ = false;
 };
+
+using FakeRows = FakeRowsOf<SelectedRows>;
 
 } // namespace umbrix::test

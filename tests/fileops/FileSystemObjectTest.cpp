@@ -22,20 +22,15 @@ namespace {
 
 using test::errorOf;
 using test::exists;
+using test::linkTarget;
 using test::makeDir;
 using test::makeFile;
 using test::makeTree;
 using test::modeOf;
 using test::readTextFile;
+using test::ScopedMount;
 using Names = std::vector<std::string>;
 using namespace std::string_literals;
-
-std::string linkTarget(const std::string& path)
-{
-    char buffer[4096];
-    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
-    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
-}
 
 Names namesIn(const std::string& path)
 {
@@ -46,25 +41,6 @@ Names namesIn(const std::string& path)
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// A mount made by the test and undone at its end, before the temporary
-// folder goes.  Tests that need one are skipped where mounting is refused.
-struct ScopedMount {
-    ScopedMount(const std::string& source, const std::string& target, const char* type,
-                unsigned long flags, const char* options = nullptr)
-        : target(target),
-          mounted(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
-    {}
-    ~ScopedMount()
-    {
-        if (mounted)
-            ::umount2(target.c_str(), MNT_DETACH);
-    }
-    ScopedMount(const ScopedMount&) = delete;
-    ScopedMount& operator=(const ScopedMount&) = delete;
-    const std::string target;
-    const bool mounted;
-};
 
 class FileSystemObjectTest : public ::testing::Test {
 protected:
@@ -168,8 +144,8 @@ TEST_F(FileSystemObjectTest, FailedCopyLeavesTheOldTargetAndNoDebris)
 {
     makeDir(dir / "small");
     const ScopedMount mount("none", dir / "small", "tmpfs", 0, "size=64k");
-    if (!mount.mounted)
-        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.reason();
     makeFile(dir / "small/target.bin", "old");
     makeFile(dir / "big.bin", std::string(1024 * 1024, 'x'));
 
@@ -258,8 +234,8 @@ TEST_F(FolderCopyTest, StopsAtAFolderMountedInsideItself)
 {
     makeDir(dir / "src/a/loop");
     const ScopedMount mount(dir / "src", dir / "src/a/loop", nullptr, MS_BIND);
-    if (!mount.mounted)
-        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.reason();
     const Error e = errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", true); });
     EXPECT_EQ(e.number, errorNumberFromErrno(ELOOP));
     EXPECT_NE(e.description.find("src/a/loop"), std::string::npos) << e.description;
@@ -369,12 +345,12 @@ TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
 {
     makeTree(dir.path(), {"t/", "t/vol/", "t/bind/", "elsewhere/", "elsewhere/keep.txt=keep"});
     const ScopedMount volume("none", dir / "t/vol", "tmpfs", 0);
-    if (!volume.mounted)
-        GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+    if (!volume.mounted())
+        GTEST_SKIP() << volume.reason();
     makeFile(dir / "t/vol/onvolume.txt", "volume");
     // Same filesystem, so only the mount id tells it apart.
     const ScopedMount bind(dir / "elsewhere", dir / "t/bind", nullptr, MS_BIND);
-    ASSERT_TRUE(bind.mounted);
+    ASSERT_TRUE(bind.mounted());
 
     const auto folder = fso.GetFolder(dir / "t");
     EXPECT_TRUE(folder.SubFolders().empty());

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 namespace umbrix {
 namespace {
@@ -31,15 +30,15 @@ TEST(SelfRegistration, ACopyWithoutRoomIsTheClassCodeAndNoRoomForTheProbeAnError
     test::makeDir(volume);
     for (const int inodes : {5, 2}) {
         const std::string options = "nr_inodes=" + std::to_string(inodes);
-        if (::mount("tmpfs", volume.c_str(), "tmpfs", 0, options.c_str()) != 0)
-            GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+        const test::ScopedMount mount("tmpfs", volume, "tmpfs", 0, options.c_str());
+        if (!mount.mounted())
+            GTEST_SKIP() << mount.reason();
         if (inodes == 5)
             EXPECT_EQ(DllRegisterServer(volume), SELFREG_E_CLASS);
         else
             EXPECT_EQ(test::errorOf([&] { DllRegisterServer(volume); }).description,
                       std::strerror(ENOSPC));
         EXPECT_TRUE(std::filesystem::is_empty(volume)) << inodes;
-        ::umount2(volume.c_str(), MNT_DETACH);
     }
 }
 

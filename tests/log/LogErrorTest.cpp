@@ -96,12 +96,6 @@ TEST(LogErrorTest, ALogPathThatIsNoRegularFileSendsTheLineToTheFallback)
     }
 }
 
-} // namespace
-} // namespace umbrix
-
-namespace umbrix {
-namespace {
-
 // A program run from its build folder logs beside itself; an installed one,
 // even one whose folder root could write, never does.
 TEST(LogErrorTest, AnInstalledProgramLogsInTheDataFolderOnly)

@@ -1,6 +1,7 @@
 #include "platform/AttributeStore.h"
 
 #include "platform/DosAttribCodec.h"
+#include "platform/FileDescriptor.h"
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
@@ -19,13 +20,6 @@ using namespace umbrix::test;
 using namespace std::string_literals;
 
 namespace {
-
-uint32_t query(const std::string& path)
-{
-    uint32_t word = 0xDEADBEEF;
-    EXPECT_EQ(queryAttributes(path, word), 0) << path;
-    return word;
-}
 
 void setRaw(const std::string& path, const std::string& value)
 {
@@ -64,18 +58,17 @@ TEST_F(AttributeStore, EntriesAreReadWithoutFollowingLinks)
         {"target", Attr::Hidden}, {"link", Attr::ReparsePoint}, {"dangling", Attr::ReparsePoint},
         {"dot", Attr::ReparsePoint}};
     // clang-format on
-    const int folder = ::open(tmp.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const FileDescriptor folder(::open(tmp.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     for (const auto& [name, expected] : entries) {
         uint32_t at = 0xDEADBEEF;
-        EXPECT_EQ(queryAttributesAt(folder, name, tmp / name, at), 0) << name;
+        EXPECT_EQ(queryAttributesAt(folder.get(), name, tmp / name, at), 0) << name;
         EXPECT_EQ(at, expected) << name;
-        EXPECT_EQ(query(tmp / name), expected) << name;
+        EXPECT_EQ(storedWord(tmp / name), expected) << name;
     }
-    ::close(folder);
     // procfs keeps no user xattrs: the directory bit and read-only from the
     // mode are all there is.
-    EXPECT_EQ(query("/proc/sys"), Attr::Directory);
-    EXPECT_EQ(query("/proc/self/status"), Attr::ReadOnly);
+    EXPECT_EQ(storedWord("/proc/sys"), Attr::Directory);
+    EXPECT_EQ(storedWord("/proc/self/status"), Attr::ReadOnly);
 }
 
 TEST_F(AttributeStore, TheFirstValueStored)
@@ -88,7 +81,7 @@ TEST_F(AttributeStore, TheFirstValueStored)
     for (const std::string& path : {file, tmp / "caf\xE9\xFF"}) {
         makeFile(path);
         ASSERT_EQ(storeAttributes(path, Attr::Hidden | Attr::System), 0);
-        EXPECT_EQ(query(path), Attr::Hidden | Attr::System);
+        EXPECT_EQ(storedWord(path), Attr::Hidden | Attr::System);
         EXPECT_EQ(rawDosAttrib(path), freshValueFor(path, Attr::Hidden | Attr::System));
     }
 }
@@ -118,7 +111,7 @@ TEST_F(AttributeStore, WritesKeepTheStoredFormAndEveryOtherBit)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setRaw(file, c.stored);
-        EXPECT_EQ(query(file), c.read);
+        EXPECT_EQ(storedWord(file), c.read);
         ASSERT_EQ(storeAttributes(file, c.written), 0);
         EXPECT_EQ(rawDosAttrib(file), c.after);
     }
@@ -131,12 +124,12 @@ TEST_F(AttributeStore, AFoldersReadOnlyIsStoredNotTakenFromItsMode)
     const std::string dir = tmp / "dir";
     makeDir(dir);
     ASSERT_EQ(storeAttributes(dir, Attr::ReadOnly | Attr::Hidden | Attr::Directory), 0);
-    EXPECT_EQ(query(dir), Attr::Directory | Attr::ReadOnly | Attr::Hidden);
+    EXPECT_EQ(storedWord(dir), Attr::Directory | Attr::ReadOnly | Attr::Hidden);
     EXPECT_EQ(modeOf(dir) & 07777, 0755u);
     EXPECT_EQ(rawDosAttrib(dir), freshValueFor(dir, Attr::ReadOnly | Attr::Hidden));
     ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
     ASSERT_EQ(storeAttributes(dir, 0), 0);
-    EXPECT_EQ(query(dir), Attr::Directory);
+    EXPECT_EQ(storedWord(dir), Attr::Directory);
 }
 
 TEST_F(AttributeStore, FailuresAreReportedAndChangeNothing)
@@ -166,17 +159,17 @@ void checkWordStore(const std::string& root)
     const std::string dir = root + "/DIR";
     makeFile(file, "content");
     makeDir(dir);
-    EXPECT_EQ(query(file), Attr::Archive);
-    EXPECT_EQ(query(dir) & Attr::Directory, Attr::Directory);
+    EXPECT_EQ(storedWord(file), Attr::Archive);
+    EXPECT_EQ(storedWord(dir) & Attr::Directory, Attr::Directory);
 
     ASSERT_EQ(storeAttributes(file, Attr::Hidden | Attr::System), 0);
-    EXPECT_EQ(query(file), Attr::Hidden | Attr::System);
+    EXPECT_EQ(storedWord(file), Attr::Hidden | Attr::System);
     ASSERT_EQ(storeAttributes(file, Attr::ReadOnly), 0);
-    EXPECT_EQ(query(file), Attr::ReadOnly);
+    EXPECT_EQ(storedWord(file), Attr::ReadOnly);
     ASSERT_EQ(storeAttributes(dir, Attr::Hidden), 0);
-    EXPECT_EQ(query(dir), Attr::Directory | Attr::Hidden);
+    EXPECT_EQ(storedWord(dir), Attr::Directory | Attr::Hidden);
     ASSERT_EQ(storeAttributes(dir, 0), 0);
-    EXPECT_EQ(query(dir), Attr::Directory);
+    EXPECT_EQ(storedWord(dir), Attr::Directory);
 }
 
 } // namespace
@@ -227,16 +220,16 @@ TEST(NtfsStore, TheVolumesAttributeWordIsTheStore)
     // ntfs-3g's permissions are not the store: no mode bit makes it read-only.
     ASSERT_EQ(storeAttributes(file, 0), 0);
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_EQ(query(file), 0u);
+    EXPECT_EQ(storedWord(file), 0u);
 
     const std::string empty = vol.root() + "/empty";
     makeFile(empty);
     // ntfs-3g shows an empty system file that is not hidden as a FIFO or a
     // socket; opening one would hang, so the store must not.
     ASSERT_EQ(storeAttributes(empty, Attr::System), 0);
-    EXPECT_EQ(query(empty), Attr::System);
+    EXPECT_EQ(storedWord(empty), Attr::System);
     ASSERT_EQ(storeAttributes(empty, Attr::Hidden | Attr::System), 0);
-    EXPECT_EQ(query(empty), Attr::Hidden | Attr::System);
+    EXPECT_EQ(storedWord(empty), Attr::Hidden | Attr::System);
 }
 
 TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
@@ -248,7 +241,7 @@ TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
         if (!vol.mounted())
             GTEST_SKIP() << vol.skipReason();
         makeFile(vol.root() + "/file", "content");
-        EXPECT_EQ(query(vol.root() + "/file"), Attr::Archive);
+        EXPECT_EQ(storedWord(vol.root() + "/file"), Attr::Archive);
         struct stat st {};
         ASSERT_EQ(::stat(vol.root().c_str(), &st), 0);
         ntfsDevice = st.st_dev;
@@ -257,21 +250,20 @@ TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
     // mount, so a tmpfs mounted now usually gets the NTFS volume's number.
     const std::string place = tmp / "place";
     makeDir(place);
-    if (::mount("tmpfs", place.c_str(), "tmpfs", 0, "size=1m") != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const ScopedMount tmpfs("tmpfs", place, "tmpfs", 0, "size=1m");
+    if (!tmpfs.mounted())
+        GTEST_SKIP() << tmpfs.reason();
     struct stat st {};
     ASSERT_EQ(::stat(place.c_str(), &st), 0);
     if (st.st_dev != ntfsDevice) {
-        ::umount2(place.c_str(), MNT_DETACH);
         GTEST_SKIP() << "the kernel gave the tmpfs a device number of its own; the case needs "
                         "the NTFS volume's number handed out again";
     }
     const std::string file = place + "/file";
     makeFile(file, "content");
-    EXPECT_EQ(query(file), 0u);
+    EXPECT_EQ(storedWord(file), 0u);
     EXPECT_EQ(storeAttributes(file, Attr::Hidden), 0);
     EXPECT_EQ(rawDosAttrib(file).size(), dosattrib::FreshSize);
-    ::umount2(place.c_str(), MNT_DETACH);
 }
 
 class FatStore : public ::testing::TestWithParam<const char*> {};

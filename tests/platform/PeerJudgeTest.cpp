@@ -3,6 +3,7 @@
 // step runs over them, and the peer says what it sees afterwards.
 
 #include "platform/AttributeStore.h"
+#include "platform/FileDescriptor.h"
 #include "support/SmbServer.h"
 #include "support/TempDir.h"
 #include "support/WinePrefix.h"
@@ -24,19 +25,20 @@ namespace {
 // hidden bit.
 void searchStep(const std::string& folder, const std::vector<std::string>& names)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    ASSERT_GE(fd, 0) << folder;
+    const FileDescriptor fd(
+        ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    ASSERT_TRUE(fd) << folder;
     for (const std::string& name : names) {
         const std::string path = folder + "/" + name;
         uint32_t word = 0;
-        EXPECT_EQ(queryAttributesAt(fd, name.c_str(), path, word), 0) << name;
+        EXPECT_EQ(queryAttributesAt(fd.get(), name.c_str(), path, word), 0) << name;
         if ((word & Attr::Hidden) && !(word & Attr::System)) {
-            EXPECT_EQ(
-                storeAttributesAt(fd, name.c_str(), path, word & Attr::Writable & ~Attr::Hidden), 0)
+            EXPECT_EQ(storeAttributesAt(fd.get(), name.c_str(), path,
+                                        word & Attr::Writable & ~Attr::Hidden),
+                      0)
                 << name;
         }
     }
-    ::close(fd);
 }
 
 std::string withoutHidden(std::string letters)

@@ -1,13 +1,13 @@
 #include "support/NtfsVolume.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/mount.h>
@@ -49,32 +49,61 @@ std::string findTool(const std::string& tool)
     return {};
 }
 
-int runTool(const std::string& tool, const std::vector<std::string>& args,
-            const std::string& log)
+pid_t startTool(const std::string& tool, const std::vector<std::string>& args,
+                const std::string& out, const std::string& err,
+                const std::vector<std::string>& environment)
 {
-    std::vector<std::string> owned{tool};
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : owned)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (std::none_of(environment.begin(), environment.end(),
+                         [&](const std::string& own) { return nameOf(own) == nameOf(entry); }))
+            env.push_back(entry);
+    }
+    env.insert(env.end(), environment.begin(), environment.end());
+    std::vector<std::string> argvText{tool};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    const auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> p;
+        for (std::string& t : texts)
+            p.push_back(t.data());
+        p.push_back(nullptr);
+        return p;
+    };
+    std::vector<char*> argv = pointers(argvText);
+    std::vector<char*> envp = pointers(env);
 
-    // Output goes to a file, not a pipe: ntfs-3g leaves a daemon behind that
-    // would hold a pipe open for as long as the volume stays mounted.
+    // Output goes to a file, not a pipe: ntfs-3g and smbd leave daemons behind
+    // that would hold a pipe open for as long as they run.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (err.empty())
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
+    return rc == 0 ? pid : -1;
+}
+
+int waitTool(pid_t pid)
+{
     int status = 0;
+    if (pid <= 0)
+        return -1;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runTool(const std::string& tool, const std::vector<std::string>& args, const std::string& log)
+{
+    return waitTool(startTool(tool, args, log));
 }
 
 std::string readTextFile(const std::string& path)
@@ -102,34 +131,27 @@ bool NtfsVolume::mount(const std::string& folder)
         reason_ = "mkntfs or ntfs-3g is not installed (Debian package ntfs-3g)";
         return false;
     }
-
+    // From here on every tool is there, so a step that fails is a failure.
+    const auto failed = [this](const std::string& why) {
+        reason_ = why;
+        ADD_FAILURE() << reason_;
+        return false;
+    };
     const std::string image = folder + "/ntfs.img";
     const std::string log = folder + "/ntfs-tools.log";
     const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || ::ftruncate(fd, ImageSize) != 0) {
-        reason_ = "cannot create the NTFS image " + image + ": " + std::strerror(errno);
-        if (fd >= 0)
-            ::close(fd);
-        ADD_FAILURE() << reason_;
-        return false;
-    }
-    ::close(fd);
-
-    if (runTool(mkntfs, {"-F", "-Q", image}, log) != 0) {
-        reason_ = "mkntfs failed: " + readTextFile(log);
-        ADD_FAILURE() << reason_;
-        return false;
-    }
-    if (::mkdir(root_.c_str(), 0755) != 0) {
-        reason_ = "cannot create the mount point " + root_ + ": " + std::strerror(errno);
-        ADD_FAILURE() << reason_;
-        return false;
-    }
-    if (runTool(ntfs3g, {image, root_}, log) != 0 || !isFuseMount(root_)) {
-        reason_ = "ntfs-3g could not mount the volume: " + readTextFile(log);
-        ADD_FAILURE() << reason_;
-        return false;
-    }
+    const bool sized = fd >= 0 && ::ftruncate(fd, ImageSize) == 0;
+    const std::string sizeError = std::strerror(errno);
+    if (fd >= 0)
+        ::close(fd);
+    if (!sized)
+        return failed("cannot create the NTFS image " + image + ": " + sizeError);
+    if (runTool(mkntfs, {"-F", "-Q", image}, log) != 0)
+        return failed("mkntfs failed: " + readTextFile(log));
+    if (::mkdir(root_.c_str(), 0755) != 0)
+        return failed("cannot create the mount point " + root_ + ": " + std::strerror(errno));
+    if (runTool(ntfs3g, {image, root_}, log) != 0 || !isFuseMount(root_))
+        return failed("ntfs-3g could not mount the volume: " + readTextFile(log));
     return true;
 }
 

@@ -34,9 +34,8 @@ else:
               'change_time', 'itime']
     words = ['version=%d' % d.version, 'hex=' + d.attrib_hex] + \
         ['%s=%s' % (f, hex(getattr(d.info, f))) for f in fields if hasattr(d.info, f)]
-    if command == 'decode-form':
-        text = raw.startswith(b'0x') and len(raw) <= 11 and b'\0' not in raw[:-1]
-        words.insert(0, 'text' if text else 'binary')
+    text = raw.startswith(b'0x') and len(raw) <= 11 and b'\0' not in raw[:-1]
+    words.insert(0, 'text' if text else 'binary')
     print(' '.join(words))
 )PY";
 

@@ -12,8 +12,7 @@ namespace umbrix::test {
 // one path:
 //   {"text", "0x22"}                       stores the text form
 //   {"encode", "3", "0x22", "field=value"...}  stores a binary record (3, 4 or 5)
-//   {"decode"}                             "version=N hex=0x.. field=0x.." as Samba reads it
-//   {"decode-form"}                        the same after "text " or "binary "
+//   {"decode"}   "text|binary version=N hex=0x.. field=0x.." as Samba reads it
 class SambaTool {
 public:
     // Working files go into `dir`.

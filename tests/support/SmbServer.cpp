@@ -8,19 +8,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace umbrix::test {
 namespace {
@@ -81,8 +77,7 @@ std::string field(const std::string& output, const std::string& key)
 
 SmbServer::SmbServer(const std::string& workFolder, const std::string& shareFolder)
 {
-    if (!start(workFolder, shareFolder))
-        pid_ = -1;
+    start(workFolder, shareFolder);
 }
 
 bool SmbServer::start(const std::string& workFolder, const std::string& shareFolder)
@@ -128,22 +123,9 @@ bool SmbServer::start(const std::string& workFolder, const std::string& shareFol
              << "map archive = no\nmap hidden = no\nmap system = no\n";
     }
 
-    std::string portText = std::to_string(port_);
-    std::vector<std::string> owned{smbd, "--foreground", "-s", config_};
-    std::vector<char*> argv;
-    for (std::string& a : owned)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        reason_ = "cannot start smbd: " + std::string(std::strerror(rc));
+    pid_ = startTool(smbd, {"--foreground", "-s", config_}, log_);
+    if (pid_ <= 0) {
+        reason_ = "cannot start smbd";
         ADD_FAILURE() << reason_;
         return false;
     }
@@ -162,12 +144,19 @@ bool SmbServer::start(const std::string& workFolder, const std::string& shareFol
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    reason_ = "smbd did not listen on port " + portText + " within 10 s: " + readTextFile(log_);
+    stop();
+    reason_ = "smbd did not listen on port " + std::to_string(port_) +
+              " within 10 s: " + readTextFile(log_);
     ADD_FAILURE() << reason_;
     return false;
 }
 
 SmbServer::~SmbServer()
+{
+    stop();
+}
+
+void SmbServer::stop()
 {
     if (pid_ <= 0)
         return;
@@ -183,6 +172,7 @@ SmbServer::~SmbServer()
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    pid_ = -1;
 }
 
 std::string SmbServer::client(const std::string& command)

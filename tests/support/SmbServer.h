@@ -44,6 +44,7 @@ public:
 
 private:
     bool start(const std::string& workFolder, const std::string& shareFolder);
+    void stop();
     // Runs one smbclient command; its output, or "" and a test failure.
     std::string client(const std::string& command);
 

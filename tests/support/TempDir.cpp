@@ -1,6 +1,6 @@
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
+#include "platform/AttributeStore.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -41,7 +43,8 @@ void makeFile(const std::string& path, const std::string& content)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0) << path << ": " << std::strerror(errno);
     if (!content.empty()) {
-        ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+        ASSERT_EQ(::write(fd, content.data(), content.size()),
+                  static_cast<ssize_t>(content.size()));
     }
     ::close(fd);
 }
@@ -100,6 +103,39 @@ void makeTree(const std::string& root, std::initializer_list<std::string> entrie
             makeFile(path);
         }
     }
+}
+
+uint32_t storedWord(const std::string& path)
+{
+    uint32_t word = 0;
+    EXPECT_EQ(platform::queryAttributes(path, word), 0) << path;
+    return word;
+}
+
+std::string linkTarget(const std::string& path)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<size_t>(n));
+}
+
+ScopedMount::ScopedMount(const std::string& source, const std::string& target, const char* type,
+                         unsigned long flags, const char* options)
+    : target_(target), mounted_(::mount(source.c_str(), target.c_str(), type, flags, options) == 0)
+{
+    if (!mounted_)
+        reason_ = "cannot mount here: " + std::string(std::strerror(errno));
+}
+
+ScopedMount::~ScopedMount()
+{
+    if (mounted_)
+        ::umount2(target_.c_str(), MNT_DETACH);
+}
+
+bool ScopedMount::remount(unsigned long flags)
+{
+    return ::mount(nullptr, target_.c_str(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
 }
 
 } // namespace umbrix::test

@@ -2,9 +2,8 @@
 
 #include "platform/Error.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <sys/types.h>
@@ -44,10 +43,35 @@ mode_t modeOf(const std::string& path);
 // Makes the entries below `root` in the order given: "name/" is a folder,
 // "name -> target" a symbolic link, "name=content" or "name" a file.
 void makeTree(const std::string& root, std::initializer_list<std::string> entries);
+// The entry's attribute word as the program reads it; a failed read fails the test.
+uint32_t storedWord(const std::string& path);
+// Where the link at `path` points, "<not a link>" for anything else.
+std::string linkTarget(const std::string& path);
+
+// A mount made by the test and undone at its end, before the temporary
+// folder goes.  Only root may mount: a test skips where mounted() is false.
+class ScopedMount {
+public:
+    ScopedMount(const std::string& source, const std::string& target, const char* type,
+                unsigned long flags, const char* options = nullptr);
+    ~ScopedMount();
+    ScopedMount(const ScopedMount&) = delete;
+    ScopedMount& operator=(const ScopedMount&) = delete;
+
+    bool mounted() const { return mounted_; }
+    // Why the mount was refused.
+    const std::string& reason() const { return reason_; }
+    // Remounts with `flags` added (MS_RDONLY...); false when refused.
+    bool remount(unsigned long flags);
+
+private:
+    std::string target_;
+    std::string reason_;
+    bool mounted_ = false;
+};
 
 // The Error that `call` raises; no raise fails the test.
-template <typename Call>
-Error errorOf(Call call)
+template <typename Call> Error errorOf(Call call)
 {
     try {
         call();

@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Widget tests share one QApplication; the offscreen platform is set by the
