@@ -184,10 +184,10 @@ TEST_F(AttributeStore, ACommandsKeptFolderServesOnlyItsOwnEntries)
     {
         const ScopedFolderReuse sameFolder;
         // Rows of one folder, then of folders whose names share a beginning.
-        EXPECT_EQ(query(tmp / "a/x"), Attr::Hidden);
-        EXPECT_EQ(query(tmp / "a/y"), Attr::Hidden | Attr::System);
-        EXPECT_EQ(query(tmp / "ab/x"), Attr::Archive);
-        EXPECT_EQ(query(tmp / "b/x"), Attr::System);
+        EXPECT_EQ(storedWord(tmp / "a/x"), Attr::Hidden);
+        EXPECT_EQ(storedWord(tmp / "a/y"), Attr::Hidden | Attr::System);
+        EXPECT_EQ(storedWord(tmp / "ab/x"), Attr::Archive);
+        EXPECT_EQ(storedWord(tmp / "b/x"), Attr::System);
         const AttributeChange change =
             changeAttributes(tmp / "a/x", [](uint32_t word) { return word & ~Attr::Hidden; });
         EXPECT_EQ(change.storeError, 0);
@@ -195,13 +195,13 @@ TEST_F(AttributeStore, ACommandsKeptFolderServesOnlyItsOwnEntries)
         // folder is renamed, or a link put in its place, while it is kept.
         ASSERT_EQ(std::rename((tmp / "a").c_str(), (tmp / "gone").c_str()), 0);
         ASSERT_EQ(::symlink((tmp / "b").c_str(), (tmp / "a").c_str()), 0);
-        EXPECT_EQ(query(tmp / "a/y"), Attr::Hidden | Attr::System);
+        EXPECT_EQ(storedWord(tmp / "a/y"), Attr::Hidden | Attr::System);
     }
     uint32_t word = 0;
     EXPECT_EQ(queryAttributes(tmp / "a/y", word), ENOENT);
-    EXPECT_EQ(query(tmp / "gone/x"), 0u);
-    EXPECT_EQ(query(tmp / "ab/x"), Attr::Archive);
-    EXPECT_EQ(query(tmp / "b/x"), Attr::System);
+    EXPECT_EQ(storedWord(tmp / "gone/x"), 0u);
+    EXPECT_EQ(storedWord(tmp / "ab/x"), Attr::Archive);
+    EXPECT_EQ(storedWord(tmp / "b/x"), Attr::System);
 }
 
 TEST(NtfsStore, TheVolumesAttributeWordIsTheStore)
