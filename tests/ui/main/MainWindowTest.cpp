@@ -35,6 +35,8 @@ TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState)
     EXPECT_TRUE(window->chkSubDir->isChecked());
     EXPECT_NE(window->FileSystem, nullptr);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
+    EXPECT_NEAR(window->Width(), 6165, window->scale().x);
+    EXPECT_NEAR(window->Height(), 4600, window->scale().y);
     EXPECT_FALSE(window->lstFoundFiles[0].Visible());
 }
 
