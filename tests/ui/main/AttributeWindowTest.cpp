@@ -1,10 +1,6 @@
 #include "fileops/SelectionCommand.h"
-#include "platform/AttributeStore.h"
 #include "platform/FaultInjection.h"
-#include "ui/controls/DirListBox.h"
-#include "ui/controls/FileListBox.h"
 #include "ui/main/MainWindowFixture.h"
-#include "ui/main/SearchCommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,61 +15,26 @@ namespace Attr = platform::Attr;
 using platform::FaultPoint;
 using platform::ScopedFaultHook;
 
-// The results view filled directly, as the search host fills it.
 class AttributeWindow : public test::MainWindowFixture {
 protected:
-    // Lists `names` (made as files of the given attributes when they do not
-    // exist) in a result box of their own after the boxes already in use.
-    void resultBox(std::initializer_list<std::pair<const char*, uint32_t>> names)
-    {
-        if (!inResults_) {
-            EnterSearchState(*window);
-            inResults_ = true;
-        } else {
-            window->addResultListBox();
-        }
-        for (const auto& [name, attributes] : names) {
-            if (!test::exists(at(name)))
-                file(name, attributes);
-            window->FoundFileAdd(tree.path() + "/", name);
-        }
-    }
     void showResults()
     {
         ShowSearchResults(*window);
         ASSERT_TRUE(window->fraAttrib->isVisible());
     }
-    // Selects rows of box b; the first one named becomes the current row.
-    void select(int b, std::initializer_list<int> rows)
-    {
-        ResultListBox& box = window->resultBox(b);
-        for (int row : rows)
-            box.setSelected(row, true);
-        box.setListIndex(*rows.begin());
-    }
-    uint32_t wordOf(const std::string& relative)
-    {
-        uint32_t word = 0;
-        EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
-        return word;
-    }
-    int box(int i) const { return window->attributeBoxValue(i); }
     QString caption() const { return window->windowTitle(); }
-
-private:
-    bool inResults_ = false;
 };
 
 TEST_F(AttributeWindow, CheckingABoxVisitsEveryResultBoxInOrder)
 {
-    resultBox({{"a0", 0}, {"a1", 0}, {"a2", 0}, {"a3", 0}});
-    resultBox({{"b0", 0}, {"b1", 0}, {"b2", 0}});
-    resultBox({{"c0", 0}, {"c1", 0}, {"c2", 0}, {"c3", 0}});
+    addResultBox({{"a0", 0}, {"a1", 0}, {"a2", 0}, {"a3", 0}});
+    addResultBox({{"b0", 0}, {"b1", 0}, {"b2", 0}});
+    addResultBox({{"c0", 0}, {"c1", 0}, {"c2", 0}, {"c3", 0}});
     showResults();
     ASSERT_EQ(window->TotalListbox(), 3);
-    select(0, {0, 2});
-    select(1, {1});
-    select(2, {3, 0, 1});
+    selectRows(0, {0, 2}, 0);
+    selectRows(1, {1}, 1);
+    selectRows(2, {3, 0, 1}, 3);
     window->setCurrentIndex(0);
     window->SourceList = FrmSeek::SourceKind::Listbox;
 
@@ -82,9 +43,9 @@ TEST_F(AttributeWindow, CheckingABoxVisitsEveryResultBoxInOrder)
     window->chkAttr[1]->click();
 
     for (const char* name : {"a0", "a2", "b1", "c0", "c1", "c3"})
-        EXPECT_EQ(wordOf(name), Attr::Hidden) << name;
+        EXPECT_EQ(attributesOf(name), Attr::Hidden) << name;
     for (const char* name : {"a1", "a3", "b0", "b2", "c2"})
-        EXPECT_EQ(wordOf(name), 0u) << name;
+        EXPECT_EQ(attributesOf(name), 0u) << name;
     EXPECT_EQ(box(1), 1);
     ASSERT_FALSE(captions.empty());
     EXPECT_EQ(captions.front(), QString::fromStdString(processingCaption(25)));
@@ -95,7 +56,7 @@ TEST_F(AttributeWindow, CheckingABoxVisitsEveryResultBoxInOrder)
 
 TEST_F(AttributeWindow, AMixedSelectionGraysTheBoxAndItsLabelSetsTheAttributeEverywhere)
 {
-    resultBox({{"a-hidden", Attr::Hidden}, {"b-archive", Attr::Archive}, {"c-plain", 0}});
+    addResultBox({{"a-hidden", Attr::Hidden}, {"b-archive", Attr::Archive}, {"c-plain", 0}});
     showResults();
     // Rows picked with the mouse fill the panel.
     ResultListBox& list = window->resultBox(0);
@@ -104,23 +65,19 @@ TEST_F(AttributeWindow, AMixedSelectionGraysTheBoxAndItsLabelSetsTheAttributeEve
         QTest::mouseClick(list.viewport(), Qt::LeftButton,
                           row ? Qt::ControlModifier : Qt::NoModifier,
                           list.visualRect(list.model()->index(row, 0)).center());
-    ASSERT_EQ(box(1), 2);
-    EXPECT_EQ(box(0), 0);
-    EXPECT_EQ(box(2), 0);
-    EXPECT_EQ(box(3), 2);
-    EXPECT_EQ(box(4), 0);
+    EXPECT_EQ(panel(), (std::vector<int>{0, 2, 0, 2, 0}));
     EXPECT_FALSE(state.Busy);
 
     QTest::mouseClick(window->lblHidden.get(), Qt::LeftButton);
     EXPECT_EQ(box(1), 1);
-    EXPECT_EQ(wordOf("a-hidden"), Attr::Hidden);
-    EXPECT_EQ(wordOf("b-archive"), Attr::Archive | Attr::Hidden);
-    EXPECT_EQ(wordOf("c-plain"), 0u);
+    EXPECT_EQ(attributesOf("a-hidden"), Attr::Hidden);
+    EXPECT_EQ(attributesOf("b-archive"), Attr::Archive | Attr::Hidden);
+    EXPECT_EQ(attributesOf("c-plain"), 0u);
 }
 
 TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
 {
-    resultBox({{"h1", Attr::Hidden}, {"h2", Attr::Hidden}, {"vanishes", 0}});
+    addResultBox({{"h1", Attr::Hidden}, {"h2", Attr::Hidden}, {"vanishes", 0}});
     showResults();
     // Without a selection: a beep, and the box is cleared.
     window->chkAttr[1]->click();
@@ -128,14 +85,13 @@ TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
     EXPECT_EQ(box(1), 0);
 
     // Both already hidden: over several rows the box can only say "some".
-    select(0, {0, 1});
+    selectRows(0, {0, 1}, 0);
     window->chkAttr[1]->click();
     EXPECT_EQ(box(1), 2);
 
     // One row that cannot be read: back to what the box showed.
-    window->resultBox(0).setAllSelected(false);
     std::remove(at("vanishes").c_str());
-    select(0, {2});
+    selectRows(0, {2}, 2);
     window->chkAttr[2]->click();
     EXPECT_EQ(box(2), 0);
     EXPECT_TRUE(messages.calls().empty());
@@ -143,9 +99,9 @@ TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
 
 TEST_F(AttributeWindow, ARefusedWriteReachesTheRetryBoxAndCancelStopsTheCommand)
 {
-    resultBox({{"f0", 0}, {"f1", 0}, {"f2", 0}});
+    addResultBox({{"f0", 0}, {"f1", 0}, {"f2", 0}});
     showResults();
-    select(0, {0, 1, 2});
+    selectRows(0, {0, 1, 2}, 0);
     window->SourceList = FrmSeek::SourceKind::Listbox;
     const std::string refused = at("f1");
     const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
@@ -160,18 +116,18 @@ TEST_F(AttributeWindow, ARefusedWriteReachesTheRetryBoxAndCancelStopsTheCommand)
               QStringLiteral("Unable to change Attribute to the file or directory:\r\r\"") +
                   QString::fromStdString(refused) + QStringLiteral("\"\r\rRetry?"));
     EXPECT_EQ(state.MsgAnswer, MsgBoxAnswer::Cancel);
-    EXPECT_EQ(wordOf("f0"), Attr::System);
-    EXPECT_EQ(wordOf("f1"), 0u);
-    EXPECT_EQ(wordOf("f2"), 0u);
+    EXPECT_EQ(attributesOf("f0"), Attr::System);
+    EXPECT_EQ(attributesOf("f1"), 0u);
+    EXPECT_EQ(attributesOf("f2"), 0u);
     EXPECT_FALSE(window->CancelAction());
     EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
 }
 
 TEST_F(AttributeWindow, ResetStopsASummaryWithoutTouchingThePanel)
 {
-    resultBox({{"h", Attr::Hidden}, {"s", Attr::System}, {"p", 0}});
+    addResultBox({{"h", Attr::Hidden}, {"s", Attr::System}, {"p", 0}});
     showResults();
-    select(0, {0, 1, 2});
+    selectRows(0, {0, 1, 2}, 0);
     window->setAttributeBoxValue(0, 1);
     const ScopedDoEventsHook reset([&, done = false]() mutable {
         if (!done) {
@@ -190,16 +146,16 @@ TEST_F(AttributeWindow, ResetStopsASummaryWithoutTouchingThePanel)
 
 TEST_F(AttributeWindow, ClosingEndsTheRemoveCommandAtTheNextYield)
 {
-    resultBox({{"h0", Attr::Hidden}, {"h1", Attr::Hidden}, {"h2", Attr::Hidden}});
+    addResultBox({{"h0", Attr::Hidden}, {"h1", Attr::Hidden}, {"h2", Attr::Hidden}});
     showResults();
-    select(0, {0, 1, 2});
+    selectRows(0, {0, 1, 2}, 0);
     window->setAttributeBoxValue(1, 1);
     window->SourceList = FrmSeek::SourceKind::Listbox;
     const ScopedDoEventsHook close([&] { state.Closing = true; });
     window->mnuHidden->trigger();
-    EXPECT_EQ(wordOf("h0"), 0u);
-    EXPECT_EQ(wordOf("h1"), Attr::Hidden);
-    EXPECT_EQ(wordOf("h2"), Attr::Hidden);
+    EXPECT_EQ(attributesOf("h0"), 0u);
+    EXPECT_EQ(attributesOf("h1"), Attr::Hidden);
+    EXPECT_EQ(attributesOf("h2"), Attr::Hidden);
     // The finishing step is skipped: the program is ending.
     EXPECT_EQ(box(1), 1);
     // Not even the wait cursor goes; the next test needs the normal one.
@@ -211,8 +167,7 @@ TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
     file("ro-hidden", Attr::ReadOnly | Attr::Hidden);
     folder("dir", Attr::System);
     EXPECT_TRUE(window->ShowEntryAttributes(at("ro-hidden")));
-    EXPECT_EQ((std::vector<int>{box(0), box(1), box(2), box(3), box(4)}),
-              (std::vector<int>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(panel(), (std::vector<int>{1, 1, 0, 0, 0}));
     EXPECT_TRUE(window->mnuReadOnly->isEnabled());
     EXPECT_TRUE(window->mnuHidden->isEnabled());
     EXPECT_FALSE(window->mnuSystem->isEnabled());
@@ -220,8 +175,7 @@ TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
     EXPECT_FALSE(window->mnuDir->isChecked());
 
     EXPECT_TRUE(window->ShowEntryAttributes(at("dir")));
-    EXPECT_EQ(box(2), 1);
-    EXPECT_EQ(box(4), 1);
+    EXPECT_EQ(panel(), (std::vector<int>{0, 0, 1, 0, 1}));
     EXPECT_TRUE(window->mnuDir->isChecked());
 
     EXPECT_FALSE(window->ShowEntryAttributes(at("missing")));
@@ -231,8 +185,7 @@ TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
                   QString::fromStdString(at("missing")) +
                   QStringLiteral("''\r\rNo such file or directory"));
     EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Critical);
-    EXPECT_EQ((std::vector<int>{box(0), box(1), box(2), box(3), box(4)}),
-              (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(panel(), (std::vector<int>{0, 0, 0, 0, 0}));
     EXPECT_FALSE(window->mnuDir->isChecked());
     EXPECT_FALSE(state.Busy);
 }
@@ -244,35 +197,28 @@ TEST_F(AttributeWindow, RemoveMenuWorksOnTheFileAndDirectoryLists)
     file("plain.txt", Attr::ReadOnly);
     window->filList->refresh();
     window->dirList->refresh();
-    const auto fileIndex = [&](const std::string& name) {
-        for (int i = 0; i < window->filList->ListCount(); ++i)
-            if (window->filList->List(i) == name)
-                return i;
-        return -1;
-    };
 
     // The menu opens on the highlighted entry, which the panel shows first.
     window->SourceList = FrmSeek::SourceKind::Filebox;
-    window->filList->setListIndex(fileIndex("a.txt"));
+    window->filList->setListIndex(fileRow("a.txt"));
     ASSERT_TRUE(window->ShowEntryAttributes(at("a.txt")));
     window->mnuHidden->trigger();
-    EXPECT_EQ(wordOf("a.txt"), Attr::Archive);
-    EXPECT_EQ(box(1), 0);
-    EXPECT_EQ(box(3), 1);
+    EXPECT_EQ(attributesOf("a.txt"), Attr::Archive);
+    EXPECT_EQ(panel(), (std::vector<int>{0, 0, 0, 1, 0}));
     EXPECT_FALSE(window->mnuHidden->isEnabled());
 
     // Another program took the attribute away while the menu was open: only
     // the attribute named goes, never one of the others.
-    window->filList->setListIndex(fileIndex("plain.txt"));
+    window->filList->setListIndex(fileRow("plain.txt"));
     window->mnuHidden_Click();
-    EXPECT_EQ(wordOf("plain.txt"), Attr::ReadOnly);
+    EXPECT_EQ(attributesOf("plain.txt"), Attr::ReadOnly);
 
     window->SourceList = FrmSeek::SourceKind::Dirbox;
     window->dirList->setListIndex(0);
     ASSERT_EQ(window->dirList->List(0), at("secret"));
     ASSERT_TRUE(window->ShowEntryAttributes(at("secret")));
     window->mnuHidden->trigger();
-    EXPECT_EQ(wordOf("secret"), Attr::Directory);
+    EXPECT_EQ(attributesOf("secret"), Attr::Directory);
     EXPECT_EQ(box(4), 1);
     EXPECT_TRUE(messages.calls().empty());
 
@@ -286,27 +232,27 @@ TEST_F(AttributeWindow, RemoveMenuWorksOnTheFileAndDirectoryLists)
     EXPECT_EQ(messages.calls()[0].title, QStringLiteral("System attribute"));
     EXPECT_EQ(messages.calls()[0].prompt, QStringLiteral("Permission denied"));
     EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Exclamation);
-    EXPECT_EQ(wordOf("secret"), Attr::Directory | Attr::System);
+    EXPECT_EQ(attributesOf("secret"), Attr::Directory | Attr::System);
 }
 
 TEST_F(AttributeWindow, RemoveMenuOnTheResultListClearsTheSelectionAndTheBox)
 {
-    resultBox({{"s0", Attr::System}, {"s1", Attr::System | Attr::Hidden}, {"s2", Attr::System}});
+    addResultBox({{"s0", Attr::System}, {"s1", Attr::System | Attr::Hidden}, {"s2", Attr::System}});
     showResults();
-    select(0, {0, 1});
+    selectRows(0, {0, 1}, 0);
     window->setAttributeBoxValue(2, 2);
     window->SourceList = FrmSeek::SourceKind::Listbox;
     window->mnuSystem->trigger();
-    EXPECT_EQ(wordOf("s0"), 0u);
-    EXPECT_EQ(wordOf("s1"), Attr::Hidden);
-    EXPECT_EQ(wordOf("s2"), Attr::System);
+    EXPECT_EQ(attributesOf("s0"), 0u);
+    EXPECT_EQ(attributesOf("s1"), Attr::Hidden);
+    EXPECT_EQ(attributesOf("s2"), Attr::System);
     EXPECT_EQ(box(2), 0);
     EXPECT_EQ(caption(), QStringLiteral("Umbrix"));
 }
 
 TEST_F(AttributeWindow, TheFocusedBoxHighlightsItsLabel)
 {
-    resultBox({{"f", 0}});
+    addResultBox({{"f", 0}});
     showResults();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

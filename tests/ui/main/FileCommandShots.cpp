@@ -6,25 +6,17 @@
 // Usage: file_command_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "app/Startup.h"
-#include "settings/StoreSandbox.h"
-#include "support/TempDir.h"
-#include "ui/controls/DirListBox.h"
-#include "ui/main/AppState.h"
-#include "ui/main/FrmSeek.h"
+#include "ui/main/ShotKit.h"
 
 #include <QAbstractButton>
-#include <QApplication>
+#include <QCursor>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
-#include <QTest>
 #include <QTimer>
-#include <cstdio>
 #include <deque>
 #include <dirent.h>
 #include <functional>
@@ -91,24 +83,14 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    shots::Shots shots(argc, argv);
+    if (!shots.ok())
         return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const auto screen = [&](const char* name) {
-        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
-        const QString file = folder + QLatin1Char('/') + QLatin1String(name);
-        std::printf("%s %s\n", qPrintable(file), picture.save(file) ? "written" : "NOT written");
-    };
-
-    test::StoreSandbox stores;
-    test::TempDir tree;
+    const auto screen = [&](const char* name) { shots.save(nullptr, name, -1); };
     const auto entry = [&](const std::string& name, uint32_t attributes, bool isFolder = false) {
-        isFolder ? test::makeDir(tree / name) : test::makeFile(tree / name, "data of " + name);
-        if (attributes)
-            test::setDosAttrib(tree / name, attributes);
+        shots.entry(name, attributes, isFolder, "data of " + name);
     };
+    const test::TempDir& tree = shots.tree;
     entry("Junk", 0x6, true);
     entry("Junk/cache", 0, true);
     entry("Junk/cache/a.tmp", 0x20);
@@ -122,11 +104,9 @@ int main(int argc, char** argv)
     std::printf("before, in %s:\n", tree.path().c_str());
     listFolder(tree.path());
 
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    FrmSeek window(shots.state);
+    if (!shots.start(window))
         return 1;
-    window.dirList->setPath(tree.path());
     window.move(20, 20);
     ModalHandlers modals;
     // The search's completion message.
@@ -141,19 +121,15 @@ int main(int argc, char** argv)
     QTest::qWait(800);
 
     ResultListBox& box = window.resultBox(0);
-    const auto rowOf = [&](const std::string& relative) {
-        for (int i = 0; i < box.ListCount(); ++i)
-            if (box.ListPath(i) == tree / relative)
-                return i;
-        return -1;
-    };
     const auto rect = [&](const std::string& relative) {
-        return box.visualRect(box.model()->index(rowOf(relative), 0));
+        return box.visualRect(box.model()->index(shots.rowOf(box, relative), 0));
     };
+    // The list opens its menu on the right button's press, at the pointer.
     const auto contextMenu = [&](const std::string& relative) {
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, rect(relative).center(),
-                               box.viewport()->mapToGlobal(rect(relative).center()));
-        QApplication::sendEvent(box.viewport(), &menu);
+        const QPoint at = rect(relative).center();
+        QCursor::setPos(box.viewport()->mapToGlobal(at));
+        QTest::qWait(100);
+        QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
         QTest::qWait(300);
     };
     const auto clickItem = [&](QAction* action) {
@@ -171,17 +147,6 @@ int main(int argc, char** argv)
                     qPrintable(question->text()));
         screen("3-delete-question.png");
         QTest::mouseClick(question->button(QMessageBox::Yes), Qt::LeftButton);
-        return true;
-    });
-    // The row after the deleted one becomes current; it names a file that
-    // went with the tree, and the attribute panel says it cannot be read.
-    modals.then([&](QWidget* modal) {
-        auto* message = qobject_cast<QMessageBox*>(modal);
-        if (!message)
-            return false;
-        std::printf("then \"%s\": %s\n", qPrintable(message->windowTitle()),
-                    qPrintable(message->text()));
-        QTest::mouseClick(message->button(QMessageBox::Ok), Qt::LeftButton);
         return true;
     });
     QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, rect("Junk").center());

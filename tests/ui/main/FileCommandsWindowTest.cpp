@@ -1,9 +1,6 @@
 #include "platform/FaultInjection.h"
 #include "support/NtfsVolume.h" // readTextFile
-#include "ui/controls/DirListBox.h"
-#include "ui/controls/FileListBox.h"
 #include "ui/main/MainWindowFixture.h"
-#include "ui/main/SearchCommand.h"
 #include "ui/services/FolderBrowser.h"
 
 #include <QAction>
@@ -34,20 +31,23 @@ class FileCommandsWindow : public test::MainWindowFixture {
 protected:
     // Lists the files `names` below the tree in result box 0 and shows them;
     // `selected` rows are selected, the first of them current.
-    void results(const std::vector<std::string>& names, std::initializer_list<int> selected)
+    void results(const std::vector<std::string>& names, const std::vector<int>& selected)
     {
-        EnterSearchState(*window);
-        for (const std::string& name : names) {
-            if (!test::exists(at(name)))
-                file(name);
-            window->FoundFileAdd(tree.path() + "/", name);
-        }
+        std::vector<std::pair<std::string, uint32_t>> entries;
+        for (const std::string& name : names)
+            entries.emplace_back(name, 0);
+        addResultBox(entries);
         ShowSearchResults(*window);
-        ResultListBox& box = window->resultBox(0);
-        for (int row : selected)
-            box.setSelected(row, true);
-        box.setListIndex(*selected.begin());
+        selectRows(0, selected, selected.front());
         window->setCurrentIndex(0);
+        window->SourceList = FrmSeek::SourceKind::Listbox;
+    }
+    static std::vector<std::string> numbered(int n)
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < n; ++i)
+            names.push_back("f" + std::to_string(i));
+        return names;
     }
     ResultListBox& box() { return window->resultBox(0); }
     std::vector<std::string> rows()
@@ -62,6 +62,7 @@ protected:
 TEST_F(FileCommandsWindow, ResultListDeleteKeys)
 {
     results({"a", "b", "c", "d"}, {1, 3});
+    window->SourceList = FrmSeek::SourceKind::None;
 
     struct Case {
         Qt::KeyboardModifiers modifiers;
@@ -95,11 +96,7 @@ TEST_F(FileCommandsWindow, ResultListDeleteKeys)
 
 TEST_F(FileCommandsWindow, FiveOfTenRowsThroughTheMenuHideTheBoxWhileTheyGo)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < 10; ++i)
-        names.push_back("f" + std::to_string(i));
-    results(names, {0, 2, 4, 6, 8});
-    window->SourceList = FrmSeek::SourceKind::Listbox;
+    results(numbered(10), {0, 2, 4, 6, 8});
 
     bool hiddenMeanwhile = false;
     const ScopedFaultHook watch([&](FaultPoint point, std::string_view) {
@@ -186,11 +183,7 @@ TEST_F(FileCommandsWindow, DirectoryListDeletesAThreeLevelTree)
 TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)
 {
     folder("to");
-    std::vector<std::string> names;
-    for (int i = 0; i < 10; ++i)
-        names.push_back("f" + std::to_string(i));
-    results(names, {2, 4, 9});
-    window->SourceList = FrmSeek::SourceKind::Listbox;
+    results(numbered(10), {2, 4, 9});
 
     // Cancelled: nothing happens.
     {

@@ -6,35 +6,20 @@
 // Usage: interaction_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "app/Startup.h"
-#include "settings/StoreSandbox.h"
-#include "support/TempDir.h"
-#include "ui/controls/DirListBox.h"
 #include "ui/controls/FileListBox.h"
-#include "ui/main/AppState.h"
-#include "ui/main/FrmSeek.h"
+#include "ui/main/ShotKit.h"
 #include "ui/services/Interaction.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QScreen>
-#include <QTest>
-#include <cstdio>
 
 using namespace umbrix;
 
 namespace {
 
-std::string panelText(const FrmSeek& window)
-{
-    const char* names[] = {"read-only", "hidden", "system", "archive", "directory"};
-    std::string text;
-    for (int i = 0; i < 5; ++i)
-        text += std::string(names[i]) + "=" + std::to_string(window.attributeBoxValue(i)) + " ";
-    return text + "(0 unchecked, 1 checked, 2 grayed)";
-}
+using shots::panelText;
+using shots::rowCentre;
 
 std::string menuText(const FrmSeek& window)
 {
@@ -57,39 +42,23 @@ std::string menuText(const FrmSeek& window)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    shots::Shots shots(argc, argv);
+    if (!shots.ok())
         return 2;
-    }
-    const auto save = [folder = QString::fromLocal8Bit(argv[1])](const char* name) {
-        QTest::qWait(400);
-        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
-        const QString file = folder + QLatin1Char('/') + QLatin1String(name);
-        std::printf("%s %s\n", qPrintable(file), picture.save(file) ? "written" : "NOT written");
-    };
-
-    test::StoreSandbox stores;
-    test::TempDir tree;
-    const auto entry = [&](const std::string& name, uint32_t attributes, bool isFolder = false) {
-        isFolder ? test::makeDir(tree / name) : test::makeFile(tree / name, "x");
-        if (attributes)
-            test::setDosAttrib(tree / name, attributes);
-    };
-    entry("Program Files", 0x4, true);
-    entry("Recycled", 0x6, true);
-    entry("Recycled/desktop.ini", 0x6);
-    entry("autoexec.bat", 0x20);
-    entry("boot.ini", 0x27);
-    entry("notes.txt", 0x2);
+    const auto save = [&](const char* name) { shots.save(nullptr, name, 400); };
+    shots.entry("Program Files", 0x4, true);
+    shots.entry("Recycled", 0x6, true);
+    shots.entry("Recycled/desktop.ini", 0x6);
+    shots.entry("autoexec.bat", 0x20);
+    shots.entry("boot.ini", 0x27);
+    shots.entry("notes.txt", 0x2);
     for (int i = 0; i < 40; ++i)
-        entry("Recycled/D" + std::to_string(100 + i) + ".tmp", i % 3 ? 0x22 : 0x23);
+        shots.entry("Recycled/D" + std::to_string(100 + i) + ".tmp", i % 3 ? 0x22 : 0x23);
 
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    FrmSeek window(shots.state);
+    if (!shots.start(window))
         return 1;
     window.move(40, 40);
-    window.dirList->setPath(tree.path());
     const ScopedMsgBoxResponder answers;
     const ScopedBeepCounter beeps;
     QTest::qWait(300);
@@ -100,9 +69,6 @@ int main(int argc, char** argv)
         QCursor::setPos(view.viewport()->mapToGlobal(at));
         QTest::qWait(100);
         QTest::mouseClick(view.viewport(), Qt::RightButton, {}, at);
-    };
-    const auto rowCentre = [](QAbstractItemView& view, int row) {
-        return view.visualRect(view.model()->index(row, 0)).center();
     };
 
     // The directory list: "Recycled" highlighted, then a right click on it.
@@ -140,12 +106,7 @@ int main(int argc, char** argv)
     QTest::qWait(300);
     ResultListBox& box = window.resultBox(0);
     box.resultModel().commit();
-    const auto rowOf = [&](const std::string& relative) {
-        for (int i = 0; i < box.ListCount(); ++i)
-            if (box.ListPath(i) == tree / relative)
-                return i;
-        return -1;
-    };
+    const auto rowOf = [&](const std::string& relative) { return shots.rowOf(box, relative); };
     QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, rowCentre(box, rowOf("boot.ini")));
     QTest::qWait(200);
     std::printf("clicked boot.ini: path line \"%s\"\n  panel: %s\n",

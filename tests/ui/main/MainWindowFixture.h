@@ -1,17 +1,21 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "platform/AttributeStore.h"
 #include "settings/InstalledFlag.h"
 #include "settings/StoreSandbox.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
+#include "ui/controls/FileListBox.h"
 #include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewerInstance.h"
+#include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QMenu>
 #include <climits>
 #include <gtest/gtest.h>
 #include <memory>
@@ -61,6 +65,49 @@ protected:
         if (attributes)
             setDosAttrib(at(relative), attributes);
     }
+
+    // The results view as the search host fills it: each call adds a box
+    // after those in use, listing `entries` (made as files of the given
+    // attributes where they do not exist yet).
+    void addResultBox(const std::vector<std::pair<std::string, uint32_t>>& entries)
+    {
+        if (window->view() == FrmSeek::View::Browser)
+            EnterSearchState(*window);
+        else
+            window->addResultListBox();
+        for (const auto& [name, attributes] : entries) {
+            if (!exists(at(name)))
+                file(name, attributes);
+            window->FoundFileAdd(tree.path() + "/", name);
+        }
+    }
+    // Selects `rows` of result box b alone, `current` its current row.
+    void selectRows(int b, const std::vector<int>& rows, int current)
+    {
+        ResultListBox& box = window->resultBox(b);
+        box.setAllSelected(false);
+        for (int row : rows)
+            box.setSelected(row, true);
+        box.setListIndex(current);
+    }
+    uint32_t attributesOf(const std::string& relative)
+    {
+        uint32_t word = 0;
+        EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
+        return word;
+    }
+    // The row of the file list naming `name`, -1 when none does.
+    int fileRow(const std::string& name) const
+    {
+        for (int i = 0; i < window->filList->ListCount(); ++i)
+            if (window->filList->List(i) == name)
+                return i;
+        return -1;
+    }
+    int box(int i) const { return window->attributeBoxValue(i); }
+    // The five boxes of the attribute panel: 0 clear, 1 checked, 2 grayed.
+    std::vector<int> panel() const { return {box(0), box(1), box(2), box(3), box(4)}; }
+    bool menuOpen() const { return window->bAttribute->isVisible(); }
 
     // What a person checks of any arrangement: every visible control lies
     // inside the window and none covers another.

@@ -80,15 +80,10 @@ TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn)
     EXPECT_EQ(window->lstFoundFiles.size(), 3u);
     EXPECT_EQ(box(2).get(), third);
     expectEqualColumns(3);
-}
 
-TEST_F(ResultColumns, MaximizedThreeColumnsFillTheWindowWithTheButtonsInTheCorner)
-{
-    addRows(2 * (ResultBoxFullRows + 1) + 1);
-    ASSERT_EQ(window->TotalListbox(), 3);
+    // Maximized, the three columns fill the window.
     ShowSearchResults(*window);
     maximize();
-
     expectEqualColumns(3);
     expectTidyLayout();
     // The boxes reach down to the attribute panel; the buttons sit in the
@@ -114,28 +109,17 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
         << window->PageSize << " rows of " << rowHeight << " in " << box(0)->height();
 }
 
-TEST(ListBoxArithmetic, RowsFromTwipsRoundHalvesToEven)
+// A pointer between pixels (at a scale that is no whole number of twips)
+// goes to the nearest pixel, halves to even, as a page of rows does; the
+// row under a whole pixel is checked against the view itself.
+TEST(ListBoxArithmetic, PositionsBetweenPixelsRoundHalvesToEven)
 {
-    const struct {
-        float y;
-        int32_t top;
-        float scale; // twips per pixel
-        int rowHeight;
-        int32_t row;
-    } rows[] = {
-        // clang-format off
-        {400, 0, 15, 13, 2}, {400, 10, 15, 13, 12}, // 26.67 pixels round to 27
-        {400, 0, 14.6f, 13, 2},                     // the scale is rounded to whole twips first
-        {15 * 26.5f, 0, 15, 1, 26}, {15 * 27.5f, 0, 15, 1, 28}, // halves go to even
-        {187, 0, 15, 13, 0}, {188, 0, 15, 13, 1},   // 12.47 and 12.53 pixels
-        // clang-format on
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(itemFromY(r.y, r.top, r.scale, r.rowHeight), r.row) << r.y;
-    EXPECT_EQ(visibleItems(2925, 15, 13), 15);
-    EXPECT_EQ(visibleItems(75, 15, 2), 2) << "2.5 rows round to 2";
-    EXPECT_EQ(visibleItems(105, 15, 2), 4) << "3.5 rows round to 4";
-    EXPECT_EQ(visibleItems(100, 15, 0), 0);
+    EXPECT_EQ(itemFromY(187, 0, 15, 13), 0); // 12.47 pixels
+    EXPECT_EQ(itemFromY(188, 0, 15, 13), 1); // 12.53 pixels
+    EXPECT_EQ(itemFromY(15 * 26.5f, 0, 15, 1), 26);
+    EXPECT_EQ(itemFromY(15 * 27.5f, 10, 15, 1), 38);
+    EXPECT_EQ(visibleItems(75, 15, 2), 2) << "2.5 rows";
+    EXPECT_EQ(visibleItems(105, 15, 2), 4) << "3.5 rows";
 }
 
 } // namespace

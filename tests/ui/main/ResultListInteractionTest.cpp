@@ -30,20 +30,18 @@ protected:
     // ones hidden, the odd ones system.
     void show(std::initializer_list<int> counts)
     {
-        if (window->view() == FrmSeek::View::Results)
+        if (window->view() != FrmSeek::View::Browser)
             LeaveSearchState(*window);
-        EnterSearchState(*window);
         int b = 0;
         for (int count : counts) {
-            if (b++ > 0)
-                window->addResultListBox();
+            std::vector<std::pair<std::string, uint32_t>> entries;
             for (int row = 0; row < count; ++row) {
                 char name[32];
-                std::snprintf(name, sizeof name, "r%d-%03d", b - 1, row);
-                if (!test::exists(at(name)))
-                    file(name, row % 2 ? Attr::System : Attr::Hidden);
-                window->FoundFileAdd(tree.path() + "/", name);
+                std::snprintf(name, sizeof name, "r%d-%03d", b, row);
+                entries.emplace_back(name, row % 2 ? Attr::System : Attr::Hidden);
             }
+            addResultBox(entries);
+            ++b;
         }
         ShowSearchResults(*window);
     }
@@ -63,13 +61,6 @@ protected:
     {
         QTest::mouseClick(list(b).viewport(), button, keys, pointOf(b, row));
     }
-    void select(int b, const Rows& rows, int current)
-    {
-        list(b).setAllSelected(false);
-        for (int row : rows)
-            list(b).setSelected(row, true);
-        list(b).setListIndex(current);
-    }
     Rows selected(int b = 0)
     {
         Rows rows;
@@ -78,8 +69,6 @@ protected:
                 rows.push_back(row);
         return rows;
     }
-    int box(int i) const { return window->attributeBoxValue(i); }
-    bool menuOpen() const { return window->bAttribute->isVisible(); }
     void closeMenu() { window->bAttribute->hide(); }
 };
 
@@ -102,7 +91,7 @@ TEST_F(ResultList, ARightClickAddsToASeveralRowSelectionAndMovesASingleOne)
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.rows << " rows, row " << c.row);
         show({c.rows});
-        select(0, c.before, c.before.front());
+        selectRows(0, c.before, c.before.front());
         window->SourceList = FrmSeek::SourceKind::None;
         click(0, c.row, Qt::RightButton);
         EXPECT_EQ(selected(), c.after);
@@ -169,7 +158,7 @@ TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "from " << c.current << " key " << c.key);
-        select(0, c.before, c.current);
+        selectRows(0, c.before, c.current);
         QTest::keyClick(&list(), c.key);
         EXPECT_EQ(selected(), Rows{c.after});
         EXPECT_EQ(list().ListIndex(), c.after);
@@ -177,7 +166,7 @@ TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
         EXPECT_EQ(box(1), c.after % 2 ? 0 : 1);
     }
     // With Shift the box extends the selection itself.
-    select(0, {29}, 29);
+    selectRows(0, {29}, 29);
     QTest::keyClick(&list(), Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (Rows{28, 29}));
 
@@ -198,7 +187,7 @@ TEST_F(ResultList, PageDownFromRow3SelectsRow19AndScrollsItToTheTopOnlyFarBelowI
     for (const auto& [top, topAfter] : {std::pair{0, 19}, std::pair{5, 5}}) {
         SCOPED_TRACE(top);
         window->PageSize = 16;
-        select(0, {3}, 3);
+        selectRows(0, {3}, 3);
         list().setTopIndex(top);
         ASSERT_EQ(list().TopIndex(), top);
         QTest::keyClick(&list(), Qt::Key_PageDown);
@@ -246,7 +235,7 @@ TEST_F(ResultList, AClickOnAVanishedEntryLogsItsFolderAndName)
 TEST_F(ResultList, WithTwoBoxesTheMenuCommandsActOnTheBoxLastPressed)
 {
     show({3, 4});
-    select(0, {1}, 1);
+    selectRows(0, {1}, 1);
     click(1, 2, Qt::LeftButton);
     EXPECT_EQ(window->CurrentIndex(), 1);
     click(1, 0, Qt::RightButton);
@@ -282,12 +271,6 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
     FileListBox& files = *window->filList.get();
     const auto rightClick = [](QListView& view, Qt::KeyboardModifiers keys = {}) {
         QTest::mouseClick(view.viewport(), Qt::RightButton, keys, QPoint(5, 5));
-    };
-    const auto fileRow = [&](const std::string& name) {
-        for (int i = 0; i < files.ListCount(); ++i)
-            if (files.List(i) == name)
-                return i;
-        return -1;
     };
 
     files.setListIndex(fileRow("a.txt"));
@@ -344,7 +327,7 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
     // The menu key of the result list adds its own items to what the last
     // menu had: "Copy..." stays out after the directory list's.
     show({2});
-    select(0, {0}, 0);
+    selectRows(0, {0}, 0);
     QTest::keyClick(&list(), Qt::Key_Menu);
     ASSERT_TRUE(menuOpen());
     EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Listbox);

@@ -7,81 +7,58 @@
 // Usage: window_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "app/Startup.h"
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
-#include "settings/StoreSandbox.h"
-#include "ui/controls/DirListBox.h"
 #include "ui/main/AboutWindow.h"
-#include "ui/main/AppState.h"
-#include "ui/main/FrmSeek.h"
+#include "ui/main/ShotKit.h"
 #include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
-#include <QTest>
 #include <QTimer>
 #include <cerrno>
-#include <cstdio>
 
 using namespace umbrix;
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    shots::Shots shots(argc, argv);
+    if (!shots.ok())
         return 2;
-    }
-    // The whole screen when asked, where the log viewer shows as a window of its own.
-    const auto save = [folder = QString::fromLocal8Bit(argv[1])](QWidget* window,
-                                                                 const char* name) {
-        QTest::qWait(window ? 0 : 400);
-        const QPixmap picture =
-            window ? window->grab() : QGuiApplication::primaryScreen()->grabWindow(0);
-        const QString file = folder + QLatin1Char('/') + QLatin1String(name);
-        std::printf("%s %s\n", qPrintable(file), picture.save(file) ? "written" : "NOT written");
+    // The whole screen is taken at once, where the log viewer shows as a
+    // window of its own; a window after the events already due.
+    const auto save = [&](QWidget* window, const char* name) {
+        shots.save(window, name, window ? 0 : 400);
     };
-
-    // Settings and the log file stay in a folder of our own, never the user's.
-    test::StoreSandbox stores;
     for (const auto& [name, value] : {std::pair{SettingName::LogError, "True"},
                                       {SettingName::LogLeft, "1500"},
                                       {SettingName::LogTop, "7800"}})
         SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, name, QLatin1String(value));
 
-    test::TempDir tree;
-    const auto entry = [&](const std::string& name, uint32_t attributes, bool isFolder = false) {
-        isFolder ? test::makeDir(tree / name) : test::makeFile(tree / name, "x");
-        if (attributes)
-            test::setDosAttrib(tree / name, attributes);
-    };
-    entry("Documents", 0, true);
-    entry("Documents/.cache", 0x2, true);
+    shots.entry("Documents", 0, true);
+    shots.entry("Documents/.cache", 0x2, true);
     for (int i = 0; i < 40; ++i)
-        entry("Documents/report-" + std::to_string(i) + ".txt",
-              i % 3 == 0 ? 0x2 : (i % 3 == 1 ? 0x4 : 0x20));
-    entry("Private", 0, true);
-    entry("Private/diary.txt", 0x2);
-    entry("boot.ini", 0x6);
-    entry("na\xefve-\xff.dat", 0x2);
+        shots.entry("Documents/report-" + std::to_string(i) + ".txt",
+                    i % 3 == 0 ? 0x2 : (i % 3 == 1 ? 0x4 : 0x20));
+    shots.entry("Private", 0, true);
+    shots.entry("Private/diary.txt", 0x2);
+    shots.entry("boot.ini", 0x6);
+    shots.entry("na\xefve-\xff.dat", 0x2);
     // Root reads every folder, so "Private" is made unreadable here.
-    const std::string unreadable = tree / "Private";
+    const std::string unreadable = shots.tree / "Private";
     const platform::ScopedFaultHook faults([&](platform::FaultPoint point, std::string_view path) {
         if (path.ends_with('/'))
             path.remove_suffix(1);
         return point == platform::FaultPoint::OpenDirectory && path == unreadable ? EIO : 0;
     });
 
-    AppState state;
+    AppState& state = shots.state;
     FrmSeek window(state);
-    if (!startUp(window, "/timeout:0.01"))
+    if (!shots.start(window, "/timeout:0.01"))
         return 1;
-    window.dirList->setPath(tree.path());
     QTest::qWait(300);
     save(&window, "1-browser.png");
 
