@@ -1,12 +1,15 @@
 #include "ui/controls/ResultListBox.h"
 
 #include <QAbstractItemDelegate>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace umbrix {
@@ -18,6 +21,27 @@ constexpr int kCommitIntervalMs = 40;
 // A list box row: its text on one line, in the highlight colours when
 // selected.  Nothing to lay out or elide, which keeps repainting a box of long
 // paths cheap while a search fills it.
+bool takesNoRoom(QChar c)
+{
+    return c.isLowSurrogate() || c.isMark() || c.category() == QChar::Other_Format;
+}
+
+bool writtenRightToLeft(QChar c)
+{
+    switch (c.direction()) {
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
+    case QChar::DirRLE:
+    case QChar::DirRLO:
+    case QChar::DirRLI:
+    case QChar::DirFSI:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class RowDelegate : public QAbstractItemDelegate {
 public:
     using QAbstractItemDelegate::QAbstractItemDelegate;
@@ -34,7 +58,8 @@ public:
             option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         const QRect text = option.rect.adjusted(kTextMargin, 0, 0, 0);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+                          visibleTextPart(index.data(Qt::DisplayRole).toString(), text.width(),
+                                          painter->fontMetrics()));
         if (option.state & QStyle::State_HasFocus) {
             QPen pen(option.palette.color(group, QPalette::Text), 1, Qt::DotLine);
             painter->setPen(pen);
@@ -54,6 +79,31 @@ private:
 };
 
 } // namespace
+
+// Marks and format characters take no room of their own, so they are not
+// counted; the bound is the narrowest glyph's advance, halved against
+// kerning.  Text with a right-to-left run is left whole: its visual order
+// differs from the order of its characters, so its start is not its left.
+QString visibleTextPart(const QString& text, int width, const QFontMetrics& metrics)
+{
+    int narrowest = metrics.horizontalAdvance(QLatin1Char(' '));
+    for (const char c : std::string_view(".,:;'!|ijlI"))
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(QLatin1Char(c)));
+    const qsizetype fits =
+        2 * static_cast<qsizetype>(std::max(0, width)) / std::max(1, narrowest) + 4;
+    if (text.size() <= fits)
+        return text;
+    qsizetype counted = 0;
+    qsizetype end = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (writtenRightToLeft(c))
+            return text;
+        if (end < 0 && !takesNoRoom(c) && ++counted > fits)
+            end = i;
+    }
+    return end < 0 ? text : text.left(end);
+}
 
 ResultListModel::ResultListModel(QObject* parent) : QAbstractListModel(parent) {}
 

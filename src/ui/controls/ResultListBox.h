@@ -7,7 +7,14 @@
 #include <QListView>
 #include <string>
 
+class QFontMetrics;
+
 namespace umbrix {
+
+// The start of `text` that can show in `width` pixels, as a row is painted.
+// Laying text out costs by its length, and a path of hundreds of characters
+// in one of many narrow columns shows a few dozen.
+QString visibleTextPart(const QString& text, int width, const QFontMetrics& metrics);
 
 // The rows of one result list box as the view sees them.  Added rows become
 // visible in batches, at most a few dozen times a second, so that a search

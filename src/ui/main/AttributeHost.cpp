@@ -23,15 +23,15 @@ void AttributeHost::setCaption(const std::string& caption)
 
 void AttributeHost::DoEvents()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastYield_ < SearchHost::kYieldInterval)
+    if (!pacer_.due())
         return;
-    if (captionPending_) {
-        captionPending_ = false;
-        window_.setCaption(caption_);
-    }
-    umbrix::DoEvents();
-    lastYield_ = std::chrono::steady_clock::now();
+    pacer_.yield([this] {
+        if (captionPending_) {
+            captionPending_ = false;
+            window_.setCaption(caption_);
+        }
+        umbrix::DoEvents();
+    });
 }
 
 bool AttributeHost::Closing() const
@@ -61,7 +61,7 @@ void AttributeHost::ShowEntryAttributes(const std::string& path)
 
 void AttributeHost::begin()
 {
-    lastYield_ = {};
+    pacer_.restart();
     captionPending_ = false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileops/SelectionCommand.h"
+#include "ui/main/SearchHost.h"
 
 #include <chrono>
 #include <string>
@@ -35,7 +36,7 @@ public:
 
 private:
     FrmSeek& window_;
-    std::chrono::steady_clock::time_point lastYield_{};
+    YieldPacer pacer_;
     std::string caption_;
     bool captionPending_ = false;
 };

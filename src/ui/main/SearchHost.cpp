@@ -80,12 +80,12 @@ void SearchHost::showPending()
 
 void SearchHost::DoEvents()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastYield_ < kYieldInterval)
+    if (!pacer_.due())
         return;
-    showPending();
-    umbrix::DoEvents();
-    lastYield_ = std::chrono::steady_clock::now();
+    pacer_.yield([this] {
+        showPending();
+        umbrix::DoEvents();
+    });
 }
 
 } // namespace umbrix
