@@ -42,10 +42,8 @@ size_t sequenceLength(uint8_t lead)
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-std::string escapePath(std::string_view bytes)
+void appendEscapedPath(std::string& out, std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size() + 8);
     for (size_t i = 0; i < bytes.size();) {
         const auto b = static_cast<uint8_t>(bytes[i]);
         const size_t len = sequenceLength(b);
@@ -61,7 +59,58 @@ std::string escapePath(std::string_view bytes)
             out += static_cast<char>(b);
         ++i;
     }
-    return out;
+}
+
+void appendDigits(std::string& out, unsigned value, int digits)
+{
+    char text[10];
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        text[i] = static_cast<char>('0' + value % 10);
+    out.append(text, static_cast<size_t>(digits));
+}
+
+void appendWord(std::string& out, uint32_t word)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    out += "0x";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        out += hex[(word >> shift) & 0xF];
+}
+
+// A run writes thousands of records a second: the date and time down to the
+// second are worked out once per second.
+void appendTime(std::string& out, int64_t microseconds)
+{
+    thread_local int64_t second = -1;
+    thread_local std::string secondText;
+    if (microseconds / 1000000 != second) {
+        second = microseconds / 1000000;
+        const time_t seconds = static_cast<time_t>(second);
+        struct tm tm {};
+        gmtime_r(&seconds, &tm);
+        char text[96];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.", tm.tm_year + 1900,
+                      tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+        secondText = text;
+    }
+    out += secondText;
+    appendDigits(out, static_cast<unsigned>(microseconds % 1000000), 6);
+    out += 'Z';
+}
+
+void appendLine(std::string& out, int64_t microseconds, std::string_view store,
+                std::string_view path, uint32_t before, uint32_t after)
+{
+    appendTime(out, microseconds);
+    out += '\t';
+    out += store;
+    out += '\t';
+    appendWord(out, before);
+    out += '\t';
+    appendWord(out, after);
+    out += '\t';
+    appendEscapedPath(out, path);
+    out += '\n';
 }
 
 bool unescapePath(std::string_view text, std::string& bytes)
@@ -154,22 +203,16 @@ int writeAll(int fd, std::string& data)
 
 std::string journalTime(int64_t microseconds)
 {
-    const time_t seconds = static_cast<time_t>(microseconds / 1000000);
-    struct tm tm {};
-    gmtime_r(&seconds, &tm);
-    char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06dZ", tm.tm_year + 1900,
-                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-                  static_cast<int>(microseconds % 1000000));
+    std::string text;
+    appendTime(text, microseconds);
     return text;
 }
 
 std::string journalLine(const JournalRecord& record)
 {
-    char words[32];
-    std::snprintf(words, sizeof words, "\t0x%08X\t0x%08X\t", record.before, record.after);
-    return journalTime(record.microseconds) + "\t" + record.store + words +
-           escapePath(record.path) + "\n";
+    std::string line;
+    appendLine(line, record.microseconds, record.store, record.path, record.before, record.after);
+    return line;
 }
 
 bool parseJournalLine(std::string_view line, JournalRecord& record)
@@ -264,19 +307,16 @@ AttributeJournalFile::~AttributeJournalFile()
 void AttributeJournalFile::record(platform::StoreKind store, std::string_view path, uint32_t before,
                                   uint32_t after)
 {
-    JournalRecord record;
-    record.microseconds = nowMicroseconds();
-    record.store = platform::storeName(store);
     // A relative path would mean nothing to an undo run from elsewhere.
+    std::string absolute;
     if (!path.starts_with("/")) {
         char cwd[4096];
         if (::getcwd(cwd, sizeof cwd))
-            record.path = std::string(cwd) + "/";
+            absolute = std::string(cwd) + "/";
+        absolute += path;
+        path = absolute;
     }
-    record.path += path;
-    record.before = before;
-    record.after = after;
-    pending_ += journalLine(record);
+    appendLine(pending_, nowMicroseconds(), platform::storeName(store), path, before, after);
     if (pending_.size() >= kBatchBytes)
         write();
 }
