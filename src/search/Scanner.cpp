@@ -11,6 +11,7 @@
 #include "search/ScanCriteria.h"
 #include "search/ScanFailureReport.h"
 #include "search/ScanSnapshot.h"
+#include "search/ScanWalk.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,196 +24,7 @@
 #include <thread>
 #include <unordered_set>
 
-namespace umbrix {
-namespace {
-
-namespace Attr = platform::Attr;
-using platform::DirectoryReader;
-using platform::FileDescriptor;
-using platform::FolderIdentity;
-
-constexpr int32_t kHidden = Attr::Hidden;
-constexpr int32_t kSystem = Attr::System;
-constexpr int32_t kDirectory = Attr::Directory;
-
-constexpr std::string_view kTooManyEntries = "Too many entries found to display in listbox.";
-constexpr std::string_view kUnableToAccess = "Unable to access to the file or directory: ";
-constexpr std::string_view kScannedCaption = "Scanned files: ";
-constexpr std::string_view kFolderReplaced =
-    "The folder was replaced while the search ran; it was not entered";
-constexpr std::string_view kFolderLost =
-    "The folder was moved while the search ran below it; the rest of it was not searched";
-
-// Folders this deep give up their descriptor while their subfolders are
-// walked and take it back through ".." afterwards: depth costs memory, not
-// descriptors, of which a process has about a thousand.
-constexpr std::size_t kOpenLevels = 64;
-
-// What a failure handler lets the walk do next.
-enum class Resume { Next, Leave };
-
-bool isDotEntry(std::string_view name)
-{
-    return name == "." || name == "..";
-}
-
-bool hiddenNotSystem(int32_t attributes)
-{
-    return (attributes & (kHidden | kSystem)) == kHidden;
-}
-
-// The next name of `reader` that `pattern` selects ("" selects every name)
-// into `name`, cleared at the end; 0, or the errno of a failed read, which
-// leaves `name` as it was so that the failure is reported against the last
-// entry.
-int nextName(DirectoryReader& reader, std::string_view pattern, std::string& name, ino_t& inode,
-             unsigned char& type)
-{
-    DirectoryReader::Entry entry;
-    while (reader.next(entry)) {
-        if (pattern.empty() || wildcardMatch(pattern, entry.name)) {
-            name.assign(entry.name);
-            inode = entry.inode;
-            type = entry.type;
-            return 0;
-        }
-    }
-    if (reader.error())
-        return reader.error();
-    name.clear();
-    return 0;
-}
-
-struct SubFolder {
-    std::string name;
-    ino_t inode = 0; // as the folder's listing gave it; the folder entered must still be it
-};
-
-// One folder of the walk, from the collection of its subfolders to the
-// listing of its own entries.
-struct Level {
-    std::string folder; // display path with "/" at the end
-    FileDescriptor fd;  // empty while released below kOpenLevels, or when it failed to open
-    FolderIdentity identity;
-    platform::FolderAttributes attributes;
-    int openError = 0;
-    bool listOwn = true;
-    bool lost = false; // could not be taken back after its subfolders; reported
-    std::vector<SubFolder> subFolders;
-    int32_t count = 0; // n: the subfolders to walk (1 without subdirectories)
-    int32_t next = 0;
-    ScanSnapshot snapshot;
-    bool complete = false; // the snapshot holds the whole folder
-};
-
-class Walk {
-public:
-    explicit Walk(const ScanContext& context)
-        : view_(context.view), options_(context.options), flags_(context.flags)
-    {}
-
-    bool run(const std::string& Folder, const std::string& ParentFolder);
-
-private:
-    bool enter(Level& level);
-    bool descend(Level& parent, const SubFolder& sub);
-    void ascend();
-    bool finish(bool stopped);
-
-    int32_t GetSubFolders(Level& level);
-    bool listFolder(Level& level);
-    Resume listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
-                     int32_t attr, bool criteria);
-
-    int32_t readAttributes(const Level& level, const std::string& name, const std::string& path,
-                           unsigned char type, bool& reparsePoint, bool& failed);
-    int openedFolder(Level& level);
-    void report(std::string_view folder, std::string_view name, const Error& error);
-    void folderFailure(const std::string& folder, const Error& error, bool collecting);
-    Resume scanFailure(const std::string& folder, const std::string& name, const Error& error);
-    Resume subFolderFailure(const std::string& folder, const std::string& name, const Error& error);
-    void countScanned();
-
-    SearchView& view_;
-    const SearchOptions& options_;
-    SearchFlags& flags_;
-    // Deque: levels keep their place while deeper ones come and go.
-    std::deque<Level> levels_;
-    // Inodes this walk has unhidden.  A folder's snapshot is taken before its
-    // subfolders are walked, and an entry it saw hidden may meanwhile have
-    // been made visible under another name (a hard link further down); such
-    // an entry is asked again, as a second read of the folder would have.
-    std::unordered_set<ino_t> rewritten_;
-};
-
-void Walk::countScanned()
-{
-    if (flags_.ScannedCount < std::numeric_limits<int32_t>::max())
-        ++flags_.ScannedCount;
-}
-
-void Walk::report(std::string_view folder, std::string_view name, const Error& error)
-{
-    view_.Log(scanFailureReport(folder, name, error), false);
-}
-
-// The walk's handler: the access failures and bad names let it go on quietly
-// with the next step, a full result list ends it, anything else is logged.
-Resume Walk::scanFailure(const std::string& folder, const std::string& name, const Error& error)
-{
-    switch (error.number) {
-    case ErrorNumber::InvalidArgument:
-    case ErrorNumber::BadFileName:
-    case ErrorNumber::PathFileAccess:
-        return Resume::Next;
-    case ErrorNumber::OutOfMemory:
-        if (options_.LogErrors)
-            view_.Log(std::string(kTooManyEntries), true);
-        return Resume::Leave;
-    default:
-        report(folder, name, error);
-        return Resume::Next;
-    }
-}
-
-// GetSubFolders' handler.  Leave means the folder is not descended into; it
-// is still listed.
-Resume Walk::subFolderFailure(const std::string& folder, const std::string& name,
-                              const Error& error)
-{
-    switch (error.number) {
-    case ErrorNumber::InvalidArgument:
-    case ErrorNumber::PathFileAccess:
-        return Resume::Next;
-    case ErrorNumber::BadFileName:
-        if (options_.LogErrors) {
-            std::string text(kUnableToAccess);
-            text += '"';
-            text += displayText(folder);
-            text += '"';
-            view_.Log(text, false);
-        }
-        return Resume::Leave;
-    case ErrorNumber::FileNotFound:
-        report(folder, name, error);
-        return Resume::Next;
-    default:
-        report(folder, name, error);
-        return Resume::Leave;
-    }
-}
-
-// A folder that could not be opened: each pass that needed it says so.  Only
-// a bad name with logging on keeps its own message; every other failure,
-// the access errors included, goes out as the three-line report, so that no
-// folder is passed over in silence.
-void Walk::folderFailure(const std::string& folder, const Error& error, bool collecting)
-{
-    if (collecting && error.number == ErrorNumber::BadFileName && options_.LogErrors)
-        subFolderFailure(folder, {}, error);
-    else
-        report(folder, {}, error);
-}
+namespace umbrix::scan {
 
 // The reduced attribute set of the entry `name` of the open folder.  An
 // entry whose attributes cannot be read is reported, never passed over in
@@ -596,19 +408,21 @@ bool Walk::run(const std::string& Folder, const std::string& ParentFolder)
     }
 }
 
-} // namespace
+} // namespace umbrix::scan
+
+namespace umbrix {
 
 bool ScanFolder(const ScanContext& context, const std::string& Folder,
                 const std::string& ParentFolder)
 {
-    Walk walk(context);
+    scan::Walk walk(context);
     try {
         return walk.run(Folder, ParentFolder);
     } catch (const std::bad_alloc&) {
         // Our own bookkeeping ran out of room: end the walk as a full result
         // list does.
         if (context.options.LogErrors)
-            context.view.Log(std::string(kTooManyEntries), true);
+            context.view.Log(std::string(scan::kTooManyEntries), true);
         context.flags.ScanAborted = true;
         return true;
     }
