@@ -10,6 +10,7 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/AttributeHost.h"
+#include "ui/main/EventCodes.h"
 #include "ui/main/FileCommandScope.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/Interaction.h"
@@ -23,7 +24,7 @@ namespace umbrix {
 
 namespace {
 
-constexpr int16_t kKeyDelete = 46;
+constexpr int16_t kKeyDelete = VirtualKey::Delete;
 // Shift and Ctrl together, nothing else: the delete that does not ask.
 constexpr int16_t kShiftCtrl = 3;
 
@@ -36,23 +37,6 @@ std::string directoryQuestion(const std::string& path)
 {
     return "Are you sure you want to delete selected directory and all files there are in?\r\r\"" +
            displayText(path) + "\"";
-}
-
-int16_t keyCodeOf(int key)
-{
-    return key == Qt::Key_Delete ? kKeyDelete : 0;
-}
-
-int16_t shiftOf(Qt::KeyboardModifiers modifiers)
-{
-    int16_t shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
-    if (modifiers & Qt::ControlModifier)
-        shift |= 2;
-    if (modifiers & Qt::AltModifier)
-        shift |= 4;
-    return shift;
 }
 
 // The file list's entry at its current index, as a whole path.
@@ -151,13 +135,15 @@ void FrmSeek::connectFileCommandHandlers()
     connect(mnuCopy, &QAction::triggered, this, &FrmSeek::mnuCopy_Click);
     connect(dirList.get(), &DirListBox::KeyDown, this,
             [this](int key, Qt::KeyboardModifiers modifiers) {
-                if (const int16_t code = keyCodeOf(key))
-                    dirList_KeyDown(code, shiftOf(modifiers));
+                if (key == Qt::Key_Delete)
+                    dirList_KeyDown(static_cast<int16_t>(keyCodeOf(key)),
+                                    static_cast<int16_t>(shiftCode(modifiers)));
             });
     connect(filList.get(), &FileListBox::KeyDown, this,
             [this](int key, Qt::KeyboardModifiers modifiers) {
-                if (const int16_t code = keyCodeOf(key))
-                    filList_KeyDown(code, shiftOf(modifiers));
+                if (key == Qt::Key_Delete)
+                    filList_KeyDown(static_cast<int16_t>(keyCodeOf(key)),
+                                    static_cast<int16_t>(shiftCode(modifiers)));
             });
 }
 

@@ -27,4 +27,35 @@ inline int shiftCode(Qt::KeyboardModifiers modifiers)
            (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
+namespace VirtualKey {
+inline constexpr int PageUp = 33;
+inline constexpr int PageDown = 34;
+inline constexpr int Up = 38;
+inline constexpr int Down = 40;
+inline constexpr int Delete = 46;
+inline constexpr int Apps = 93;
+} // namespace VirtualKey
+
+// The Windows key code of a Qt key.  Letters and digits are the same in
+// both; the keys the handlers do not know keep a code no handler asks for.
+inline int keyCodeOf(int key)
+{
+    switch (key) {
+    case Qt::Key_PageUp:
+        return VirtualKey::PageUp;
+    case Qt::Key_PageDown:
+        return VirtualKey::PageDown;
+    case Qt::Key_Up:
+        return VirtualKey::Up;
+    case Qt::Key_Down:
+        return VirtualKey::Down;
+    case Qt::Key_Delete:
+        return VirtualKey::Delete;
+    case Qt::Key_Menu:
+        return VirtualKey::Apps;
+    default:
+        return key;
+    }
+}
+
 } // namespace umbrix
