@@ -4,6 +4,8 @@
 
 #include "AttributeRun.h"
 #include "BaselineWalk.h"
+#include "BenchCommon.h"
+#include "CommandRows.h"
 #include "FileCommandRun.h"
 #include "Report.h"
 #include "ScannerRun.h"
@@ -34,20 +36,6 @@ constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
 constexpr int64_t kCheckAttributeRows = 500;
 constexpr int64_t kCheckDeleteEntries = 3000;
 constexpr int64_t kCheckCopyFiles = 200;
-
-struct Options {
-    std::vector<int64_t> sizes{10000, 100000, 300000, 1000000};
-    std::vector<int64_t> attributeSizes{3000, 30000};
-    int64_t deleteEntries = 100000;
-    int64_t copyFiles = 10000;
-    bool search = true;
-    bool attributes = true;
-    bool selectAll = true;
-    bool fileCommands = true;
-    int runs = 5;
-    std::string dir;
-    bool check = false;
-};
 
 void usage()
 {
@@ -142,47 +130,6 @@ std::string baseFolder(const Options& options)
     return "/tmp";
 }
 
-// Where the window runs keep the program's settings: never the user's own.
-std::string settingsFolder(const std::string& work)
-{
-    return work + "/settings";
-}
-
-// Collects every disagreement between what a run reports and the tree.
-class Verdicts {
-public:
-    void expect(const std::string& what, int64_t expected, int64_t actual)
-    {
-        if (expected == actual)
-            return;
-        problems_.push_back(what + ": expected " + std::to_string(expected) + ", got " +
-                            std::to_string(actual));
-    }
-    void expectTally(const std::string& what, const DiskTally& expected, const DiskTally& actual)
-    {
-        expect(what + " entries on disk", expected.entries, actual.entries);
-        expect(what + " links on disk", expected.links, actual.links);
-        expect(what + " hidden on disk", expected.hidden, actual.hidden);
-        expect(what + " system on disk", expected.system, actual.system);
-        expect(what + " hidden+system on disk", expected.hiddenSystem, actual.hiddenSystem);
-        expect(what + " unhidden on disk", expected.plainValue, actual.plainValue);
-    }
-    void expectText(const std::string& what, const std::string& expected, const std::string& actual)
-    {
-        if (expected != actual)
-            problems_.push_back(what + ": expected " + expected + ", got " + actual);
-    }
-    bool clean() const { return problems_.empty(); }
-    void print(std::FILE* out) const
-    {
-        for (const std::string& p : problems_)
-            std::fprintf(out, "MISMATCH %s\n", p.c_str());
-    }
-
-private:
-    std::vector<std::string> problems_;
-};
-
 void checkRaw(Verdicts& v, const std::string& label, const TreeCounts& c, const BaselineCounts& r)
 {
     v.expect(label + " entries examined", c.entries(), r.entries);
@@ -230,200 +177,6 @@ std::string loadAverage()
     for (int field = 0; field < 3 && end != std::string::npos; ++field)
         end = value.find(' ', end + (field ? 1 : 0));
     return value.substr(0, end);
-}
-
-// The panel's boxes after each attribute run (read-only, hidden, system,
-// archive, directory): every file is hidden + archive, and clearing hidden
-// leaves that box unchecked.
-constexpr const char* kBoxesAfterClear = "00010";
-constexpr const char* kBoxesAfterSummary = "01010";
-
-void checkAttributeRun(Verdicts& v, const std::string& label, int64_t rows,
-                       const AttributeWindowResult& r, const char* boxes)
-{
-    v.expect(label + " rows listed", rows, r.rows);
-    v.expect(label + " rows selected", rows, r.selected);
-    v.expectText(label + " attribute boxes", boxes, r.boxes);
-}
-
-// Runs (d) and (e) with their raw loops at every attribute size, `runs`
-// times each in a rotating order; every clearing run is checked on disk and
-// undone.
-std::vector<AttributeFigures> runAttributeRows(const Options& options, const std::string& work,
-                                               Verdicts& v)
-{
-    struct Selection {
-        std::string root;
-        std::vector<std::string> paths;
-    };
-    std::vector<Selection> selections;
-    for (int64_t size : options.attributeSizes) {
-        Selection s;
-        s.root = work + "/attributes" + std::to_string(size);
-        if (mkdir(s.root.c_str(), 0755) != 0)
-            throw std::runtime_error("mkdir " + s.root + ": " + std::strerror(errno));
-        s.paths = buildAttributeFiles(s.root, size);
-        selections.push_back(std::move(s));
-    }
-    // Untimed: the files and the program into the caches.
-    for (const Selection& s : selections)
-        rawReadHidden(s.paths);
-    runAttributeWindow(selections.front().root, settingsFolder(work),
-                       static_cast<int64_t>(selections.front().paths.size()),
-                       AttributeRunKind::Summary);
-
-    std::vector<AttributeFigures> figures(selections.size());
-    for (int run = 0; run < options.runs; ++run) {
-        for (size_t i = 0; i < selections.size(); ++i) {
-            const Selection& s = selections[i];
-            const auto n = static_cast<int64_t>(s.paths.size());
-            AttributeFigures& f = figures[i];
-            f.rows = n;
-            for (int k = 0; k < 4; ++k) {
-                switch ((k + run) % 4) {
-                case 0: {
-                    const Stopwatch watch;
-                    v.expect("(d) raw: hidden files found", n, rawClearHidden(s.paths));
-                    f.rawClear.push_back(watch.wallSeconds());
-                    v.expect("(d) raw: files unhidden on disk", n, rehideFiles(s.paths));
-                    break;
-                }
-                case 1: {
-                    const AttributeWindowResult r = runAttributeWindow(
-                        s.root, settingsFolder(work), n, AttributeRunKind::ClearHidden);
-                    f.windowClear.push_back(r.seconds);
-                    f.windowClearCpu.push_back(r.cpuSeconds);
-                    f.clearGapMs = std::max(f.clearGapMs, r.longestGapMs);
-                    f.clearGapCpuMs = std::max(f.clearGapCpuMs, r.longestGapCpuMs);
-                    checkAttributeRun(v, "(d)", n, r, kBoxesAfterClear);
-                    v.expect("(d): files unhidden on disk", n, rehideFiles(s.paths));
-                    break;
-                }
-                case 2: {
-                    const Stopwatch watch;
-                    v.expect("(e) raw: hidden files found", n, rawReadHidden(s.paths));
-                    f.rawSummary.push_back(watch.wallSeconds());
-                    break;
-                }
-                default: {
-                    const AttributeWindowResult r = runAttributeWindow(
-                        s.root, settingsFolder(work), n, AttributeRunKind::Summary);
-                    f.windowSummary.push_back(r.seconds);
-                    f.windowSummaryCpu.push_back(r.cpuSeconds);
-                    f.summaryGapMs = std::max(f.summaryGapMs, r.longestGapMs);
-                    f.summaryGapCpuMs = std::max(f.summaryGapCpuMs, r.longestGapCpuMs);
-                    checkAttributeRun(v, "(e)", n, r, kBoxesAfterSummary);
-                    v.expect("(e): files left hidden on disk", 0, rehideFiles(s.paths));
-                    break;
-                }
-                }
-            }
-        }
-        std::fprintf(stderr, "attribute round %d of %d done\n", run + 1, options.runs);
-    }
-    return figures;
-}
-
-void checkSelectAll(Verdicts& v, int64_t rows, const SelectAllResult& r)
-{
-    v.expect("(s) rows listed", rows, r.rows);
-    v.expect("(s) rows selected", rows, r.selected);
-    v.expectText("(s) attribute boxes", kBoxesAfterSummary, r.boxes);
-}
-
-// (s) at a full result list box, `runs` times, each in a fresh process.
-std::vector<SelectAllResult> runSelectAllRows(const std::string& work, int64_t rows, int runs,
-                                              Verdicts& v)
-{
-    const std::string root = work + "/select-all";
-    if (mkdir(root.c_str(), 0755) != 0)
-        throw std::runtime_error("mkdir " + root + ": " + std::strerror(errno));
-    rawReadHidden(buildAttributeFiles(root, rows));
-    std::vector<SelectAllResult> results;
-    for (int run = 0; run < runs; ++run) {
-        results.push_back(runSelectAllWindow(root, settingsFolder(work)));
-        checkSelectAll(v, rows, results.back());
-    }
-    return results;
-}
-
-// (h) and (i) with the tools beside them, `runs` times each, the window and
-// the tool taking turns to go first.  Two identical trees are built for each
-// round of (h); every run is checked on disk.
-FileCommandFigures runFileCommandRows(const Options& options, const std::string& work, Verdicts& v)
-{
-    FileCommandFigures f;
-    f.copyFiles = options.copyFiles;
-    const std::string sourceRoot = work + "/copy-sources";
-    if (mkdir(sourceRoot.c_str(), 0755) != 0)
-        throw std::runtime_error("mkdir " + sourceRoot + ": " + std::strerror(errno));
-    const std::vector<std::string> sources = buildCopyFiles(sourceRoot, options.copyFiles);
-    std::vector<std::string> cp = {"/bin/cp", "-a", "--preserve=all"};
-    cp.insert(cp.end(), sources.begin(), sources.end());
-    const auto target = [&](const char* name) {
-        const std::string folder = work + "/" + name;
-        if (mkdir(folder.c_str(), 0755) != 0)
-            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
-        return folder;
-    };
-
-    for (int run = 0; run < options.runs; ++run) {
-        const std::string rawTree = target("delete-raw");
-        const std::string windowTree = target("delete-window");
-        const BuiltTree rawBuilt = buildTree(rawTree, options.deleteEntries);
-        const BuiltTree windowBuilt = buildTree(windowTree, options.deleteEntries);
-        v.expect("(h) identical trees", rawBuilt.counts.entries(), windowBuilt.counts.entries());
-        f.treeEntries = windowBuilt.counts.entries() + 1;
-        const std::string rawCopy = target("copy-raw");
-        const std::string windowCopy = target("copy-window");
-
-        for (int k = 0; k < 4; ++k) {
-            switch ((k + run) % 4) {
-            case 0:
-                f.rawDelete.push_back(timeProgram({"/bin/rm", "-rf", rawTree}));
-                v.expect("(h) raw: tree left", -1, countEntries(rawTree));
-                break;
-            case 1: {
-                const FileCommandResult r =
-                    runFileCommandWindow("delete", windowTree, settingsFolder(work), 1, "-");
-                f.windowDelete.push_back(r.seconds);
-                f.windowDeleteCpu.push_back(r.cpuSeconds);
-                f.deleteGapMs = std::max(f.deleteGapMs, r.longestGapMs);
-                f.deleteGapCpuMs = std::max(f.deleteGapCpuMs, r.longestGapCpuMs);
-                v.expect("(h): tree left", -1, countEntries(windowTree));
-                v.expect("(h): rows before", 1, r.rowsBefore);
-                v.expect("(h): rows after", 0, r.rowsAfter);
-                v.expect("(h): message boxes", 0, r.messages);
-                break;
-            }
-            case 2: {
-                std::vector<std::string> args = cp;
-                args.push_back(rawCopy + "/");
-                f.rawCopy.push_back(timeProgram(args));
-                v.expect("(i) raw: faithful copies", options.copyFiles,
-                         countFaithfulCopies(sources, rawCopy));
-                break;
-            }
-            default: {
-                const FileCommandResult r = runFileCommandWindow(
-                    "copy", sourceRoot, settingsFolder(work), options.copyFiles, windowCopy);
-                f.windowCopy.push_back(r.seconds);
-                f.windowCopyCpu.push_back(r.cpuSeconds);
-                f.copyGapMs = std::max(f.copyGapMs, r.longestGapMs);
-                f.copyGapCpuMs = std::max(f.copyGapCpuMs, r.longestGapCpuMs);
-                v.expect("(i): faithful copies", options.copyFiles,
-                         countFaithfulCopies(sources, windowCopy));
-                v.expect("(i): rows", options.copyFiles, r.rowsAfter);
-                v.expect("(i): completion message", 1, r.messages);
-                break;
-            }
-            }
-        }
-        removeTree(rawCopy);
-        removeTree(windowCopy);
-        std::fprintf(stderr, "file command round %d of %d done\n", run + 1, options.runs);
-    }
-    return f;
 }
 
 int runCheck(const std::string& work)
