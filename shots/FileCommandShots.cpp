@@ -6,7 +6,7 @@
 // Usage: file_command_shots <folder for the PNGs>
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
-#include "ui/main/ShotKit.h"
+#include "ShotKit.h"
 
 #include <QAbstractButton>
 #include <QCursor>

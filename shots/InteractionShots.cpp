@@ -7,7 +7,7 @@
 // Run it on a real display (xvfb-run -a -s "-screen 0 1280x800x24").
 
 #include "ui/controls/FileListBox.h"
-#include "ui/main/ShotKit.h"
+#include "ShotKit.h"
 #include "ui/services/Interaction.h"
 
 #include <QAction>

@@ -10,7 +10,7 @@
 #include "platform/FaultInjection.h"
 #include "settings/SettingsStore.h"
 #include "ui/main/AboutWindow.h"
-#include "ui/main/ShotKit.h"
+#include "ShotKit.h"
 #include "ui/main/WindowMenu.h"
 #include "ui/services/Interaction.h"
 
