@@ -22,11 +22,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace umbrix::bench {
@@ -155,11 +157,17 @@ void checkWindow(Verdicts& v, const std::string& label, const TreeCounts& c, con
 }
 
 // After every run that changed the disk: puts the hidden attributes back and
-// checks that exactly the hidden entries had been unhidden.
-void restore(Verdicts& v, const std::string& label, const BuiltTree& tree)
+// checks that exactly the hidden entries had been unhidden.  The rewrites are
+// then flushed, so that their write-back does not run beside the next timed
+// run and fall on whichever kind comes next.
+void restore(Verdicts& v, const std::string& label, const BuiltTree& tree, const std::string& root)
 {
     v.expect(label + " entries unhidden on disk", tree.counts.hidden,
              restoreHidden(tree.hiddenEntries));
+    if (const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
 }
 
 // The machine is shared: how busy it was belongs with the figures.
@@ -199,23 +207,23 @@ int runCheck(const std::string& work)
 
     checkRaw(v, "(a)", c, baselineWalk(root));
     v.expectTally("after (a):", searchedTally(c), tallyDisk(root));
-    restore(v, "(a)", tree);
+    restore(v, "(a)", tree, root);
     v.expectTally("restored after (a):", pristineTally(c), tallyDisk(root));
 
     checkScanner(v, "(b)", c, runScanner(root));
     v.expectTally("after (b):", searchedTally(c), tallyDisk(root));
-    restore(v, "(b)", tree);
+    restore(v, "(b)", tree, root);
     v.expectTally("restored after (b):", pristineTally(c), tallyDisk(root));
 
     const WindowResult w = runWindowSearch(root, settingsFolder(work));
     checkWindow(v, "(c)", c, w);
     v.expect("(c) result list boxes", 1, w.boxes);
     v.expectTally("after (c):", searchedTally(c), tallyDisk(root));
-    restore(v, "(c)", tree);
+    restore(v, "(c)", tree, root);
     v.expectTally("restored after (c):", pristineTally(c), tallyDisk(root));
 
     checkWindow(v, "(v)", c, runWindowSearch(root, settingsFolder(work), true), true);
-    restore(v, "(v)", tree);
+    restore(v, "(v)", tree, root);
 
     Options small;
     small.attributeSizes = {kCheckAttributeRows};
@@ -287,7 +295,7 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                     f.raw.add(watch.wallSeconds());
                     f.rawCpu.add(watch.cpuSeconds());
                     checkRaw(v, "(a)", c, r);
-                    restore(v, "(a)", t.built);
+                    restore(v, "(a)", t.built, t.root);
                     break;
                 }
                 case 1: {
@@ -295,7 +303,7 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                     f.scanner.add(r.seconds);
                     f.scannerCpu.add(r.cpuSeconds);
                     checkScanner(v, "(b)", c, r);
-                    restore(v, "(b)", t.built);
+                    restore(v, "(b)", t.built, t.root);
                     break;
                 }
                 default: {
@@ -310,7 +318,7 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                     w.worstLatencyMs = std::max(w.worstLatencyMs, r.worstLatencyMs);
                     w.peakKiB = std::max(w.peakKiB, r.peakKiB);
                     checkWindow(v, viewAll ? "(v)" : "(c)", c, r, viewAll);
-                    restore(v, viewAll ? "(v)" : "(c)", t.built);
+                    restore(v, viewAll ? "(v)" : "(c)", t.built, t.root);
                     break;
                 }
                 }
