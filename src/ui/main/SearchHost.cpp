@@ -13,6 +13,7 @@ namespace umbrix {
 void SearchHost::beginSearch(const SearchTexts& texts)
 {
     EnterSearchState(window_);
+    pacer_.startNow();
     try {
         window_.filList->setPattern(texts.SearchPattern);
     } catch (const Error&) {

@@ -30,6 +30,10 @@ public:
     }
     // The next check yields at once.
     void restart() { next_ = {}; }
+    // The first round comes one interval from now: a short run ends before
+    // any, and a long one shows its first progress as soon as a person can
+    // tell.
+    void startNow() { next_ = std::chrono::steady_clock::now() + kInterval; }
 
 private:
     std::chrono::steady_clock::time_point next_{};
