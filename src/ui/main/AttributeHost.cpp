@@ -2,7 +2,6 @@
 
 #include "ui/controls/ResultListBox.h"
 #include "ui/main/FrmSeek.h"
-#include "ui/main/SearchHost.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 

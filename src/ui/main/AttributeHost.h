@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fileops/SelectionCommand.h"
-#include "ui/main/SearchHost.h"
+#include "ui/main/YieldPacer.h"
 
 #include <chrono>
 #include <string>
