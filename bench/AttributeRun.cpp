@@ -1,5 +1,6 @@
 #include "AttributeRun.h"
 
+#include "FlatFiles.h"
 #include "GapMeter.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
@@ -32,21 +33,6 @@ constexpr const char* kResultTag = "attribute-run";
 constexpr const char* kXattr = "user.DOSATTRIB";
 constexpr unsigned long kHidden = 0x2;
 constexpr unsigned long kArchive = 0x20;
-constexpr int64_t kFilesPerFolder = 1000;
-
-std::string folderName(int64_t folder)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "d%03lld", static_cast<long long>(folder));
-    return name;
-}
-
-std::string fileName(int64_t file)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "f%06lld", static_cast<long long>(file));
-    return name;
-}
 
 void writeValue(const std::string& path, unsigned long attributes)
 {
@@ -77,10 +63,10 @@ std::vector<std::string> buildAttributeFiles(const std::string& root, int64_t co
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
-        const std::string folder = root + "/" + folderName(i / kFilesPerFolder);
+        const std::string folder = folderOf(root, i);
         if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
             throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
-        const std::string path = folder + "/" + fileName(i);
+        const std::string path = folder + numberedFile('f', i);
         std::FILE* f = std::fopen(path.c_str(), "w");
         if (!f)
             throw std::runtime_error("create " + path + ": " + std::strerror(errno));
@@ -147,7 +133,7 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
         return 2;
     EnterSearchState(window);
     for (int64_t i = 0; i < count; ++i)
-        window.FoundFileAdd(root + "/" + folderName(i / kFilesPerFolder) + "/", fileName(i));
+        window.FoundFileAdd(folderOf(root, i), numberedFile('f', i));
     ShowSearchResults(window);
     ResultListBox& box = window.resultBox(0);
     // Selected as a person selects them, which fills the panel.
@@ -174,8 +160,7 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
 
     r.rows = box.ListCount();
     r.selected = box.SelCount();
-    for (int i = 0; i < 5; ++i)
-        r.boxes += static_cast<char>('0' + window.attributeBoxValue(i));
+    r.boxes = panelBoxes(window);
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();

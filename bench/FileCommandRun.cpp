@@ -1,5 +1,6 @@
 #include "FileCommandRun.h"
 
+#include "FlatFiles.h"
 #include "GapMeter.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
@@ -32,22 +33,7 @@ namespace {
 
 constexpr const char* kResultTag = "file-command-run";
 constexpr const char* kXattr = "user.DOSATTRIB";
-constexpr int64_t kFilesPerFolder = 1000;
 constexpr size_t kFileSize = 1024;
-
-std::string folderName(int64_t folder)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "d%03lld", static_cast<long long>(folder));
-    return name;
-}
-
-std::string fileName(int64_t file)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "c%06lld", static_cast<long long>(file));
-    return name;
-}
 
 std::string xattrOf(const std::string& path)
 {
@@ -64,10 +50,10 @@ std::vector<std::string> buildCopyFiles(const std::string& root, int64_t count)
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
-        const std::string folder = root + "/" + folderName(i / kFilesPerFolder);
+        const std::string folder = folderOf(root, i);
         if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
             throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
-        const std::string path = folder + "/" + fileName(i);
+        const std::string path = folder + numberedFile('c', i);
         std::FILE* f = std::fopen(path.c_str(), "w");
         if (!f)
             throw std::runtime_error("create " + path + ": " + std::strerror(errno));
@@ -161,7 +147,7 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
         window.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
     } else {
         for (int64_t i = 0; i < count; ++i)
-            window.FoundFileAdd(root + "/" + folderName(i / kFilesPerFolder) + "/", fileName(i));
+            window.FoundFileAdd(folderOf(root, i), numberedFile('c', i));
     }
     ShowSearchResults(window);
     ResultListBox& box = window.resultBox(0);

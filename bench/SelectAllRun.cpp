@@ -72,8 +72,7 @@ int selectAllRunMain(int argc, char** argv, const std::string& root, const std::
 
     r.rows = box.ListCount();
     r.selected = box.SelCount();
-    for (int i = 0; i < 5; ++i)
-        r.boxes += static_cast<char>('0' + window.attributeBoxValue(i));
+    r.boxes = panelBoxes(window);
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();

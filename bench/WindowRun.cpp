@@ -117,6 +117,14 @@ void settle(const AppState& state)
     }
 }
 
+std::string panelBoxes(const FrmSeek& window)
+{
+    std::string boxes;
+    for (int i = 0; i < 5; ++i)
+        boxes += static_cast<char>('0' + window.attributeBoxValue(i));
+    return boxes;
+}
+
 int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
                   bool viewAll)
 {

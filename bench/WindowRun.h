@@ -6,13 +6,18 @@
 
 namespace umbrix {
 struct AppState;
-}
+class FrmSeek;
+} // namespace umbrix
 
 namespace umbrix::bench {
 
 // Lets a filled window be laid out and painted, and any work it is busy
 // with end, before a clock starts: a person acts on a settled window.
 void settle(const AppState& state);
+
+// The attribute panel's five boxes (read-only, hidden, system, archive,
+// directory) as digits: 0 unchecked, 1 checked, 2 grayed.
+std::string panelBoxes(const FrmSeek& window);
 
 // One search through the main window, from the Search button's click until
 // the results view is shown.

@@ -311,13 +311,13 @@ AttributeChange changeAttributes(const std::string& path, const WordChange& chan
     // of user.DOSATTRIB, as a command over many rows reads each once.
     const StoreKind kind = S_ISLNK(st.stx_mode) ? StoreKind::DosAttrib : storeFor(st, entry);
     stores::DosAttribValue value;
-    int noValue = 0;
+    int readError = 0; // of user.DOSATTRIB; only "no user xattrs here" gets past the query
     result.before = typeBits(st);
     if (!S_ISLNK(st.stx_mode)) {
         int queryErr = 0;
         if (kind == StoreKind::DosAttrib) {
-            noValue = value.read(entry);
-            queryErr = noValue == ENOTSUP || noValue == EOPNOTSUPP ? 0 : noValue;
+            readError = value.read(entry);
+            queryErr = readError == ENOTSUP || readError == EOPNOTSUPP ? 0 : readError;
             if (!queryErr)
                 result.before = value.word(st);
         } else {
@@ -344,7 +344,7 @@ AttributeChange changeAttributes(const std::string& path, const WordChange& chan
     if (kind != StoreKind::DosAttrib)
         result.storeError = storeExamined(kind, entry, st, *wanted);
     else
-        result.storeError = noValue ? EOPNOTSUPP : value.write(entry, st, *wanted);
+        result.storeError = readError ? EOPNOTSUPP : value.write(entry, st, *wanted);
     if (!result.storeError)
         journalWrite(kind, path, result.before,
                      (result.before & ~Attr::Writable) | (*wanted & Attr::Writable));
