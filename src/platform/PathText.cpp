@@ -1,6 +1,7 @@
 #include "platform/PathText.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace umbrix {
 namespace {
@@ -50,7 +51,23 @@ bool isControl(uint8_t b)
 
 bool displaysVerbatim(std::string_view bytes)
 {
-    for (size_t i = 0; i < bytes.size();) {
+    // Nearly every name is printable ASCII, which is checked eight bytes at
+    // a time; the first word that may hold anything else is read byte by byte
+    // from its start.  Each test below is exact about whether such a byte
+    // exists, which is all that matters here.
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t highs = ones * 0x80;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, bytes.data() + i, sizeof w);
+        const uint64_t del = w ^ (ones * 0x7F);
+        const uint64_t below20 = (w - ones * 0x20) & ~w & highs;
+        const uint64_t is7F = (del - ones) & ~del & highs;
+        if (((w & highs) | below20 | is7F) != 0)
+            break;
+    }
+    while (i < bytes.size()) {
         const size_t len = utf8SequenceLength(bytes, i);
         if (len == 0 || (len == 1 && isControl(static_cast<uint8_t>(bytes[i]))))
             return false;

@@ -21,3 +21,17 @@ TEST(PathText, ValidUtf8IsShownAsItIsAndAnythingElseAsVisibleEscapes)
     EXPECT_TRUE(displaysVerbatim("\xF0\x9F\x98\x80"));
     EXPECT_FALSE(displaysVerbatim("tab\there"));
 }
+
+// Names are checked a word at a time; a byte that is not printable ASCII
+// must be seen wherever it falls, in a word or in the tail after the last.
+TEST(PathText, EveryBytePositionIsChecked)
+{
+    for (size_t at = 0; at < 17; ++at) {
+        for (int b = 1; b < 256; ++b) {
+            std::string name(17, 'a');
+            name[at] = static_cast<char>(b);
+            const bool printable = b >= 0x20 && b < 0x7F;
+            ASSERT_EQ(displaysVerbatim(name), printable) << "byte " << b << " at " << at;
+        }
+    }
+}
