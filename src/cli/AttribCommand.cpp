@@ -10,8 +10,10 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,17 +53,31 @@ private:
 // names equal but for case keep the order of their bytes.
 bool windowsOrder(const std::string& a, const std::string& b)
 {
+    // Names in one folder often share a long start: equal bytes are skipped
+    // a word at a time, up to the first byte that differs.
     const size_t common = std::min(a.size(), b.size());
-    // Names in one folder often share a long start, which equal bytes skip
-    // a word at a time.
     size_t i = 0;
-    for (; i + 8 <= common && std::memcmp(a.data() + i, b.data() + i, 8) == 0; i += 8) {
-    }
-    for (; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(foldAsciiCase(a[i]));
-        const auto y = static_cast<unsigned char>(foldAsciiCase(b[i]));
-        if (x != y)
-            return x < y;
+    while (i < common) {
+        if (i + 8 <= common) {
+            uint64_t x;
+            uint64_t y;
+            std::memcpy(&x, a.data() + i, sizeof x);
+            std::memcpy(&y, b.data() + i, sizeof y);
+            if (x == y) {
+                i += 8;
+                continue;
+            }
+            static_assert(std::endian::native == std::endian::little);
+            i += static_cast<size_t>(std::countr_zero(x ^ y)) / 8;
+        } else if (a[i] == b[i]) {
+            ++i;
+            continue;
+        }
+        const auto fx = static_cast<unsigned char>(foldAsciiCase(a[i]));
+        const auto fy = static_cast<unsigned char>(foldAsciiCase(b[i]));
+        if (fx != fy)
+            return fx < fy;
+        ++i;
     }
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }

@@ -57,7 +57,7 @@ bool DirectoryReader::next(Entry& entry)
         return false;
     if (offset_ >= filled_) {
         if (!buffer_)
-            buffer_ = std::make_unique<char[]>(kBufferSize);
+            buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
         const long n = ::syscall(SYS_getdents64, fd_, buffer_.get(), kBufferSize);
         if (n <= 0) {
             ended_ = true;

@@ -46,6 +46,11 @@ TEST_F(AttribOnDisk, ListsEachFileInAttribsColumnsWithItsFullPath)
     file("locked.txt");
     ASSERT_EQ(::chmod(at("locked.txt").c_str(), 0444), 0); // read-only as Wine shows it
     file("Notes.TXT", A);
+    // Long shared starts, case and bytes above ASCII decide past the eighth byte.
+    file("report-2024-draft.txt");
+    file("Report-2024-Final.txt");
+    file("report-2024-\xC3\xA9t\xC3\xA9.txt");
+    file("report-2024-Draft.txt");
     makeDir(at("folder"));
 
     const AttribResult r = attribHere({at("*")});
@@ -56,6 +61,10 @@ TEST_F(AttribOnDisk, ListsEachFileInAttribsColumnsWithItsFullPath)
                             {"     R     ", "locked.txt"},
                             {"A          ", "Notes.TXT"},
                             {"           ", "plain.txt"},
+                            {"           ", "report-2024-Draft.txt"},
+                            {"           ", "report-2024-draft.txt"},
+                            {"           ", "Report-2024-Final.txt"},
+                            {"           ", "report-2024-\xC3\xA9t\xC3\xA9.txt"},
                             {"    H      ", "shy.txt"}}));
 }
 
