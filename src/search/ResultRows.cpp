@@ -12,6 +12,11 @@
 namespace umbrix {
 namespace {
 
+// Rows sorted together before they join the pending runs: small enough to
+// be sorted between two rounds of window events, large enough that a run
+// is not merged for every row.
+constexpr std::size_t kPendingRun = 256;
+
 unsigned char folded(char c)
 {
     return static_cast<unsigned char>(foldAsciiCase(c));
@@ -80,6 +85,29 @@ void ResultRows::add(std::string_view folder, std::string_view name)
         text_.append(shown);
     }
     pending_.push_back(r);
+    if (pending_.size() - sortedEnd_ >= kPendingRun)
+        sortPending(false);
+}
+
+void ResultRows::sortPending(bool all)
+{
+    const auto rowLess = [this](const Record& a, const Record& b) { return less(a, b); };
+    const auto at = [this](std::size_t i) { return pending_.begin() + static_cast<std::ptrdiff_t>(i); };
+    if (sortedEnd_ < pending_.size()) {
+        std::stable_sort(at(sortedEnd_), pending_.end(), rowLess);
+        runStarts_.push_back(sortedEnd_);
+        sortedEnd_ = pending_.size();
+    }
+    // Adjacent runs only, the earlier first: rows that compare equal keep
+    // the order they came in.
+    while (runStarts_.size() > 1) {
+        const std::size_t last = runStarts_.back();
+        const std::size_t before = runStarts_[runStarts_.size() - 2];
+        if (!all && sortedEnd_ - last < last - before)
+            break;
+        std::inplace_merge(at(before), at(last), at(sortedEnd_), rowLess);
+        runStarts_.pop_back();
+    }
 }
 
 bool ResultRows::less(const Record& a, const Record& b) const
@@ -112,8 +140,9 @@ void ResultRows::commit(ResultRowsListener* listener)
 {
     if (pending_.empty())
         return;
-    std::stable_sort(pending_.begin(), pending_.end(),
-                     [this](const Record& a, const Record& b) { return less(a, b); });
+    sortPending(true);
+    runStarts_.clear();
+    sortedEnd_ = 0;
 
     // One merge; the new rows land in runs, each told to the listener.
     std::vector<Record> merged;
@@ -181,6 +210,8 @@ void ResultRows::clear()
     rows_.shrink_to_fit();
     pending_.clear();
     pending_.shrink_to_fit();
+    runStarts_.clear();
+    sortedEnd_ = 0;
 }
 
 } // namespace umbrix

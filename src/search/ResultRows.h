@@ -40,7 +40,10 @@ inline constexpr std::size_t ResultRunsToTell = 32;
 // The rows of one result list box, kept sorted, each with its exact bytes
 // (folder + name) and its display text.  Rows arrive much faster than anyone
 // can read them, so add() only collects them and commit() sorts a whole batch
-// into place in one merge; readers see committed rows only.
+// into place in one merge; readers see committed rows only.  The batch is
+// sorted as it grows, in runs merged like the digits of a binary counter, so
+// that a commit (which the window makes while it handles its events) finds
+// it nearly sorted however many rows came since the last.
 class ResultRows {
 public:
     // Throws Error{InvalidArgument} when the row cannot be kept (the box's
@@ -79,10 +82,16 @@ private:
     }
     bool less(const Record& a, const Record& b) const;
     const Record& record(int32_t row) const;
+    // Sorts pending_ from sortedEnd_ on into a run and merges the runs down
+    // to one while the last is at least as long as the one before it
+    // (`all`: down to one whatever their lengths).
+    void sortPending(bool all);
 
     std::string text_; // every row's bytes, and display text where it differs
     std::vector<Record> rows_;
     std::vector<Record> pending_;
+    std::vector<std::size_t> runStarts_; // sorted runs of pending_ up to sortedEnd_
+    std::size_t sortedEnd_ = 0;
 
     // While commit() runs: the merged rows, how far readers see them, and how
     // many of them are new so far.

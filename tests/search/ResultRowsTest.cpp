@@ -46,6 +46,32 @@ TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes)
     EXPECT_EQ(rows.shown(), 0);
 }
 
+// The pending rows are sorted in runs as they come; wherever the commits
+// fall among them, the rows shown are every row added, in order.
+TEST(ResultRows, RowsCommittedAtAnyPointComeOutSorted)
+{
+    std::mt19937 random(7);
+    const std::string letters = "aAbB._\xC3\xA9";
+    for (const unsigned commitEvery : {1u, 97u, 700u, 100000u}) {
+        ResultRows rows;
+        std::vector<std::string> added;
+        for (int i = 0; i < 3000; ++i) {
+            std::string name;
+            for (unsigned n = 1 + random() % 6; n > 0; --n)
+                name += letters[random() % letters.size()];
+            rows.add("/f/", name);
+            added.push_back("/f/" + name);
+            if (random() % commitEvery == 0)
+                rows.commit();
+        }
+        rows.commit();
+        std::stable_sort(added.begin(), added.end(), [](const std::string& a, const std::string& b) {
+            return resultRowLess(displayText(a), a, displayText(b), b);
+        });
+        EXPECT_EQ(shownBytes(rows), added) << "a commit every " << commitEvery << " rows or so";
+    }
+}
+
 // Each run a commit tells of must be exactly the rows it added, at the place
 // it names, the runs in ascending order and the rows sorted after each.
 class RunChecker : public ResultRowsListener {
