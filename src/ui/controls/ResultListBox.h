@@ -18,7 +18,9 @@ QString visibleTextPart(const QString& text, int width, const QFontMetrics& metr
 
 // The rows of one result list box as the view sees them.  Added rows become
 // visible in batches, at most a few dozen times a second, so that a search
-// that finds a row per microsecond is not slowed down by the view.
+// that finds a row per microsecond is not slowed down by the view.  While
+// rows keep coming that way the model is "filling"; an explicit commit()
+// ends that.
 class ResultListModel : public QAbstractListModel, private ResultRowsListener {
     Q_OBJECT
 
@@ -38,6 +40,11 @@ public:
 
     const ResultRows& rows() const { return rows_; }
 
+signals:
+    void fillingChanged(bool filling);
+
+public:
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
@@ -50,8 +57,11 @@ private:
     void beginResetRows() override;
     void endResetRows() override;
 
+    void setFilling(bool filling);
+
     ResultRows rows_;
     QBasicTimer commitTimer_;
+    bool filling_ = false;
 };
 
 // One box of the result list lstFoundFiles: sorted rows, extended multiple
