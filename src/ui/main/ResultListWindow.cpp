@@ -39,6 +39,9 @@ void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
 void FrmSeek::addResultListBox()
 {
     const int k = CurrentIndex();
+    // The full box gets no more rows: it shows all of them and is laid out
+    // once, now, rather than in batches for rounds to come.
+    resultBox(k).resultModel().commit();
     const float m = lstFoundFiles[0].Left();
     // k + 2 equal columns with k + 3 margins fill the window.  A window too
     // narrow for them gets columns of no width rather than no new box.
