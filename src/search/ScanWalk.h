@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FolderHandle.h"
+#include "search/InodeSet.h"
 #include "search/ScanSnapshot.h"
 #include "search/Scanner.h"
 
@@ -17,7 +18,6 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
-#include <unordered_set>
 #include <vector>
 
 namespace umbrix::scan {
@@ -77,6 +77,50 @@ struct Level {
     int32_t next = 0;
     ScanSnapshot snapshot;
     bool complete = false; // the snapshot holds the whole folder
+
+    // Makes this a level not yet entered, with its descriptor closed, that
+    // keeps the memory its path, lists and names took.
+    void recycle()
+    {
+        std::string keptFolder = std::move(folder);
+        std::vector<SubFolder> keptSubFolders = std::move(subFolders);
+        ScanSnapshot keptSnapshot = std::move(snapshot);
+        *this = Level{};
+        keptFolder.clear();
+        keptSubFolders.clear();
+        keptSnapshot.clear();
+        folder = std::move(keptFolder);
+        subFolders = std::move(keptSubFolders);
+        snapshot = std::move(keptSnapshot);
+    }
+};
+
+// The levels of the walk, the innermost last.  A walk enters thousands of
+// folders one or two levels deep; a level left keeps its memory for the
+// next folder entered at its depth instead of growing it again from nothing.
+class LevelStack {
+public:
+    Level& push()
+    {
+        if (size_ == levels_.size())
+            levels_.emplace_back();
+        return levels_[size_++];
+    }
+    void pop() { levels_[--size_].recycle(); }
+    void clear()
+    {
+        while (size_ > 0)
+            pop();
+    }
+    Level& back() { return levels_[size_ - 1]; }
+    Level& operator[](std::size_t i) { return levels_[i]; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    // Deque: levels keep their place while deeper ones come and go.
+    std::deque<Level> levels_;
+    std::size_t size_ = 0;
 };
 
 class Walk {
@@ -110,13 +154,12 @@ private:
     SearchView& view_;
     const SearchOptions& options_;
     SearchFlags& flags_;
-    // Deque: levels keep their place while deeper ones come and go.
-    std::deque<Level> levels_;
+    LevelStack levels_;
     // Inodes this walk has unhidden.  A folder's snapshot is taken before its
     // subfolders are walked, and an entry it saw hidden may meanwhile have
     // been made visible under another name (a hard link further down); such
     // an entry is asked again, as a second read of the folder would have.
-    std::unordered_set<ino_t> rewritten_;
+    InodeSet rewritten_;
 };
 
 } // namespace umbrix::scan

@@ -22,7 +22,6 @@
 #include <optional>
 #include <string_view>
 #include <thread>
-#include <unordered_set>
 
 namespace umbrix::scan {
 
@@ -294,25 +293,21 @@ bool Walk::enter(Level& level)
 // False when a stop request ends the walk.
 bool Walk::descend(Level& parent, const SubFolder& sub)
 {
-    std::string folder = parent.folder;
-    folder += sub.name;
-    folder += '/';
-    FileDescriptor fd;
-    int err = platform::openFolderAt(parent.fd.get(), sub.name.c_str(), folder, fd);
+    Level& child = levels_.push();
+    child.folder.append(parent.folder).append(sub.name).push_back('/');
+    int err = platform::openFolderAt(parent.fd.get(), sub.name.c_str(), child.folder, child.fd);
     if (err == ELOOP || err == ENOTDIR) {
+        levels_.pop();
         report(parent.folder, sub.name,
                Error{errorNumberFromErrno(err), std::string(kFolderReplaced)});
         return true;
     }
-    Level& child = levels_.emplace_back();
-    child.folder = std::move(folder);
-    child.fd = std::move(fd);
     child.openError = err ? err : openedFolder(child);
     // The folder listed is the folder entered, unless another filesystem is
     // mounted on it, where the listing shows the inode below the mount.
     if (!child.openError && child.identity.sameVolume(parent.identity) &&
         child.identity.ino != sub.inode) {
-        levels_.pop_back();
+        levels_.pop();
         report(parent.folder, sub.name,
                Error{errorNumberFromErrno(ESTALE), std::string(kFolderReplaced)});
         return true;
@@ -342,7 +337,7 @@ void Walk::ascend()
             }
         }
     }
-    levels_.pop_back();
+    levels_.pop();
 }
 
 // Looks once at a folder just opened: its identity and the store of its
@@ -370,7 +365,7 @@ bool Walk::run(const std::string& Folder, const std::string& ParentFolder)
     flags_.Searching = true;
     flags_.ScanAborted = false;
 
-    Level& root = levels_.emplace_back();
+    Level& root = levels_.push();
     root.folder = withTrailingSlash(Folder);
     root.listOwn = !ParentFolder.empty();
     root.openError = platform::openFolder(root.folder, root.fd);
