@@ -10,11 +10,8 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <climits>
-#include <cstdint>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -53,33 +50,9 @@ private:
 // names equal but for case keep the order of their bytes.
 bool windowsOrder(const std::string& a, const std::string& b)
 {
-    // Names in one folder often share a long start: equal bytes are skipped
-    // a word at a time, up to the first byte that differs.
-    const size_t common = std::min(a.size(), b.size());
-    size_t i = 0;
-    while (i < common) {
-        if (i + 8 <= common) {
-            uint64_t x;
-            uint64_t y;
-            std::memcpy(&x, a.data() + i, sizeof x);
-            std::memcpy(&y, b.data() + i, sizeof y);
-            if (x == y) {
-                i += 8;
-                continue;
-            }
-            static_assert(std::endian::native == std::endian::little);
-            i += static_cast<size_t>(std::countr_zero(x ^ y)) / 8;
-        } else if (a[i] == b[i]) {
-            ++i;
-            continue;
-        }
-        const auto fx = static_cast<unsigned char>(foldAsciiCase(a[i]));
-        const auto fy = static_cast<unsigned char>(foldAsciiCase(b[i]));
-        if (fx != fy)
-            return fx < fy;
-        ++i;
-    }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
+    if (const int c = compareAsciiFolded(a, b); c != 0)
+        return c < 0;
+    return a < b;
 }
 
 std::string notFound(int err)

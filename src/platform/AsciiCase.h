@@ -1,5 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
 namespace umbrix {
 
 // Letter case is ignored for ASCII letters only: every other byte, UTF-8
@@ -8,6 +13,35 @@ namespace umbrix {
 constexpr char foldAsciiCase(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// <0, 0 or >0 as `a` sorts before, with or after `b` with ASCII case folded,
+// bytes compared unsigned (so bytes above ASCII come after it) and a name
+// before every longer name it starts.  Names in one folder or one result
+// list share long starts, which equal bytes skip a word at a time.
+inline int compareAsciiFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i + sizeof(uint64_t) <= n; i += sizeof(uint64_t)) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        if (x != y)
+            break;
+    }
+    for (; i < n; ++i) {
+        if (a[i] == b[i])
+            continue;
+        const auto x = static_cast<unsigned char>(foldAsciiCase(a[i]));
+        const auto y = static_cast<unsigned char>(foldAsciiCase(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace umbrix

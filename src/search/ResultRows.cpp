@@ -5,7 +5,6 @@
 #include "platform/PathText.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -17,44 +16,12 @@ namespace {
 // is not merged for every row.
 constexpr std::size_t kPendingRun = 256;
 
-unsigned char folded(char c)
-{
-    return static_cast<unsigned char>(foldAsciiCase(c));
-}
-
-int compareFolded(std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    // Rows of one box share long folder prefixes: skip equal bytes a word at
-    // a time, since equal bytes are equal folded too.
-    std::size_t i = 0;
-    for (; i + sizeof(uint64_t) <= n; i += sizeof(uint64_t)) {
-        uint64_t x;
-        uint64_t y;
-        std::memcpy(&x, a.data() + i, sizeof x);
-        std::memcpy(&y, b.data() + i, sizeof y);
-        if (x != y)
-            break;
-    }
-    for (; i < n; ++i) {
-        if (a[i] == b[i])
-            continue;
-        const unsigned char x = folded(a[i]);
-        const unsigned char y = folded(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
 } // namespace
 
 bool resultRowLess(std::string_view displayA, std::string_view bytesA, std::string_view displayB,
                    std::string_view bytesB)
 {
-    if (const int c = compareFolded(displayA, displayB); c != 0)
+    if (const int c = compareAsciiFolded(displayA, displayB); c != 0)
         return c < 0;
     if (const int c = displayA.compare(displayB); c != 0)
         return c < 0;

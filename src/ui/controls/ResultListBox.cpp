@@ -25,9 +25,6 @@ constexpr int kCommitIntervalMs = 40;
 // first.
 constexpr int kRowsLaidOutPerRound = 100;
 
-// A list box row: its text on one line, in the highlight colours when
-// selected.  Nothing to lay out or elide, which keeps repainting a box of long
-// paths cheap while a search fills it.
 bool takesNoRoom(QChar c)
 {
     return c.isLowSurrogate() || c.isMark() || c.category() == QChar::Other_Format;
@@ -49,6 +46,9 @@ bool writtenRightToLeft(QChar c)
     }
 }
 
+// A list box row: its text on one line, in the highlight colours when
+// selected.  Nothing to lay out or elide, which keeps repainting a box of long
+// paths cheap while a search fills it.
 class RowDelegate : public QAbstractItemDelegate {
 public:
     using QAbstractItemDelegate::QAbstractItemDelegate;
@@ -184,9 +184,9 @@ void ResultListModel::timerEvent(QTimerEvent* event)
         commitTimer_.stop();
         setFilling(true);
         rows_.commit(this);
-    }
-    else
+    } else {
         QAbstractListModel::timerEvent(event);
+    }
 }
 
 void ResultListModel::beginInsertRows(int32_t first, int32_t last)

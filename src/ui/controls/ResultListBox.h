@@ -40,13 +40,12 @@ public:
 
     const ResultRows& rows() const { return rows_; }
 
-signals:
-    void fillingChanged(bool filling);
-
-public:
-
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+
+signals:
+    // Filling: rows come through the commit timer; an explicit commit ends it.
+    void fillingChanged(bool filling);
 
 protected:
     void timerEvent(QTimerEvent* event) override;

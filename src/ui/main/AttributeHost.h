@@ -3,7 +3,6 @@
 #include "fileops/SelectionCommand.h"
 #include "ui/main/YieldPacer.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 

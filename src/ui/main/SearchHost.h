@@ -3,7 +3,6 @@
 #include "search/SearchView.h"
 #include "ui/main/YieldPacer.h"
 
-#include <chrono>
 #include <string>
 
 namespace umbrix {
