@@ -260,27 +260,28 @@ int FolderAttributes::query(const char* name, unsigned char type, const std::str
     return 0;
 }
 
-int FolderAttributes::unhide(const char* name, const std::string& path) const
+int FolderAttributes::unhide(const char* name, const std::string& path, uint32_t& stored) const
 {
+    stored = 0;
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
         return fault;
     Entry entry(folderFd_, name);
     const auto kind = static_cast<StoreKind>(kind_);
     if (kind == StoreKind::DosAttrib) {
-        uint32_t unhiddenFrom = Attr::Hidden | Attr::System;
-        const int err = stores::dosAttribUnhide(entry, unhiddenFrom);
-        if (err == 0 && (unhiddenFrom & Attr::System) == 0)
-            journalUnhide(entry, kind, path, unhiddenFrom);
+        const int err = stores::dosAttribUnhide(entry, stored);
+        if (err == 0 && (stored & (Attr::Hidden | Attr::System)) == Attr::Hidden)
+            journalUnhide(entry, kind, path, stored);
         return err;
     }
-    uint32_t stored = 0;
-    if (const int err = readWord(kind, entry, stored))
+    uint32_t word = 0;
+    if (const int err = readWord(kind, entry, word))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    if ((stores::visibleBits(stored) & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+    stored = stores::visibleBits(word);
+    if ((stored & (Attr::Hidden | Attr::System)) != Attr::Hidden)
         return 0;
-    if (const int err = writeWord(kind, entry, stored & ~Attr::Hidden))
+    if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    journalUnhide(entry, kind, path, stored);
+    journalUnhide(entry, kind, path, word);
     return 0;
 }
 

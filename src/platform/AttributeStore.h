@@ -123,8 +123,12 @@ public:
 
     // Makes a hidden entry that is not a system entry visible: reads its
     // stored value once more (a walk may have changed it meanwhile) and
-    // writes it back without the hidden bit, nothing else.
-    int unhide(const char* name, const std::string& path) const;
+    // writes it back without the hidden bit, nothing else.  `stored` gets the
+    // bits that read found (as query gives them, without the type's), so
+    // that the caller decides on what the entry was, not on what it was
+    // before its folder's subfolders were walked.  An entry found no longer
+    // hidden, or a system entry by now, is left alone and is no failure.
+    int unhide(const char* name, const std::string& path, uint32_t& stored) const;
 
     // The store the folder's entries are read from.
     StoreKind store() const;

@@ -166,8 +166,9 @@ int dosAttribStoredBits(Entry& entry, uint32_t& stored)
     return 0;
 }
 
-int dosAttribUnhide(Entry& entry, uint32_t& unhiddenFrom)
+int dosAttribUnhide(Entry& entry, uint32_t& stored)
 {
+    stored = 0;
     StoredValue value;
     if (const int err = readValue(entry, value); err != 0)
         return noStoreHere(err) ? EOPNOTSUPP : err;
@@ -176,16 +177,12 @@ int dosAttribUnhide(Entry& entry, uint32_t& unhiddenFrom)
     dosattrib::Parsed parsed;
     if (!dosattrib::parse(value.data, parsed))
         return EBADMSG; // never overwrite what we cannot read
-    const uint32_t bits = parsed.attribValid ? visibleBits(parsed.attrib) : 0;
-    if ((bits & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+    stored = parsed.attribValid ? visibleBits(parsed.attrib) : 0;
+    if ((stored & (Attr::Hidden | Attr::System)) != Attr::Hidden)
         return 0;
     const std::string newValue =
         dosattrib::withAttrib(value.data, parsed, parsed.attrib & ~Attr::Hidden);
-    const int err =
-        entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), XATTR_REPLACE);
-    if (err == 0)
-        unhiddenFrom = parsed.attrib;
-    return err;
+    return entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), XATTR_REPLACE);
 }
 
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes)

@@ -71,9 +71,9 @@ int dosAttribStoredBits(Entry& entry, uint32_t& stored);
 // Takes the hidden bit off a hidden entry that is not a system entry, from
 // the value read afresh; the stored form, every other field and the mode
 // stay.  An entry that is no longer hidden, or is a system entry by now, is
-// left as it is.  `unhiddenFrom` gets the stored attribute bits the value
-// held when the hidden bit was taken off, and stays as it was otherwise.
-int dosAttribUnhide(Entry& entry, uint32_t& unhiddenFrom);
+// left as it is.  `stored` gets the bits the value held as it was read
+// (visibleBits, 0 when nothing is stored), whether or not it was rewritten.
+int dosAttribUnhide(Entry& entry, uint32_t& stored);
 
 // The word a stored value reads as: a stored "normal" means no bits, and the
 // directory and reparse bits come from the entry's type, not the store.

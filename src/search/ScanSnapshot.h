@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace umbrix {
@@ -18,7 +17,6 @@ public:
     struct Entry {
         size_t offset = 0;
         uint32_t length = 0;
-        ino_t inode = 0;
         unsigned char type = 0; // d_type as the folder's listing gave it
         int32_t attributes = 0; // the reduced set; 0 for "." and ".."
         bool reparsePoint = false;
@@ -30,11 +28,11 @@ public:
         names_.clear();
         entries_.clear();
     }
-    void add(std::string_view name, ino_t inode, unsigned char type, int32_t attributes,
-             bool reparsePoint, bool failed)
+    void add(std::string_view name, unsigned char type, int32_t attributes, bool reparsePoint,
+             bool failed)
     {
-        entries_.push_back({names_.size(), static_cast<uint32_t>(name.size()), inode, type,
-                            attributes, reparsePoint, failed});
+        entries_.push_back({names_.size(), static_cast<uint32_t>(name.size()), type, attributes,
+                            reparsePoint, failed});
         names_.append(name);
     }
 

@@ -9,7 +9,6 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FolderHandle.h"
-#include "search/InodeSet.h"
 #include "search/ScanSnapshot.h"
 #include "search/Scanner.h"
 
@@ -139,7 +138,7 @@ private:
 
     int32_t GetSubFolders(Level& level);
     bool listFolder(Level& level);
-    Resume listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
+    Resume listEntry(Level& level, const std::string& name, const std::string& path,
                      int32_t attr, bool criteria);
 
     int32_t readAttributes(const Level& level, const std::string& name, const std::string& path,
@@ -155,11 +154,6 @@ private:
     const SearchOptions& options_;
     SearchFlags& flags_;
     LevelStack levels_;
-    // Inodes this walk has unhidden.  A folder's snapshot is taken before its
-    // subfolders are walked, and an entry it saw hidden may meanwhile have
-    // been made visible under another name (a hard link further down); such
-    // an entry is asked again, as a second read of the folder would have.
-    InodeSet rewritten_;
 };
 
 } // namespace umbrix::scan

@@ -97,9 +97,9 @@ int32_t Walk::GetSubFolders(Level& level)
                 const int32_t attr = readAttributes(level, name, path, type, reparsePoint, failed);
                 if (!reparsePoint && (attr & kDirectory))
                     level.subFolders.push_back({name, inode});
-                level.snapshot.add(name, inode, type, attr, reparsePoint, failed);
+                level.snapshot.add(name, type, attr, reparsePoint, failed);
             } else {
-                level.snapshot.add(name, inode, type, 0, false, false);
+                level.snapshot.add(name, type, 0, false, false);
             }
             if ((err = nextName(reader, {}, name, inode, type)) != 0) {
                 clean = false;
@@ -135,33 +135,31 @@ int32_t Walk::GetSubFolders(Level& level)
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
-Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
+Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path,
                        int32_t attr, bool criteria)
 {
     const bool directory = (attr & kDirectory) != 0;
     if (directory ? options_.FilesOnly : options_.DirsOnly)
         return Resume::Next;
 
-    bool listed = false;
-    if (attr & (kHidden | kSystem)) {
-        // System entries belong to the system and are never touched; of the
-        // others, only the hidden bit changes.
-        if (!(attr & kSystem)) {
-            if (const int err = level.attributes.unhide(name.c_str(), path)) {
-                // A refused rewrite leaves the entry hidden: it is listed as
-                // it is, and the refusal is reported, whatever its kind.
-                const Error error = errorFromErrno(err);
-                if (error.number == ErrorNumber::OutOfMemory)
-                    return scanFailure(level.folder, name, error);
-                report(level.folder, name, error);
-            } else {
-                rewritten_.insert(inode);
-            }
+    // System entries belong to the system and are never touched; of the
+    // others, only the hidden bit changes.  The rewrite reads the entry once
+    // more and the listing goes by what it found: the walk may meanwhile have
+    // unhidden it under another name (a hard link, a bind mount further down).
+    if (hiddenNotSystem(attr)) {
+        uint32_t stored = 0;
+        if (const int err = level.attributes.unhide(name.c_str(), path, stored)) {
+            // A refused rewrite leaves the entry hidden: it is listed as it
+            // is, and the refusal is reported, whatever its kind.
+            const Error error = errorFromErrno(err);
+            if (error.number == ErrorNumber::OutOfMemory)
+                return scanFailure(level.folder, name, error);
+            report(level.folder, name, error);
+        } else {
+            attr = (attr & kDirectory) | reducedAttributeSet(stored);
         }
-        listed = criteria;
-    } else {
-        listed = options_.ViewAll && criteria;
     }
+    const bool listed = (attr & (kHidden | kSystem)) ? criteria : options_.ViewAll && criteria;
     if (!listed)
         return Resume::Next;
 
@@ -199,7 +197,6 @@ bool Walk::listFolder(Level& level)
             const std::string_view candidate = snapshot->name(entry);
             if (pattern.empty() || wildcardMatch(pattern, candidate)) {
                 name.assign(candidate);
-                inode = entry.inode;
                 type = entry.type;
                 return 0;
             }
@@ -241,25 +238,18 @@ bool Walk::listFolder(Level& level)
             bool reparsePoint = false;
             int32_t attr = 0;
             if (snapshot) {
-                // The snapshot answers unless what it saw may since have
-                // changed: only an entry it saw hidden and not system can have
-                // been unhidden by the walk, through a hard link (its inode
-                // was rewritten) or, for a folder, a bind mount.
+                // Only an entry the snapshot saw hidden and not system can
+                // have changed since, and the rewrite asks it again.
                 const ScanSnapshot::Entry& entry = (*snapshot)[index];
                 reparsePoint = entry.reparsePoint;
                 attr = entry.attributes;
-                if (!entry.failed && hiddenNotSystem(attr) &&
-                    ((attr & kDirectory) || rewritten_.contains(entry.inode))) {
-                    bool failed = false;
-                    attr = readAttributes(level, name, path, type, reparsePoint, failed);
-                }
             } else {
                 bool failed = false;
                 attr = readAttributes(level, name, path, type, reparsePoint, failed);
             }
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
-                if (listEntry(level, name, path, inode, attr, criteria) == Resume::Leave)
+                if (listEntry(level, name, path, attr, criteria) == Resume::Leave)
                     return true;
                 countScanned();
                 view_.RefreshResult(folder, name, flags_.ScannedCount);

@@ -48,8 +48,10 @@ void unhideIn(const std::string& folder, std::initializer_list<const char*> name
     platform::FolderAttributes attributes;
     platform::FolderIdentity identity;
     ASSERT_EQ(platform::FolderAttributes::of(fd.get(), attributes, identity), 0);
-    for (const char* name : names)
-        ASSERT_EQ(attributes.unhide(name, folder + "/" + name), 0) << name;
+    for (const char* name : names) {
+        uint32_t stored = 0;
+        ASSERT_EQ(attributes.unhide(name, folder + "/" + name, stored), 0) << name;
+    }
 }
 
 TEST(JournalLines, EveryPathComesBackByteForByte)
