@@ -42,9 +42,21 @@ size_t sequenceLength(uint8_t lead)
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+bool plainByte(uint8_t b)
+{
+    return b >= 0x20 && b < 0x7F && b != '\\';
+}
+
 void appendEscapedPath(std::string& out, std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {
+        // Paths are nearly all plain ASCII: whole runs of it go in at once.
+        size_t plain = i;
+        while (plain < bytes.size() && plainByte(static_cast<uint8_t>(bytes[plain])))
+            ++plain;
+        out.append(bytes.substr(i, plain - i));
+        if ((i = plain) == bytes.size())
+            break;
         const auto b = static_cast<uint8_t>(bytes[i]);
         const size_t len = sequenceLength(b);
         if (b >= 0x80 && len > 1 && i + len <= bytes.size() &&
@@ -53,10 +65,7 @@ void appendEscapedPath(std::string& out, std::string_view bytes)
             i += len;
             continue;
         }
-        if (b < 0x20 || b >= 0x7F || b == '\\')
-            appendHex(out, b);
-        else
-            out += static_cast<char>(b);
+        appendHex(out, b);
         ++i;
     }
 }
@@ -72,9 +81,10 @@ void appendDigits(std::string& out, unsigned value, int digits)
 void appendWord(std::string& out, uint32_t word)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
-    out += "0x";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        out += hex[(word >> shift) & 0xF];
+    char text[10] = {'0', 'x'};
+    for (int i = 0; i < 8; ++i)
+        text[2 + i] = hex[(word >> (28 - 4 * i)) & 0xF];
+    out.append(text, sizeof text);
 }
 
 // A run writes thousands of records a second: the date and time down to the

@@ -13,6 +13,7 @@ namespace umbrix {
 void SearchHost::beginSearch(const SearchTexts& texts)
 {
     EnterSearchState(window_);
+    minimized_ = window_.WindowState() == 1;
     pacer_.startNow();
     try {
         window_.filList->setPattern(texts.SearchPattern);
@@ -61,7 +62,7 @@ void SearchHost::Log(const std::string& logText, bool forceView)
 
 bool SearchHost::isMinimized() const
 {
-    return window_.WindowState() == 1;
+    return minimized_;
 }
 
 void SearchHost::setCaption(const std::string& caption)
@@ -86,6 +87,7 @@ void SearchHost::DoEvents()
     pacer_.yield([this] {
         showPending();
         umbrix::DoEvents();
+        minimized_ = window_.WindowState() == 1;
     });
 }
 

@@ -39,6 +39,9 @@ private:
     YieldPacer pacer_;
     std::string caption_;
     bool captionPending_ = false;
+    // The window is minimized and restored only by its events, so the walk,
+    // which asks once per entry, is told what the last round left.
+    bool minimized_ = false;
 };
 
 } // namespace umbrix
