@@ -13,6 +13,7 @@
 #include "Stopwatch.h"
 #include "SyscallCount.h"
 #include "TreeBuilder.h"
+#include "WalkRun.h"
 #include "WindowRun.h"
 #include "search/ResultRows.h"
 
@@ -290,16 +291,15 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
             for (int k = 0; k < 4; ++k) {
                 switch ((k + run) % 4) {
                 case 0: {
-                    const Stopwatch watch;
-                    const BaselineCounts r = baselineWalk(t.root);
-                    f.raw.add(watch.wallSeconds());
-                    f.rawCpu.add(watch.cpuSeconds());
-                    checkRaw(v, "(a)", c, r);
+                    const TimedBaseline r = runBaselineApart(t.root);
+                    f.raw.add(r.seconds);
+                    f.rawCpu.add(r.cpuSeconds);
+                    checkRaw(v, "(a)", c, r.counts);
                     restore(v, "(a)", t.built, t.root);
                     break;
                 }
                 case 1: {
-                    const ScannerResult r = runScanner(t.root);
+                    const ScannerResult r = runScannerApart(t.root);
                     f.scanner.add(r.seconds);
                     f.scannerCpu.add(r.cpuSeconds);
                     checkScanner(v, "(b)", c, r);
@@ -405,6 +405,8 @@ int main(int argc, char** argv)
                              argc == 5 && std::strcmp(argv[4], "view-all") == 0);
     if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
         return walkOnlyMain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--walk-run") == 0)
+        return walkRunMain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--select-all-run") == 0)
         return selectAllRunMain(argc, argv, argv[2], argv[3]);
     if (argc == 7 && std::strcmp(argv[1], "--file-command-run") == 0)

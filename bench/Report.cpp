@@ -56,7 +56,8 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, const Sy
 {
     std::fprintf(out,
                  "\n%d timed runs of each kind per size, interleaved; ratios and per-entry times "
-                 "from the medians\n"
+                 "from the medians;\n"
+                 "every run in a fresh process of its own, timed from its first step to its last\n"
                  "  (a) raw walk: every folder opened from its parent and read once, types "
                  "from the listing,\n"
                  "      each attribute read and a hidden one rewritten relative to its folder\n"
