@@ -23,6 +23,7 @@ struct Options {
     bool fileCommands = true;
     int runs = 5;
     std::string dir;
+    std::string referenceWalker; // run as (r) beside (a) when given
     bool check = false;
 };
 

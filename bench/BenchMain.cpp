@@ -7,6 +7,7 @@
 #include "BenchCommon.h"
 #include "CommandRows.h"
 #include "FileCommandRun.h"
+#include "ReferenceRun.h"
 #include "Report.h"
 #include "ScannerRun.h"
 #include "SelectAllRun.h"
@@ -45,6 +46,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: umbrix_bench [--sizes N,N,...] [--attribute-sizes N,N,...] [--runs N]\n"
                  "                    [--delete-entries N] [--copy-files N] [--dir FOLDER]\n"
+                 "                    [--reference-walker PATH]\n"
                  "                    [--search-only | --attributes-only | --select-all-only |\n"
                  "                     --file-commands-only]\n"
                  "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
@@ -88,6 +90,8 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.runs = std::atoi(argv[++i]);
         } else if (arg == "--dir" && hasValue) {
             options.dir = argv[++i];
+        } else if (arg == "--reference-walker" && hasValue) {
+            options.referenceWalker = argv[++i];
         } else {
             return false;
         }
@@ -288,8 +292,9 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
             const Tree& t = trees[i];
             const TreeCounts& c = t.built.counts;
             SizeFigures& f = figures[i];
-            for (int k = 0; k < 4; ++k) {
-                switch ((k + run) % 4) {
+            const int kinds = options.referenceWalker.empty() ? 4 : 5;
+            for (int k = 0; k < kinds; ++k) {
+                switch ((k + run) % kinds) {
                 case 0: {
                     const TimedBaseline r = runBaselineApart(t.root);
                     f.raw.add(r.seconds);
@@ -306,8 +311,16 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
                     restore(v, "(b)", t.built, t.root);
                     break;
                 }
+                case 4: {
+                    const ReferenceResult r = runReferenceWalker(options.referenceWalker, t.root);
+                    f.reference.add(r.seconds);
+                    f.referenceCpu.add(r.cpuSeconds);
+                    checkRaw(v, "(r)", c, BaselineCounts{r.entries, r.listed, r.unhidden});
+                    restore(v, "(r)", t.built, t.root);
+                    break;
+                }
                 default: {
-                    const bool viewAll = (k + run) % 4 == 3;
+                    const bool viewAll = (k + run) % kinds == 3;
                     const WindowResult r = runWindowSearch(t.root, settingsFolder(work), viewAll);
                     WindowFigures& w = viewAll ? f.viewAll : f.window;
                     w.time.add(r.seconds);
@@ -343,6 +356,7 @@ void runSearchRows(const Options& options, const std::string& work, Verdicts& v)
     calls.scanner = countSyscalls("b", trees[counted].root, calls.how);
     restoreHidden(trees[counted].built.hiddenEntries);
     calls.rawCalls = baselineCalls();
+    calls.referenceWalker = options.referenceWalker;
 
     printReport(stdout, figures, calls, options.runs);
     std::fflush(stdout);

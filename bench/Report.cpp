@@ -65,18 +65,25 @@ void printReport(std::FILE* out, const std::vector<SizeFigures>& sizes, const Sy
                  "  (b) ScanFolder with a host that does nothing\n"
                  "  (c) the search through the main window (offscreen), Search click to results "
                  "view\n"
-                 "  (v) (c) with \"View not hidden file/dir also\": every entry listed\n\n",
+                 "  (v) (c) with \"View not hidden file/dir also\": every entry listed\n",
                  runs, calls.rawCalls.c_str());
+    if (!sizes.empty() && !sizes.front().reference.empty())
+        std::fprintf(out, "  (r) %s --variant=at --no-stat, the outside reference for (a),\n"
+                          "      timed from its start to its exit\n",
+                     calls.referenceWalker.c_str());
+    std::fprintf(out, "\n");
     std::fprintf(out, "%9s  %-4s %9s %9s %9s %11s %9s\n", "entries", "run", "min s", "median s",
                  "cpu s", "entries/s", "ns/entry");
     for (const SizeFigures& f : sizes) {
         const std::string size = std::to_string(f.entries);
         timeRow(out, size.c_str(), "(a)", f.raw, f.rawCpu, f.entries);
+        if (!f.reference.empty())
+            timeRow(out, "", "(r)", f.reference, f.referenceCpu, f.entries);
         timeRow(out, "", "(b)", f.scanner, f.scannerCpu, f.entries);
         timeRow(out, "", "(c)", f.window.time, f.window.cpu, f.entries);
         timeRow(out, "", "(v)", f.viewAll.time, f.viewAll.cpu, f.entries);
     }
-    std::fprintf(out, "  cpu s: median CPU time of the thread that ran it\n");
+    std::fprintf(out, "  cpu s: median CPU time of the thread that ran it ((r): of the process)\n");
 
     std::fprintf(out, "\n%9s %7s %6s %6s %6s %6s %6s %6s %7s %6s %8s %8s\n", "entries", "listed",
                  "b/a", "(min)", "(cpu)", "c/b", "(min)", "(cpu)", "gap ms", "(cpu)", "latency",

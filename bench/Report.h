@@ -38,6 +38,8 @@ struct SizeFigures {
     Samples scanner; // (b)
     Samples rawCpu;  // the same runs' CPU time
     Samples scannerCpu;
+    Samples reference; // (r), the outside walker, when one was given
+    Samples referenceCpu;
     WindowFigures window;  // (c)
     WindowFigures viewAll; // (v): (c) with "View not hidden file/dir also"
 };
@@ -49,6 +51,7 @@ struct SyscallFigures {
     int64_t scanner = -1;
     std::string how;      // what counted them
     std::string rawCalls; // which calls (a) makes on this kernel
+    std::string referenceWalker; // the outside walker (r), if one ran
 };
 
 // The table, the ratios and where the goals stand.
