@@ -31,6 +31,15 @@ void SearchHost::showEverything()
 
 void SearchHost::showResults()
 {
+    // The walk's last stretch and the laying out of the results view would
+    // add up to one long wait for the window's events: a round comes between.
+    pacer_.restart();
+    DoEvents();
+    if (!window_.state().Searching) {
+        // Cancel came in that round, as it may in any of the walk's.
+        endSearch();
+        return;
+    }
     showEverything();
     ShowSearchResults(window_);
 }
