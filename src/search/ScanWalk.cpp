@@ -4,7 +4,6 @@
 #include "platform/Wildcard.h"
 #include "search/ScanFailureReport.h"
 
-#include <limits>
 
 namespace umbrix::scan {
 
@@ -34,12 +33,6 @@ int nextName(DirectoryReader& reader, std::string_view pattern, std::string& nam
         return reader.error();
     name.clear();
     return 0;
-}
-
-void Walk::countScanned()
-{
-    if (flags_.ScannedCount < std::numeric_limits<int32_t>::max())
-        ++flags_.ScannedCount;
 }
 
 void Walk::report(std::string_view folder, std::string_view name, const Error& error)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -148,7 +149,11 @@ private:
     void folderFailure(const std::string& folder, const Error& error, bool collecting);
     Resume scanFailure(const std::string& folder, const std::string& name, const Error& error);
     Resume subFolderFailure(const std::string& folder, const std::string& name, const Error& error);
-    void countScanned();
+    void countScanned()
+    {
+        if (flags_.ScannedCount < std::numeric_limits<int32_t>::max())
+            ++flags_.ScannedCount;
+    }
 
     SearchView& view_;
     const SearchOptions& options_;
