@@ -1,5 +1,6 @@
 #include "WindowRun.h"
 
+#include "ChildProcess.h"
 #include "GapMeter.h"
 #include "Stopwatch.h"
 #include "app/Startup.h"
@@ -17,16 +18,12 @@
 #include <QEvent>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace umbrix::bench {
 namespace {
@@ -194,43 +191,13 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
 
 std::string runThisProgram(const std::vector<std::string>& args)
 {
-    int out[2];
-    if (pipe(out) != 0)
-        throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    std::vector<char*> argv;
-    std::string name = "umbrix_bench";
-    argv.push_back(name.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child < 0)
-        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-    if (child == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execv("/proc/self/exe", argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n > 0)
-            text.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            break;
-    }
-    close(out[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(args.front() + " failed (status " + std::to_string(status) + ")");
-    return text;
+    std::vector<std::string> argv{"umbrix_bench"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ChildOutput child = runChild("/proc/self/exe", argv);
+    if (!child.succeeded())
+        throw std::runtime_error(args.front() + " failed (status " + std::to_string(child.status) +
+                                 ")");
+    return child.text;
 }
 
 WindowResult runWindowSearch(const std::string& root, const std::string& settings, bool viewAll)
