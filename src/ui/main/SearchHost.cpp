@@ -1,6 +1,7 @@
 #include "ui/main/SearchHost.h"
 
 #include "platform/Error.h"
+#include "platform/VectorState.h"
 #include "search/SearchCriteria.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/FrmSeek.h"
@@ -20,6 +21,7 @@ void SearchHost::beginSearch(const SearchTexts& texts)
     } catch (const Error&) {
         // The file list keeps its pattern; the walk uses the derived one.
     }
+    platform::clearUpperVectorState();
 }
 
 void SearchHost::showEverything()

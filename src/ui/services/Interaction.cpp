@@ -1,5 +1,7 @@
 #include "ui/services/Interaction.h"
 
+#include "platform/VectorState.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -102,10 +104,12 @@ void DoEvents()
     static Clock::time_point lastRound;
     if (Clock::now() - lastRound < kFullRoundInterval) {
         QCoreApplication::sendPostedEvents();
-        return;
+    } else {
+        QCoreApplication::processEvents();
+        lastRound = Clock::now();
     }
-    QCoreApplication::processEvents();
-    lastRound = Clock::now();
+    // The work that yielded goes on in our own code.
+    platform::clearUpperVectorState();
 }
 
 ScopedMsgBoxResponder::ScopedMsgBoxResponder(Answer answer)
