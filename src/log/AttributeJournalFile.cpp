@@ -312,6 +312,10 @@ AttributeJournalFile::~AttributeJournalFile()
     flush();
     if (!pending_.empty())
         rescue();
+    // Removing a large old file takes milliseconds; it waits for the end of
+    // the run rather than hold up the first change the run makes.
+    if (!path_.empty())
+        rotate();
 }
 
 void AttributeJournalFile::record(platform::StoreKind store, std::string_view path, uint32_t before,
@@ -351,7 +355,6 @@ int AttributeJournalFile::open()
     }
     pending_.insert(0, std::string(kHeader) + ": " + program_ + ", process " +
                            std::to_string(::getpid()) + "\n");
-    rotate();
     return 0;
 }
 

@@ -47,7 +47,7 @@ int readJournal(const std::string& path, JournalContents& contents);
 
 // The journal of one run of the program: one file in `folder`, made when the
 // first record is written (a run that changes nothing leaves no file), the
-// oldest files beyond the last kKeptRuns removed then.  Records are written
+// oldest files beyond the last kKeptRuns removed when it ends.  Records are written
 // in batches; flush() hands what is left to the kernel.  No sync: the journal
 // is as durable as the attribute writes it records, which are not synced
 // either, and a sync would wait for all of those to reach the disk.
