@@ -395,20 +395,6 @@ int runBenchmark(const Options& options, const std::string& work)
 
 } // namespace
 
-// One walk of `kind` ("a" the raw walk, "b" the scanner, "none" nothing) over
-// `root` in a process of its own, for counting its system calls or
-// profiling it.
-int walkOnlyMain(const std::string& kind, const std::string& root)
-{
-    if (kind == "a")
-        baselineWalk(root);
-    else if (kind == "b")
-        runScanner(root);
-    else if (kind != "none")
-        return 2;
-    return 0;
-}
-
 } // namespace umbrix::bench
 
 int main(int argc, char** argv)
@@ -417,8 +403,6 @@ int main(int argc, char** argv)
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--window-run") == 0)
         return windowRunMain(argc, argv, argv[2], argv[3],
                              argc == 5 && std::strcmp(argv[4], "view-all") == 0);
-    if (argc == 4 && std::strcmp(argv[1], "--walk-only") == 0)
-        return walkOnlyMain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--walk-run") == 0)
         return walkRunMain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--select-all-run") == 0)

@@ -56,7 +56,7 @@ int64_t perfCount(const std::string& kind, const std::string& root)
 {
     const std::string out = scratchFile();
     const bool ran = run({"perf", "stat", "-x", ",", "-e", "raw_syscalls:sys_enter", "-o", out,
-                          "--", thisProgram(), "--walk-only", kind, root});
+                          "--", thisProgram(), "--walk-run", kind, root});
     std::ifstream in(out);
     int64_t count = -1;
     for (std::string line; ran && std::getline(in, line);)
@@ -73,7 +73,7 @@ int64_t straceCount(const std::string& kind, const std::string& root)
 {
     const std::string out = scratchFile();
     const bool ran =
-        run({"strace", "-f", "-qq", "-o", out, thisProgram(), "--walk-only", kind, root});
+        run({"strace", "-f", "-qq", "-o", out, thisProgram(), "--walk-run", kind, root});
     std::ifstream in(out);
     int64_t count = ran ? 0 : -1;
     for (std::string line; ran && std::getline(in, line);)

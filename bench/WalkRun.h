@@ -19,7 +19,8 @@ struct TimedBaseline {
 TimedBaseline runBaselineApart(const std::string& root);
 ScannerResult runScannerApart(const std::string& root);
 
-// The child's side: `kind` "a" or "b" over `root`, one result line printed.
+// The child's side: `kind` "a" or "b" over `root`, one result line printed;
+// "none" does nothing, for counting what the process costs by itself.
 int walkRunMain(const std::string& kind, const std::string& root);
 
 } // namespace umbrix::bench
