@@ -56,8 +56,15 @@ std::string WinePrefix::run(const std::vector<std::string>& arguments)
     std::remove(log_.c_str());
     std::vector<std::string> args{"cmd", "/c", "attrib"};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    const int status = runTool(wine_, args, log_);
-    const std::string output = readTextFile(log_);
+    int status = runTool(wine_, args, log_);
+    std::string output = readTextFile(log_);
+    // On a loaded machine Wine's cmd now and then fails to start attrib.exe
+    // at all ("Can't recognize 'attrib ...'"); the next start finds it.
+    if (status != 0 && output.find("Can't recognize") != std::string::npos) {
+        std::remove(log_.c_str());
+        status = runTool(wine_, args, log_);
+        output = readTextFile(log_);
+    }
     if (status != 0) {
         ADD_FAILURE() << "wine cmd /c attrib failed for " << arguments.back() << ": " << output;
         return {};
