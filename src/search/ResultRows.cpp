@@ -16,6 +16,11 @@ namespace {
 // is not merged for every row.
 constexpr std::size_t kPendingRun = 256;
 
+// Past this much text a box gets room for a full box of rows of
+// kReservedRowBytes on average; only what is written takes memory.
+constexpr std::size_t kSmallBoxText = 64 * 1024;
+constexpr std::size_t kReservedRowBytes = 128;
+
 } // namespace
 
 bool resultRowLess(std::string_view displayA, std::string_view bytesA, std::string_view displayB,
@@ -35,6 +40,14 @@ void ResultRows::add(std::string_view folder, std::string_view name)
     // The display text can be four times the bytes ("\xNN" per byte).
     if (length > limit / 8 || text_.size() > limit - 5 * length)
         throw Error{ErrorNumber::InvalidArgument, "Invalid procedure call or argument"};
+
+    // Text that outgrows its room is copied whole.  Doubled as it grew, a
+    // box's text would be copied megabytes at once in the middle of a walk:
+    // milliseconds without a round of window events where every fresh page
+    // costs a fault.
+    constexpr std::size_t reserved = std::size_t{ResultBoxFullRows} * kReservedRowBytes;
+    if (text_.size() >= kSmallBoxText && text_.capacity() < reserved)
+        text_.reserve(reserved);
 
     Record r;
     r.offset = static_cast<uint32_t>(text_.size());
