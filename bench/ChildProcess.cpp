@@ -39,7 +39,7 @@ ChildOutput runChild(const std::string& program, const std::vector<std::string>&
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execv(program.c_str(), argv.data());
+        execvp(program.c_str(), argv.data());
         _exit(127);
     }
     close(out[1]);

@@ -14,7 +14,8 @@ struct ChildOutput {
     bool succeeded() const;
 };
 
-// Runs `program` with `args` (argv[0] first) and collects its output.
+// Runs `program` (a path, or a name found on the PATH) with `args` (argv[0]
+// first) and collects its output.
 // Throws std::runtime_error when it cannot be started.
 ChildOutput runChild(const std::string& program, const std::vector<std::string>& args);
 

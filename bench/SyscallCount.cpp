@@ -1,11 +1,13 @@
 #include "SyscallCount.h"
 
+#include "ChildProcess.h"
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,27 +21,15 @@ std::string thisProgram()
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
-// Runs `args` with its output thrown away; true when it exited with 0.
-bool run(std::vector<std::string> args)
+// Runs `args` (found on the PATH); true when it exited with 0.  What it
+// prints is not needed: the counters write their counts to a file.
+bool run(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    // A child would write our unflushed output a second time.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child < 0)
+    try {
+        return runChild(args.front(), args).succeeded();
+    } catch (const std::runtime_error&) {
         return false;
-    if (child == 0) {
-        if (std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr))
-            execvp(argv[0], argv.data());
-        _exit(127);
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string scratchFile()
