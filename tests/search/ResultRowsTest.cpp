@@ -47,11 +47,13 @@ TEST(ResultRows, CommittedRowsAreSortedWithoutRegardToCaseAndKeepTheirBytes)
 }
 
 // The pending rows are sorted in runs as they come; wherever the commits
-// fall among them, the rows shown are every row added, in order.
+// fall among them, the rows shown are every row added, in order.  The
+// folder is long enough for the text to outgrow its first room on the way.
 TEST(ResultRows, RowsCommittedAtAnyPointComeOutSorted)
 {
     std::mt19937 random(7);
     const std::string letters = "aAbB._\xC3\xA9";
+    const std::string folder = "/" + std::string(40, 'f') + "/";
     for (const unsigned commitEvery : {1u, 97u, 700u, 100000u}) {
         ResultRows rows;
         std::vector<std::string> added;
@@ -59,8 +61,8 @@ TEST(ResultRows, RowsCommittedAtAnyPointComeOutSorted)
             std::string name;
             for (unsigned n = 1 + random() % 6; n > 0; --n)
                 name += letters[random() % letters.size()];
-            rows.add("/f/", name);
-            added.push_back("/f/" + name);
+            rows.add(folder, name);
+            added.push_back(folder + name);
             if (random() % commitEvery == 0)
                 rows.commit();
         }
