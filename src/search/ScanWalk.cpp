@@ -4,7 +4,6 @@
 #include "platform/Wildcard.h"
 #include "search/ScanFailureReport.h"
 
-
 namespace umbrix::scan {
 
 bool isDotEntry(std::string_view name)
