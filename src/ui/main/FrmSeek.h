@@ -76,6 +76,8 @@ public:
 
     // The result list (filled by the scanner through the search host).
     void FoundFileAdd(const std::string& Folder, const std::string& Name);
+    // The next row found goes to a new box: the current one is full.
+    bool nextRowOpensBox();
     void RefreshResult(const std::string& Folder, const std::string& Name, int32_t scannedCount);
     // Puts the progress last reported by RefreshResult into the labels.
     void showProgress();

@@ -16,7 +16,7 @@ namespace umbrix {
 void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
 {
     try {
-        if (resultBox(CurrentIndex()).ListCount() > ResultBoxFullRows)
+        if (nextRowOpensBox())
             addResultListBox();
         try {
             resultBox(CurrentIndex()).AddItem(Folder, Name);
@@ -34,6 +34,11 @@ void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
         // instead, as it does for any failure to keep what it found.
         throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
     }
+}
+
+bool FrmSeek::nextRowOpensBox()
+{
+    return resultBox(CurrentIndex()).ListCount() > ResultBoxFullRows;
 }
 
 void FrmSeek::addResultListBox()

@@ -56,6 +56,11 @@ void SearchHost::endSearch()
 
 void SearchHost::FoundFileAdd(const std::string& folder, const std::string& name)
 {
+    // Opening a box lays out every full one again, which takes as long as a
+    // stretch of the walk: a round comes first, so that the two never add up
+    // to one long wait for the window's events.
+    if (window_.nextRowOpensBox())
+        yieldNow();
     window_.FoundFileAdd(folder, name);
 }
 
@@ -93,8 +98,12 @@ void SearchHost::showPending()
 
 void SearchHost::DoEvents()
 {
-    if (!pacer_.due())
-        return;
+    if (pacer_.due())
+        yieldNow();
+}
+
+void SearchHost::yieldNow()
+{
     pacer_.yield([this] {
         showPending();
         umbrix::DoEvents();

@@ -32,6 +32,8 @@ public:
     void showPending();
 
 private:
+    // Shows what is pending and handles the window's events, whenever due.
+    void yieldNow();
     // Every reported row and the last progress on the screen.
     void showEverything();
 

@@ -2,9 +2,14 @@
 #include "ui/main/ListBoxOperations.h"
 #include "ui/main/MainWindowFixture.h"
 #include "ui/main/SearchCommand.h"
+#include "ui/main/SearchHost.h"
+#include "ui/services/Interaction.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace umbrix {
 namespace {
@@ -96,6 +101,28 @@ TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn)
     EXPECT_EQ(window->cmdSearch->geometry().top(), exit.top());
     EXPECT_LT(window->cmdSearch->geometry().right(), exit.left());
     EXPECT_GT(window->fraAttrib->geometry().top(), box(0)->geometry().bottom());
+}
+
+// Opening a column lays out every full one again, as long as a stretch of
+// the walk: the window handles its events between the row that fills a box
+// and the one that opens the next, so the two never make one long wait.
+TEST_F(ResultColumns, TheWindowHandlesItsEventsBeforeAColumnOpens)
+{
+    std::vector<std::pair<int, int32_t>> rounds; // boxes, rows of the last
+    const ScopedDoEventsHook watch([&] {
+        rounds.emplace_back(window->TotalListbox(),
+                            window->resultBox(window->CurrentIndex()).ListCount());
+    });
+    SearchHost& host = window->searchHost();
+    for (int i = 0; i < 2 * (ResultBoxFullRows + 1) + 1; ++i)
+        host.FoundFileAdd("/data/", "f" + std::to_string(i));
+    ASSERT_EQ(window->TotalListbox(), 3);
+    for (int boxes : {1, 2}) {
+        EXPECT_NE(std::find(rounds.begin(), rounds.end(),
+                            std::pair{boxes, ResultBoxFullRows + 1}),
+                  rounds.end())
+            << "no round before box " << boxes + 1 << " opened";
+    }
 }
 
 TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
