@@ -32,7 +32,7 @@ public:
     void showPending();
 
 private:
-    // Shows what is pending and handles the window's events, whenever due.
+    // Shows what is pending and handles the window's events, now.
     void yieldNow();
     // Every reported row and the last progress on the screen.
     void showEverything();
