@@ -6,6 +6,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/PathText.h"
 #include "search/ScanTreeFixture.h"
+#include "search/ScanWalk.h"
 
 #include <cerrno>
 #include <cstring>
@@ -146,6 +147,35 @@ TEST_F(HostileTree, ATreeTwoThousandFoldersDeepIsWalkedWithFewDescriptors)
     EXPECT_EQ(std::string(value, static_cast<size_t>(n)).substr(0, 3), "0x0");
     // Each folder read holds ".", ".." and one name; each listing one name.
     EXPECT_EQ(flags.ScannedCount, 4 * (kDepth + 1));
+}
+
+// Below kOpenLevels a folder takes its descriptor back through "..": a
+// folder moved out from under the walk must not make the folder it was
+// moved into stand in for its old parent.
+TEST_F(HostileTree, AFolderMovedAwayDeepDownDoesNotLeadTheWalkOutOfTheTree)
+{
+    const TempDir outside;
+    makeFile(outside / "h", "");
+    setDosAttrib(outside / "h", H);
+    std::string parent = root();
+    for (int i = 0; i < 67; ++i)
+        parent += "/" + levelName(i);
+    ASSERT_TRUE(makeDeepChain(root(), 70));
+    makeFile(parent + "/h", "");
+    setDosAttrib(parent + "/h", H);
+    // Once the walk stands in d0067 and is about to open d0068, d0067 moves
+    // below `outside`: its ".." is then no longer d0066.
+    const platform::ScopedFaultHook move([&, done = false](platform::FaultPoint point,
+                                                           std::string_view path) mutable {
+        if (!done && point == platform::FaultPoint::OpenDirectory && path.ends_with("/d0068/")) {
+            done = true;
+            EXPECT_EQ(::rename((parent + "/d0067").c_str(), (outside / "d0067").c_str()), 0);
+        }
+        return 0;
+    });
+    scan();
+    EXPECT_EQ(storedWord(outside / "h") & H, H) << "a file outside the tree was unhidden";
+    EXPECT_TRUE(mentions(std::string(scan::kFolderLost)));
 }
 
 TEST_F(HostileTree, AnImmutableHiddenFileStaysListedAndTheRefusalIsReported)
