@@ -119,6 +119,15 @@ bool NameListView::highlight(int row)
     return true;
 }
 
+bool NameListView::highlightAt(const QPoint& pos)
+{
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid())
+        return false;
+    setCurrentRow(index.row());
+    return true;
+}
+
 void NameListView::reportHighlight()
 {
     if (quiet_)

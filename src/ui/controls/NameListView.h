@@ -39,13 +39,18 @@ private:
 
 // The list view shared by the directory and file lists: a single highlighted
 // row, no editing, and the events the window reacts to.  A press of any
-// button but the left one leaves the highlight where it is, so that a menu
-// opened by a right click acts on the highlighted entry.
+// button but the left one leaves the highlight to the window, which moves it
+// with highlightAt before it opens a menu for the highlighted entry.
 class NameListView : public QListView {
     Q_OBJECT
 
 public:
     explicit NameListView(QWidget* parent = nullptr);
+
+    // Highlights the row under `pos` (the viewport's pixels, as MouseDown
+    // gives them) as a left press would; Click follows when it moves.  False,
+    // and the highlight left alone, when no row lies there.
+    bool highlightAt(const QPoint& pos);
 
 signals:
     // The highlight moved to another row (mouse, keys or the program), without

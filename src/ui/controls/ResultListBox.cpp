@@ -241,6 +241,8 @@ ResultListBox::ResultListBox(QWidget* parent) : QListView(parent)
 QItemSelectionModel::SelectionFlags ResultListBox::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const
 {
+    if (movingFocusOnly_)
+        return QItemSelectionModel::NoUpdate;
     // A view waits for the release before a press on a selected row drops
     // the rest of the selection, in case the rows are dragged away.  A list
     // box drops it at once, and the window's press handler relies on that.
@@ -358,11 +360,13 @@ int32_t ResultListBox::ListIndex() const
 void ResultListBox::setListIndex(int32_t index)
 {
     model_.commit();
-    if (index < 0 || index >= model_.rowCount()) {
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-        return;
-    }
-    selectionModel()->setCurrentIndex(model_.index(index), QItemSelectionModel::NoUpdate);
+    const QModelIndex target =
+        index >= 0 && index < model_.rowCount() ? model_.index(index) : QModelIndex();
+    // Through the view rather than its selection model: only the view's own
+    // move also moves the anchor that a Shift range is taken from.
+    movingFocusOnly_ = true;
+    setCurrentIndex(target);
+    movingFocusOnly_ = false;
 }
 
 bool ResultListBox::Selected(int32_t index)

@@ -93,6 +93,8 @@ public:
 
     // The focused row, -1 for none.
     int32_t ListIndex() const;
+    // Moves the focused row without touching the selection; Shift with the
+    // keys or the mouse then extends from that row.
     void setListIndex(int32_t index);
 
     bool Selected(int32_t index);
@@ -137,6 +139,8 @@ private:
     ResultListModel model_;
     // The selection or the focused row changed since it was last reset.
     bool changed_ = false;
+    // setListIndex at work: the view moves its focus without selecting.
+    bool movingFocusOnly_ = false;
 };
 
 } // namespace umbrix

@@ -2,6 +2,7 @@
 
 #include "platform/AppTitle.h"
 #include "platform/Error.h"
+#include "platform/PathChain.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
@@ -78,11 +79,14 @@ void FrmSeek::dirList_Click()
     state_.DirChanged = 1;
 }
 
-// The menu acts on the highlighted entry, which a right press leaves where it
-// is, not on the entry under the pointer.
-void FrmSeek::dirList_MouseDown(int Button, int Shift, float, float)
+// A right press points at what its menu is to act on: the entry under the
+// pointer is highlighted first, as a left click would highlight it (a folder
+// is not opened); a press beside every entry opens no menu.
+void FrmSeek::dirList_MouseDown(int Button, int Shift, float X, float Y)
 {
-    const DirListBox& list = *dirList.get();
+    DirListBox& list = *dirList.get();
+    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
+        return;
     if (list.ListCount() == 0 || list.ListIndex() == -1)
         return;
     if (Button != 2 || Shift != 0)
@@ -94,22 +98,25 @@ void FrmSeek::dirList_MouseDown(int Button, int Shift, float, float)
     popUpAttributeMenu();
 }
 
-void FrmSeek::filList_MouseDown(int Button, int Shift, float, float)
+void FrmSeek::filList_MouseDown(int Button, int Shift, float X, float Y)
 {
-    const FileListBox& list = *filList.get();
+    FileListBox& list = *filList.get();
+    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
+        return;
     if (list.ListCount() == 0 || list.ListIndex() == -1)
         return;
-    std::string file = list.Path();
-    if (file.empty() || file.back() != '/')
-        file += '/';
-    file += list.List(list.ListIndex());
     if (Button != 2 || Shift != 0)
         return;
-    if (!ShowEntryAttributes(file))
+    if (!ShowEntryAttributes(withTrailingSlash(list.Path()) + list.List(list.ListIndex())))
         return;
     SourceList = SourceKind::Filebox;
     showListMenuItems(false, true);
     popUpAttributeMenu();
+}
+
+QPoint FrmSeek::pixelsOf(float x, float y) const
+{
+    return {scale_.toPixelsX(x), scale_.toPixelsY(y)};
 }
 
 void FrmSeek::connectBrowserHandlers()

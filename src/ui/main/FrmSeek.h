@@ -230,6 +230,8 @@ public:
     // button would not fit its text in the current font and style.
     void fitCaptions();
 
+    // A position in twips as the window's pixels.
+    QPoint pixelsOf(float x, float y) const;
     // Width in twips of `text` in the window's font.
     float TextWidth(const QString& text) const;
     // Sets an auto-sized label's caption: its width follows the text.

@@ -165,10 +165,20 @@ TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
         EXPECT_EQ(window->txtTip->text(), list().List(c.after));
         EXPECT_EQ(box(1), c.after % 2 ? 0 : 1);
     }
-    // With Shift the box extends the selection itself.
-    selectRows(0, {29}, 29);
-    QTest::keyClick(&list(), Qt::Key_Up, Qt::ShiftModifier);
-    EXPECT_EQ(selected(), (Rows{28, 29}));
+    // With Shift the box extends the selection itself, from the row the
+    // plain keys or a click last moved to.
+    const struct {
+        Qt::Key plain;
+        Qt::Key shifted;
+        Rows after;
+    } extend[] = {{Qt::Key_Down, Qt::Key_Down, {4, 5}}, {Qt::Key_PageDown, Qt::Key_Up, {7, 8}}};
+    for (const auto& c : extend) {
+        click(0, 2, Qt::LeftButton);
+        QTest::keyClick(&list(), c.plain);
+        QTest::keyClick(&list(), Qt::Key_Down);
+        QTest::keyClick(&list(), c.shifted, Qt::ShiftModifier);
+        EXPECT_EQ(selected(), c.after);
+    }
 
     show({0});
     QTest::keyClick(&list(), Qt::Key_Down);
@@ -258,60 +268,81 @@ TEST_F(ResultList, WithTwoBoxesTheMenuCommandsActOnTheBoxLastPressed)
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->CurrentIndex() == 0; }));
 }
 
-TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
+// A right click acts on the entry under the pointer, whatever was
+// highlighted before: it is highlighted first, and the menu is for it.
+TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
 {
     folder("sub", Attr::System);
     folder("gone");
     file("a.txt", Attr::Hidden);
+    file("b.txt");
     file("vanishing.txt");
     window->dirList->refresh();
     window->filList->refresh();
     QCursor::setPos(400, 200);
     DirListBox& dirs = *window->dirList.get();
     FileListBox& files = *window->filList.get();
-    const auto rightClick = [](QListView& view, Qt::KeyboardModifiers keys = {}) {
-        QTest::mouseClick(view.viewport(), Qt::RightButton, keys, QPoint(5, 5));
+    // Right click on the row whose bytes end in `entry` ("" : below the rows).
+    const auto rightClick = [](QListView& view, const std::string& entry,
+                               Qt::KeyboardModifiers keys = {}) {
+        QPoint at(5, view.viewport()->height() - 2);
+        for (int row = 0; row < view.model()->rowCount(); ++row) {
+            const QModelIndex index = view.model()->index(row, 0);
+            if (!entry.empty() && index.data(Qt::UserRole).toByteArray().endsWith(entry.c_str()))
+                at = view.visualRect(index).center();
+        }
+        QTest::mouseClick(view.viewport(), Qt::RightButton, keys, at);
     };
 
     files.setListIndex(fileRow("a.txt"));
-    rightClick(files, Qt::ControlModifier);
-    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    rightClick(files, "b.txt", Qt::ControlModifier);
     EXPECT_FALSE(menuOpen());
-    files.setListIndex(fileRow("a.txt"));
-    rightClick(files);
+    rightClick(files, "");
+    EXPECT_FALSE(menuOpen()) << "beside the entries";
+    files.setListIndex(fileRow("b.txt"));
+    rightClick(files, "a.txt");
     ASSERT_TRUE(menuOpen());
+    EXPECT_EQ(files.ListIndex(), fileRow("a.txt"));
     EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
-    EXPECT_FALSE(window->mnuDir->isChecked());
-    EXPECT_TRUE(window->mnuHidden->isEnabled());
+    EXPECT_TRUE(window->mnuHidden->isEnabled()) << "a.txt's attributes";
     EXPECT_TRUE(window->mnuCopy->isVisible() && window->s3->isVisible());
     EXPECT_FALSE(window->mnuSelectAll->isVisible() || window->mnuUnselectAll->isVisible());
     closeMenu();
+    // Delete from that menu deletes what was clicked, not what was highlighted.
+    files.setListIndex(fileRow("a.txt"));
+    rightClick(files, "b.txt");
+    {
+        ScopedMsgBoxResponder yes([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
+        window->mnuDelete->trigger();
+    }
+    EXPECT_FALSE(test::exists(at("b.txt")));
+    EXPECT_TRUE(test::exists(at("a.txt")));
+    closeMenu();
 
     // A file that cannot be read: its message, and no menu.
-    files.setListIndex(fileRow("vanishing.txt"));
     ASSERT_EQ(std::remove(at("vanishing.txt").c_str()), 0);
-    rightClick(files);
+    rightClick(files, "vanishing.txt");
     EXPECT_FALSE(menuOpen());
     EXPECT_EQ(messages.calls().size(), 1u);
 
     // A directory that cannot be read still gets its menu, over an empty panel.
     window->setAttributeBoxValue(1, 1);
-    dirs.setListIndex(0);
-    ASSERT_EQ(dirs.List(0), at("gone"));
     ASSERT_EQ(::rmdir(at("gone").c_str()), 0);
-    rightClick(dirs);
+    rightClick(dirs, "/gone");
     EXPECT_TRUE(menuOpen());
+    EXPECT_EQ(dirs.List(dirs.ListIndex()), at("gone"));
     EXPECT_EQ(box(1), 0);
     closeMenu();
 
-    // The open directory highlighted: no menu.
-    dirs.setListIndex(-1);
-    rightClick(dirs);
+    // The open directory: highlighted, and no menu.
+    state.DirChanged = 0;
+    rightClick(dirs, tree.path());
     EXPECT_FALSE(menuOpen());
-    dirs.setListIndex(1);
-    ASSERT_EQ(dirs.List(1), at("sub"));
-    rightClick(dirs);
+    EXPECT_EQ(dirs.ListIndex(), -1);
+    rightClick(dirs, "/sub");
     ASSERT_TRUE(menuOpen());
+    EXPECT_EQ(state.DirChanged, 1) << "highlighted, not opened";
+    EXPECT_EQ(dirs.Path(), tree.path());
     EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Dirbox);
     EXPECT_TRUE(window->mnuDir->isChecked());
     EXPECT_TRUE(window->mnuSystem->isEnabled());
@@ -339,8 +370,7 @@ TEST_F(ResultList, EachListsMenuOffersWhatSuitsIt)
     // A directory without subdirectories: no menu, even on an ancestor.
     LeaveSearchState(*window);
     dirs.setPath(at("sub"));
-    dirs.setListIndex(-2);
-    rightClick(dirs);
+    rightClick(dirs, tree.path());
     EXPECT_FALSE(menuOpen());
 }
 
