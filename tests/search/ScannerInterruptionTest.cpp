@@ -149,38 +149,47 @@ TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered)
     }
 }
 
-TEST_F(ScanInterruption, AFolderWhoseAttributesCannotBeReadIsReportedAndStillSearched)
+// An entry whose attributes cannot be read is reported, never overwritten,
+// and listed only with "view all"; a folder among them is still searched.
+TEST_F(ScanInterruption, AttributesThatCannotBeReadAreReportedAndNeverOverwritten)
 {
-    const std::string garbage = "0xZZ";
+    const std::string garbage = "not an attribute record";
     struct Case {
         const char* how;
+        std::string entry;
         std::function<platform::ScopedFaultHook()> fail;
         int err;
+        bool viewAll;
+    };
+    const auto unparsable = [&](const std::string& entry) {
+        EXPECT_EQ(::setxattr(at(entry).c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
+                  0);
+        return platform::ScopedFaultHook({});
     };
     const Case cases[] = {
-        {"unparsable value",
-         [&] {
-             EXPECT_EQ(
-                 ::setxattr(at(kSub).c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
-                 0);
-             return platform::ScopedFaultHook({});
-         },
-         EBADMSG},
-        {"failing read", [&] { return failing(FaultPoint::ReadAttributes, at(kSub), EIO); }, EIO},
+        {"unparsable folder", kSub, [&] { return unparsable(kSub); }, EBADMSG, false},
+        {"failing read", kSub, [&] { return failing(FaultPoint::ReadAttributes, at(kSub), EIO); },
+         EIO, false},
+        {"unparsable file", "top", [&] { return unparsable("top"); }, EBADMSG, false},
+        {"unparsable file, view all", "top", [&] { return unparsable("top"); }, EBADMSG, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         restart();
+        options.ViewAll = c.viewAll;
         const auto hook = c.fail();
+        const std::string before = rawDosAttrib(at(c.entry));
         EXPECT_FALSE(scan());
-        // The folder itself cannot be told hidden, so it is not listed; what
-        // lies in it is searched as anywhere else.
-        EXPECT_EQ(sortedRows(), paths({kInner, "top"}));
-        EXPECT_EQ(host.logs, (Logs{{report(kSub, c.err, "")}}));
-        EXPECT_EQ(attributes(kInner), 0u);
-        ASSERT_EQ(::removexattr(at(kSub).c_str(), "user.DOSATTRIB"), 0);
+        std::vector<std::string> rows{kInner, kSub, "top"};
+        if (!c.viewAll)
+            std::erase(rows, c.entry);
+        EXPECT_EQ(sortedRows(), paths(rows));
+        EXPECT_EQ(host.logs, (Logs{{report(c.entry, c.err, "")}}));
+        EXPECT_EQ(rawDosAttrib(at(c.entry)), before);
+        for (const std::string& other : rows)
+            EXPECT_EQ(other == c.entry || !(attributes(other) & H), true) << other;
+        ASSERT_EQ(::removexattr(at(c.entry).c_str(), "user.DOSATTRIB"), 0);
     }
-    EXPECT_EQ(hiddenLeft(), 0);
 }
 
 TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas)
@@ -207,21 +216,6 @@ TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas)
         EXPECT_EQ(sortedRows(), paths(c.rows));
         EXPECT_EQ(host.logs, c.logs);
         EXPECT_EQ(attributes(c.target), H);
-    }
-}
-
-TEST_F(ScanInterruption, AttributesThatCannotBeReadAreNeverOverwritten)
-{
-    restart();
-    const std::string garbage = "not an attribute record";
-    ASSERT_EQ(::setxattr(at("top").c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
-              0);
-    for (const bool viewAll : {false, true}) {
-        freshSearch();
-        options.ViewAll = viewAll;
-        scan();
-        EXPECT_EQ(sortedRows(), viewAll ? paths({kInner, kSub, "top"}) : paths({kInner, kSub}));
-        EXPECT_EQ(rawDosAttrib(at("top")), garbage);
     }
 }
 

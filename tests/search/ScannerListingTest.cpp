@@ -4,6 +4,7 @@
 #include "support/NtfsVolume.h"
 
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -131,26 +132,6 @@ TEST_F(ScanListing, SymbolicLinksAreNeitherListedCountedNorEntered)
     EXPECT_EQ(attributes("target"), 0u);
 }
 
-TEST_F(ScanListing, OddNamesAreListedAndUnhiddenByteExactly)
-{
-    const std::vector<std::string> names{
-        "latin1-caf\xe9", "broken-\xff\xfe",     "line\nbreak", " leading",
-        "trailing ",      std::string(255, 'n'), "*?<>|\"",
-    };
-    folder("caf\xe9-dir");
-    std::vector<std::string> expected;
-    for (const std::string& name : names) {
-        for (const std::string& relative : {name, "caf\xe9-dir/" + name}) {
-            file(relative, H);
-            expected.push_back(relative);
-        }
-    }
-    EXPECT_FALSE(scan());
-    EXPECT_EQ(sortedRows(), paths(expected));
-    for (const std::string& name : expected)
-        EXPECT_EQ(attributes(name), 0u) << displayText(name);
-}
-
 TEST_F(ScanListing, EachFolderIsReadOnceAndEachEntryQueriedOnce)
 {
     folder("a", H);
@@ -191,41 +172,52 @@ TEST_F(ScanListing, AHardLinkUnhiddenBelowIsSeenAsVisibleAbove)
     EXPECT_EQ(attributes("hidden"), 0u);
 }
 
-// The same rules on a real NTFS volume, where the attributes are the
-// filesystem's own.
-TEST_F(ScanListing, OnNtfsTheSameRulesHold)
+// The same rules and odd names on each store: user.DOSATTRIB here, and a
+// real NTFS volume, where the attributes are the filesystem's own and only
+// valid UTF-8 names can be made.
+class ScanStores : public ScanTreeFixture, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ScanStores, OddNamesAndEveryKindEndAsTheRulesSay)
 {
-    const NtfsVolume volume(dir.path());
-    if (!volume.mounted())
-        GTEST_SKIP() << volume.skipReason();
-    base = volume.root() + "/tree";
-    makeDir(base);
+    std::optional<NtfsVolume> volume;
+    if (GetParam()) {
+        volume.emplace(dir.path());
+        if (!volume->mounted())
+            GTEST_SKIP() << volume->skipReason();
+        base = volume->root() + "/tree";
+        makeDir(base);
+    }
     // Each entry with the attributes it is given and those it must end with;
-    // NTFS keeps UTF-16 names, so only valid UTF-8 survives there.
-    // clang-format off
-    const std::map<std::string, std::pair<uint32_t, uint32_t>> entries{
+    // ".dir" marks a folder.
+    std::map<std::string, std::pair<uint32_t, uint32_t>> entries{
         {" leading", {H, 0}}, {"trailing ", {H, 0}}, {"line\nbreak", {H | A, A}},
-        {"caf\xc3\xa9", {H, 0}}, {std::string(255, 'n'), {H, 0}}, {"system", {S, S}},
-        {"hidden-system", {H | S, H | S}}, {"hidden-readonly", {H | R, R}},
-        {"hidden-dir", {H, D}}, {"hidden-dir/deep", {H, 0}}};
-    // clang-format on
+        {"caf\xc3\xa9.dir", {H, D}}, {"caf\xc3\xa9.dir/deep", {H, 0}}, {std::string(255, 'n'), {H, 0}},
+        {"system", {S, S}}, {"hidden-system", {H | S, H | S}}, {"hidden-readonly", {H | R, R}},
+        {"*?<>|\"", {H, 0}}};
+    if (!GetParam()) {
+        for (const char* name : {"latin1-caf\xe9", "broken-\xff\xfe", "caf\xc3\xa9.dir/\xff"})
+            entries[name] = {H, 0};
+    }
     std::vector<std::string> listed;
     for (const auto& [name, given] : entries) {
-        name == "hidden-dir" ? folder(name, given.first) : file(name, given.first);
+        name.ends_with(".dir") ? folder(name, given.first) : file(name, given.first);
         listed.push_back(name);
     }
     file("plain");
-    folder("plain-dir");
-    ASSERT_EQ(::symlink("plain-dir", at("link").c_str()), 0);
+    folder("plain.dir");
+    ASSERT_EQ(::symlink("plain.dir", at("link").c_str()), 0);
 
     EXPECT_FALSE(scan());
-    EXPECT_EQ(host.rows.front(), at("hidden-dir/deep"));
+    EXPECT_TRUE(host.rows.front().starts_with(at("caf\xc3\xa9.dir/")));
     EXPECT_EQ(sortedRows(), paths(listed));
     // NTFS may add the archive bit to what it was given.
     for (const auto& [name, given] : entries)
-        EXPECT_EQ(attributes(name) & ~(A & ~given.second), given.second) << name;
+        EXPECT_EQ(attributes(name) & ~(A & ~given.second), given.second) << displayText(name);
     EXPECT_TRUE(host.logs.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, ScanStores, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Ntfs" : "DosAttrib"; });
 
 } // namespace
 } // namespace umbrix::test
