@@ -20,7 +20,9 @@ uint32_t visibleBits(uint32_t stored)
 {
     if (stored & Attr::Normal)
         return 0;
-    return stored & ~(Attr::Directory | Attr::ReparsePoint);
+    // ntfs3 adds NTFS's own "has a name index" bit to a folder's word.
+    constexpr uint32_t NtfsIndexPresent = 0x10000000;
+    return stored & ~(Attr::Directory | Attr::ReparsePoint | NtfsIndexPresent);
 }
 
 uint32_t rewrittenBits(uint32_t stored, uint32_t current, uint32_t attributes)

@@ -105,6 +105,15 @@ int Entry::examine(unsigned mask, struct statx& st)
     int rc = 0;
     if (pinned_) {
         rc = ::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, wanted, &st);
+        // An O_PATH open may hand back the cached inode of an entry whose
+        // type FUSE has changed since (ntfs-3g again); asking it fails once
+        // with EIO, which drops it, and a new pin looks the name up afresh.
+        if (rc != 0 && errno == EIO && !examined_) {
+            pinned_.reset();
+            if (const int err = pin())
+                return err;
+            rc = ::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, wanted, &st);
+        }
     } else {
         // AT_NO_AUTOMOUNT: looking at an automount point must not mount it.
         for (int attempt = 0;; ++attempt) {
