@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <ctime>
+#include <limits>
 
 namespace umbrix::cli {
 namespace {
@@ -88,6 +89,10 @@ std::optional<int64_t> parseTime(const std::string& text)
         int64_t seconds = 0;
         const char* end = text.data() + text.size();
         if (text.size() < 2 || std::from_chars(text.data() + 1, end, seconds).ptr != end)
+            return std::nullopt;
+        // Microseconds must fit the journal's 64 bits.
+        constexpr int64_t kLimit = std::numeric_limits<int64_t>::max() / 1000000;
+        if (seconds > kLimit || seconds < -kLimit)
             return std::nullopt;
         return seconds * 1000000;
     }

@@ -1,6 +1,7 @@
 #include "cli/Interrupt.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace umbrix::cli {
 namespace {
@@ -19,8 +20,10 @@ void catchInterrupts()
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a reader that went away ("| head") ends the run
+    // the same way: the records of what it changed are written first.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        sigaction(signal, &action, nullptr);
 }
 
 bool interrupted()

@@ -23,11 +23,11 @@ class LastRecord : public platform::AttributeJournal {
 public:
     explicit LastRecord(platform::AttributeJournal* next) : next_(next) {}
 
-    void record(platform::StoreKind store, std::string_view path, uint32_t before,
-                uint32_t after) override
+    void record(platform::StoreKind store, std::string_view path,
+                platform::JournalIdentity identity, uint32_t before, uint32_t after) override
     {
         if (next_)
-            next_->record(store, path, before, after);
+            next_->record(store, path, identity, before, after);
         store_ = store;
         path_.assign(path);
         before_ = before;

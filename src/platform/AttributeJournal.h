@@ -7,6 +7,14 @@
 
 namespace umbrix::platform {
 
+// The inode a record is about, so that an undo touches that inode and no
+// other that took its name; 0 and 0 when unknown.
+struct JournalIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const JournalIdentity&) const = default;
+};
+
 // Where every attribute write of the process is told about, so that a run can
 // be undone: the stores call record() after each write that changed an entry,
 // with the word the entry read as before it and reads as after it.  The
@@ -17,8 +25,8 @@ public:
     virtual ~AttributeJournal() = default;
 
     // `path` names the entry as the caller named it (bytes).
-    virtual void record(StoreKind store, std::string_view path, uint32_t before,
-                        uint32_t after) = 0;
+    virtual void record(StoreKind store, std::string_view path, JournalIdentity identity,
+                        uint32_t before, uint32_t after) = 0;
     // Everything recorded so far has been written when this returns, or its
     // failure has been reported.
     virtual void flush() = 0;

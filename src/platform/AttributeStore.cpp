@@ -103,13 +103,16 @@ int queryExamined(Entry& entry, const struct statx& st, uint32_t& word)
     return 0;
 }
 
-// Tells the installed journal of a write that made `before` read as `after`.
-void journalWrite(StoreKind kind, const std::string& path, uint32_t before, uint32_t after)
+// Tells the installed journal of a write that made `before` read as `after`
+// on the inode `st` describes.
+void journalWrite(StoreKind kind, const std::string& path, const struct statx& st, uint32_t before,
+                  uint32_t after)
 {
     if (before == after)
         return;
     if (AttributeJournal* journal = attributeJournal())
-        journal->record(kind, path, before, after);
+        journal->record(kind, path, {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino},
+                        before, after);
 }
 
 // The same for an unhiding, which reads only the stored bits: the type and
@@ -121,11 +124,11 @@ void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, uint32
         return;
     struct statx st {};
     if (entry.examine(STATX_TYPE | STATX_MODE, st) != 0)
-        st.stx_mode = 0;
+        st = {};
     uint32_t before = stores::visibleBits(stored) | typeBits(st);
     if (kind == StoreKind::DosAttrib && S_ISREG(st.stx_mode) && !(st.stx_mode & S_IWUSR))
         before |= Attr::ReadOnly;
-    journalWrite(kind, path, before, before & ~Attr::Hidden);
+    journalWrite(kind, path, st, before, before & ~Attr::Hidden);
 }
 
 thread_local ScopedFolderReuse* folderReuse = nullptr;
@@ -216,7 +219,7 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
     if (const int err = storeExamined(kind, entry, st, attributes))
         return err;
     if (journalled)
-        journalWrite(kind, path, before,
+        journalWrite(kind, path, st, before,
                      (before & ~Attr::Writable) | (attributes & Attr::Writable));
     return 0;
 }
@@ -349,7 +352,7 @@ AttributeChange changeAttributes(const std::string& path, const WordChange& chan
     else
         result.storeError = readError ? EOPNOTSUPP : value.write(entry, st, *wanted);
     if (!result.storeError)
-        journalWrite(kind, path, result.before,
+        journalWrite(kind, path, st, result.before,
                      (result.before & ~Attr::Writable) | (*wanted & Attr::Writable));
     return result;
 }

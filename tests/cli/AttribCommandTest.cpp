@@ -228,7 +228,9 @@ TEST(AttribArguments, TimesForSince)
     EXPECT_EQ(cli::parseTime("2023-11-14 22:13Z"), (1700000000LL - 20) * 1000000);
     EXPECT_EQ(cli::parseTime("2023-11-14Z"), (1700000000LL - 80000) * 1000000);
     EXPECT_TRUE(cli::parseTime("2023-11-14 22:13:20").has_value());
-    for (const char* bad : {"2023-13-01", "2023-11-14 25:00", "yesterday", "@", "2023-11-14x"})
+    EXPECT_EQ(cli::parseTime("@-9223372036854"), -9223372036854LL * 1000000);
+    for (const char* bad : {"2023-13-01", "2023-11-14 25:00", "yesterday", "@", "2023-11-14x",
+                            "@9223372036855", "@-9223372036855", "@9223372036854775807"})
         EXPECT_FALSE(cli::parseTime(bad).has_value()) << bad;
 }
 

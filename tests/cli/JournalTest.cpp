@@ -8,11 +8,20 @@
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -26,14 +35,23 @@ struct Seen {
     std::string path;
     uint32_t before;
     uint32_t after;
+    platform::JournalIdentity identity;
     bool operator==(const Seen&) const = default;
 };
 
+platform::JournalIdentity identityOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return {st.st_dev, st.st_ino};
+}
+
 class RecordingJournal : public platform::AttributeJournal {
 public:
-    void record(StoreKind store, std::string_view path, uint32_t before, uint32_t after) override
+    void record(StoreKind store, std::string_view path, platform::JournalIdentity identity,
+                uint32_t before, uint32_t after) override
     {
-        seen.push_back({store, std::string(path), before, after});
+        seen.push_back({store, std::string(path), before, after, identity});
     }
     void flush() override { ++flushes; }
     std::vector<Seen> seen;
@@ -62,7 +80,7 @@ TEST(JournalLines, EveryPathComesBackByteForByte)
         "/\x7f\x01",         "/ space /",         std::string("/nul\0in", 7),
     };
     for (const std::string& path : paths) {
-        JournalRecord record{1700000000123456, "user.DOSATTRIB", path, 0x22, 0x20};
+        JournalRecord record{1700000000123456, "user.DOSATTRIB", path, 0x22, 0x20, {2049, 77}};
         const std::string line = journalLine(record);
         ASSERT_TRUE(line.ends_with("\n"));
         EXPECT_EQ(line.find('\n'), line.size() - 1);
@@ -74,11 +92,19 @@ TEST(JournalLines, EveryPathComesBackByteForByte)
         EXPECT_EQ(back.before, 0x22u);
         EXPECT_EQ(back.after, 0x20u);
         EXPECT_EQ(back.store, "user.DOSATTRIB");
+        EXPECT_EQ(back.identity, record.identity);
     }
+    // A line of the first journals, without device:inode, still reads.
+    JournalRecord old;
+    ASSERT_TRUE(
+        parseJournalLine("2023-11-14T22:13:20.123456Z\tx\t0x00000002\t0x00000000\t/a", old));
+    EXPECT_EQ(old.path, "/a");
+    EXPECT_EQ(old.identity, platform::JournalIdentity{});
     EXPECT_EQ(journalTime(1700000000123456), "2023-11-14T22:13:20.123456Z");
     JournalRecord ignored;
     for (const char* bad : {"", "# comment", "2023-11-14T22:13:20.123456Z\tx\t0x1\t0x0\t/a",
-                            "2023-11-14T22:13:20.123456Z\tx\t0x00000001\t0x00000000\t/a\\x4"})
+                            "2023-11-14T22:13:20.123456Z\tx\t0x00000001\t0x00000000\t/a\\x4",
+                            "2023-11-14T22:13:20.123456Z\tx\t0x00000001\t0x00000000\t1\t/a"})
         EXPECT_FALSE(parseJournalLine(bad, ignored)) << bad;
 }
 
@@ -105,13 +131,16 @@ TEST(JournalSeam, TheStoresTellEveryChangeAndNothingElse)
     ASSERT_EQ(platform::storeAttributes(tmp / "f", 0), 0); // none installed any more
 
     const StoreKind store = StoreKind::DosAttrib;
+    const platform::JournalIdentity f = identityOf(tmp / "f");
     EXPECT_EQ(journal.seen,
               (std::vector<Seen>{
-                  {store, tmp / "f", 0, Attr::Hidden | Attr::Archive},
-                  {store, tmp / "f", Attr::Hidden | Attr::Archive, Attr::Archive},
+                  {store, tmp / "f", 0, Attr::Hidden | Attr::Archive, f},
+                  {store, tmp / "f", Attr::Hidden | Attr::Archive, Attr::Archive, f},
                   // The word as an undo will read it: read-only from the mode included.
-                  {store, tmp / "locked", Attr::Hidden | Attr::ReadOnly, Attr::ReadOnly},
-                  {store, tmp / "dir", Attr::Hidden | Attr::Directory, Attr::Directory},
+                  {store, tmp / "locked", Attr::Hidden | Attr::ReadOnly, Attr::ReadOnly,
+                   identityOf(tmp / "locked")},
+                  {store, tmp / "dir", Attr::Hidden | Attr::Directory, Attr::Directory,
+                   identityOf(tmp / "dir")},
               }));
     uint32_t word = 0;
     ASSERT_EQ(platform::queryAttributes(tmp / "locked", word), 0);
@@ -136,67 +165,180 @@ TEST(JournalSeam, AnNtfsVolumeIsJournalledUnderItsOwnStore)
     EXPECT_EQ(platform::storeName(journal.seen[1].store), "system.ntfs_attrib");
 }
 
+// Sets an environment variable for the guard's lifetime ("" unsets it).
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name)
+    {
+        if (const char* was = std::getenv(name))
+            previous_ = was;
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() { previous_ ? ::setenv(name_, previous_->c_str(), 1) : ::unsetenv(name_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
 class JournalFiles : public ::testing::Test {
 protected:
     AttributeJournalFile::Reporter reporter()
     {
         return [this](const std::string& message) { reports.push_back(message); };
     }
+    // A run of its own that writes `n` records and ends.
+    std::string run(const std::string& folder, int n, JournalLimits limits = {})
+    {
+        AttributeJournalFile journal(folder, "test", reporter(), limits);
+        recordSome(journal, "/x/", n);
+        journal.flush();
+        return journal.path();
+    }
     static void recordSome(AttributeJournalFile& journal, const std::string& prefix, int n)
     {
         for (int i = 0; i < n; ++i)
-            journal.record(StoreKind::DosAttrib, prefix + std::to_string(i), Attr::Hidden, 0);
+            journal.record(StoreKind::DosAttrib, prefix + std::to_string(i),
+                           {1, static_cast<uint64_t>(i)}, Attr::Hidden, 0);
     }
     static JournalContents contentsOf(const std::string& path)
     {
         JournalContents contents;
-        EXPECT_EQ(readJournal(path, contents), 0) << path;
+        EXPECT_EQ(readJournal(path, contents), "") << path;
         return contents;
     }
+    static std::vector<std::string> namesIn(const std::string& folder)
+    {
+        std::vector<JournalFileInfo> files;
+        EXPECT_EQ(journalFiles(folder, files), "");
+        std::vector<std::string> names;
+        for (const JournalFileInfo& file : files)
+            names.push_back(file.name);
+        return names;
+    }
+    std::string reported() const { return testing::PrintToString(reports); }
 
     TempDir tmp;
+    // The rescue goes into the test's own folder, never the user's.
+    ScopedVariable runtime{"XDG_RUNTIME_DIR", tmp / "runtime"};
     std::vector<std::string> reports;
 };
 
-TEST_F(JournalFiles, ARunThatChangesNothingLeavesNoFileAndTheLast20RunsAreKept)
+TEST_F(JournalFiles, TheCleanUpRemovesTheOldestEndedRunsBeyondCountAndSize)
 {
     const std::string folder = tmp / "journal";
-    {
-        AttributeJournalFile idle(folder, "test", reporter());
-    }
-    EXPECT_FALSE(exists(folder));
+    EXPECT_EQ(run(folder, 0), "");
+    EXPECT_FALSE(exists(folder)) << "a run that changes nothing leaves nothing";
 
     makeDir(folder);
-    for (int i = 0; i < 25; ++i)
-        makeFile(folder + "/2001010" + std::to_string(i / 10) + "T000000.00000" +
-                     std::to_string(i % 10) + "Z-1.journal",
-                 "");
-    makeFile(folder + "/unrelated.txt", "");
-    std::string path;
-    {
-        AttributeJournalFile journal(folder, "test", reporter());
-        recordSome(journal, "/x/", 3);
-        EXPECT_TRUE(journal.path().empty()) << "written before a batch is full";
-        journal.flush();
-        path = journal.path();
-    }
-    const std::vector<std::string> files = journalFiles(folder);
-    ASSERT_EQ(files.size(), AttributeJournalFile::kKeptRuns);
-    EXPECT_EQ(files.back(), path);
-    EXPECT_EQ(files.front(), folder + "/20010100T000000.000006Z-1.journal");
-    EXPECT_TRUE(exists(folder + "/unrelated.txt"));
-    EXPECT_EQ(contentsOf(path).records.size(), 3u);
-    EXPECT_TRUE(reports.empty());
+    makeDir(tmp / "elsewhere");
+    makeFile(tmp / "elsewhere/foreign.journal");
+    ASSERT_EQ(
+        ::symlink((tmp / "elsewhere/foreign.journal").c_str(), (folder + "/link.journal").c_str()),
+        0);
+    // Names sort against the order of the runs: only their first lines tell it.
+    const auto ended = [&](int minute) {
+        const std::string name = "r" + std::to_string(9 - minute) + ".journal";
+        makeFile(folder + "/" + name,
+                 "# Umbrix attribute journal 2: test, process 1, started 2001-01-01T00:0" +
+                     std::to_string(minute) + ":00.000000Z\n" + std::string(999, '#') + "\n");
+        return name;
+    };
+    const std::string live = ended(0);
+    for (int minute = 1; minute <= 6; ++minute)
+        ended(minute);
+    const int held = ::open((folder + "/" + live).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0); // its run goes on
+
+    const std::string first = run(folder, 3, {4, uint64_t{1} << 20});
+    EXPECT_EQ(namesIn(folder),
+              (std::vector<std::string>{live, "r5.journal", "r4.journal", "r3.journal",
+                                        first.substr(folder.size() + 1)}));
+    const std::string second = run(folder, 3, {20, 2500});
+    EXPECT_EQ(namesIn(folder),
+              (std::vector<std::string>{live, "r3.journal", first.substr(folder.size() + 1),
+                                        second.substr(folder.size() + 1)}));
+    ::close(held);
+    EXPECT_TRUE(exists(tmp / "elsewhere/foreign.journal"));
+    EXPECT_TRUE(reports.empty()) << reported();
+    EXPECT_EQ(contentsOf(second).records.size(), 3u);
 }
 
-TEST_F(JournalFiles, ALineTornByACrashIsSkippedAndCounted)
+TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
 {
-    const std::string path = tmp / "torn.journal";
-    JournalRecord record{1700000000000000, "user.DOSATTRIB", "/a", 2, 0};
-    std::string text = "# header\n" + journalLine(record) + journalLine(record);
-    text += journalLine(record).substr(0, 20);
-    makeFile(path, text);
-    const JournalContents contents = contentsOf(path);
+    makeDir(tmp / "elsewhere");
+    for (int i = 0; i < 25; ++i)
+        makeFile(tmp / ("elsewhere/2001010" + std::to_string(i) + "T000000.000000Z-1.journal"));
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        std::string complaint; // "": the folder is taken, and closed to others
+    } cases[] = {
+        {"link",
+         [&](const std::string& f) {
+             ASSERT_EQ(::symlink((tmp / "elsewhere").c_str(), f.c_str()), 0);
+         },
+         "The folder is a symbolic link"},
+        {"others",
+         [](const std::string& f) {
+             makeDir(f);
+             ASSERT_EQ(::chown(f.c_str(), 65534, 65534), 0);
+         },
+         "The folder belongs to another user"},
+        {"file", [](const std::string& f) { makeFile(f); }, "Not a folder"},
+        {"open",
+         [](const std::string& f) {
+             makeDir(f);
+             ASSERT_EQ(::chmod(f.c_str(), 0777), 0);
+         },
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reports.clear();
+        const std::string folder = tmp / c.name;
+        c.make(folder);
+        const std::string written = run(folder, 3, {1, 1});
+        if (c.complaint.empty()) {
+            EXPECT_EQ(contentsOf(written).records.size(), 3u);
+            EXPECT_EQ(modeOf(folder) & 07777, 0700u);
+            EXPECT_TRUE(reports.empty()) << reported();
+            continue;
+        }
+        EXPECT_EQ(written, "");
+        ASSERT_EQ(reports.size(), 2u) << reported();
+        EXPECT_NE(reports[0].find(c.complaint), std::string::npos) << reports[0];
+        EXPECT_NE(reports[1].find(tmp / "runtime/umbrix-journal/"), std::string::npos)
+            << reports[1];
+    }
+    std::vector<JournalFileInfo> foreign;
+    EXPECT_EQ(journalFiles(tmp / "elsewhere", foreign), "");
+    EXPECT_EQ(foreign.size(), 25u);
+}
+
+TEST_F(JournalFiles, OnlyRegularFilesOfBoundedSizeAreReadAsJournals)
+{
+    ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+    makeDir(tmp / "dir");
+    makeFile(tmp / "huge");
+    ASSERT_EQ(::truncate((tmp / "huge").c_str(), static_cast<off_t>(kMaxJournalBytes + 1)), 0);
+    const std::pair<std::string, std::string> refused[] = {
+        {tmp / "fifo", "Not a regular file"}, {"/dev/zero", "Not a regular file"},
+        {tmp / "dir", "Not a regular file"},  {tmp / "huge", "Larger than any journal"},
+        {tmp / "none", "No such file"},
+    };
+    for (const auto& [path, complaint] : refused) {
+        JournalContents contents;
+        EXPECT_NE(readJournal(path, contents).find(complaint), std::string::npos) << path;
+    }
+
+    // A line torn by a crash is skipped and counted.
+    JournalRecord record{1700000000000000, "user.DOSATTRIB", "/a", 2, 0, {}};
+    makeFile(tmp / "torn.journal", "# header\n" + journalLine(record) + journalLine(record) +
+                                       journalLine(record).substr(0, 20));
+    const JournalContents contents = contentsOf(tmp / "torn.journal");
     EXPECT_EQ(contents.records.size(), 2u);
     EXPECT_EQ(contents.unreadable, 1);
 }
@@ -226,7 +368,7 @@ TEST_F(JournalFiles, AFullStoreIsReportedOnceAndItsRecordsWaitForRoom)
     recordSome(journal, "/full/", 600);
     journal.flush();
     journal.flush();
-    ASSERT_EQ(reports.size(), 1u) << testing::PrintToString(reports);
+    ASSERT_EQ(reports.size(), 1u) << reported();
     EXPECT_NE(reports[0].find("No space left on device"), std::string::npos) << reports[0];
     EXPECT_GT(journal.pendingBytes(), 0u);
 
@@ -241,32 +383,93 @@ TEST_F(JournalFiles, AFullStoreIsReportedOnceAndItsRecordsWaitForRoom)
     EXPECT_EQ(reports.size(), 1u);
 }
 
-TEST_F(JournalFiles, AReadOnlyStoreSendsTheRecordsToTheTemporaryFolderAndSaysWhere)
+// Without $XDG_RUNTIME_DIR the rescue folder gets a name no one can foresee:
+// one planted under the name the program once used takes nothing.
+TEST_F(JournalFiles, AReadOnlyStoreSendsTheRecordsToAFolderOfTheUsersOwn)
 {
     ScopedMount store = storeOfItsOwn(tmp / "ro");
     if (!store.mounted())
         GTEST_SKIP() << store.reason();
     ASSERT_TRUE(store.remount(MS_RDONLY));
-    makeDir(tmp / "rescue");
-    const char* previous = std::getenv("TMPDIR");
-    const std::string kept = previous ? previous : "";
-    ::setenv("TMPDIR", (tmp / "rescue").c_str(), 1);
-    {
-        AttributeJournalFile journal(tmp / "ro/journal", "test", reporter());
-        recordSome(journal, "/ro/", 10);
-        journal.flush();
-        EXPECT_EQ(reports.size(), 1u);
-        recordSome(journal, "/ro/more", 5);
+    makeDir(tmp / "planted");
+    makeDir(tmp / "tmp");
+    const std::string planted = tmp / ("tmp/umbrix-journal-" + std::to_string(::getuid()));
+    ASSERT_EQ(::symlink((tmp / "planted").c_str(), planted.c_str()), 0);
+    for (const bool hasRuntime : {true, false}) {
+        SCOPED_TRACE(hasRuntime);
+        reports.clear();
+        const ScopedVariable noRuntime("XDG_RUNTIME_DIR", hasRuntime ? tmp / "runtime" : "");
+        const ScopedVariable tmpdir("TMPDIR", tmp / "tmp");
+        {
+            AttributeJournalFile journal(tmp / "ro/journal", "test", reporter());
+            recordSome(journal, "/ro/", 10);
+            journal.flush();
+            EXPECT_EQ(reports.size(), 1u);
+            recordSome(journal, "/ro/more", 5);
+        }
+        ASSERT_EQ(reports.size(), 2u) << reported();
+        EXPECT_NE(reports[0].find("Read-only file system"), std::string::npos) << reports[0];
+        const std::string& told = reports[1];
+        const size_t at =
+            told.find(hasRuntime ? tmp / "runtime/umbrix-journal/" : tmp / "tmp/umbrix-journal-");
+        ASSERT_NE(at, std::string::npos) << told;
+        const std::string rescued = told.substr(at, told.find(' ', at) - at);
+        EXPECT_EQ(contentsOf(rescued).records.size(), 15u);
+        EXPECT_EQ(modeOf(rescued.substr(0, rescued.rfind('/'))) & 0777, 0700u);
     }
-    previous ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_EQ(readTextFile(planted + "/x"), "");
+    EXPECT_EQ(::rmdir((tmp / "planted").c_str()), 0) << "something was written through the link";
+}
 
-    ASSERT_EQ(reports.size(), 2u) << testing::PrintToString(reports);
-    EXPECT_NE(reports[0].find("Read-only file system"), std::string::npos) << reports[0];
-    const std::vector<std::string> rescued =
-        journalFiles(tmp / ("rescue/umbrix-journal-" + std::to_string(::getuid())));
-    ASSERT_EQ(rescued.size(), 1u);
-    EXPECT_NE(reports[1].find(rescued[0]), std::string::npos) << reports[1];
-    EXPECT_EQ(contentsOf(rescued[0]).records.size(), 15u);
+// umbrix-attrib --unhide stopped mid-way: its output is a pipe nobody reads,
+// so it waits in a write once the pipe is full, and is then sent `signal`
+// (or, for SIGPIPE, loses its reader).  Every change it made is in its
+// journal by the time it has ended, as for Ctrl+C.
+TEST(JournalSignals, ARunEndedBySignalHasJournalledEveryChangeItMade)
+{
+    TempDir tmp;
+    makeDir(tmp / "tree");
+    const std::string longName(120, 'n');
+    constexpr int kFiles = 3000;
+    for (int i = 0; i < kFiles; ++i)
+        makeFile(tmp / ("tree/" + longName + std::to_string(i)));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(strsignal(signal));
+        for (int i = 0; i < kFiles; ++i)
+            setDosAttrib(tmp / ("tree/" + longName + std::to_string(i)), Attr::Hidden);
+        const std::string data = tmp / ("data" + std::to_string(signal));
+        const std::string out = tmp / ("out" + std::to_string(signal));
+        ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+        const int reader = ::open(out.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        const pid_t pid =
+            startTool(UMBRIX_ATTRIB_PROGRAM, {"--unhide", tmp / "tree"}, out, tmp / "err",
+                      {"XDG_DATA_HOME=" + data, "XDG_RUNTIME_DIR=" + data});
+        ASSERT_GT(pid, 0);
+        int queued = 0;
+        for (int wait = 0; wait < 60000 && queued < 65536; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ASSERT_EQ(::ioctl(reader, FIONREAD, &queued), 0);
+        }
+        ASSERT_GE(queued, 65536) << "the run never filled its pipe";
+        if (signal != SIGPIPE)
+            ::kill(pid, signal);
+        ::close(reader);
+        EXPECT_EQ(waitTool(pid), 130) << readTextFile(tmp / "err");
+
+        int unhidden = 0;
+        for (int i = 0; i < kFiles; ++i)
+            unhidden +=
+                (storedWord(tmp / ("tree/" + longName + std::to_string(i))) & Attr::Hidden) == 0;
+        std::vector<JournalFileInfo> files;
+        ASSERT_EQ(journalFiles(data + "/Umbrix/journal", files), "");
+        ASSERT_EQ(files.size(), 1u);
+        JournalContents contents;
+        ASSERT_EQ(readJournal(files[0].path, contents), "");
+        EXPECT_GT(unhidden, 0);
+        EXPECT_LT(unhidden, kFiles);
+        EXPECT_EQ(contents.records.size(), static_cast<size_t>(unhidden));
+    }
 }
 
 } // namespace

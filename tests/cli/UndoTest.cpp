@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -32,6 +33,15 @@ protected:
         return last;
     }
     AttribResult run(const std::vector<std::string>& arguments) { return runAll({arguments}); }
+    std::vector<std::string> journalPaths() const
+    {
+        std::vector<JournalFileInfo> files;
+        EXPECT_EQ(journalFiles(journals, files), "");
+        std::vector<std::string> paths;
+        for (const JournalFileInfo& file : files)
+            paths.push_back(file.path);
+        return paths;
+    }
 
     TempDir tmp;
     const std::string journals = tmp / "journal";
@@ -45,7 +55,11 @@ TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
     // The same run changes a twice.
     ASSERT_EQ(runAll({{"-H", "+A", at("a")}, {"+H", at("a")}}).status, 0);
     ASSERT_EQ(word("a"), H | A);
-    ASSERT_EQ(journalFiles(journals).size(), 2u);
+    ASSERT_EQ(journalPaths().size(), 2u);
+    // The newest run is the newest by the time its journal records, not by its name.
+    makeFile(journals + "/zzz.journal", "# Umbrix attribute journal 2: test, process 1, started "
+                                        "2001-01-01T00:00:00.000000Z\n" +
+                                            journalLine({1, "user.DOSATTRIB", at("d"), 0, A, {}}));
 
     // Undo the last run, then the one before it.
     AttribResult r = run({"--undo"});
@@ -54,12 +68,13 @@ TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
 
     ASSERT_EQ(platform::storeAttributes(at("b"), H | S), 0); // someone else's change
     ASSERT_EQ(::unlink(at("c").c_str()), 0);
-    const std::vector<std::string> files = journalFiles(journals);
-    ASSERT_EQ(files.size(), 3u);
-    r = run({"--undo", files[0]});
+    const std::vector<std::string> files = journalPaths();
+    ASSERT_EQ(files.size(), 4u);
+    ASSERT_EQ(::unlink(files[0].c_str()), 0);
+    r = run({"--undo", files[1]});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string restored = "Restored  " + std::string(11, ' ');
-    EXPECT_EQ(r.out, "Undoing " + files[0] + "\n" + restored + at("d") + "\n" +
+    EXPECT_EQ(r.out, "Undoing " + files[1] + "\n" + restored + at("d") + "\n" +
                          "No longer there, left alone - " + at("c") + "\n" +
                          "Changed since, left alone - " + at("b") + "\n" + restored + at("a") +
                          "\n" + "2 restored, 2 left alone.\n");
@@ -82,8 +97,8 @@ TEST_F(Undo, SinceTakesOnlyTheLaterChangesAndAJournalIsNamedByItsFileName)
     makeDir(journals);
     const std::string name = "20231114T221320.000000Z-1.journal";
     makeFile(journals + "/" + name,
-             journalLine({1700000000000000, "user.DOSATTRIB", at("early"), 0, H}) +
-                 journalLine({1700000600000000, "user.DOSATTRIB", at("late"), 0, H}));
+             journalLine({1700000000000000, "user.DOSATTRIB", at("early"), 0, H, {}}) +
+                 journalLine({1700000600000000, "user.DOSATTRIB", at("late"), 0, H, {}}));
 
     const AttribResult r = run({"--undo", name, "--since", "2023-11-14T22:15:00Z", "--json"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -95,6 +110,38 @@ TEST_F(Undo, SinceTakesOnlyTheLaterChangesAndAJournalIsNamedByItsFileName)
     const AttribResult none = attribHere({"--undo"}, tmp / "nowhere");
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.err, "No journal to undo in " + tmp / "nowhere" + "\n");
+
+    // What cannot be read as a journal fails the run, and blocks nothing.
+    makeFile(tmp / "garbled", "not a journal\nat all\n");
+    ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+    for (const std::string& bad : {tmp / "garbled", tmp / "fifo", std::string("/dev/zero")}) {
+        const AttribResult refused = attribHere({"--undo", bad}, journals);
+        EXPECT_EQ(refused.status, 1) << bad;
+        EXPECT_NE(refused.err.find(bad), std::string::npos) << refused.err;
+    }
+}
+
+// The journal knows each entry's inode: an undo goes down to it from the
+// top without following links and touches that inode alone.
+TEST_F(Undo, AnEntryWhosePathNowLeadsElsewhereIsLeftAlone)
+{
+    makeTree(tmp.path(), {"files/", "files/sub/", "files/sub/f", "files/g", "outside/",
+                          "outside/sub/", "outside/sub/f"});
+    ASSERT_EQ(run({"+H", at("sub/f"), at("g")}).status, 0);
+    // sub is swapped for a link to a folder outside; g for another file.
+    ASSERT_EQ(::rename(at("sub").c_str(), at("old").c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "outside/sub").c_str(), at("sub").c_str()), 0);
+    ASSERT_EQ(::rename(at("g").c_str(), at("g.old").c_str()), 0);
+    makeFile(at("g"));
+    setDosAttrib(at("g"), H);
+
+    const AttribResult r = run({"--undo"});
+    EXPECT_EQ(r.out, "Undoing " + journalPaths()[0] + "\n" + "Changed since, left alone - " +
+                         at("g") + "\n" + "Changed since, left alone - " + at("sub/f") + "\n" +
+                         "0 restored, 2 left alone.\n");
+    EXPECT_EQ(storedWord(tmp / "outside/sub/f"), 0u);
+    EXPECT_EQ(word("g"), H);
+    EXPECT_EQ(word("old/f"), H);
 }
 
 } // namespace

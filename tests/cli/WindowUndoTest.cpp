@@ -45,7 +45,7 @@ TEST_F(WindowThenUndo, UndoHidesAgainWhatTheSearchUnhidAndLeavesAloneWhatChanged
         // What the journal file holds when the window tells the search's end.
         ScopedMsgBoxResponder told([&](const MsgBoxCall&) {
             JournalContents contents;
-            if (!journal.path().empty() && readJournal(journal.path(), contents) == 0)
+            if (!journal.path().empty() && readJournal(journal.path(), contents).empty())
                 recordsWhenTold = contents.records.size();
             return 1;
         });
