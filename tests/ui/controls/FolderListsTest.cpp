@@ -78,8 +78,16 @@ protected:
     FileListBox files;
 };
 
-TEST_F(FolderListsTest, DirectoryChainIsAddressedByListIndex)
+// The file list holds every entry that is no folder, the directory list
+// the chain and the subfolders, each addressed by ListIndex.
+TEST_F(FolderListsTest, BothListsHoldTheirEntriesInReadingOrder)
 {
+    EXPECT_EQ(files.ListIndex(), -1);
+    EXPECT_EQ(fileNames(),
+              (Names{".profile", "A.doc", "b.txt", "c.TXT", "dangling", "file9.log", "file10.log",
+                     "hidden.dat", "noext", "pipe", "system.dat", "tofile"}));
+    EXPECT_EQ(files.List(-1), "");
+    EXPECT_EQ(files.List(12), "");
     EXPECT_EQ(dirs.Path(), b);
     EXPECT_EQ(dirs.ListIndex(), -1);
     // Subdirectories only, hidden and linked ones included, in reading order.
@@ -102,16 +110,6 @@ TEST_F(FolderListsTest, DirectoryChainIsAddressedByListIndex)
     EXPECT_EQ(rowText(dirs, 0), QStringLiteral("/"));
     EXPECT_EQ(rowText(dirs, rowWithBytes(dirs, b)), QStringLiteral("b"));
     EXPECT_EQ(rowText(dirs, rowWithBytes(dirs, b + "/Beta")), QStringLiteral("Beta"));
-}
-
-TEST_F(FolderListsTest, FileListHoldsEveryNonDirectoryInReadingOrder)
-{
-    EXPECT_EQ(files.ListIndex(), -1);
-    EXPECT_EQ(fileNames(),
-              (Names{".profile", "A.doc", "b.txt", "c.TXT", "dangling", "file9.log", "file10.log",
-                     "hidden.dat", "noext", "pipe", "system.dat", "tofile"}));
-    EXPECT_EQ(files.List(-1), "");
-    EXPECT_EQ(files.List(12), "");
 }
 
 TEST_F(FolderListsTest, PatternsFollowTheWindowsRulesAndSemicolonLists)
