@@ -53,14 +53,13 @@ WinePrefix::~WinePrefix()
 
 std::string WinePrefix::run(const std::vector<std::string>& arguments)
 {
-    std::remove(log_.c_str());
     std::vector<std::string> args{"cmd", "/c", "attrib"};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    int status = runTool(wine_, args, log_);
-    std::string output = readTextFile(log_);
     // On a loaded machine Wine's cmd now and then fails to start attrib.exe
-    // at all ("Can't recognize 'attrib ...'"); the next start finds it.
-    if (status != 0 && output.find("Can't recognize") != std::string::npos) {
+    // or ends without a word; a later start does the work.
+    int status = -1;
+    std::string output;
+    for (int attempt = 0; attempt < 4 && status != 0; ++attempt) {
         std::remove(log_.c_str());
         status = runTool(wine_, args, log_);
         output = readTextFile(log_);
