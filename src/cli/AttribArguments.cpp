@@ -28,9 +28,9 @@ uint32_t attributeOfLetter(char letter)
     return 0;
 }
 
-bool isLetter(const std::string& token, char upper)
+char upper(char c)
 {
-    return std::toupper(static_cast<unsigned char>(token[1])) == upper;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
 // The option's value, from "--name=VALUE" or the next argument.
@@ -55,14 +55,14 @@ std::string checkCombination(AttribArguments& a, bool listingGiven)
     const bool changes = (a.set | a.clear) != 0;
     switch (a.command) {
     case Command::Unhide:
-        if (changes || a.recurse || a.directories)
-            return "--unhide takes no attribute changes, /S or /D";
+        if (changes || a.recurse || a.directories || a.links)
+            return "--unhide takes no attribute changes, /S, /D or /L";
         if (a.paths.size() != 1)
             return "--unhide needs exactly one FOLDER";
         break;
     case Command::Undo:
-        if (changes || a.recurse || a.directories)
-            return "--undo takes no attribute changes, /S or /D";
+        if (changes || a.recurse || a.directories || a.links)
+            return "--undo takes no attribute changes, /S, /D or /L";
         if (a.paths.size() > 1)
             return "--undo takes at most one JOURNAL";
         break;
@@ -136,9 +136,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& argv)
             a.paths.push_back(token);
             continue;
         }
+        const bool pair = token.size() == 2;
         if (token == "--") {
             pathsOnly = true;
-        } else if (token == "--help" || token == "-h" || token == "/?") {
+        } else if (token == "--help" || token == "/?") {
             a.command = Command::Help;
             return parsed;
         } else if (token == "--version") {
@@ -157,7 +158,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& argv)
                         : token == "--files-only" ? Listing::FilesOnly
                                                   : Listing::DirsOnly;
         } else if (token == "--json" || token == "-0") {
-            a.format = token == "-0" ? OutputFormat::Nul : OutputFormat::Json;
+            const OutputFormat format = token == "-0" ? OutputFormat::Nul : OutputFormat::Json;
+            if (a.format != OutputFormat::Text && a.format != format)
+                return bad("-0 and --json exclude each other");
+            a.format = format;
         } else if (token == "--since" || token.starts_with("--since=")) {
             std::string value;
             if (!optionValue(argv, i, "--since", value))
@@ -168,19 +172,17 @@ ParsedArguments parseArguments(const std::vector<std::string>& argv)
                            " (YYYY-MM-DD[ HH:MM[:SS]][Z] or @SECONDS)");
         } else if (token.starts_with("--")) {
             return bad("Invalid switch - " + displayText(token));
-        } else if (token.size() == 2 && (token[0] == '/' || token[0] == '-') &&
-                   (isLetter(token, 'D') || token == "/S" || token == "/s" || token == "-s")) {
-            if (isLetter(token, 'D'))
-                a.directories = true;
-            else
-                a.recurse = true;
-        } else if (token.size() == 2 && (token[0] == '+' || token[0] == '-')) {
-            const uint32_t bit = attributeOfLetter(token[1]);
+        } else if (pair && token[0] == '/' && upper(token[1]) == 'S') {
+            a.recurse = true;
+        } else if (pair && token[0] == '/' && upper(token[1]) == 'D') {
+            a.directories = true;
+        } else if (pair && token[0] == '/' && upper(token[1]) == 'L') {
+            a.links = true;
+        } else if (token[0] == '+' || (token[0] == '-' && token.size() > 1)) {
+            const uint32_t bit = pair ? attributeOfLetter(token[1]) : 0;
             if (bit == 0)
                 return bad("Parameter format not correct - " + displayText(token));
             (token[0] == '+' ? a.set : a.clear) |= bit;
-        } else if (token.starts_with("-") && token.size() > 1) {
-            return bad("Invalid switch - " + displayText(token));
         } else {
             a.paths.push_back(token);
         }

@@ -21,6 +21,7 @@ struct AttribArguments {
     uint32_t clear = 0;       // and to clear
     bool recurse = false;     // /S
     bool directories = false; // /D
+    bool links = false;       // /L: symbolic links are entries of their own
     Listing listing = Listing::HiddenOrSystem;
     std::vector<std::string> paths; // bytes as given; for --undo, the journal
     std::optional<int64_t> since;   // --since, microseconds since the epoch
@@ -31,9 +32,10 @@ struct ParsedArguments {
     std::string error; // a usage error for people; "" when the line was good
 };
 
-// Reads argv[1..].  Switches and attribute changes go anywhere among the
-// paths, in either case, after "/" or "-"; "--" ends them.  "-S" clears the
-// system attribute as in attrib, and so lower-case "-s" is /S.
+// Reads argv[1..] as attrib does: "+" or "-" and an attribute letter, and
+// "/S", "/D", "/L", "/?", in either case, anywhere among the paths; the long
+// options GNU's way; "--" ends them all.  No short option takes a letter of
+// an attribute: "-h" clears hidden, as a Windows user means it.
 ParsedArguments parseArguments(const std::vector<std::string>& argv);
 
 // "2024-05-01", "2024-05-01 13:30", "2024-05-01T13:30:05" in local time, the

@@ -1,7 +1,7 @@
 #include "cli/AttribCommand.h"
 
 #include "cli/Interrupt.h"
-#include "platform/AsciiCase.h"
+#include "cli/NtfsNameOrder.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/DirectoryReader.h"
@@ -9,7 +9,6 @@
 #include "platform/FolderHandle.h"
 #include "platform/Wildcard.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
@@ -44,16 +43,8 @@ private:
     Output& out_;
     const bool changes_;
     int64_t matched_ = 0;
+    int64_t met_ = 0;
 };
-
-// Windows lists a folder in the order of its names without regard to case;
-// names equal but for case keep the order of their bytes.
-bool windowsOrder(const std::string& a, const std::string& b)
-{
-    if (const int c = compareAsciiFolded(a, b); c != 0)
-        return c < 0;
-    return a < b;
-}
 
 std::string notFound(int err)
 {
@@ -115,7 +106,8 @@ void AttribWalk::argument(const std::string& given)
 }
 
 // The matching entries of the folder first, in name order, then its
-// subfolders, as attrib goes.  Links are neither listed nor entered.
+// subfolders, as attrib goes.  Links are never entered, and listed only
+// with /L, as entries of their own.
 void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view pattern,
                       bool recurse)
 {
@@ -131,6 +123,7 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
     DirectoryReader reader = DirectoryReader::of(folderFd);
     DirectoryReader::Entry e;
     while (reader.nextChild(e)) {
+        out_.progress().update(++met_, folder);
         unsigned char type = e.type;
         if (type == DT_UNKNOWN) {
             FolderIdentity found;
@@ -138,8 +131,11 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
             if (platform::identityAt(folderFd, name.c_str(), found) == 0)
                 type = S_ISDIR(found.mode) ? DT_DIR : S_ISLNK(found.mode) ? DT_LNK : DT_REG;
         }
-        if (type == DT_LNK)
+        if (type == DT_LNK) {
+            if (a_.links && wildcardMatch(pattern, e.name))
+                matches.emplace_back(e.name);
             continue;
+        }
         const bool directory = type == DT_DIR;
         if (directory && recurse)
             subFolders.emplace_back(e.name);
@@ -148,11 +144,8 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
     }
     if (reader.error())
         out_.failure(SystemMessageText(reader.error()), folder);
-    const auto inWindowsOrder = [](const std::string& a, const std::string& b) {
-        return windowsOrder(a, b);
-    };
-    std::sort(matches.begin(), matches.end(), inWindowsOrder);
-    std::sort(subFolders.begin(), subFolders.end(), inWindowsOrder);
+    sortInNtfsOrder(matches);
+    sortInNtfsOrder(subFolders);
 
     std::string path = folder;
     for (const std::string& name : matches) {

@@ -21,7 +21,10 @@ int attribMain(const std::vector<std::string>& argv, std::FILE* out, std::FILE* 
         return kExitUsage;
     }
     const AttribArguments& arguments = parsed.arguments;
-    Output output(out, err, arguments.format);
+    const bool forPeople = arguments.format == OutputFormat::Text;
+    ProgressLine progress(out, err, ProgressLine::wanted(err, forPeople),
+                          ProgressLine::steadyMilliseconds, ProgressLine::columnsOf(err));
+    Output output(out, err, arguments.format, progress);
     try {
         switch (arguments.command) {
         case Command::Help:
@@ -45,6 +48,7 @@ int attribMain(const std::vector<std::string>& argv, std::FILE* out, std::FILE* 
     } catch (const std::bad_alloc&) {
         output.failure(SystemMessageText(ENOMEM));
     }
+    progress.clear();
     std::fflush(out);
     if (interrupted())
         return kExitInterrupted;

@@ -89,6 +89,7 @@ std::string jsonObject(const EntryReport& entry)
 
 void Output::listed(const EntryReport& entry)
 {
+    progress_.clear();
     switch (format_) {
     case OutputFormat::Text:
         put(out_, attributeColumns(entry.after));
@@ -110,6 +111,7 @@ void Output::listed(const EntryReport& entry)
 
 void Output::told(const std::string& line, const EntryReport& entry)
 {
+    progress_.clear();
     if (format_ == OutputFormat::Text)
         put(out_, line + "\n");
     else
@@ -118,6 +120,7 @@ void Output::told(const std::string& line, const EntryReport& entry)
 
 void Output::summary(const std::string& line)
 {
+    progress_.clear();
     if (format_ == OutputFormat::Text)
         put(out_, line + "\n");
 }
@@ -136,6 +139,7 @@ void Output::failure(const std::string& message)
 void Output::warning(const std::string& message)
 {
     // Results and complaints interleave on a terminal as they happened.
+    progress_.clear();
     std::fflush(out_);
     put(err_, message + "\n");
     std::fflush(err_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ProgressLine.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -36,11 +38,12 @@ std::string jsonObject(const EntryReport& entry);
 // decide the exit status.
 class Output {
 public:
-    Output(std::FILE* out, std::FILE* err, OutputFormat format)
-        : out_(out), err_(err), format_(format)
+    Output(std::FILE* out, std::FILE* err, OutputFormat format, ProgressLine& progress)
+        : out_(out), err_(err), format_(format), progress_(progress)
     {}
 
     OutputFormat format() const { return format_; }
+    ProgressLine& progress() { return progress_; }
 
     // An entry listed by attrib's columns (text), its path (NUL) or its
     // object (JSON).
@@ -54,6 +57,9 @@ public:
     void failure(const std::string& message, std::string_view path);
     // A failure without a path.
     void failure(const std::string& message);
+    // Something asked that was not done, though no failure was written: the
+    // exit status says so.
+    void notDone() { ++failures_; }
     // A line on stderr that is no failure of the command.
     void warning(const std::string& message);
 
@@ -64,6 +70,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     OutputFormat format_;
+    ProgressLine& progress_;
     int64_t failures_ = 0;
 };
 

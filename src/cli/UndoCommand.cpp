@@ -103,6 +103,7 @@ void runUndo(const AttribArguments& arguments, const std::string& journalFolder,
         const int err = reachRecorded(record, folder, name, word);
         if (err == ENOENT) {
             ++leftAlone;
+            output.notDone();
             report.note = "left alone: no longer there";
             if (output.format() != OutputFormat::Nul)
                 output.told("No longer there, left alone - " + displayText(record.path), report);
@@ -116,6 +117,7 @@ void runUndo(const AttribArguments& arguments, const std::string& journalFolder,
         report.after = word;
         if (err == ESTALE || (word & kCompared) != (record.after & kCompared)) {
             ++leftAlone;
+            output.notDone();
             report.note = "left alone: changed since";
             if (output.format() != OutputFormat::Nul)
                 output.told("Changed since, left alone - " + displayText(record.path), report);

@@ -10,7 +10,7 @@
 #include "search/Scanner.h"
 #include "search/SearchView.h"
 
-#include <optional>
+#include <unordered_set>
 
 namespace umbrix::cli {
 namespace {
@@ -60,7 +60,6 @@ public:
 
     void FoundFileAdd(const std::string& folder, const std::string& name) override
     {
-        ++found_;
         path_.assign(folder).append(name);
         const bool unhidden = last_.isOf(path_);
         unhidden_ += unhidden ? 1 : 0;
@@ -85,7 +84,28 @@ public:
         }
         out_.listed(report);
     }
-    void RefreshResult(const std::string&, const std::string&, int32_t) override {}
+    void RefreshResult(const std::string& folder, const std::string&, int32_t) override
+    {
+        out_.progress().update(flags_.entriesMet, folder);
+    }
+    // attrib's "MESSAGE - PATH" with the system's text, once for each path:
+    // the walk tells a folder it could not open in each of its passes.
+    void reportFailure(std::string_view folder, std::string_view name,
+                       const Error& error) override
+    {
+        std::string path(folder);
+        if (name.empty() && path.size() > 1)
+            path.pop_back();
+        path += name;
+        const bool missing = error.number == ErrorNumber::FileNotFound ||
+                             error.number == ErrorNumber::PathNotFound;
+        const std::string line =
+            (missing ? std::string(name.empty() ? "Path not found" : "File not found")
+                     : error.description) +
+            " - " + displayText(path);
+        if (reported_.insert(line).second)
+            out_.failure(line);
+    }
     void Log(const std::string& logText, bool) override
     {
         std::string text = logText;
@@ -101,7 +121,6 @@ public:
             flags_.Searching = false;
     }
 
-    int64_t found() const { return found_; }
     int64_t unhidden() const { return unhidden_; }
 
 private:
@@ -130,8 +149,8 @@ private:
     const LastRecord& last_;
     SearchFlags& flags_;
     std::string path_;
-    int64_t found_ = 0;
     int64_t unhidden_ = 0;
+    std::unordered_set<std::string> reported_;
 };
 
 } // namespace
@@ -158,8 +177,9 @@ void runUnhide(const AttribArguments& arguments, Output& output)
     ScanFolder(ScanContext{view, options, flags}, folder, folder);
     platform::flushAttributeJournal();
 
-    output.summary(std::to_string(flags.ScannedCount) + " entries examined, " +
-                   std::to_string(view.found()) + " hidden or system entries found, " +
+    output.summary(std::to_string(flags.entriesMet) + " entries examined, " +
+                   std::to_string(flags.hiddenOrSystemListed) +
+                   " hidden or system entries found, " +
                    std::to_string(view.unhidden()) + " unhidden" +
                    (interrupted() ? " before the search was interrupted." : "."));
 }

@@ -2,7 +2,6 @@
 
 #include "platform/PathText.h"
 #include "platform/Wildcard.h"
-#include "search/ScanFailureReport.h"
 
 namespace umbrix::scan {
 
@@ -36,7 +35,7 @@ int nextName(DirectoryReader& reader, std::string_view pattern, std::string& nam
 
 void Walk::report(std::string_view folder, std::string_view name, const Error& error)
 {
-    view_.Log(scanFailureReport(folder, name, error), false);
+    view_.reportFailure(folder, name, error);
 }
 
 // The walk's handler: the access failures and bad names let it go on quietly

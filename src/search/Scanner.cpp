@@ -162,6 +162,8 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
     const bool listed = (attr & (kHidden | kSystem)) ? criteria : options_.ViewAll && criteria;
     if (!listed)
         return Resume::Next;
+    if (attr & (kHidden | kSystem))
+        ++flags_.hiddenOrSystemListed;
 
     try {
         view_.FoundFileAdd(level.folder, name);
@@ -233,6 +235,7 @@ bool Walk::listFolder(Level& level)
             return false;
 
         if (!isDotEntry(name)) {
+            ++flags_.entriesMet;
             path.resize(folder.size());
             path += name;
             bool reparsePoint = false;

@@ -26,6 +26,10 @@ struct SearchFlags {
     bool CancelSearch = false;
     bool ScanAborted = false;
     int32_t ScannedCount = 0;
+    // For a command line, which counts what it names: the entries met (each
+    // once, links too, no dot entries) and the hidden or system ones listed.
+    int64_t entriesMet = 0;
+    int64_t hiddenOrSystemListed = 0;
 };
 
 } // namespace umbrix

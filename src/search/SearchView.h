@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/Error.h"
+#include "search/ScanFailureReport.h"
+
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace umbrix {
 
@@ -25,6 +29,11 @@ public:
                                int32_t scannedCount) = 0;
     // The log viewer's Log (LogText, ForceView).
     virtual void Log(const std::string& logText, bool forceView) = 0;
+    // A failure of the walk at folder + name: the three-line report in the log.
+    virtual void reportFailure(std::string_view folder, std::string_view name, const Error& error)
+    {
+        Log(scanFailureReport(folder, name, error), false);
+    }
     virtual bool isMinimized() const = 0;
     virtual void setCaption(const std::string& caption) = 0;
     // The yield to pending window events (DoEvents).
