@@ -90,15 +90,14 @@ public:
     }
     // attrib's "MESSAGE - PATH" with the system's text, once for each path:
     // the walk tells a folder it could not open in each of its passes.
-    void reportFailure(std::string_view folder, std::string_view name,
-                       const Error& error) override
+    void reportFailure(std::string_view folder, std::string_view name, const Error& error) override
     {
         std::string path(folder);
         if (name.empty() && path.size() > 1)
             path.pop_back();
         path += name;
-        const bool missing = error.number == ErrorNumber::FileNotFound ||
-                             error.number == ErrorNumber::PathNotFound;
+        const bool missing =
+            error.number == ErrorNumber::FileNotFound || error.number == ErrorNumber::PathNotFound;
         const std::string line =
             (missing ? std::string(name.empty() ? "Path not found" : "File not found")
                      : error.description) +
@@ -179,9 +178,8 @@ void runUnhide(const AttribArguments& arguments, Output& output)
 
     output.summary(std::to_string(flags.entriesMet) + " entries examined, " +
                    std::to_string(flags.hiddenOrSystemListed) +
-                   " hidden or system entries found, " +
-                   std::to_string(view.unhidden()) + " unhidden" +
-                   (interrupted() ? " before the search was interrupted." : "."));
+                   " hidden or system entries found, " + std::to_string(view.unhidden()) +
+                   " unhidden" + (interrupted() ? " before the search was interrupted." : "."));
 }
 
 } // namespace umbrix::cli

@@ -1,224 +1,233 @@
-// attrib's behaviour on real files whose attributes live in user.DOSATTRIB.
+// The classic commands on a stick a virus went over, judged on the disk and
+// byte for byte on both streams.
 
 #include "cli/AttribArguments.h"
 #include "cli/AttribRun.h"
+#include "cli/ProgressLine.h"
 #include "platform/AttributeStore.h"
+#include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace umbrix::test {
 namespace {
 
 namespace Attr = platform::Attr;
-constexpr uint32_t H = Attr::Hidden, S = Attr::System, R = Attr::ReadOnly, A = Attr::Archive;
 
-class AttribOnDisk : public ::testing::Test {
+// The entries of the stick, in the order attrib /S /D lists them.
+const char* const kEntries[] = {"autorun.inf", "Docs",   "notes.txt",       "Photos",
+                                "zz.dat",      "_u.txt", "Docs/report.doc", "Photos/img1.jpg"};
+
+std::string letters(uint32_t word)
+{
+    std::string s;
+    for (const auto& [bit, letter] : {std::pair{Attr::Archive, 'A'},
+                                      {Attr::System, 'S'},
+                                      {Attr::Hidden, 'H'},
+                                      {Attr::ReadOnly, 'R'}})
+        if (word & bit)
+            s += letter;
+    return s.empty() ? "-" : s;
+}
+
+std::string replaced(std::string text, const std::string& root)
+{
+    for (size_t at = 0; (at = text.find('@', at)) != std::string::npos; at += root.size())
+        text.replace(at, 1, root);
+    return text;
+}
+
+// A command on a fresh stick: its exit status and the letters of kEntries
+// afterwards, then the lines it prints, those of standard error after "! ".
+struct Classic {
+    std::vector<std::string> arguments; // "@" is the stick
+    const char* statusAndDisk;
+    std::vector<std::string> lines;
+};
+
+const Classic kClassics[] = {
+    {{"/S", "/D", "@"},
+     "0 SH SH H SH A H R H",
+     {"   SH      @/autorun.inf", "   SH      @/Docs", "    H      @/notes.txt",
+      "   SH      @/Photos", "A          @/zz.dat", "    H      @/_u.txt",
+      "     R     @/Docs/report.doc", "    H      @/Photos/img1.jpg"}},
+    {{"-h", "-r", "-s", "/s", "/d", "@/*.*"}, "0 - - - - A - - -", {}},
+    {{"-H", "-R", "-S", "/S", "/D", "@"}, "0 - - - - A - - -", {}},
+    {{"-H", "/S", "@/*.jpg", "@/_*"}, "0 SH SH H SH A - R -", {}},
+    {{"@/*"},
+     "0 SH SH H SH A H R H",
+     {"   SH      @/autorun.inf", "    H      @/notes.txt", "A          @/zz.dat",
+      "    H      @/_u.txt"}},
+    {{"/l", "@/l*"}, "0 SH SH H SH A H R H", {"           @/link"}},
+    {{"+R", "@/notes.txt", "@/zz.dat"},
+     "1 SH SH H SH AR H R H",
+     {"! Not resetting hidden file - @/notes.txt"}},
+    {{"-a", "-h", "/s", "@/*.inf"},
+     "1 SH SH H SH A H R H",
+     {"! Not resetting system file - @/autorun.inf"}},
+    {{"@/missing.txt", "@/nope/x", "@/zz.dat"},
+     "1 SH SH H SH A H R H",
+     {"! File not found - @/missing.txt", "! Path not found - @/nope/x", "A          @/zz.dat"}},
+    {{"--unhide", "@"},
+     "0 SH SH - SH A - R -",
+     {"unhidden  @/Photos/img1.jpg", "          @/Photos", "          @/Docs",
+      "          @/autorun.inf", "unhidden  @/notes.txt", "unhidden  @/_u.txt",
+      "9 entries examined, 6 hidden or system entries found, 3 unhidden."}},
+    {{"--unhide", "--files-only", "@"},
+     "0 SH SH - SH A - R -",
+     {"unhidden  @/Photos/img1.jpg", "          @/autorun.inf", "unhidden  @/notes.txt",
+      "unhidden  @/_u.txt", "9 entries examined, 4 hidden or system entries found, 3 unhidden."}},
+    {{"--unhide", "@/none"},
+     "1 SH SH H SH A H R H",
+     {"! Path not found - @/none",
+      "0 entries examined, 0 hidden or system entries found, 0 unhidden."}},
+};
+
+// What attrib cannot read is refused before anything is touched.
+const std::pair<std::vector<std::string>, const char*> kUsageErrors[] = {
+    {{"+Q", "@"}, "Parameter format not correct - +Q"},
+    {{"-d", "@"}, "Parameter format not correct - -d"},
+    {{"-0", "--json", "@"}, "-0 and --json exclude each other"},
+    {{"+H", "-h", "@"}, "Parameter format not correct - an attribute is both set and cleared"},
+    {{"--unhide", "/s", "@"}, "--unhide takes no attribute changes, /S, /D or /L"},
+    {{"--unhide"}, "--unhide needs exactly one FOLDER"},
+    {{"--undo", "--since", "then"},
+     "Not a time for --since - then (YYYY-MM-DD[ HH:MM[:SS]][Z] or @SECONDS)"},
+    {{"--bogus"}, "Invalid switch - --bogus"},
+};
+
+// The pieces of `text` each ended by `end`, or by the end of the text.
+std::vector<std::string> piecesOf(const std::string& text, char end = '\n')
+{
+    std::vector<std::string> pieces;
+    for (size_t at = 0, stop; at < text.size(); at = stop + 1) {
+        stop = std::min(text.find(end, at), text.size());
+        pieces.push_back(text.substr(at, stop - at));
+    }
+    return pieces;
+}
+
+// --unhide lists as the walk meets the entries, in the folders' own order.
+std::vector<std::string> inWalkOrder(const Classic& c, std::vector<std::string> lines)
+{
+    if (c.arguments[0] == "--unhide" && !lines.empty())
+        std::sort(lines.begin(), lines.end() - 1);
+    return lines;
+}
+
+class ClassicCommands : public ::testing::Test {
 protected:
-    std::string at(const std::string& relative) const { return tmp / relative; }
-    void file(const std::string& relative, uint32_t attributes = 0)
+    void infect(int n)
     {
-        makeFile(at(relative), "x");
-        if (attributes) {
-            ASSERT_EQ(platform::storeAttributes(at(relative), attributes), 0);
+        stick = tmp / ("stick" + std::to_string(n));
+        makeDir(stick);
+        makeTree(stick, {"Docs/", "Photos/", "link -> notes.txt"});
+        const uint32_t words[] = {Attr::System | Attr::Hidden,
+                                  Attr::System | Attr::Hidden,
+                                  Attr::Hidden,
+                                  Attr::System | Attr::Hidden,
+                                  Attr::Archive,
+                                  Attr::Hidden,
+                                  Attr::ReadOnly,
+                                  Attr::Hidden};
+        for (size_t i = 0; i < std::size(kEntries); ++i) {
+            if (!exists(stick + "/" + kEntries[i]))
+                makeFile(stick + "/" + kEntries[i], "x");
+            ASSERT_EQ(platform::storeAttributes(stick + "/" + kEntries[i], words[i]), 0);
         }
     }
-    uint32_t word(const std::string& relative) const { return storedWord(at(relative)); }
-    std::string lines(std::initializer_list<std::pair<const char*, std::string>> rows) const
+    std::string disk() const
     {
-        std::string text;
-        for (const auto& [columns, relative] : rows)
-            text += std::string(columns) + at(relative) + "\n";
-        return text;
+        std::string s;
+        for (const char* entry : kEntries)
+            s += (s.empty() ? "" : " ") + letters(storedWord(stick + "/" + entry));
+        return s;
+    }
+    AttribResult run(const std::vector<std::string>& arguments) const
+    {
+        std::vector<std::string> given;
+        for (const std::string& a : arguments)
+            given.push_back(replaced(a, stick));
+        return attribHere(given);
     }
 
     TempDir tmp;
+    std::string stick;
 };
 
-TEST_F(AttribOnDisk, ListsEachFileInAttribsColumnsWithItsFullPath)
+TEST_F(ClassicCommands, OnAnInfectedStick)
 {
-    file("plain.txt");
-    file("shy.txt", H);
-    file("core.sys", S | H | A);
-    file("kept.doc", A);
-    file("locked.txt");
-    ASSERT_EQ(::chmod(at("locked.txt").c_str(), 0444), 0); // read-only as Wine shows it
-    file("Notes.TXT", A);
-    // Long shared starts, case and bytes above ASCII decide past the eighth byte.
-    file("report-2024-draft.txt");
-    file("Report-2024-Final.txt");
-    file("report-2024-\xC3\xA9t\xC3\xA9.txt");
-    file("report-2024-Draft.txt");
-    makeDir(at("folder"));
-
-    const AttribResult r = attribHere({at("*")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, lines({{"A  SH      ", "core.sys"},
-                            {"A          ", "kept.doc"},
-                            {"     R     ", "locked.txt"},
-                            {"A          ", "Notes.TXT"},
-                            {"           ", "plain.txt"},
-                            {"           ", "report-2024-Draft.txt"},
-                            {"           ", "report-2024-draft.txt"},
-                            {"           ", "Report-2024-Final.txt"},
-                            {"           ", "report-2024-\xC3\xA9t\xC3\xA9.txt"},
-                            {"    H      ", "shy.txt"}}));
-}
-
-TEST_F(AttribOnDisk, WithoutAPathListsTheCurrentFolder)
-{
-    file("one", R | A);
-    char previous[4096];
-    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(::chdir(tmp.path().c_str()), 0);
-    const AttribResult r = attribHere({});
-    const AttribResult relative = attribHere({"./one"});
-    ASSERT_EQ(::chdir(previous), 0);
-    EXPECT_EQ(r.out, lines({{"A    R     ", "one"}}));
-    EXPECT_EQ(relative.out, r.out);
-}
-
-// attrib refuses to touch a hidden or system entry with a command that does
-// not name that attribute.
-TEST_F(AttribOnDisk, HiddenAndSystemFilesAreRefusedUnlessTheCommandNamesThem)
-{
-    struct Case {
-        uint32_t before;
-        std::vector<std::string> changes;
-        const char* refusal; // nullptr: done
-        uint32_t after;
-    };
-    const Case cases[] = {
-        {H, {"+R"}, "Not resetting hidden file", H},
-        {H, {"-a"}, "Not resetting hidden file", H},
-        {S, {"+A"}, "Not resetting system file", S},
-        {S, {"+H"}, "Not resetting system file", S},
-        {S | H, {"+R", "-H"}, "Not resetting system file", S | H},
-        {S | H, {"-S"}, "Not resetting hidden file", S | H},
-        {S | H, {"-S", "-H"}, nullptr, 0},
-        {H, {"-H", "+R"}, nullptr, R},
-        {S | A, {"-S", "+h"}, nullptr, H | A},
-        {0, {"+H", "+S", "+A", "+R"}, nullptr, H | S | A | R},
-        {A | R, {"-A", "-R"}, nullptr, 0},
-    };
     int n = 0;
-    for (const Case& c : cases) {
-        const std::string name = "f" + std::to_string(n++);
-        file(name, c.before);
-        std::vector<std::string> arguments = c.changes;
-        arguments.push_back(at(name));
-        const AttribResult r = attribHere(arguments);
-        SCOPED_TRACE(name + " " + testing::PrintToString(c.changes));
-        EXPECT_EQ(r.out, "");
-        if (c.refusal) {
-            EXPECT_EQ(r.status, 1);
-            EXPECT_EQ(r.err, std::string(c.refusal) + " - " + at(name) + "\n");
-        } else {
-            EXPECT_EQ(r.status, 0);
-            EXPECT_EQ(r.err, "");
-        }
-        EXPECT_EQ(word(name), c.after);
-    }
-}
-
-TEST_F(AttribOnDisk, RecursionTakesFilesFolderByFolderAndFoldersOnlyWithD)
-{
-    makeTree(tmp.path(), {"b.doc", "a.txt", "sub/", "sub/c.TXT", "sub/deep/", "sub/deep/d.txt",
-                          "loop -> sub", "note -> a.txt"});
-    ASSERT_EQ(platform::storeAttributes(at("sub"), H), 0);
-    const auto list = [&](std::vector<std::string> arguments) {
-        const AttribResult r = attribHere(arguments);
-        EXPECT_EQ(r.err, "");
-        return r.out;
-    };
-    const char* none = "           ";
-    const char* hid = "    H      ";
-
-    EXPECT_EQ(list({"/S", at("*.txt")}),
-              lines({{none, "a.txt"}, {none, "sub/c.TXT"}, {none, "sub/deep/d.txt"}}));
-    EXPECT_EQ(list({at("*"), "-s", "-D"}), lines({{none, "a.txt"},
-                                                  {none, "b.doc"},
-                                                  {hid, "sub"},
-                                                  {none, "sub/c.TXT"},
-                                                  {none, "sub/deep"},
-                                                  {none, "sub/deep/d.txt"}}));
-    EXPECT_EQ(list({at("?.txt")}), lines({{none, "a.txt"}}));
-    EXPECT_EQ(list({at("*"), "/d"}), lines({{none, "a.txt"}, {none, "b.doc"}, {hid, "sub"}}));
-    // A folder named with /S is walked whole; without it, it is the entry.
-    EXPECT_EQ(list({"/S", at("sub")}), lines({{none, "sub/c.TXT"}, {none, "sub/deep/d.txt"}}));
-    EXPECT_EQ(list({at("sub")}), lines({{hid, "sub"}}));
-    EXPECT_EQ(list({"/S", at("d.txt")}), lines({{none, "sub/deep/d.txt"}}));
-
-    // Changes follow the same selection; the hidden folder is refused.
-    const AttribResult r = attribHere({"+A", "/S", "/D", at("*")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Not resetting hidden file - " + at("sub") + "\n");
-    EXPECT_EQ(word("a.txt"), A);
-    EXPECT_EQ(word("sub/deep"), A | Attr::Directory);
-    EXPECT_EQ(word("sub/deep/d.txt"), A);
-    EXPECT_EQ(word("sub"), H | Attr::Directory);
-}
-
-TEST_F(AttribOnDisk, WhatMatchesNothingIsNamedAndFails)
-{
-    file("a.txt");
-    const struct {
-        std::vector<std::string> arguments;
+    for (const Classic& c : kClassics) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        infect(n++);
+        const AttribResult r = run(c.arguments);
+        std::vector<std::string> out;
         std::string err;
-    } cases[] = {
-        {{at("*.doc")}, "File not found - " + at("*.doc") + "\n"},
-        {{at("b.txt")}, "File not found - " + at("b.txt") + "\n"},
-        {{"+H", at("missing/x")}, "Path not found - " + at("missing/x") + "\n"},
-        {{at("a.txt"), at("z*")}, "File not found - " + at("z*") + "\n"},
-    };
-    for (const auto& c : cases) {
-        const AttribResult r = attribHere(c.arguments);
-        EXPECT_EQ(r.status, 1) << c.err;
-        EXPECT_EQ(r.err, c.err);
+        for (const std::string& line : c.lines)
+            line.starts_with("! ") ? void(err += replaced(line.substr(2), stick) + "\n")
+                                   : out.push_back(replaced(line, stick));
+        EXPECT_EQ(inWalkOrder(c, piecesOf(r.out)), inWalkOrder(c, out));
+        EXPECT_TRUE(r.out.ends_with('\n') || r.out.empty()) << r.out;
+        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(std::to_string(r.status) + " " + disk(), c.statusAndDisk);
     }
-    EXPECT_EQ(word("a.txt"), 0u);
-}
-
-TEST(AttribArguments, BadCommandLinesAreUsageErrors)
-{
-    const std::vector<std::vector<std::string>> cases = {
-        {"+Q"},
-        {"--bogus"},
-        {"+H", "-H", "x"},
-        {"--unhide"},
-        {"-x"},
-        {"--since", "@5"},
-        {"--unhide", "+H", "/tmp"},
-        {"--undo", "a", "b"},
-        {"--list-all"},
-        {"--undo", "--since", "yesterday"},
-        {"--unhide", "--undo", "/"},
-    };
-    for (const auto& arguments : cases) {
-        const AttribResult r = attribHere(arguments);
-        EXPECT_EQ(r.status, 2) << testing::PrintToString(arguments);
-        EXPECT_NE(r.err.find("Try 'umbrix-attrib --help'"), std::string::npos) << r.err;
+    for (const auto& [arguments, message] : kUsageErrors) {
+        const AttribResult r = run(arguments);
+        EXPECT_EQ(r.err,
+                  "umbrix-attrib: " + std::string(message) + "\nTry 'umbrix-attrib --help'.\n");
         EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.status, 2);
     }
+    EXPECT_EQ(disk(), "SH SH H SH A H R H");
+    const AttribResult help = attribProgram({"/?"}, tmp.path());
+    EXPECT_TRUE(help.out.starts_with("Usage: umbrix-attrib [+R|-R]")) << help.out;
+    EXPECT_EQ(help.out, attribProgram({"--help"}, tmp.path()).out);
+    EXPECT_EQ(attribProgram({"--version"}, tmp.path()).out, "umbrix-attrib 0.1.0\n");
+    EXPECT_EQ(attribProgram({"-H", stick + "/zz.dat", stick + "/no"}, tmp.path()).status, 1);
 }
 
-TEST(AttribArguments, SmallSIsRecursionAndCapitalSClearsSystem)
+// NTFS keeps a folder's names in the order of their UTF-16 code units
+// upper-cased by its $UpCase table; ntfs-3g reads them back in that order.
+TEST(AttribOrder, NamesComeAsAnNtfsFolderKeepsThem)
 {
-    const auto parsed = [](std::vector<std::string> argv) {
-        argv.insert(argv.begin(), "umbrix-attrib");
-        return cli::parseArguments(argv).arguments;
+    const std::vector<std::string> ntfsOrder = piecesOf(
+        "a.txt B.txt Z1 zz.dat z_ [x ^y _u.txt `z {v ~w \xC3\xA9.txt \xC3\x89\x32 \xC3\x9F "
+        "\xC4\xB1 \xC3\xBF \xC7\x85 \xCE\xA9 \xF0\x9F\x98\x80 \xEF\xAC\x80 \xEF\xBC\x81",
+        ' ');
+    TempDir tmp;
+    const auto listed = [&](const std::string& folder) {
+        const AttribResult r = attribHere({folder + "/*"});
+        EXPECT_EQ(r.err, "");
+        std::vector<std::string> names;
+        for (const std::string& line : piecesOf(r.out))
+            names.push_back(line.substr(12 + folder.size()));
+        return names;
     };
-    const cli::AttribArguments a = parsed({"-s", "-d", "x"});
-    EXPECT_TRUE(a.recurse && a.directories);
-    EXPECT_EQ(a.clear, 0u);
-    const cli::AttribArguments b = parsed({"-S", "+r", "/s", "--", "-H"});
-    EXPECT_EQ(b.clear, S);
-    EXPECT_EQ(b.set, R);
-    EXPECT_TRUE(b.recurse);
-    EXPECT_EQ(b.paths, std::vector<std::string>{"-H"});
+    makeDir(tmp / "ext4");
+    for (auto it = ntfsOrder.rbegin(); it != ntfsOrder.rend(); ++it)
+        makeFile(tmp / ("ext4/" + *it));
+    makeFile(tmp / "ext4/a\xFF");
+    std::vector<std::string> expected = ntfsOrder;
+    expected.push_back("a\\xFF"); // not UTF-8: after everything else
+    EXPECT_EQ(listed(tmp / "ext4"), expected);
+
+    NtfsVolume volume(tmp.path());
+    if (!volume.mounted())
+        GTEST_SKIP() << volume.skipReason();
+    for (const std::string& name : ntfsOrder)
+        makeFile(volume.root() + "/" + name);
+    std::vector<std::string> judged;
+    DIR* dir = ::opendir(volume.root().c_str());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent* e = ::readdir(dir))
+        if (e->d_name[0] != '.')
+            judged.emplace_back(e->d_name);
+    ::closedir(dir);
+    EXPECT_EQ(judged, ntfsOrder);
+    EXPECT_EQ(listed(volume.root()), ntfsOrder);
 }
 
 TEST(AttribArguments, TimesForSince)
@@ -232,6 +241,35 @@ TEST(AttribArguments, TimesForSince)
     for (const char* bad : {"2023-13-01", "2023-11-14 25:00", "yesterday", "@", "2023-11-14x",
                             "@9223372036855", "@-9223372036855", "@9223372036854775807"})
         EXPECT_FALSE(cli::parseTime(bad).has_value()) << bad;
+}
+
+TEST(AttribProgress, AfterASecondOnATerminalRewrittenInPlaceAndCleared)
+{
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* err = open_memstream(&text, &size);
+    int64_t now = 0;
+    {
+        cli::ProgressLine line(
+            stdout, err, true, [&] { return now; }, 40);
+        const auto entries = [&](int from, const char* folder) {
+            for (int i = from; i < from + 256; ++i)
+                line.update(i, folder);
+        };
+        entries(1, "/stick/");
+        now = 1001;
+        entries(257, "/stick/Photos/");
+        now = 1050; // too soon to draw again
+        entries(513, "/stick/");
+        now = 1200;
+        entries(769, "/stick/a folder with a long name/\xC3\xA9t\xC3\xA9/");
+    }
+    std::fclose(err);
+    EXPECT_EQ(std::string(text, size),
+              "\r\033[K512 entries examined - /stick/Photos/"
+              "\r\033[K1024 entries examined - ...ng name/\xC3\xA9t\xC3\xA9/"
+              "\r\033[K");
+    std::free(text);
 }
 
 } // namespace

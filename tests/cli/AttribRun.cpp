@@ -37,20 +37,16 @@ AttribResult attribHere(const std::vector<std::string>& arguments, const std::st
 }
 
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
-                           const std::map<std::string, std::string>& environment)
+                           const std::string& dataHome)
 {
-    std::map<std::string, std::string> merged{{"XDG_DATA_HOME", workFolder + "/data"}};
-    for (const auto& [name, value] : environment)
-        merged[name] = value;
-    std::vector<std::string> own;
-    for (const auto& [name, value] : merged)
-        own.push_back(name + "=" + value);
     const std::string outPath = workFolder + "/attrib.out";
     const std::string errPath = workFolder + "/attrib.err";
     std::remove(outPath.c_str());
     std::remove(errPath.c_str());
+    const std::string data = dataHome.empty() ? workFolder + "/data" : dataHome;
     AttribResult result;
-    result.status = waitTool(startTool(UMBRIX_ATTRIB_PROGRAM, arguments, outPath, errPath, own));
+    result.status = waitTool(
+        startTool(UMBRIX_ATTRIB_PROGRAM, arguments, outPath, errPath, {"XDG_DATA_HOME=" + data}));
     result.out = readTextFile(outPath);
     result.err = readTextFile(errPath);
     return result;

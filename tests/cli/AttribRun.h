@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,10 @@ struct AttribResult {
 AttribResult attribHere(const std::vector<std::string>& arguments,
                         const std::string& journalFolder = {});
 
-// The built program itself, with `environment` added to (or replacing in)
-// the test's own.  Its output is captured in files in `workFolder`, and its
-// journal goes to `workFolder`/data unless XDG_DATA_HOME is given: never
-// into the user's own data folder.
+// The built program itself.  Its output is captured in files in
+// `workFolder`, and its journal goes to `dataHome` (XDG_DATA_HOME), by
+// default `workFolder`/data: never into the user's own data folder.
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
-                           const std::map<std::string, std::string>& environment = {});
+                           const std::string& dataHome = {});
 
 } // namespace umbrix::test
