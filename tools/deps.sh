@@ -11,7 +11,7 @@ packages=(
   samba smbclient
   clang-14 libclang-rt-14-dev
   xvfb xauth
-  desktop-file-utils appstream librsvg2-bin dpkg-dev file man-db
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file man-db bash-completion
   qemu-system-x86 busybox-static kmod xz-utils fatattr cifs-utils ksmbd-tools
 )
 # Wine judges the attribute text form where it installs; its tests skip,

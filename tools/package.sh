@@ -33,7 +33,7 @@ done
 # Documentation is checked in the package: some machines (container images)
 # tell dpkg not to unpack /usr/share/man and /usr/share/doc.
 for f in ./usr/share/man/man1/umbrix.1.gz ./usr/share/man/man1/umbrix-attrib.1.gz \
-         ./usr/share/doc/umbrix/copyright; do
+         ./usr/share/doc/umbrix/copyright ./usr/share/bash-completion/completions/umbrix-attrib; do
   grep -q " $f\$" <<<"$contents" || { echo "package.sh: $f is not in the package" >&2; exit 1; }
 done
 # man reports roff mistakes on stderr with --warnings; any of them fails.
@@ -117,6 +117,12 @@ attrib_version=$("${sandbox[@]}" /usr/bin/umbrix-attrib --version)
   { echo "package.sh: umbrix-attrib --version printed '$attrib_version'" >&2; exit 1; }
 "${sandbox[@]}" /usr/bin/umbrix-attrib /D "$work" >/dev/null ||
   { echo "package.sh: the installed umbrix-attrib cannot list a folder" >&2; exit 1; }
+completion=/usr/share/bash-completion/completions/umbrix-attrib
+words=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+  COMP_WORDS=(umbrix-attrib +); COMP_CWORD=1; COMP_LINE="umbrix-attrib +"; COMP_POINT=15
+  _umbrix_attrib; echo "${COMPREPLY[*]}"' _ "$completion")
+[ "$words" = "+R +A +S +H" ] ||
+  { echo "package.sh: the installed bash completion offers '$words' after +" >&2; exit 1; }
 
 echo "== starting the installed program on the offscreen platform"
 (cd "$work/home" && exec "${sandbox[@]}" QT_QPA_PLATFORM=offscreen /usr/bin/umbrix \
