@@ -10,6 +10,7 @@ packages=(
   attr ntfs-3g fuse3 python3-samba dosfstools exfatprogs
   samba smbclient
   clang-14 libclang-rt-14-dev
+  liblnk-dev libbfio-dev liblnk-utils
   xvfb xauth
   desktop-file-utils appstream librsvg2-bin dpkg-dev file man-db bash-completion
   qemu-system-x86 busybox-static kmod xz-utils fatattr cifs-utils ksmbd-tools

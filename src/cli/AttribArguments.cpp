@@ -66,6 +66,12 @@ std::string checkCombination(AttribArguments& a, bool listingGiven)
         if (a.paths.size() > 1)
             return "--undo takes at most one JOURNAL";
         break;
+    case Command::Suspects:
+        if (changes || a.recurse || a.directories)
+            return "--suspects takes no attribute changes, /S or /D";
+        if (a.paths.size() != 1)
+            return "--suspects needs exactly one FOLDER";
+        break;
     case Command::Attrib:
         if (a.paths.empty())
             a.paths.emplace_back("*");
@@ -78,6 +84,8 @@ std::string checkCombination(AttribArguments& a, bool listingGiven)
         return "--list-all, --files-only and --dirs-only go with --unhide";
     if (a.since && a.command != Command::Undo)
         return "--since goes with --undo";
+    if (a.quarantine && a.command != Command::Suspects)
+        return "--quarantine goes with --suspects";
     return "";
 }
 
@@ -145,11 +153,15 @@ ParsedArguments parseArguments(const std::vector<std::string>& argv)
         } else if (token == "--version") {
             a.command = Command::Version;
             return parsed;
-        } else if (token == "--unhide" || token == "--undo") {
-            const Command command = token == "--unhide" ? Command::Unhide : Command::Undo;
+        } else if (token == "--unhide" || token == "--undo" || token == "--suspects") {
+            const Command command = token == "--unhide" ? Command::Unhide
+                                    : token == "--undo" ? Command::Undo
+                                                        : Command::Suspects;
             if (a.command != Command::Attrib && a.command != command)
-                return bad("--unhide and --undo exclude each other");
+                return bad("--unhide, --undo and --suspects exclude each other");
             a.command = command;
+        } else if (token == "--quarantine") {
+            a.quarantine = true;
         } else if (token == "--list-all" || token == "--files-only" || token == "--dirs-only") {
             if (listingGiven)
                 return bad("--list-all, --files-only and --dirs-only exclude each other");

@@ -9,7 +9,7 @@
 
 namespace umbrix::cli {
 
-enum class Command { Attrib, Unhide, Undo, Help, Version };
+enum class Command { Attrib, Unhide, Undo, Suspects, Help, Version };
 
 // What the unhiding walk lists, as the window's options choose it.
 enum class Listing { HiddenOrSystem, All, FilesOnly, DirsOnly };
@@ -25,6 +25,7 @@ struct AttribArguments {
     Listing listing = Listing::HiddenOrSystem;
     std::vector<std::string> paths; // bytes as given; for --undo, the journal
     std::optional<int64_t> since;   // --since, microseconds since the epoch
+    bool quarantine = false;        // --quarantine, with --suspects
 };
 
 struct ParsedArguments {

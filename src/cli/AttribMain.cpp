@@ -4,6 +4,7 @@
 #include "cli/AttribCommand.h"
 #include "cli/AttribUsage.h"
 #include "cli/Interrupt.h"
+#include "cli/SuspectsCommand.h"
 #include "cli/UndoCommand.h"
 #include "cli/UnhideCommand.h"
 #include "platform/Error.h"
@@ -41,6 +42,9 @@ int attribMain(const std::vector<std::string>& argv, std::FILE* out, std::FILE* 
             break;
         case Command::Undo:
             runUndo(arguments, journalFolder, output);
+            break;
+        case Command::Suspects:
+            runSuspects(arguments, output);
             break;
         }
     } catch (const Error& e) {

@@ -9,6 +9,7 @@ std::string attribUsageText()
     return R"(Usage: umbrix-attrib [+R|-R] [+A|-A] [+S|-S] [+H|-H] [/S [/D]] [PATH|PATTERN]...
        umbrix-attrib --unhide [--list-all|--files-only|--dirs-only] FOLDER
        umbrix-attrib --undo [JOURNAL] [--since TIME]
+       umbrix-attrib --suspects [--quarantine] FOLDER
        umbrix-attrib --help | --version
 
 Shows or changes the DOS attributes of files and folders where Linux keeps
@@ -38,6 +39,13 @@ argument "/S" or "/D" is always the switch: write "//S" for a file S in /.
                    that changed since is left alone and named
     --since TIME   only the changes from TIME on: YYYY-MM-DD[ HH:MM[:SS]]
                    in local time, with Z in UTC, or @SECONDS
+  --suspects FOLDER  what a shortcut virus leaves below FOLDER (a stick's
+                   top): shortcuts that start a command interpreter, a script
+                   host or a program on the stick, autorun.inf files that
+                   start something, hidden programs and scripts; each with
+                   its reason, then its path
+    --quarantine   move them by rename into the folder "Umbrix quarantine"
+                   at FOLDER; --undo puts them back
   -0               the paths alone, raw bytes, each ended by NUL
   --json           one JSON object a line: path (as shown), path_base64 (the
                    exact bytes), store, before and after (attribute words)

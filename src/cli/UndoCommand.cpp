@@ -2,6 +2,7 @@
 
 #include "cli/AttribCommand.h"
 #include "cli/Interrupt.h"
+#include "cli/UndoMove.h"
 #include "log/JournalFolder.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
@@ -95,6 +96,8 @@ void runUndo(const AttribArguments& arguments, const std::string& journalFolder,
             break;
         const JournalRecord& record = *it;
         if (arguments.since && record.microseconds < *arguments.since)
+            continue;
+        if (undoMove(record, output, restored, leftAlone))
             continue;
         uint32_t word = 0;
         EntryReport report{record.path, record.store, record.after, record.after, {}};

@@ -33,6 +33,17 @@ public:
         before_ = before;
         after_ = after;
     }
+    void recordMove(std::string_view from, std::string_view to,
+                    platform::JournalIdentity identity) override
+    {
+        if (next_)
+            next_->recordMove(from, to, identity);
+    }
+    void recordFolderMade(std::string_view path, platform::JournalIdentity identity) override
+    {
+        if (next_)
+            next_->recordFolderMade(path, identity);
+    }
     void flush() override
     {
         if (next_)

@@ -88,6 +88,23 @@ void AttributeJournalFile::record(platform::StoreKind store, std::string_view pa
                                   platform::JournalIdentity identity, uint32_t before,
                                   uint32_t after)
 {
+    append(platform::storeName(store), path, identity, before, after, {});
+}
+
+void AttributeJournalFile::recordMove(std::string_view from, std::string_view to,
+                                      platform::JournalIdentity identity)
+{
+    append(kMoveRecord, from, identity, 0, 0, fullPath(to));
+}
+
+void AttributeJournalFile::recordFolderMade(std::string_view path,
+                                            platform::JournalIdentity identity)
+{
+    append(kFolderMadeRecord, path, identity, 0, 0, {});
+}
+
+std::string AttributeJournalFile::fullPath(std::string_view path)
+{
     // A relative path would mean nothing to an undo run from elsewhere.
     std::string absolute;
     if (!path.starts_with("/")) {
@@ -102,10 +119,17 @@ void AttributeJournalFile::record(platform::StoreKind store, std::string_view pa
     const size_t slash = path.rfind('/');
     std::string full(resolvedFolder(path.substr(0, slash)));
     full.append(path.substr(slash));
+    return full;
+}
+
+void AttributeJournalFile::append(std::string_view store, std::string_view path,
+                                  platform::JournalIdentity identity, uint32_t before,
+                                  uint32_t after, std::string_view to)
+{
+    const std::string full = fullPath(path);
     if (pending_.empty() && !fd_)
         pending_ = journalHeader(program_, started_);
-    appendJournalLine(pending_, nowMicroseconds(), platform::storeName(store), full, identity,
-                      before, after);
+    appendJournalLine(pending_, nowMicroseconds(), store, full, identity, before, after, to);
     if (pending_.size() >= kBatchBytes)
         write();
 }

@@ -45,6 +45,9 @@ public:
 
     void record(platform::StoreKind store, std::string_view path,
                 platform::JournalIdentity identity, uint32_t before, uint32_t after) override;
+    void recordMove(std::string_view from, std::string_view to,
+                    platform::JournalIdentity identity) override;
+    void recordFolderMade(std::string_view path, platform::JournalIdentity identity) override;
     void flush() override;
     // flush(), and what cannot be written goes where the end would send it:
     // for a process about to end without running its destructors.
@@ -61,6 +64,9 @@ private:
     void fail(const std::string& why);
     void rescue();
     std::string_view resolvedFolder(std::string_view folder);
+    std::string fullPath(std::string_view path);
+    void append(std::string_view store, std::string_view path, platform::JournalIdentity identity,
+                uint32_t before, uint32_t after, std::string_view to);
 
     std::string folder_;
     std::string program_;

@@ -175,7 +175,7 @@ std::string journalTime(int64_t microseconds)
 
 void appendJournalLine(std::string& out, int64_t microseconds, std::string_view store,
                        std::string_view path, platform::JournalIdentity identity, uint32_t before,
-                       uint32_t after)
+                       uint32_t after, std::string_view to)
 {
     appendTime(out, microseconds);
     out += '\t';
@@ -192,6 +192,10 @@ void appendJournalLine(std::string& out, int64_t microseconds, std::string_view 
     out.append(number, static_cast<size_t>(end - number));
     out += '\t';
     appendEscapedPath(out, path);
+    if (!to.empty()) {
+        out += '\t';
+        appendEscapedPath(out, to);
+    }
     out += '\n';
 }
 
@@ -199,13 +203,19 @@ std::string journalLine(const JournalRecord& record)
 {
     std::string line;
     appendJournalLine(line, record.microseconds, record.store, record.path, record.identity,
-                      record.before, record.after);
+                      record.before, record.after, record.to);
     return line;
 }
 
 bool parseJournalLine(std::string_view line, JournalRecord& record)
 {
-    const std::vector<std::string_view> parts = fields(line);
+    std::vector<std::string_view> parts = fields(line);
+    record.to.clear();
+    if (parts.size() == 7 && parts[1] == kMoveRecord) {
+        if (parts[6].empty() || !unescapePath(parts[6], record.to))
+            return false;
+        parts.pop_back();
+    }
     // Journals of the first kind had no device:inode before the path.
     const bool identified = parts.size() == 6;
     record.identity = {};

@@ -27,6 +27,15 @@ public:
     // `path` names the entry as the caller named it (bytes).
     virtual void record(StoreKind store, std::string_view path, JournalIdentity identity,
                         uint32_t before, uint32_t after) = 0;
+    // An entry moved by rename (the quarantine): `from` and `to` name it
+    // before and after, as the caller named them.  A journal that keeps
+    // attribute words only (a test's) lets moves pass.
+    virtual void recordMove(std::string_view /*from*/, std::string_view /*to*/,
+                            JournalIdentity /*identity*/)
+    {}
+    // A folder the program made to move entries into; undone by removing
+    // it once it is empty again.
+    virtual void recordFolderMade(std::string_view /*path*/, JournalIdentity /*identity*/) {}
     // Everything recorded so far has been written when this returns, or its
     // failure has been reported.
     virtual void flush() = 0;
