@@ -1,9 +1,13 @@
 #include "suspects/ShellLink.h"
 
+#include "platform/FileDescriptor.h"
+
+#include <cerrno>
 #include <cstring>
-#include <libbfio.h>
 #include <liblnk.h>
 #include <memory>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace umbrix::suspects {
 namespace {
@@ -18,10 +22,6 @@ struct ErrorFree {
     void operator()(liblnk_error_t* error) const { liblnk_error_free(&error); }
 };
 using ErrorHolder = std::unique_ptr<liblnk_error_t, ErrorFree>;
-
-struct HandleFree {
-    void operator()(libbfio_handle_t* handle) const { libbfio_handle_free(&handle, nullptr); }
-};
 
 struct FileFree {
     void operator()(liblnk_file_t* file) const
@@ -81,30 +81,32 @@ std::string readShellLink(std::string_view bytes, ShellLink& link)
     if (bytes.size() > kMaxShellLinkBytes)
         return "larger than any shortcut";
 
-    // liblnk reads through a handle of libbfio: one over the bytes, which
-    // were read already without following a link, and not over a name.
-    std::string copy(bytes);
-    libbfio_handle_t* rawHandle = nullptr;
-    libbfio_error_t* bfioError = nullptr;
-    if (libbfio_memory_range_initialize(&rawHandle, &bfioError) != 1 ||
-        libbfio_memory_range_set(rawHandle, reinterpret_cast<uint8_t*>(copy.data()), copy.size(),
-                                 &bfioError) != 1) {
-        libbfio_error_free(&bfioError);
-        libbfio_handle_free(&rawHandle, nullptr);
-        return "no memory to read it";
+    // liblnk reads files by name.  The bytes, already read without
+    // following a link, go to a memory file that it opens through /proc:
+    // reads past its end then come back short, where libbfio's own memory
+    // handle would copy past the buffer.
+    platform::FileDescriptor memory(::memfd_create("umbrix-lnk", MFD_CLOEXEC));
+    if (!memory)
+        return std::strerror(errno);
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::pwrite(memory.get(), bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(done));
+        if (n <= 0)
+            return std::strerror(n < 0 ? errno : EIO);
+        done += static_cast<size_t>(n);
     }
-    const std::unique_ptr<libbfio_handle_t, HandleFree> handle(rawHandle);
+    const std::string name = "/proc/self/fd/" + std::to_string(memory.get());
 
     liblnk_file_t* raw = nullptr;
     liblnk_error_t* error = nullptr;
     if (liblnk_file_initialize(&raw, &error) != 1)
         return describe(error);
-    if (liblnk_file_open_file_io_handle(raw, handle.get(), LIBLNK_OPEN_READ, &error) != 1) {
+    if (liblnk_file_open(raw, name.c_str(), LIBLNK_OPEN_READ, &error) != 1) {
         liblnk_file_free(&raw, nullptr);
         return describe(error);
     }
-    // Closed before the handle it reads through is freed.
     const std::unique_ptr<liblnk_file_t, FileFree> file(raw);
+
     struct Part {
         SizeGetter sizeOf;
         Getter get;

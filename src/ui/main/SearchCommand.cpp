@@ -79,6 +79,7 @@ void ShowSearchResults(FrmSeek& w)
 {
     AppState& s = w.state();
     EnableSystemMenuItem(&w, SystemCommand::About, true);
+    EnableSystemMenuItem(&w, SystemCommand::CheckShortcuts, true);
     if (w.WindowState() == 1) {
         w.setWindowStateValue(0);
         w.setCaption(std::string(AppTitle));
@@ -133,6 +134,7 @@ void EnterSearchState(FrmSeek& w)
 {
     // The About window's modal loop would run inside the walk's yields.
     EnableSystemMenuItem(&w, SystemCommand::About, false);
+    EnableSystemMenuItem(&w, SystemCommand::CheckShortcuts, false);
     w.setView(FrmSeek::View::Searching);
     w.LayoutEnabled = false;
     if (w.WindowState() == 2)
@@ -173,6 +175,7 @@ void LeaveSearchState(FrmSeek& w)
 {
     AppState& s = w.state();
     EnableSystemMenuItem(&w, SystemCommand::About, true);
+    EnableSystemMenuItem(&w, SystemCommand::CheckShortcuts, true);
     w.setView(FrmSeek::View::Browser);
     hideLogViewer();
     w.setCaption(std::string(AppTitle));

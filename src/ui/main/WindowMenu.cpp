@@ -5,6 +5,7 @@
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewer.h"
 #include "ui/main/LogViewerInstance.h"
+#include "ui/main/SuspectsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -217,6 +218,8 @@ void SetupSystemMenu(FrmSeek* window, const QString& name)
         name.isEmpty() ? QStringLiteral("About...") : QStringLiteral("About ") + name;
     AddSystemMenuItem(window, About, about, true);
     AddSystemMenuItem(window, LogErrors, QStringLiteral("Log Errors"), false);
+    AddSystemMenuItem(window, CheckShortcuts, QStringLiteral("Check for malware shortcuts..."),
+                      false);
     HookSystemMenu(window);
 }
 
@@ -293,6 +296,9 @@ void SystemMenuProc(FrmSeek* window, int command)
         saveLogErrorsSetting(s.LogErrors);
         break;
     }
+    case CheckShortcuts:
+        CheckForMalwareShortcuts(*window);
+        break;
     default:
         if (WindowMenu* menu = WindowMenu::of(window))
             menu->defaultCommand(command);

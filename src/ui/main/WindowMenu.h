@@ -24,6 +24,7 @@ inline constexpr int SC_CLOSE = 0xF060;
 inline constexpr int SC_RESTORE = 0xF120;
 inline constexpr int About = 2001;
 inline constexpr int LogErrors = 2003;
+inline constexpr int CheckShortcuts = 2005;
 } // namespace SystemCommand
 
 // A menu item's state word: either bit of MFS_GRAYED disables the item.
@@ -100,8 +101,8 @@ private:
 // A null window makes each do nothing (GetSystemMenuCheck: false), and so does
 // a missing item.
 
-// Adds the separator, "About..." ("About " + name when a name is given) and
-// "Log Errors", then routes the window's commands through SystemMenuProc.
+// Adds the separator, "About..." ("About " + name when a name is given),
+// "Log Errors" and "Check for malware shortcuts...", then routes the window's commands through SystemMenuProc.
 void SetupSystemMenu(FrmSeek* window, const QString& name);
 void AddSystemMenuItem(QWidget* window, int command, const QString& caption, bool separatorFirst);
 // Enabling clears MFS_GRAYED only when both of its bits are set; disabling

@@ -38,7 +38,8 @@ TEST_F(WindowMenuTest, TheMenuItsPlaceAndAltSpace)
         captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
     EXPECT_EQ(captions,
               (std::vector<std::string>{"&Restore", "Mi&nimize", "Ma&ximize", "&Close\tAlt+F4", "-",
-                                        "About...", "Log Errors"}));
+                                        "About...", "Log Errors",
+                                        "Check for malware shortcuts..."}));
     EXPECT_FALSE(item(LogErrors).isChecked()) << "no stored switch: logging is off";
 
     const QRect bar = menu().bar()->geometry();
