@@ -4,7 +4,7 @@
 // attributes are reset, and the journals put everything back exactly.
 
 #include "cli/AttribRun.h"
-#include "log/AttributeJournalFile.h"
+#include "log/JournalFolder.h"
 #include "platform/AttributeStore.h"
 #include "suspects/ShellLinkBytes.h"
 #include "support/TempDir.h"
@@ -108,10 +108,11 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
     EXPECT_EQ(r.out, "");
 
     // The attribute run first, then the quarantine.
-    const std::vector<std::string> journals = journalFiles(tmp / "data/Umbrix/journal");
+    std::vector<JournalFileInfo> journals;
+    ASSERT_EQ(journalFiles(tmp / "data/Umbrix/journal", journals), "");
     ASSERT_EQ(journals.size(), 2u);
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
-        r = attribProgram({"--undo", *it}, tmp.path());
+        r = attribProgram({"--undo", it->path}, tmp.path());
         ASSERT_EQ(r.status, 0) << r.err << r.out;
     }
     EXPECT_EQ(snapshot(stick), before);
