@@ -75,6 +75,7 @@ void AttribWalk::argument(const std::string& given)
         return;
     }
     const int64_t before = matched_;
+    const int64_t failedBefore = out_.failures();
     if (name.empty() || hasWildcards(name)) {
         walk(fd.get(), folder, name.empty() ? "*" : name, a_.recurse);
     } else {
@@ -101,7 +102,8 @@ void AttribWalk::argument(const std::string& given)
             walk(fd.get(), folder, name, true);
         }
     }
-    if (matched_ == before && !interrupted())
+    // A folder that could not be read has said so already.
+    if (matched_ == before && out_.failures() == failedBefore && !interrupted())
         out_.failure("File not found", full);
 }
 

@@ -20,16 +20,25 @@ namespace Attr = platform::Attr;
 const char* const kEntries[] = {"autorun.inf", "Docs",   "notes.txt",       "Photos",
                                 "zz.dat",      "_u.txt", "Docs/report.doc", "Photos/img1.jpg"};
 
+constexpr const char* kInfected = "SH SH H SH A H R H";
+
+constexpr std::pair<uint32_t, char> kLetters[] = {
+    {Attr::Archive, 'A'}, {Attr::System, 'S'}, {Attr::Hidden, 'H'}, {Attr::ReadOnly, 'R'}};
+
 std::string letters(uint32_t word)
 {
     std::string s;
-    for (const auto& [bit, letter] : {std::pair{Attr::Archive, 'A'},
-                                      {Attr::System, 'S'},
-                                      {Attr::Hidden, 'H'},
-                                      {Attr::ReadOnly, 'R'}})
-        if (word & bit)
-            s += letter;
+    for (const auto& [bit, letter] : kLetters)
+        s += (word & bit) ? std::string(1, letter) : "";
     return s.empty() ? "-" : s;
+}
+
+uint32_t wordOf(const std::string& letters)
+{
+    uint32_t word = 0;
+    for (const auto& [bit, letter] : kLetters)
+        word |= letters.find(letter) != std::string::npos ? bit : 0;
+    return word;
 }
 
 std::string replaced(std::string text, const std::string& root)
@@ -123,20 +132,11 @@ protected:
     {
         stick = tmp / ("stick" + std::to_string(n));
         makeDir(stick);
-        makeTree(stick, {"Docs/", "Photos/", "link -> notes.txt"});
-        const uint32_t words[] = {Attr::System | Attr::Hidden,
-                                  Attr::System | Attr::Hidden,
-                                  Attr::Hidden,
-                                  Attr::System | Attr::Hidden,
-                                  Attr::Archive,
-                                  Attr::Hidden,
-                                  Attr::ReadOnly,
-                                  Attr::Hidden};
-        for (size_t i = 0; i < std::size(kEntries); ++i) {
-            if (!exists(stick + "/" + kEntries[i]))
-                makeFile(stick + "/" + kEntries[i], "x");
-            ASSERT_EQ(platform::storeAttributes(stick + "/" + kEntries[i], words[i]), 0);
-        }
+        makeTree(stick, {"Docs/", "Photos/", "autorun.inf", "notes.txt", "zz.dat", "_u.txt",
+                         "Docs/report.doc", "Photos/img1.jpg", "link -> notes.txt"});
+        const std::vector<std::string> words = piecesOf(kInfected, ' ');
+        for (size_t i = 0; i < std::size(kEntries); ++i)
+            ASSERT_EQ(platform::storeAttributes(stick + "/" + kEntries[i], wordOf(words[i])), 0);
     }
     std::string disk() const
     {
@@ -228,6 +228,40 @@ TEST(AttribOrder, NamesComeAsAnNtfsFolderKeepsThem)
     ::closedir(dir);
     EXPECT_EQ(judged, ntfsOrder);
     EXPECT_EQ(listed(volume.root()), ntfsOrder);
+}
+
+TEST(AttribScripts, GetTheExactBytesOfANameThatIsNotText)
+{
+    TempDir tmp;
+    makeDir(tmp / "tree");
+    makeFile(tmp / "tree/plain", "x");
+    const std::string name = tmp / std::string("tree/na\xefve\xff.dat", 15);
+    makeFile(name, "x");
+    ASSERT_EQ(platform::storeAttributes(name, Attr::Hidden), 0);
+
+    const AttribResult nul = attribProgram({"-0", "--unhide", tmp / "tree"}, tmp.path());
+    EXPECT_EQ(nul.status, 0) << nul.err;
+    EXPECT_EQ(nul.out, name + std::string(1, '\0'));
+
+    const AttribResult json = attribProgram({"--json", "/S", tmp / "tree/*.dat"}, tmp.path());
+    EXPECT_EQ(json.status, 0) << json.err;
+    // Python's own JSON and base64 decoders are the judges.
+    const std::string script = tmp / "decode.py";
+    makeFile(script, "import base64, json, sys\n"
+                     "o = json.loads(sys.stdin.readline())\n"
+                     "sys.stdout.buffer.write(base64.b64decode(o['path_base64']) + b'|' +\n"
+                     "  o['path'].encode() + b'|' + o['store'].encode() + b'|' +\n"
+                     "  str(o['before']).encode() + b'|' + str(o['after']).encode())\n");
+    makeFile(tmp / "json.txt", json.out);
+    const std::string decoded = tmp / "decoded";
+    const int status = std::system(
+        ("/usr/bin/python3 " + script + " < " + tmp / "json.txt" + " > " + decoded).c_str());
+    ASSERT_EQ(status, 0);
+    const std::string shown = tmp / "tree/na\\xEFve\\xFF.dat";
+    EXPECT_EQ(readTextFile(decoded), name + "|" + shown + "|user.DOSATTRIB|0|0");
+
+    const AttribResult text = attribProgram({"/S", tmp / "tree/*.dat"}, tmp.path());
+    EXPECT_EQ(text.out, "           " + shown + "\n");
 }
 
 TEST(AttribArguments, TimesForSince)
