@@ -89,7 +89,7 @@ std::string jsonObject(const EntryReport& entry)
 
 void Output::listed(const EntryReport& entry)
 {
-    progress_.clear();
+    progress_.clearForOutput();
     switch (format_) {
     case OutputFormat::Text:
         put(out_, attributeColumns(entry.after));
@@ -111,7 +111,7 @@ void Output::listed(const EntryReport& entry)
 
 void Output::told(const std::string& line, const EntryReport& entry)
 {
-    progress_.clear();
+    progress_.clearForOutput();
     if (format_ == OutputFormat::Text)
         put(out_, line + "\n");
     else
@@ -120,7 +120,7 @@ void Output::told(const std::string& line, const EntryReport& entry)
 
 void Output::summary(const std::string& line)
 {
-    progress_.clear();
+    progress_.clearForOutput();
     if (format_ == OutputFormat::Text)
         put(out_, line + "\n");
 }

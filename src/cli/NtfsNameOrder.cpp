@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 namespace umbrix::cli {
 namespace {
@@ -163,17 +162,8 @@ int compareUnits(std::string_view a, std::string_view b, size_t from)
 int compareNtfsNames(std::string_view a, std::string_view b)
 {
     const size_t n = std::min(a.size(), b.size());
-    // Names of one folder share long starts: equal bytes go a word at a time,
-    // then back to the start of the character they ended in.
-    size_t i = 0;
-    for (; i + sizeof(uint64_t) <= n; i += sizeof(uint64_t)) {
-        uint64_t x;
-        uint64_t y;
-        std::memcpy(&x, a.data() + i, sizeof x);
-        std::memcpy(&y, b.data() + i, sizeof y);
-        if (x != y)
-            break;
-    }
+    // Equal words end anywhere, even inside a character: back to its start.
+    size_t i = equalWords(a, b);
     while (i > 0 && i < n && (static_cast<uint8_t>(a[i]) & 0xC0) == 0x80)
         --i;
     int order = 0;

@@ -26,8 +26,10 @@ size_t columnsTaken(std::string_view text)
 ProgressLine::ProgressLine(std::FILE* out, std::FILE* err, bool shown, Clock clock, int columns)
     : out_(out), err_(err), shown_(shown), clock_(std::move(clock)), columns_(columns)
 {
-    if (shown_)
+    if (shown_) {
         start_ = clock_();
+        outOnTerminal_ = ::isatty(::fileno(out_)) == 1;
+    }
 }
 
 bool ProgressLine::wanted(std::FILE* err, bool forPeople)

@@ -40,6 +40,12 @@ public:
         if (visible_)
             erase();
     }
+    // Before a line on `out`: the line goes only when both share a terminal.
+    void clearForOutput()
+    {
+        if (visible_ && outOnTerminal_)
+            erase();
+    }
 
 private:
     void draw(int64_t examined, std::string_view folder);
@@ -48,6 +54,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool shown_;
+    bool outOnTerminal_ = false;
     Clock clock_;
     int columns_;
     int64_t start_ = 0;

@@ -15,11 +15,10 @@ constexpr char foldAsciiCase(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// <0, 0 or >0 as `a` sorts before, with or after `b` with ASCII case folded,
-// bytes compared unsigned (so bytes above ASCII come after it) and a name
-// before every longer name it starts.  Names in one folder or one result
-// list share long starts, which equal bytes skip a word at a time.
-inline int compareAsciiFolded(std::string_view a, std::string_view b)
+// How many bytes `a` and `b` start with alike, counted in whole words of 8:
+// names in one folder or one result list share long starts, which a
+// comparison skips a word at a time this way before it looks at bytes.
+inline std::size_t equalWords(std::string_view a, std::string_view b)
 {
     const std::size_t n = std::min(a.size(), b.size());
     std::size_t i = 0;
@@ -31,7 +30,16 @@ inline int compareAsciiFolded(std::string_view a, std::string_view b)
         if (x != y)
             break;
     }
-    for (; i < n; ++i) {
+    return i;
+}
+
+// <0, 0 or >0 as `a` sorts before, with or after `b` with ASCII case folded,
+// bytes compared unsigned (so bytes above ASCII come after it) and a name
+// before every longer name it starts.
+inline int compareAsciiFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = equalWords(a, b); i < n; ++i) {
         if (a[i] == b[i])
             continue;
         const auto x = static_cast<unsigned char>(foldAsciiCase(a[i]));
