@@ -36,7 +36,7 @@ public:
     QPushButton* quarantineButton() const { return quarantine_; }
     QLabel* status() const { return status_; }
 
-protected:
+    // Closing while a search or a move runs stops it first.
     void reject() override;
 
 private:
