@@ -67,8 +67,8 @@ std::string checkCombination(AttribArguments& a, bool listingGiven)
             return "--undo takes at most one JOURNAL";
         break;
     case Command::Suspects:
-        if (changes || a.recurse || a.directories)
-            return "--suspects takes no attribute changes, /S or /D";
+        if (changes || a.recurse || a.directories || a.links)
+            return "--suspects takes no attribute changes, /S, /D or /L";
         if (a.paths.size() != 1)
             return "--suspects needs exactly one FOLDER";
         break;

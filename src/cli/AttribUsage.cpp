@@ -6,28 +6,31 @@ namespace umbrix::cli {
 
 std::string attribUsageText()
 {
-    return R"(Usage: umbrix-attrib [+R|-R] [+A|-A] [+S|-S] [+H|-H] [/S [/D]] [PATH|PATTERN]...
+    return R"(Usage: umbrix-attrib [+R|-R] [+A|-A] [+S|-S] [+H|-H] [/S] [/D] [/L] [PATH|PATTERN]...
        umbrix-attrib --unhide [--list-all|--files-only|--dirs-only] FOLDER
        umbrix-attrib --undo [JOURNAL] [--since TIME]
        umbrix-attrib --suspects [--quarantine] FOLDER
-       umbrix-attrib --help | --version
+       umbrix-attrib /? | --help | --version
 
 Shows or changes the DOS attributes of files and folders where Linux keeps
 them (FAT and exFAT, NTFS, SMB mounts, Samba's user.DOSATTRIB), as Windows'
 attrib does.
 
-  +  sets an attribute, - clears it:
+  +  sets an attribute, - clears it, the letter in either case:
   R  read-only     A  archive     S  system     H  hidden
-  /S, -s     also the matching entries of every folder below
-  /D, -d     folders too (a folder named without a pattern is always taken)
+  /S         also the matching entries of every folder below
+  /D         folders too (a folder named without a pattern is always taken)
+  /L         symbolic links as entries of their own (never followed)
   PATTERN    * any run of characters, ? one character, case ignored;
              * when no PATH is given
-Without a change each entry is listed: A, S, H and R in attrib's columns,
-then its full path.  A hidden or system entry is left alone ("Not resetting
+Letters and switches are read as attrib reads them, in either case and
+anywhere among the paths: "-h -r -s /s /d '*.*'" clears hidden, read-only
+and system everywhere below.  Without a change each entry is listed: A, S,
+H and R in attrib's columns, then its full path, in the order Windows lists
+an NTFS folder.  A hidden or system entry is left alone ("Not resetting
 hidden file", "Not resetting system file") unless the command names its
-hidden or system attribute.  Symbolic links are never listed or entered.
-"-S" (capital) clears the system attribute; "-s" (small) is /S.  An
-argument "/S" or "/D" is always the switch: write "//S" for a file S in /.
+hidden or system attribute.  An argument "/S", "/D", "/L" or "/?" is always
+the switch: write "//S" for a file S in /.
 
   --unhide FOLDER  the window's search: every hidden entry that is not also
                    a system entry below FOLDER is unhidden, and every hidden
@@ -49,7 +52,7 @@ argument "/S" or "/D" is always the switch: write "//S" for a file S in /.
   -0               the paths alone, raw bytes, each ended by NUL
   --json           one JSON object a line: path (as shown), path_base64 (the
                    exact bytes), store, before and after (attribute words)
-  -h, --help       print this text;  --version  print the version
+  /?, --help       print this text;  --version  print the version
   --               the arguments after it are paths
 
 Names that are not UTF-8 are shown with each such byte as \xNN.
@@ -57,8 +60,12 @@ Names that are not UTF-8 are shown with each such byte as \xNN.
 Every change is recorded in a journal, one file a run, the last 20 runs
 kept: $XDG_DATA_HOME/Umbrix/journal (~/.local/share/Umbrix/journal).
 
-Exit status: 0 done, 1 some entries failed or were refused (each named on
-standard error), 2 bad usage.
+On a terminal, a run longer than a second shows its progress on standard
+error.
+
+Exit status: 0 done, 1 some entries failed, were refused or were not found
+(each named on standard error) or --undo left some alone, 2 bad usage,
+130 interrupted.
 )";
 }
 
