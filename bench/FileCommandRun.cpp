@@ -6,6 +6,7 @@
 #include "Stopwatch.h"
 #include "WindowRun.h"
 #include "app/Startup.h"
+#include "platform/AttributeStore.h"
 #include "settings/SettingsLocation.h"
 #include "ui/controls/ResultListBox.h"
 #include "ui/main/AppState.h"
@@ -35,11 +36,12 @@ constexpr const char* kResultTag = "file-command-run";
 constexpr const char* kXattr = "user.DOSATTRIB";
 constexpr size_t kFileSize = 1024;
 
-std::string xattrOf(const std::string& path)
+// The attributes as the program reads them: a copy holds the source's in a
+// value of its own, with its own creation time.
+int64_t wordOf(const std::string& path)
 {
-    char value[256];
-    const ssize_t n = lgetxattr(path.c_str(), kXattr, value, sizeof value);
-    return n < 0 ? std::string() : std::string(value, static_cast<size_t>(n));
+    uint32_t word = 0;
+    return platform::queryAttributes(path, word) == 0 ? word : -1;
 }
 
 } // namespace
@@ -96,7 +98,7 @@ int64_t countFaithfulCopies(const std::vector<std::string>& sources, const std::
         struct stat a;
         struct stat b;
         if (lstat(source.c_str(), &a) == 0 && lstat(copy.c_str(), &b) == 0 && S_ISREG(b.st_mode) &&
-            a.st_size == b.st_size && xattrOf(source) == xattrOf(copy))
+            a.st_size == b.st_size && wordOf(copy) >= 0 && wordOf(source) == wordOf(copy))
             ++faithful;
     }
     return faithful;

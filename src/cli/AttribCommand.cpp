@@ -35,7 +35,7 @@ public:
 private:
     void walk(int folderFd, const std::string& folder, std::string_view pattern, bool recurse);
     void entry(int folderFd, const FolderAttributes& attributes, const std::string& path,
-               const char* name);
+               const char* name, bool file = false);
     void change(int folderFd, const std::string& path, const char* name, EntryReport& report);
     void emitScripted(const EntryReport& report, bool pathToo);
 
@@ -155,7 +155,7 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
             return;
         path.resize(folder.size());
         path += name;
-        entry(folderFd, attributes, path, name.c_str());
+        entry(folderFd, attributes, path, name.c_str(), !a_.directories && !a_.links);
     }
     for (const std::string& name : subFolders) {
         if (interrupted())
@@ -171,12 +171,15 @@ void AttribWalk::walk(int folderFd, const std::string& folder, std::string_view 
     }
 }
 
+// A match that can only be a file, neither a folder nor a link, is read
+// from the folder's store without a stat of its own.
 void AttribWalk::entry(int folderFd, const FolderAttributes& attributes, const std::string& path,
-                       const char* name)
+                       const char* name, bool file)
 {
     ++matched_;
     uint32_t word = 0;
-    if (const int err = platform::queryAttributesAt(folderFd, name, path, word)) {
+    if (const int err = file ? attributes.query(name, DT_REG, path, word)
+                             : platform::queryAttributesAt(folderFd, name, path, word)) {
         out_.failure(SystemMessageText(err), path);
         return;
     }

@@ -1,9 +1,13 @@
 #include "fileops/FileContent.h"
 
+#include "platform/AttributeStore.h"
+#include "platform/DosAttribCodec.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/sendfile.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -95,7 +99,8 @@ TransferResult copyUserXattrs(int in, int out)
     std::vector<char> value;
     for (const char* name = names.data(); name < names.data() + listSize;
          name += std::char_traits<char>::length(name) + 1) {
-        if (std::char_traits<char>::compare(name, "user.", 5) != 0)
+        if (std::char_traits<char>::compare(name, "user.", 5) != 0 ||
+            std::string_view(name) == platform::dosattrib::XattrName)
             continue;
         ssize_t size = ::fgetxattr(in, name, nullptr, 0);
         if (size < 0)
@@ -111,6 +116,15 @@ TransferResult copyUserXattrs(int in, int out)
         }
     }
     return {};
+}
+
+TransferResult carryDosAttributes(int in, int out)
+{
+    bool onTarget = false;
+    const int err = platform::copyDosAttributes(in, out, onTarget);
+    if (err && onTarget && cannotHold(err))
+        return {};
+    return {err, onTarget};
 }
 
 } // namespace umbrix::fileops

@@ -3,6 +3,7 @@
 #include "fileops/FileContent.h"
 #include "fileops/FsErrors.h"
 #include "fileops/TemporaryEntry.h"
+#include "platform/AttributeStore.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileHelpers.h"
@@ -36,10 +37,12 @@ int readLinkAt(int folderFd, const char* name, std::string& linkTarget)
 }
 
 // An existing target is replaced only with `overwrite`; a folder there
-// never, nor the source itself.
+// never, nor the source itself, nor a read-only, hidden or system file: those
+// are refused as access denied, before anything is written.
 void checkExistingTarget(int sourceFolder, const char* sourceName, int targetFolder,
                          const char* targetName, const std::string& targetLabel, bool overwrite)
 {
+    namespace Attr = platform::Attr;
     FolderIdentity existing;
     if (const int err = platform::identityAt(targetFolder, targetName, existing)) {
         if (err != ENOENT)
@@ -53,10 +56,27 @@ void checkExistingTarget(int sourceFolder, const char* sourceName, int targetFol
         failSameFile(targetLabel);
     if (!overwrite)
         fail(EEXIST, targetLabel);
+    uint32_t word = 0;
+    if (const int err = platform::queryAttributesAt(targetFolder, targetName, targetLabel, word))
+        fail(err, targetLabel);
+    if (word & (Attr::ReadOnly | Attr::Hidden | Attr::System))
+        fail(EACCES, targetLabel);
 }
 
-void copyRegularFile(int sourceFolder, const char* sourceName, const std::string& sourceLabel,
-                     TemporaryEntry& temporary, const std::string& targetLabel)
+// The two ends of a file copy, held until the copy has its name.
+struct FileEnds {
+    FileDescriptor in;
+    FileDescriptor written;
+};
+
+void carry(const FileEnds& ends, const std::string& sourceLabel, const std::string& targetLabel)
+{
+    if (const TransferResult r = carryDosAttributes(ends.in.get(), ends.written.get()); r.error)
+        fail(r.error, r.onTarget ? targetLabel : sourceLabel);
+}
+
+FileEnds copyRegularFile(int sourceFolder, const char* sourceName, const std::string& sourceLabel,
+                         TemporaryEntry& temporary, const std::string& targetLabel)
 {
     // O_NONBLOCK: should the entry have turned into a FIFO since it was
     // looked at, the open must not hang.
@@ -86,6 +106,14 @@ void copyRegularFile(int sourceFolder, const char* sourceName, const std::string
         fail(errno, targetLabel);
     if (const int err = out.close())
         fail(err, targetLabel);
+    // Last, on the written and closed file: ntfs-3g marks a file archived as
+    // it closes it after a write, a driver may refuse a read-only file a new
+    // time, and on FAT read-only takes away the write bits the mode gave.
+    FileEnds ends{std::move(in), {}};
+    if (const int err = temporary.reopen(ends.written))
+        fail(err, targetLabel);
+    carry(ends, sourceLabel, targetLabel);
+    return ends;
 }
 
 } // namespace
@@ -106,8 +134,9 @@ void copyEntry(int sourceFolder, const char* sourceName, const struct stat& sour
         fail(fault, sourceLabel);
     checkExistingTarget(sourceFolder, sourceName, targetFolder, targetName, targetLabel, overwrite);
     TemporaryEntry temporary(targetFolder);
+    FileEnds file;
     if (S_ISREG(source.st_mode)) {
-        copyRegularFile(sourceFolder, sourceName, sourceLabel, temporary, targetLabel);
+        file = copyRegularFile(sourceFolder, sourceName, sourceLabel, temporary, targetLabel);
     } else if (S_ISLNK(source.st_mode)) {
         std::string linkTarget;
         if (const int err = readLinkAt(sourceFolder, sourceName, linkTarget))
@@ -122,6 +151,10 @@ void copyEntry(int sourceFolder, const char* sourceName, const struct stat& sour
     }
     if (const int err = temporary.commit(targetName, overwrite))
         fail(err, targetLabel);
+    // ntfs-3g marks a renamed file archived too: the file, reached through
+    // its descriptor and not its new name, is given its attributes again.
+    if (file.written)
+        carry(file, sourceLabel, targetLabel);
 }
 
 void copyFile(const std::string& source, const std::string& destination, bool overwrite)

@@ -11,10 +11,11 @@ std::string copyTargetPath(const std::string& source, const std::string& destina
 
 // Copies the entry `sourceName` of the folder `sourceFolder`, which is not a
 // directory and which fstatat() described as `source`, to `targetName` in
-// `targetFolder`: a file with its data, mode, modification time and user.*
-// extended attributes; a link as the link it is; a FIFO, socket or device
-// made anew.  The labels name the two entries in error descriptions; an empty
-// one leaves that to the caller's message.
+// `targetFolder`: a file with its data, mode, modification time, user.*
+// extended attributes and DOS attributes; a link as the link it is; a FIFO,
+// socket or device made anew; an existing target replaced as
+// FileSystemObject::CopyFile replaces it.  The labels name the two entries in error descriptions;
+// an empty one leaves that to the caller's message.
 void copyEntry(int sourceFolder, const char* sourceName, const struct stat& source,
                const std::string& sourceLabel, int targetFolder, const char* targetName,
                const std::string& targetLabel, bool overwrite);

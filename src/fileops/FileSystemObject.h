@@ -72,16 +72,20 @@ public:
         mutable SharedFolder self_;
     };
 
-    // Copies a file (its content, mode, modification time and user.*
-    // extended attributes, DOS attributes among them) or a link or special
-    // file as what it is.  A destination ending in "/" is the folder to copy
-    // into under the source's name.  An existing destination is replaced only
-    // with `overwrite`, and only once the copy is complete: a failed copy
-    // leaves it as it was.
+    // Copies a file (its content, mode, modification time, user.* extended
+    // attributes and DOS attributes, the last from the source's store into
+    // the target's, with a creation time of the copy's own) or a link or
+    // special file as what it is.  A destination ending in "/" is the folder
+    // to copy into under the source's name.  An existing destination is
+    // replaced only with `overwrite`, never when it is read-only, hidden or
+    // system (access denied), and only once the copy is complete: a failed
+    // copy leaves it as it was.
     void CopyFile(const std::string& source, const std::string& destination, bool overwrite) const;
 
-    // Copies a directory with everything below it; an existing destination
-    // folder is merged, files in it replaced with `overwrite`.  A destination
+    // Copies a directory with everything below it, DOS attributes as
+    // CopyFile carries them; an existing destination folder is merged, files
+    // in it replaced as CopyFile replaces them, and the copy stops at the
+    // first that may not be.  A destination
     // ending in "/" is the folder to copy into under the source's name.
     // Copying a folder into itself or below itself is refused.
     void CopyFolder(const std::string& source, const std::string& destination,

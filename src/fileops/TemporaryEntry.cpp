@@ -44,6 +44,13 @@ int TemporaryEntry::createFile(platform::FileDescriptor& file)
     });
 }
 
+int TemporaryEntry::reopen(platform::FileDescriptor& file) const
+{
+    file = platform::FileDescriptor(
+        ::openat(folderFd_, name_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return file ? 0 : errno;
+}
+
 int TemporaryEntry::createSymlink(const std::string& linkTarget)
 {
     return create(

@@ -22,6 +22,8 @@ public:
     int createFile(platform::FileDescriptor& file);
     int createSymlink(const std::string& linkTarget);
     int createNode(mode_t mode, dev_t device);
+    // The file made by createFile, opened again for reading.
+    int reopen(platform::FileDescriptor& file) const;
     // Gives the entry the name `target` in the same folder; an existing
     // entry of that name is replaced only with `overwrite`.
     int commit(const char* target, bool overwrite);

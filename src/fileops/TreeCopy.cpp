@@ -143,6 +143,8 @@ void copyFolder(DirectoryReader& source, const std::string& sourcePath, int targ
         const timespec times[2] = {{0, UTIME_OMIT}, sourceSt.st_mtim};
         if (::futimens(target.get(), times) != 0 && !cannotHold(errno))
             fail(errno, targetPath);
+        if (const TransferResult r = carryDosAttributes(source.fd(), target.get()); r.error)
+            fail(r.error, r.onTarget ? targetPath : sourcePath);
     }
 }
 

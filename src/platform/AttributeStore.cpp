@@ -25,11 +25,10 @@ uint32_t visibleBits(uint32_t stored)
     return stored & ~(Attr::Directory | Attr::ReparsePoint | NtfsIndexPresent);
 }
 
-uint32_t rewrittenBits(uint32_t stored, uint32_t current, uint32_t attributes)
+uint32_t rewrittenBits(uint32_t stored, uint32_t attributes)
 {
-    const uint32_t differing = (current ^ attributes) & Attr::Writable;
-    const uint32_t wanted = (visibleBits(stored) & ~differing) | (attributes & differing);
-    const uint32_t result = (stored & ~(Attr::Writable | Attr::Normal)) | (wanted & Attr::Writable);
+    const uint32_t result =
+        (stored & ~(Attr::Writable | Attr::Normal)) | (attributes & Attr::Writable);
     // "Normal" only stands alone: it goes when a bit is set and stays when
     // the write leaves nothing else.
     return result == 0 && (stored & Attr::Normal) ? Attr::Normal : result;
@@ -115,19 +114,18 @@ void journalWrite(StoreKind kind, const std::string& path, const struct statx& s
                         before, after);
 }
 
-// The same for an unhiding, which reads only the stored bits: the type and
-// the read-only that a mode gives are fetched only when a journal wants the
-// whole word, and only for the few entries a walk rewrites.
-void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, uint32_t stored)
+// The same for an unhiding: the word before is the stored one the unhiding
+// read, with the type the walk gave; the entry is asked only for the inode
+// the record names.
+void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, bool directory,
+                   uint32_t stored)
 {
     if (!attributeJournal())
         return;
     struct statx st {};
-    if (entry.examine(STATX_TYPE | STATX_MODE, st) != 0)
+    if (entry.examine(STATX_INO, st) != 0)
         st = {};
-    uint32_t before = stores::visibleBits(stored) | typeBits(st);
-    if (kind == StoreKind::DosAttrib && S_ISREG(st.stx_mode) && !(st.stx_mode & S_IWUSR))
-        before |= Attr::ReadOnly;
+    const uint32_t before = stores::visibleBits(stored) | (directory ? Attr::Directory : 0);
     journalWrite(kind, path, st, before, before & ~Attr::Hidden);
 }
 
@@ -177,7 +175,7 @@ int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t
     uint32_t stored = 0;
     if (const int err = readWord(kind, entry, stored))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    const uint32_t merged = stores::rewrittenBits(stored, stores::visibleBits(stored), attributes);
+    const uint32_t merged = stores::rewrittenBits(stored, attributes);
     if (merged == stored)
         return 0;
     if (const int err = writeWord(kind, entry, merged))
@@ -224,6 +222,23 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
     return 0;
 }
 
+int copyDosAttributes(int sourceFd, int targetFd, bool& onTarget)
+{
+    onTarget = false;
+    Entry source = Entry::opened(sourceFd);
+    struct statx st;
+    uint32_t word = 0;
+    if (const int err = source.examine(StoreKeyMask, st))
+        return err;
+    if (const int err = queryExamined(source, st, word))
+        return err;
+    onTarget = true;
+    Entry target = Entry::opened(targetFd);
+    if (const int err = target.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
+        return err;
+    return storeExamined(storeFor(st, target), target, st, word & Attr::Writable);
+}
+
 int FolderAttributes::of(int folderFd, FolderAttributes& attributes, FolderIdentity& identity)
 {
     struct statx st;
@@ -265,7 +280,8 @@ int FolderAttributes::query(const char* name, unsigned char type, const std::str
     return 0;
 }
 
-int FolderAttributes::unhide(const char* name, const std::string& path, uint32_t& stored) const
+int FolderAttributes::unhide(const char* name, bool directory, const std::string& path,
+                             uint32_t& stored) const
 {
     stored = 0;
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
@@ -275,7 +291,7 @@ int FolderAttributes::unhide(const char* name, const std::string& path, uint32_t
     if (kind == StoreKind::DosAttrib) {
         const int err = stores::dosAttribUnhide(entry, stored);
         if (err == 0 && (stored & (Attr::Hidden | Attr::System)) == Attr::Hidden)
-            journalUnhide(entry, kind, path, stored);
+            journalUnhide(entry, kind, path, directory, stored);
         return err;
     }
     uint32_t word = 0;
@@ -286,7 +302,7 @@ int FolderAttributes::unhide(const char* name, const std::string& path, uint32_t
         return 0;
     if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    journalUnhide(entry, kind, path, word);
+    journalUnhide(entry, kind, path, directory, word);
     return 0;
 }
 

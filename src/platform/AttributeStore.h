@@ -27,8 +27,9 @@ inline constexpr uint32_t Writable = ReadOnly | Hidden | System | Archive;
 
 // The attribute word of the entry `name` (one path component, bytes) of the
 // open folder `folderFd`, read from the store of its filesystem: read-only,
-// hidden, system and archive from the store (or the mode bits), the
-// directory bit from the entry's type, ReparsePoint for a symbolic link.
+// hidden, system and archive from the store (read-only from the mode bits
+// only where the filesystem has no store at all), the directory bit from the
+// entry's type, ReparsePoint for a symbolic link.
 // A stored "normal" (0x80) reads as no bits.
 //
 // The entry is reached from the folder's descriptor alone: nothing is looked
@@ -46,10 +47,9 @@ int queryAttributesAt(int folderFd, const char* name, const std::string& path, u
 // Read-modify-write of the attributes of the entry `name` of the open folder
 // `folderFd`, reached as queryAttributesAt reaches it.  Afterwards the entry
 // reads back with `attributes` in its Attr::Writable bits, and as little as
-// possible has changed: only the bits in which it read differently are
-// changed in the stored value (read-only that only the mode gives is never
-// stored), the mode changes only when read-only does, every other stored bit
-// and field stays.  A symbolic link is refused with EPERM.  Returns 0 or the
+// possible has changed: the stored value's writable bits, never the mode
+// (FAT and NTFS drivers tie read-only to the mode themselves), every other
+// stored bit and field stays.  A symbolic link is refused with EPERM.  Returns 0 or the
 // errno of the failure; on failure nothing on disk has changed.
 int storeAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t attributes);
 
@@ -77,6 +77,16 @@ using WordChange = std::function<std::optional<uint32_t>(uint32_t)>;
 // changes one attribute of many entries reads each once.
 AttributeChange changeAttributes(const std::string& path, const WordChange& change);
 int storeAttributes(const std::string& path, uint32_t attributes);
+
+// What a copy carries of its source's DOS attributes: read-only, hidden,
+// system and archive, read from the store of the entry open as `sourceFd`
+// and written to the store of `targetFd`, a new entry the copy made (a file
+// or a folder; not an O_PATH descriptor).  The target's creation time stays
+// its own: a new user.DOSATTRIB records the target's birth.  Returns 0 or an
+// errno, with `onTarget` telling which end failed; EOPNOTSUPP when the
+// target's filesystem has no store.  Nothing goes to the journal: a copy is
+// undone by removing it.
+int copyDosAttributes(int sourceFd, int targetFd, bool& onTarget);
 
 // While one lives on a thread, the calls above that take a whole path keep
 // the folder they opened last and use it again for the next entry of the
@@ -115,10 +125,10 @@ public:
     static int of(int folderFd, FolderAttributes& attributes, FolderIdentity& identity);
 
     // The word of the entry `name`, whose type (DT_*) the folder's listing
-    // gave; DT_UNKNOWN asks as queryAttributesAt does.  The read-only bit that
-    // comes from a file's mode alone, which nothing a walk decides depends
-    // on, is left out, and a folder on which another filesystem is mounted
-    // is read through this folder's store.  `path` serves the fault hooks.
+    // gave; DT_UNKNOWN asks as queryAttributesAt does.  A folder on which
+    // another filesystem is mounted is read through this folder's store, and
+    // on a filesystem without any store the read-only that the mode gives is
+    // left out.  `path` serves the fault hooks.
     int query(const char* name, unsigned char type, const std::string& path, uint32_t& word) const;
 
     // Makes a hidden entry that is not a system entry visible: reads its
@@ -128,7 +138,9 @@ public:
     // that the caller decides on what the entry was, not on what it was
     // before its folder's subfolders were walked.  An entry found no longer
     // hidden, or a system entry by now, is left alone and is no failure.
-    int unhide(const char* name, const std::string& path, uint32_t& stored) const;
+    // `directory`, which the walk knows, completes the word the journal
+    // records, so nothing more is asked of the entry.
+    int unhide(const char* name, bool directory, const std::string& path, uint32_t& stored) const;
 
     // The store the folder's entries are read from.
     StoreKind store() const;

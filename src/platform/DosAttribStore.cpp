@@ -10,8 +10,6 @@
 namespace umbrix::platform::stores {
 namespace {
 
-constexpr mode_t AllWrite = S_IWUSR | S_IWGRP | S_IWOTH;
-
 bool noStoreHere(int err)
 {
     return err == ENOTSUP || err == EOPNOTSUPP;
@@ -75,8 +73,10 @@ uint64_t creationTime(const struct statx& st)
 
 int DosAttribValue::read(Entry& entry)
 {
-    if (const int err = readValue(entry, value_))
+    if (const int err = readValue(entry, value_)) {
+        noStore_ = noStoreHere(err);
         return err;
+    }
     if (!value_.present)
         return 0;
     if (!dosattrib::parse(value_.data, parsed_))
@@ -89,53 +89,25 @@ int DosAttribValue::read(Entry& entry)
 uint32_t DosAttribValue::word(const struct statx& st) const
 {
     return (S_ISDIR(st.stx_mode) ? Attr::Directory : 0) | visibleBits(stored_) |
-           (modeSaysReadOnly(st) ? Attr::ReadOnly : 0);
+           (noStore_ && modeSaysReadOnly(st) ? Attr::ReadOnly : 0);
 }
 
 int DosAttribValue::write(Entry& entry, const struct statx& st, uint32_t attributes) const
 {
-    const uint32_t now = visibleBits(stored_) | (modeSaysReadOnly(st) ? Attr::ReadOnly : 0);
-    const uint32_t after = rewrittenBits(stored_, now, attributes);
-
+    const uint32_t after = rewrittenBits(stored_, attributes);
     std::string newValue;
-    bool writeValue = false;
     if (value_.present) {
         newValue = dosattrib::withAttrib(value_.data, parsed_, after);
-        writeValue = newValue != value_.data;
+        if (newValue == value_.data)
+            return 0;
     } else if (after != 0) {
         newValue = dosattrib::fresh(after, creationTime(st));
-        writeValue = true;
+    } else {
+        return 0;
     }
-
-    // Never on a directory, whose write bits govern its entries.
-    mode_t newMode = st.stx_mode & 07777;
-    if (!S_ISDIR(st.stx_mode) && ((now ^ attributes) & Attr::ReadOnly)) {
-        if (attributes & Attr::ReadOnly)
-            newMode &= ~AllWrite;
-        else
-            newMode |= S_IWUSR;
-    }
-    const bool changeMode = newMode != (st.stx_mode & 07777);
-
-    if (writeValue) {
-        const int flags = value_.present ? XATTR_REPLACE : XATTR_CREATE;
-        if (const int err =
-                entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), flags))
-            return noStoreHere(err) ? EOPNOTSUPP : err;
-    }
-    if (changeMode) {
-        if (const int err = entry.changeMode(newMode)) {
-            // Leave the entry as it was found.
-            if (writeValue) {
-                if (value_.present)
-                    entry.setXattr(dosattrib::XattrName, value_.data.data(), value_.data.size(), 0);
-                else
-                    entry.removeXattr(dosattrib::XattrName);
-            }
-            return err;
-        }
-    }
-    return 0;
+    const int flags = value_.present ? XATTR_REPLACE : XATTR_CREATE;
+    const int err = entry.setXattr(dosattrib::XattrName, newValue.data(), newValue.size(), flags);
+    return noStoreHere(err) ? EOPNOTSUPP : err;
 }
 
 int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word)

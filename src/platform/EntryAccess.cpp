@@ -24,11 +24,6 @@ constexpr long SysGetxattrat = 464;
 #else
 constexpr long SysGetxattrat = SYS_getxattrat;
 #endif
-#ifndef SYS_removexattrat
-constexpr long SysRemovexattrat = 466;
-#else
-constexpr long SysRemovexattrat = SYS_removexattrat;
-#endif
 
 // struct xattr_args of <linux/xattr.h> (6.13).
 struct alignas(8) XattrArgs {
@@ -77,9 +72,17 @@ Entry::Entry(int folderFd, const char* name)
     : folderFd_(folderFd), name_(name), procFd_(usesProcFdFallback())
 {}
 
+Entry Entry::opened(int fd)
+{
+    Entry entry(fd, "");
+    entry.opened_ = fd;
+    entry.procFd_ = false;
+    return entry;
+}
+
 int Entry::pin()
 {
-    if (pinned_)
+    if (pinned_ || opened_ >= 0)
         return 0;
     // One retry after EIO: when an entry's type changes under FUSE (ntfs-3g
     // turns an empty system file into a FIFO) the kernel fails the first
@@ -103,12 +106,12 @@ int Entry::examine(unsigned mask, struct statx& st)
     }
     const unsigned wanted = STATX_TYPE | STATX_MODE | STATX_INO | mask;
     int rc = 0;
-    if (pinned_) {
-        rc = ::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, wanted, &st);
+    if (pinned() >= 0) {
+        rc = ::statx(pinned(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, wanted, &st);
         // An O_PATH open may hand back the cached inode of an entry whose
         // type FUSE has changed since (ntfs-3g again); asking it fails once
         // with EIO, which drops it, and a new pin looks the name up afresh.
-        if (rc != 0 && errno == EIO && !examined_) {
+        if (rc != 0 && errno == EIO && !examined_ && opened_ < 0) {
             pinned_.reset();
             if (const int err = pin())
                 return err;
@@ -126,17 +129,15 @@ int Entry::examine(unsigned mask, struct statx& st)
         return errno;
     examinedLink_ = S_ISLNK(st.stx_mode);
     examined_ = true;
-    examinedPinned_ = static_cast<bool>(pinned_);
-    examinedIno_ = st.stx_ino;
-    examinedDevMajor_ = st.stx_dev_major;
-    examinedDevMinor_ = st.stx_dev_minor;
     return 0;
 }
 
 ssize_t Entry::getXattr(const char* attribute, void* value, size_t size)
 {
     ssize_t n = 0;
-    if (procFd_) {
+    if (opened_ >= 0) {
+        n = ::fgetxattr(opened_, attribute, value, size);
+    } else if (procFd_) {
         if (!pinned_)
             return -EBADF;
         // The kernel keeps no user attributes on a link; through /proc the
@@ -154,6 +155,8 @@ ssize_t Entry::getXattr(const char* attribute, void* value, size_t size)
 
 int Entry::setXattr(const char* attribute, const void* value, size_t size, int flags)
 {
+    if (opened_ >= 0)
+        return errnoOf(::fsetxattr(opened_, attribute, value, size, flags));
     if (procFd_) {
         if (!pinned_)
             return EBADF;
@@ -167,43 +170,10 @@ int Entry::setXattr(const char* attribute, const void* value, size_t size, int f
                                               attribute, &args, sizeof args)));
 }
 
-int Entry::removeXattr(const char* attribute)
-{
-    if (procFd_) {
-        if (!pinned_)
-            return EBADF;
-        if (examinedLink_)
-            return EPERM;
-        return errnoOf(::removexattr(procName_, attribute));
-    }
-    return errnoOf(static_cast<int>(
-        ::syscall(SysRemovexattrat, folderFd_, name_, AT_SYMLINK_NOFOLLOW, attribute)));
-}
-
-int Entry::changeMode(mode_t mode)
-{
-    if (!examined_)
-        return EBADF;
-    if (examinedLink_)
-        return EPERM;
-    if (!examinedPinned_) {
-        // Pinned only now, as few writes change a mode: the pinned inode must
-        // be the one whose type and mode the new mode was decided on.
-        if (const int err = pin())
-            return err;
-        struct statx now;
-        if (::statx(pinned_.get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO,
-                    &now) != 0)
-            return errno;
-        if (now.stx_ino != examinedIno_ || now.stx_dev_major != examinedDevMajor_ ||
-            now.stx_dev_minor != examinedDevMinor_ || S_ISLNK(now.stx_mode))
-            return ESTALE;
-    }
-    return errnoOf(::chmod(procName_, mode));
-}
-
 FileDescriptor Entry::openForIoctl() const
 {
+    if (opened_ >= 0)
+        return FileDescriptor(::fcntl(opened_, F_DUPFD_CLOEXEC, 0));
     return FileDescriptor(
         ::openat(folderFd_, name_, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
 }

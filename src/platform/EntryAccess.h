@@ -15,21 +15,22 @@ namespace umbrix::platform {
 // write anywhere else.
 //
 // Two ways exist, chosen once per process (usesProcFdFallback):
-// - Linux 6.13 and later: statx, getxattrat, setxattrat and removexattrat
+// - Linux 6.13 and later: statx, getxattrat and setxattrat
 //   relative to the folder with AT_SYMLINK_NOFOLLOW.
 // - Older kernels: an O_PATH | O_NOFOLLOW descriptor pins the entry, statx
 //   asks that descriptor, and the xattr calls go to "/proc/self/fd/N", which
 //   the kernel resolves to the pinned inode and nothing else.  f*xattr would
 //   be the obvious tool but refuses O_PATH descriptors, and opening the entry
 //   for reading would block on a FIFO and needs read permission.
-// Mode changes always go through a pinned descriptor's /proc name, since no
-// chmod call of glibc 2.36 can refuse a link by itself.
-//
 // Every call returns 0 or an errno, except getXattr, which returns the size
 // or -errno.
 class Entry {
 public:
     Entry(int folderFd, const char* name);
+    // An entry already open as `fd` (not an O_PATH descriptor, which the
+    // f*xattr calls refuse): every call goes to that descriptor, so nothing
+    // is looked up by name at all.  A copy reads and writes its two ends so.
+    static Entry opened(int fd);
 
     // Opens the pinned descriptor; from then on examine() asks it.
     int pin();
@@ -37,14 +38,10 @@ public:
     // mode besides `mask`).  Remembers whether it is a link.
     int examine(unsigned mask, struct statx& st);
     // The pinned descriptor, -1 before pin().
-    int pinned() const { return pinned_.get(); }
+    int pinned() const { return opened_ >= 0 ? opened_ : pinned_.get(); }
 
     ssize_t getXattr(const char* attribute, void* value, size_t size);
     int setXattr(const char* attribute, const void* value, size_t size, int flags);
-    int removeXattr(const char* attribute);
-    // Needs examine() first.  Reaches only the inode examine() saw: an entry
-    // replaced since is refused with ESTALE, a link with EPERM.
-    int changeMode(mode_t mode);
     // A descriptor for the FAT ioctls: read-only, never a link, never
     // blocking on a FIFO.
     FileDescriptor openForIoctl() const;
@@ -53,13 +50,10 @@ private:
     int folderFd_;
     const char* name_;
     FileDescriptor pinned_;
+    int opened_ = -1;
     bool procFd_;
     bool examinedLink_ = false;
     bool examined_ = false;
-    bool examinedPinned_ = false;
-    uint64_t examinedIno_ = 0;
-    uint32_t examinedDevMajor_ = 0;
-    uint32_t examinedDevMinor_ = 0;
     char procName_[32] = {};
 };
 

@@ -21,8 +21,10 @@ int fatWrite(const Entry& entry, uint32_t stored);
 int xattrWordRead(Entry& entry, const char* name, uint32_t& stored);
 int xattrWordWrite(Entry& entry, const char* name, uint32_t stored);
 
-// user.DOSATTRIB together with the mode bits.  `st` is the entry's statx;
-// the store needs its mode, and its birth or change times for a new value.
+// user.DOSATTRIB, read-only included: the mode is neither read nor written
+// for it, as smbd keeps it.  `st` is the entry's statx: its type, and its
+// birth or change times for a new value.  Only a filesystem that keeps no
+// user xattrs at all reads read-only from the mode.
 int dosAttribQuery(Entry& entry, const struct statx& st, uint32_t& word);
 int dosAttribStore(Entry& entry, const struct statx& st, uint32_t attributes);
 
@@ -54,13 +56,14 @@ public:
     // The word the entry reads as; `st` is its statx.
     uint32_t word(const struct statx& st) const;
     // Writes `attributes` over the value read: its form and every other field
-    // stay, and the mode moves only with read-only itself.
+    // stay.
     int write(Entry& entry, const struct statx& st, uint32_t attributes) const;
 
 private:
     StoredValue value_;
     dosattrib::Parsed parsed_;
     uint32_t stored_ = 0;
+    bool noStore_ = false;
 };
 
 // What user.DOSATTRIB alone holds, for a walk that needs neither the mode
@@ -79,10 +82,8 @@ int dosAttribUnhide(Entry& entry, uint32_t& stored);
 // directory and reparse bits come from the entry's type, not the store.
 uint32_t visibleBits(uint32_t stored);
 
-// The stored word after a write of `attributes` over `stored`, where the
-// entry reads as `current` now: only the writable bits in which `current`
-// and `attributes` differ change, so a bit the store does not hold (read-only
-// from the mode) is not written into it.
-uint32_t rewrittenBits(uint32_t stored, uint32_t current, uint32_t attributes);
+// The stored word after a write of `attributes` over `stored`: the writable
+// bits are those of `attributes`, every other stored bit stays.
+uint32_t rewrittenBits(uint32_t stored, uint32_t attributes);
 
 } // namespace umbrix::platform::stores

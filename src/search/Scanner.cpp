@@ -135,8 +135,8 @@ int32_t Walk::GetSubFolders(Level& level)
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
-Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path,
-                       int32_t attr, bool criteria)
+Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path, int32_t attr,
+                       bool criteria)
 {
     const bool directory = (attr & kDirectory) != 0;
     if (directory ? options_.FilesOnly : options_.DirsOnly)
@@ -148,7 +148,8 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
     // unhidden it under another name (a hard link, a bind mount further down).
     if (hiddenNotSystem(attr)) {
         uint32_t stored = 0;
-        if (const int err = level.attributes.unhide(name.c_str(), path, stored)) {
+        if (const int err =
+                level.attributes.unhide(name.c_str(), (attr & kDirectory) != 0, path, stored)) {
             // A refused rewrite leaves the entry hidden: it is listed as it
             // is, and the refusal is reported, whatever its kind.
             const Error error = errorFromErrno(err);

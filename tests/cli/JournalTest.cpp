@@ -68,7 +68,8 @@ void unhideIn(const std::string& folder, std::initializer_list<const char*> name
     ASSERT_EQ(platform::FolderAttributes::of(fd.get(), attributes, identity), 0);
     for (const char* name : names) {
         uint32_t stored = 0;
-        ASSERT_EQ(attributes.unhide(name, folder + "/" + name, stored), 0) << name;
+        const std::string path = folder + "/" + name;
+        ASSERT_EQ(attributes.unhide(name, S_ISDIR(modeOf(path)), path, stored), 0) << name;
     }
 }
 
@@ -136,9 +137,8 @@ TEST(JournalSeam, TheStoresTellEveryChangeAndNothingElse)
               (std::vector<Seen>{
                   {store, tmp / "f", 0, Attr::Hidden | Attr::Archive, f},
                   {store, tmp / "f", Attr::Hidden | Attr::Archive, Attr::Archive, f},
-                  // The word as an undo will read it: read-only from the mode included.
-                  {store, tmp / "locked", Attr::Hidden | Attr::ReadOnly, Attr::ReadOnly,
-                   identityOf(tmp / "locked")},
+                  // The word as an undo will read it: the mode gives no read-only.
+                  {store, tmp / "locked", Attr::Hidden, 0, identityOf(tmp / "locked")},
                   {store, tmp / "dir", Attr::Hidden | Attr::Directory, Attr::Directory,
                    identityOf(tmp / "dir")},
               }));

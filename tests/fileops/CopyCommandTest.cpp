@@ -24,7 +24,6 @@ using test::FakeCommandView;
 using test::FakeRows;
 using test::linkTarget;
 using test::makeTree;
-using test::rawDosAttrib;
 using test::readTextFile;
 using test::setDosAttrib;
 using Names = std::vector<std::string>;
@@ -62,7 +61,7 @@ TEST_F(CopyCommandTest, ThreeOfTenRowsWithTheProgressOfTheLastSelectedRow)
         EXPECT_EQ(exists(at("dst/" + name)), copied) << name;
         if (copied) {
             EXPECT_EQ(readTextFile(at("dst/" + name)), std::to_string(i));
-            EXPECT_EQ(rawDosAttrib(at("dst/" + name)), rawDosAttrib(at("src/" + name)));
+            EXPECT_EQ(test::storedWord(at("dst/" + name)), 0x2u | 0x20u);
         }
     }
     EXPECT_TRUE(tally.copied);
@@ -171,6 +170,35 @@ TEST_F(CopyCommandTest, RetryBoxesAndWhatEachAnswerDoes)
         EXPECT_EQ(copied, c.copied);
         EXPECT_EQ(t.skipped, c.skipped);
     }
+}
+
+// Each is refused as access denied, file by file in a folder too, and
+// nothing of it is replaced.
+TEST_F(CopyCommandTest, AReadOnlyHiddenOrSystemTargetEndsInTheRetryQuestion)
+{
+    makeTree(dir.path(), {"src/f=new", "src/tree/", "src/tree/f=new"});
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+    for (const uint32_t attribute : {0x1u, 0x2u, 0x4u}) {
+        SCOPED_TRACE(attribute);
+        const std::string into = "dst/" + std::to_string(attribute) + "/";
+        makeTree(dir.path(), {into, into + "f=old", into + "tree/", into + "tree/f=old"});
+        setDosAttrib(at(into + "f"), attribute);
+        setDosAttrib(at(into + "tree/f"), attribute);
+        view.boxes.clear();
+        for (const char* source : {"src/f", "src/tree"})
+            EXPECT_EQ(copyOneEntry(view, fs, at(source), at(into), false, tally),
+                      CopyEnd::Finished);
+        ASSERT_EQ(view.boxes.size(), 2u);
+        for (const std::string& target : {into + "f", into + "tree/f"}) {
+            const std::string& prompt = view.boxes[target.ends_with("tree/f") ? 1 : 0].prompt;
+            EXPECT_TRUE(prompt.ends_with("\r\r" + std::string(std::strerror(EACCES)) + ": \"" +
+                                         at(target) + "\""))
+                << prompt;
+            EXPECT_EQ(readTextFile(at(target)), "old");
+            EXPECT_EQ(test::storedWord(at(target)), attribute);
+        }
+    }
+    EXPECT_EQ(tally.skipped, 6);
 }
 
 TEST_F(CopyCommandTest, AVanishedSourceAnsweredNoIsAskedAboutTwice)

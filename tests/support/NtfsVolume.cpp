@@ -114,12 +114,13 @@ std::string readTextFile(const std::string& path)
     return text.str();
 }
 
-NtfsVolume::NtfsVolume(const std::string& folder) : root_(folder + "/ntfs")
+NtfsVolume::NtfsVolume(const std::string& folder)
+    : root_(folder + "/ntfs"), image_(folder + "/ntfs.img"), log_(folder + "/ntfs-tools.log")
 {
-    mounted_ = mount(folder);
+    mounted_ = mount();
 }
 
-bool NtfsVolume::mount(const std::string& folder)
+bool NtfsVolume::mount()
 {
     if (::access("/dev/fuse", R_OK | W_OK) != 0) {
         reason_ = std::string("/dev/fuse is not usable here: ") + std::strerror(errno);
@@ -137,8 +138,8 @@ bool NtfsVolume::mount(const std::string& folder)
         ADD_FAILURE() << reason_;
         return false;
     };
-    const std::string image = folder + "/ntfs.img";
-    const std::string log = folder + "/ntfs-tools.log";
+    const std::string& image = image_;
+    const std::string& log = log_;
     const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const bool sized = fd >= 0 && ::ftruncate(fd, ImageSize) == 0;
     const std::string sizeError = std::strerror(errno);
@@ -155,10 +156,8 @@ bool NtfsVolume::mount(const std::string& folder)
     return true;
 }
 
-NtfsVolume::~NtfsVolume()
+bool NtfsVolume::unmount()
 {
-    if (!mounted_)
-        return;
     // The daemon may still be busy with the last request for a moment.
     for (int attempt = 0; attempt < 50 && isFuseMount(root_); ++attempt) {
         if (::geteuid() == 0) {
@@ -173,7 +172,26 @@ NtfsVolume::~NtfsVolume()
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    if (isFuseMount(root_)) {
+    return !isFuseMount(root_);
+}
+
+bool NtfsVolume::remount()
+{
+    if (!mounted_ || !unmount())
+        return false;
+    // The old daemon lets go of the image only once it has written it out.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (runTool(findTool("ntfs-3g"), {image_, root_}, log_) == 0 && isFuseMount(root_))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    mounted_ = false;
+    return false;
+}
+
+NtfsVolume::~NtfsVolume()
+{
+    if (mounted_ && !unmount()) {
         ADD_FAILURE() << "could not unmount " << root_ << "; detaching it";
         ::umount2(root_.c_str(), MNT_DETACH);
     }

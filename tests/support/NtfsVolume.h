@@ -26,11 +26,17 @@ public:
     const std::string& skipReason() const { return reason_; }
     // The mount point, without a trailing "/".
     const std::string& root() const { return root_; }
+    // Unmounts and mounts the image again, so that what is read afterwards
+    // comes from the volume and not from the daemon's memory.
+    bool remount();
 
 private:
-    bool mount(const std::string& folder);
+    bool mount();
+    bool unmount();
 
     std::string root_;
+    std::string image_;
+    std::string log_;
     std::string reason_;
     bool mounted_ = false;
 };
