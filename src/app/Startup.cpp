@@ -7,6 +7,7 @@
 #include "platform/Error.h"
 #include "platform/PathText.h"
 #include "settings/Registration.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/main/AppState.h"
@@ -73,6 +74,8 @@ int runUmbrix(int argc, char** argv)
         MsgBox(qs(message), MsgBoxStyle::Exclamation, qs(AppTitle));
     });
     const platform::ScopedAttributeJournal journalled(journal);
+    installSettingsComplaint(
+        [](const QString& message) { MsgBox(message, MsgBoxStyle::Exclamation, qs(AppTitle)); });
     // The search and the selection commands flush when they end; a single
     // change (one box, a reset before a delete) is on disk within a second.
     QTimer journalFlush;

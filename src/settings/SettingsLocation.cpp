@@ -3,11 +3,10 @@
 #include <QSettings>
 
 namespace umbrix {
-namespace {
 
 // QSettings offers no getter for its folders; the file name of a probe (which
 // creates nothing on disk) tells them: "<folder>/<organisation>/<app>.ini".
-QString currentFolder(QSettings::Scope scope)
+QString settingsFolder(QSettings::Scope scope)
 {
     const QString probe =
         QSettings(QSettings::IniFormat, scope, QStringLiteral("probe"), QStringLiteral("probe"))
@@ -15,12 +14,10 @@ QString currentFolder(QSettings::Scope scope)
     return probe.left(probe.size() - static_cast<qsizetype>(sizeof("/probe/probe.ini") - 1));
 }
 
-} // namespace
-
 ScopedSettingsLocation::ScopedSettingsLocation(const QString& userFolder,
                                                const QString& systemFolder)
-    : previousUser_(currentFolder(QSettings::UserScope)),
-      previousSystem_(currentFolder(QSettings::SystemScope))
+    : previousUser_(settingsFolder(QSettings::UserScope)),
+      previousSystem_(settingsFolder(QSettings::SystemScope))
 {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userFolder);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, systemFolder);

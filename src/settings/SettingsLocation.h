@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 namespace umbrix {
+
+// The folder that holds the INI files of `scope`, one subfolder a program.
+QString settingsFolder(QSettings::Scope scope);
 
 // Points the per-user and the machine-wide settings stores at other folders
 // for the guard's lifetime and puts the previous folders back afterwards.

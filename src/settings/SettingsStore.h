@@ -6,7 +6,9 @@ namespace umbrix {
 
 // The per-user settings: an INI file per application (organisation and
 // application both the application name) in the user's configuration folder,
-// one group per section.  Values are read and written as text.
+// one group per section.  Values are read and written as text.  The file is
+// reached as SettingsFile.h says: no link followed, no FIFO waited on, a new
+// text renamed over the old.
 namespace SettingName {
 inline const QString Section = QStringLiteral("Setting");
 inline const QString LogError = QStringLiteral("LogError");

@@ -1,13 +1,18 @@
 #include "settings/InstalledFlag.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
 
+#include <QDir>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace umbrix {
 namespace {
@@ -53,6 +58,51 @@ TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone)
     EXPECT_NE(readWholeFile(box.userIni()).find("[Setting]\nLogError=False\n"), std::string::npos)
         << readWholeFile(box.userIni());
     EXPECT_FALSE(test::exists(box.dir() / "system"));
+    // The new text went in by a rename: nothing else is left beside it.
+    EXPECT_EQ(QDir(QString::fromStdString(box.dir() / "user/Umbrix"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("Umbrix.ini")});
+}
+
+// A settings file that is no regular file is neither read nor written
+// through, and never waited on; the user hears of it once.
+TEST(SettingsStoreTest, ANonRegularFileIsLeftAloneWithOneMessage)
+{
+    const struct {
+        const char* name;
+        std::function<void(const std::string& ini, const std::string& victim)> make;
+    } cases[] = {
+        {"link",
+         [](const std::string& ini, const std::string& victim) {
+             ASSERT_EQ(::symlink(victim.c_str(), ini.c_str()), 0);
+         }},
+        {"fifo", [](const std::string& ini,
+                    const std::string&) { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }},
+        {"folder", [](const std::string& ini, const std::string&) { test::makeDir(ini); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoreSandbox box;
+        QStringList told;
+        const SettingsComplaint previous =
+            installSettingsComplaint([&](const QString& message) { told << message; });
+        const std::string victim = box.dir() / "victim";
+        test::makeFile(victim, "[Setting]\nLogLeft=7\n");
+        box.writeIni("user", "");
+        ASSERT_EQ(::unlink(box.userIni().c_str()), 0);
+        c.make(box.userIni(), victim);
+        const mode_t type = test::modeOf(box.userIni()) & S_IFMT;
+
+        EXPECT_EQ(leftSetting(), QStringLiteral("0"));
+        saveLogErrorsSetting(true);
+        EXPECT_FALSE(readLogErrorsSetting());
+        installSettingsComplaint(previous);
+        EXPECT_EQ(test::modeOf(box.userIni()) & S_IFMT, type);
+        EXPECT_EQ(readWholeFile(victim), "[Setting]\nLogLeft=7\n");
+        ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(told[0].contains(QString::fromStdString(box.userIni())))
+            << told[0].toStdString();
+    }
 }
 
 TEST(RegistryStoreTest, MissingFlagIsFalseAndSetInstalledWritesOne)
