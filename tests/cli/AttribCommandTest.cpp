@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace umbrix::test {
 namespace {
@@ -62,8 +63,12 @@ const Classic kClassics[] = {
      {"   SH      @/autorun.inf", "   SH      @/Docs", "    H      @/notes.txt",
       "   SH      @/Photos", "A          @/zz.dat", "    H      @/_u.txt",
       "     R     @/Docs/report.doc", "    H      @/Photos/img1.jpg"}},
-    {{"-h", "-r", "-s", "/s", "/d", "@/*.*"}, "0 - - - - A - - -", {}},
+    {{"-h", "-r", "-s", "/s", "/d", "*.*"}, "0 - - - - A - - -", {}}, // in the stick
     {{"-H", "-R", "-S", "/S", "/D", "@"}, "0 - - - - A - - -", {}},
+    {{"/d"}, // no path: the stick's own entries
+     "0 SH SH H SH A H R H",
+     {"   SH      @/autorun.inf", "   SH      @/Docs", "    H      @/notes.txt",
+      "   SH      @/Photos", "A          @/zz.dat", "    H      @/_u.txt"}},
     {{"-H", "/S", "@/*.jpg", "@/_*"}, "0 SH SH H SH A - R -", {}},
     {{"@/*"},
      "0 SH SH H SH A H R H",
@@ -164,7 +169,11 @@ TEST_F(ClassicCommands, OnAnInfectedStick)
     for (const Classic& c : kClassics) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
         infect(n++);
+        // The commands run in the stick, as a person runs them there.
+        char previous[4096];
+        ASSERT_TRUE(::getcwd(previous, sizeof previous) && ::chdir(stick.c_str()) == 0);
         const AttribResult r = run(c.arguments);
+        ASSERT_EQ(::chdir(previous), 0);
         std::vector<std::string> out;
         std::string err;
         for (const std::string& line : c.lines)
