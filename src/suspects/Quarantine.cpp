@@ -37,14 +37,28 @@ platform::JournalIdentity identityOfEntry(int folderFd, const std::string& name)
 }
 
 // 0, ENOENT or ESTALE: whether the entry `name` of the open folder is the
-// inode `identity` names (any, when it names none).
+// inode `identity` names.
 int checkIdentity(int folderFd, const std::string& name, platform::JournalIdentity identity)
 {
     platform::FolderIdentity found;
     if (const int err = platform::identityAt(folderFd, name.c_str(), found))
         return err;
-    const bool known = identity != platform::JournalIdentity{};
-    return known && (found.dev != identity.device || found.ino != identity.inode) ? ESTALE : 0;
+    return found.dev != identity.device || found.ino != identity.inode ? ESTALE : 0;
+}
+
+// The folder holding the journalled `path`, reached from the top without
+// following a link, and, when `identity` names one, the check that the entry
+// is still that inode (a missing entry is no failure when none is named).
+// 0, ESTALE for a link on the way or another inode, or an errno.
+int openRecorded(const std::string& path, platform::JournalIdentity identity,
+                 platform::FileDescriptor& folder, std::string& name)
+{
+    int err = platform::openHoldingFolder(path, folder, name);
+    if (err == ELOOP || err == ENOTDIR)
+        return ESTALE;
+    if (err == 0 && identity != platform::JournalIdentity{})
+        err = checkIdentity(folder.get(), name, identity);
+    return err;
 }
 
 // Opens, from `topFd`, the folders of `relative` but its last component,
@@ -158,15 +172,9 @@ int moveBack(const std::string& from, const std::string& to, platform::JournalId
     platform::FileDescriptor target;
     std::string sourceName;
     std::string targetName;
-    int err = platform::openHoldingFolder(to, source, sourceName);
-    if (err == ELOOP || err == ENOTDIR)
-        return ESTALE;
+    int err = openRecorded(to, identity, source, sourceName);
     if (err == 0)
-        err = checkIdentity(source.get(), sourceName, identity);
-    if (err == 0)
-        err = platform::openHoldingFolder(from, target, targetName);
-    if (err == ELOOP || err == ENOTDIR)
-        return ESTALE;
+        err = openRecorded(from, {}, target, targetName);
     return err != 0 ? err
                     : renameNoReplace(source.get(), sourceName.c_str(), target.get(),
                                       targetName.c_str());
@@ -176,12 +184,7 @@ int removeMadeFolder(const std::string& path, platform::JournalIdentity identity
 {
     platform::FileDescriptor parent;
     std::string name;
-    int err = platform::openHoldingFolder(path, parent, name);
-    if (err == ELOOP || err == ENOTDIR)
-        return ESTALE;
-    if (err == 0)
-        err = checkIdentity(parent.get(), name, identity);
-    if (err != 0)
+    if (const int err = openRecorded(path, identity, parent, name))
         return err;
     return ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }

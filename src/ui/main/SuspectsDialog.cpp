@@ -75,12 +75,7 @@ bool SuspectsDialog::search()
         return false;
     found_ = std::move(findings.suspects);
     fill();
-    if (!findings.failures.empty()) {
-        std::string text = "Some entries could not be looked at:\r";
-        for (const suspects::SuspectFailure& failure : findings.failures)
-            text += "\r" + displayText(failure.path) + " - " + SystemMessageText(failure.error);
-        umbrix::MsgBox(qs(text), 48, qs(AppTitle), this);
-    }
+    tellFailures("Some entries could not be looked at:", findings.failures);
     return true;
 }
 
@@ -144,15 +139,22 @@ int SuspectsDialog::quarantineChecked()
         return static_cast<int>(result.moved.size());
     }
     updateButton();
-    if (!result.failures.empty()) {
-        std::string text = "These could not be moved and are where they were:\r";
-        for (const suspects::SuspectFailure& failure : result.failures)
-            text += "\r" + displayText(failure.path) + " - " + SystemMessageText(failure.error);
-        umbrix::MsgBox(qs(text), 48, qs(AppTitle), this);
-    }
+    tellFailures("These could not be moved and are where they were:", result.failures);
     status_->setText(QString::number(result.moved.size()) + QStringLiteral(" moved to ") +
-                     qs(displayText(joinPath(folder_, suspects::kQuarantineFolder))) + QLatin1Char('.'));
+                     qs(displayText(joinPath(folder_, suspects::kQuarantineFolder))) +
+                     QLatin1Char('.'));
     return static_cast<int>(result.moved.size());
+}
+
+void SuspectsDialog::tellFailures(const std::string& intro,
+                                  const std::vector<suspects::SuspectFailure>& failures)
+{
+    if (failures.empty())
+        return;
+    std::string text = intro + "\r";
+    for (const suspects::SuspectFailure& failure : failures)
+        text += "\r" + displayText(failure.path) + " - " + SystemMessageText(failure.error);
+    umbrix::MsgBox(qs(text), 48, qs(AppTitle), this);
 }
 
 void SuspectsDialog::reject()

@@ -43,6 +43,8 @@ private:
     bool visit(const std::string& folder);
     void fill();
     void updateButton();
+    void tellFailures(const std::string& intro,
+                      const std::vector<suspects::SuspectFailure>& failures);
 
     FrmSeek& window_;
     std::string folder_;
