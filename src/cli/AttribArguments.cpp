@@ -52,25 +52,20 @@ std::string checkCombination(AttribArguments& a, bool listingGiven)
 {
     if (a.set & a.clear)
         return "Parameter format not correct - an attribute is both set and cleared";
-    const bool changes = (a.set | a.clear) != 0;
+    const bool attribsOwn = (a.set | a.clear) != 0 || a.recurse || a.directories || a.links;
+    const std::string name = a.command == Command::Unhide ? "--unhide"
+                             : a.command == Command::Undo ? "--undo"
+                                                          : "--suspects";
     switch (a.command) {
     case Command::Unhide:
-        if (changes || a.recurse || a.directories || a.links)
-            return "--unhide takes no attribute changes, /S, /D or /L";
-        if (a.paths.size() != 1)
-            return "--unhide needs exactly one FOLDER";
-        break;
     case Command::Undo:
-        if (changes || a.recurse || a.directories || a.links)
-            return "--undo takes no attribute changes, /S, /D or /L";
-        if (a.paths.size() > 1)
-            return "--undo takes at most one JOURNAL";
-        break;
     case Command::Suspects:
-        if (changes || a.recurse || a.directories || a.links)
-            return "--suspects takes no attribute changes, /S, /D or /L";
-        if (a.paths.size() != 1)
-            return "--suspects needs exactly one FOLDER";
+        if (attribsOwn)
+            return name + " takes no attribute changes, /S, /D or /L";
+        if (a.command == Command::Undo && a.paths.size() > 1)
+            return "--undo takes at most one JOURNAL";
+        if (a.command != Command::Undo && a.paths.size() != 1)
+            return name + " needs exactly one FOLDER";
         break;
     case Command::Attrib:
         if (a.paths.empty())
