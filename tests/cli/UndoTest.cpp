@@ -113,12 +113,22 @@ TEST_F(Undo, SinceTakesOnlyTheLaterChangesAndAJournalIsNamedByItsFileName)
     EXPECT_EQ(none.err, "No journal to undo in " + tmp / "nowhere" + "\n");
 
     // What cannot be read as a journal fails the run, and blocks nothing.
-    makeFile(tmp / "garbled", "not a journal\nat all\n");
+    makeFile(tmp / "garbled",
+             "not a journal\n" + journalLine({1, "x", "/a", 2, 0, {}}).substr(0, 20));
     ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
-    for (const std::string& bad : {tmp / "garbled", tmp / "fifo", std::string("/dev/zero")}) {
-        const AttribResult refused = attribHere({"--undo", bad}, journals);
-        EXPECT_EQ(refused.status, 1) << bad;
-        EXPECT_NE(refused.err.find(bad), std::string::npos) << refused.err;
+    makeFile(tmp / "huge");
+    ASSERT_EQ(::truncate((tmp / "huge").c_str(), static_cast<off_t>(kMaxJournalBytes + 1)), 0);
+    const std::pair<std::string, std::string> refused[] = {
+        {tmp / "garbled", "2 unreadable lines"},
+        {tmp / "fifo", "Not a regular file"},
+        {"/dev/zero", "Not a regular file"},
+        {tmp.path(), "Not a regular file"},
+        {tmp / "huge", "Larger than any journal"}};
+    for (const auto& [bad, complaint] : refused) {
+        const AttribResult r = attribHere({"--undo", bad}, journals);
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_NE(r.err.find(complaint), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
     }
 }
 
