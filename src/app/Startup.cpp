@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/EndSignals.h"
 #include "log/AttributeJournalFile.h"
 #include "platform/AppTitle.h"
 #include "platform/AttributeJournal.h"
@@ -74,6 +75,8 @@ int runUmbrix(int argc, char** argv)
         MsgBox(qs(message), MsgBoxStyle::Exclamation, qs(AppTitle));
     });
     const platform::ScopedAttributeJournal journalled(journal);
+    // A closed terminal or a kill writes the journal before the end.
+    const EndSignals endSignals([&journal] { journal.finish(); });
     installSettingsComplaint(
         [](const QString& message) { MsgBox(message, MsgBoxStyle::Exclamation, qs(AppTitle)); });
     // The search and the selection commands flush when they end; a single
