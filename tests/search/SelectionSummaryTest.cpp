@@ -3,6 +3,7 @@
 #include "fileops/FakeCommandView.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
 
@@ -43,12 +44,8 @@ protected:
                   std::initializer_list<const char*> selected)
     {
         FakeRows r;
-        for (const char* name : names) {
-            bool isSelected = false;
-            for (const char* s : selected)
-                isSelected = isSelected || std::string(s) == name;
-            r.add(tmp / name, isSelected);
-        }
+        for (const std::string name : names)
+            r.add(tmp / name, std::find(selected.begin(), selected.end(), name) != selected.end());
         return r;
     }
 
