@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace umbrix::test {
 namespace {
@@ -50,6 +51,13 @@ AttribResult attribProgram(const std::vector<std::string>& arguments, const std:
     result.out = readTextFile(outPath);
     result.err = readTextFile(errPath);
     return result;
+}
+
+std::vector<JournalFileInfo> journalsIn(const std::string& folder)
+{
+    std::vector<JournalFileInfo> files;
+    EXPECT_EQ(journalFiles(folder, files), "") << folder;
+    return files;
 }
 
 } // namespace umbrix::test

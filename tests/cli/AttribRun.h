@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log/JournalFolder.h"
+
 #include <string>
 #include <vector>
 
@@ -21,5 +23,9 @@ AttribResult attribHere(const std::vector<std::string>& arguments,
 // default `workFolder`/data: never into the user's own data folder.
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
                            const std::string& dataHome = {});
+
+// The journal files of `folder`, oldest run first; a folder the journal
+// refuses fails the test.
+std::vector<JournalFileInfo> journalsIn(const std::string& folder);
 
 } // namespace umbrix::test

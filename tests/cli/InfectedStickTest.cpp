@@ -6,8 +6,8 @@
 #include "cli/AttribRun.h"
 #include "log/JournalFolder.h"
 #include "platform/AttributeStore.h"
-#include "suspects/ShellLinkBytes.h"
 #include "support/TempDir.h"
+#include "suspects/ShellLinkBytes.h"
 
 #include <filesystem>
 #include <fstream>
@@ -55,16 +55,18 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
     const std::string stick = tmp / "stick";
     const auto lnk = [](ShellLinkSpec spec) { return shellLinkBytes(spec); };
     const std::string cmd = "C:\\Windows\\System32\\cmd.exe";
-    makeTree(tmp.path(),
-             {"stick/", "stick/Photos/", "stick/Photos/beach.jpg=JPEG", "stick/Photos/notes.txt=mine",
-              "stick/Work/", "stick/Work/setup.exe=MZ mine", "stick/Work/report.doc=DOC",
-              "stick/Thesis.docx=PK", "stick/Music/", "stick/readme.txt=hello",
-              "stick/desktop.ini=[.ShellClassInfo]", "stick/WindowsServices/",
-              "stick/WindowsServices/helper.vbs=CreateObject", "stick/WindowsServices/svchost.exe=MZ",
-              "stick/~$WQVNX.FAT32=payload",
-              "stick/autorun.inf=[AutoRun]\r\nopen=WindowsServices\\svchost.exe\r\nicon=x.ico\r\n"});
-    makeFile(stick + "/Photos.lnk",
-             lnk({cmd, "", "", "/c start WindowsServices\\helper.vbs & start explorer Photos & exit"}));
+    makeTree(
+        tmp.path(),
+        {"stick/", "stick/Photos/", "stick/Photos/beach.jpg=JPEG", "stick/Photos/notes.txt=mine",
+         "stick/Work/", "stick/Work/setup.exe=MZ mine", "stick/Work/report.doc=DOC",
+         "stick/Thesis.docx=PK", "stick/Music/", "stick/readme.txt=hello",
+         "stick/desktop.ini=[.ShellClassInfo]", "stick/WindowsServices/",
+         "stick/WindowsServices/helper.vbs=CreateObject", "stick/WindowsServices/svchost.exe=MZ",
+         "stick/~$WQVNX.FAT32=payload",
+         "stick/autorun.inf=[AutoRun]\r\nopen=WindowsServices\\svchost.exe\r\nicon=x.ico\r\n"});
+    makeFile(
+        stick + "/Photos.lnk",
+        lnk({cmd, "", "", "/c start WindowsServices\\helper.vbs & start explorer Photos & exit"}));
     makeFile(stick + "/Work.lnk", lnk({"E:\\WindowsServices\\svchost.exe", "", "", "Work"}));
     makeFile(stick + "/Thesis.docx.lnk",
              lnk({"C:\\Windows\\System32\\rundll32.exe", "", "",
@@ -77,15 +79,15 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
     setDosAttrib(stick + "/Photos/notes.txt", Attr::Hidden);
     const std::map<std::string, std::string> before = snapshot(stick);
 
-    const std::set<std::string> leftovers{stick + "/Photos.lnk", stick + "/Work.lnk",
+    const std::set<std::string> leftovers{stick + "/Photos.lnk",      stick + "/Work.lnk",
                                           stick + "/Thesis.docx.lnk", stick + "/~$WQVNX.FAT32",
-                                          stick + "/autorun.inf", stick + "/WindowsServices"};
+                                          stick + "/autorun.inf",     stick + "/WindowsServices"};
     AttribResult r = attribProgram({"--suspects", "-0", stick}, tmp.path());
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(listedPaths(r.out), leftovers);
     r = attribProgram({"--suspects", stick}, tmp.path());
     EXPECT_NE(r.out.find("shortcut that starts cmd, beside a hidden folder of its name - " + stick +
-                        "/Photos.lnk\n"),
+                         "/Photos.lnk\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("6 suspects."), std::string::npos) << r.out;
@@ -101,15 +103,14 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
         left.insert(path.substr(0, path.find('/', 1)));
         EXPECT_EQ(storedWord(stick + path) & HS, 0u) << path;
     }
-    EXPECT_EQ(left, (std::set<std::string>{"/Photos", "/Work", "/Thesis.docx", "/Music",
-                                           "/readme.txt", "/desktop.ini", "/Music.lnk",
-                                           "/Umbrix quarantine"}));
+    EXPECT_EQ(left,
+              (std::set<std::string>{"/Photos", "/Work", "/Thesis.docx", "/Music", "/readme.txt",
+                                     "/desktop.ini", "/Music.lnk", "/Umbrix quarantine"}));
     r = attribProgram({"--suspects", "-0", stick}, tmp.path());
     EXPECT_EQ(r.out, "");
 
     // The attribute run first, then the quarantine.
-    std::vector<JournalFileInfo> journals;
-    ASSERT_EQ(journalFiles(tmp / "data/Umbrix/journal", journals), "");
+    const std::vector<JournalFileInfo> journals = journalsIn(tmp / "data/Umbrix/journal");
     ASSERT_EQ(journals.size(), 2u);
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
         r = attribProgram({"--undo", it->path}, tmp.path());

@@ -1,6 +1,7 @@
 // The journal: what the stores tell it, the file it keeps, and a store that
 // cannot take it.
 
+#include "cli/AttribRun.h"
 #include "log/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
@@ -204,10 +205,8 @@ protected:
     }
     static std::vector<std::string> namesIn(const std::string& folder)
     {
-        std::vector<JournalFileInfo> files;
-        EXPECT_EQ(journalFiles(folder, files), "");
         std::vector<std::string> names;
-        for (const JournalFileInfo& file : files)
+        for (const JournalFileInfo& file : journalsIn(folder))
             names.push_back(file.name);
         return names;
     }
@@ -306,9 +305,7 @@ TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
         EXPECT_NE(reports[1].find(tmp / "runtime/umbrix-journal/"), std::string::npos)
             << reports[1];
     }
-    std::vector<JournalFileInfo> foreign;
-    EXPECT_EQ(journalFiles(tmp / "elsewhere", foreign), "");
-    EXPECT_EQ(foreign.size(), 25u);
+    EXPECT_EQ(journalsIn(tmp / "elsewhere").size(), 25u);
 }
 
 // A small tmpfs of our own stands in for a full or read-only disk.
@@ -408,8 +405,7 @@ TEST(JournalSignals, ARunEndedBySignalHasJournalledEveryChangeItMade)
         for (int i = 0; i < kFiles; ++i)
             unhidden +=
                 (storedWord(tmp / ("tree/" + longName + std::to_string(i))) & Attr::Hidden) == 0;
-        std::vector<JournalFileInfo> files;
-        ASSERT_EQ(journalFiles(data + "/Umbrix/journal", files), "");
+        const std::vector<JournalFileInfo> files = journalsIn(data + "/Umbrix/journal");
         ASSERT_EQ(files.size(), 1u);
         JournalContents contents;
         ASSERT_EQ(readJournal(files[0].path, contents), "");

@@ -33,15 +33,6 @@ protected:
         return last;
     }
     AttribResult run(const std::vector<std::string>& arguments) { return runAll({arguments}); }
-    std::vector<std::string> journalPaths() const
-    {
-        std::vector<JournalFileInfo> files;
-        EXPECT_EQ(journalFiles(journals, files), "");
-        std::vector<std::string> paths;
-        for (const JournalFileInfo& file : files)
-            paths.push_back(file.path);
-        return paths;
-    }
 
     TempDir tmp;
     const std::string journals = tmp / "journal";
@@ -55,7 +46,7 @@ TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
     // The same run changes a twice.
     ASSERT_EQ(runAll({{"-H", "+A", at("a")}, {"+H", at("a")}}).status, 0);
     ASSERT_EQ(word("a"), H | A);
-    ASSERT_EQ(journalPaths().size(), 2u);
+    ASSERT_EQ(journalsIn(journals).size(), 2u);
     // The newest run is the newest by the time its journal records, not by its name.
     makeFile(journals + "/zzz.journal", "# Umbrix attribute journal 2: test, process 1, started "
                                         "2001-01-01T00:00:00.000000Z\n" +
@@ -68,14 +59,14 @@ TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
 
     ASSERT_EQ(platform::storeAttributes(at("b"), H | S), 0); // someone else's change
     ASSERT_EQ(::unlink(at("c").c_str()), 0);
-    const std::vector<std::string> files = journalPaths();
+    const std::vector<JournalFileInfo> files = journalsIn(journals);
     ASSERT_EQ(files.size(), 4u);
-    ASSERT_EQ(::unlink(files[0].c_str()), 0);
-    r = run({"--undo", files[1]});
+    ASSERT_EQ(::unlink(files[0].path.c_str()), 0);
+    r = run({"--undo", files[1].path});
     EXPECT_EQ(r.status, 1) << r.err; // not everything asked was done
     EXPECT_EQ(r.err, "");
     const std::string restored = "Restored  " + std::string(11, ' ');
-    EXPECT_EQ(r.out, "Undoing " + files[1] + "\n" + restored + at("d") + "\n" +
+    EXPECT_EQ(r.out, "Undoing " + files[1].path + "\n" + restored + at("d") + "\n" +
                          "No longer there, left alone - " + at("c") + "\n" +
                          "Changed since, left alone - " + at("b") + "\n" + restored + at("a") +
                          "\n" + "2 restored, 2 left alone.\n");
@@ -147,8 +138,9 @@ TEST_F(Undo, AnEntryWhosePathNowLeadsElsewhereIsLeftAlone)
     setDosAttrib(at("g"), H);
 
     const AttribResult r = run({"--undo"});
-    EXPECT_EQ(r.out, "Undoing " + journalPaths()[0] + "\n" + "Changed since, left alone - " +
-                         at("g") + "\n" + "Changed since, left alone - " + at("sub/f") + "\n" +
+    EXPECT_EQ(r.out, "Undoing " + journalsIn(journals)[0].path + "\n" +
+                         "Changed since, left alone - " + at("g") + "\n" +
+                         "Changed since, left alone - " + at("sub/f") + "\n" +
                          "0 restored, 2 left alone.\n");
     EXPECT_EQ(storedWord(tmp / "outside/sub/f"), 0u);
     EXPECT_EQ(word("g"), H);
