@@ -4,6 +4,8 @@
 #include "log/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
+#include "platform/FileHelpers.h"
+#include "support/SmbServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +147,52 @@ TEST_F(Undo, AnEntryWhosePathNowLeadsElsewhereIsLeftAlone)
     EXPECT_EQ(storedWord(tmp / "outside/sub/f"), 0u);
     EXPECT_EQ(word("g"), H);
     EXPECT_EQ(word("old/f"), H);
+}
+
+// Read-only is the stored bit alone, as smbd reads it: smbd, the program and
+// the listing agree on files of either mode with and without a stored R,
+// before and after +R or -R and its undo, and the mode never moves.
+TEST(ReadOnly, SambaTheProgramAndTheListingAgree)
+{
+    TempDir tmp;
+    const std::string share = tmp / "share";
+    makeDir(share);
+    SmbServer smb(tmp / "smb", share);
+    if (!smb.running())
+        GTEST_SKIP() << smb.skipReason();
+    int n = 0;
+    for (const mode_t mode : {0444u, 0644u}) {
+        for (const bool stored : {false, true}) {
+            for (const std::string change : {"+R", "-R"}) {
+                const std::string name = "f" + std::to_string(n++);
+                const std::string path = share + "/" + name;
+                const auto journalled = [&](const std::vector<std::string>& arguments) {
+                    AttributeJournalFile journal(tmp / (name + ".journal"), "test",
+                                                 [](const std::string&) {});
+                    const platform::ScopedAttributeJournal installed(journal);
+                    attribHere(arguments, tmp / (name + ".journal"));
+                };
+                const auto readsAs = [&](bool readOnly, const char* when) {
+                    SCOPED_TRACE(name + " " + change + " " + when);
+                    bool reparse = false;
+                    EXPECT_EQ(smb.allinfo(name).attributes.find('R') != std::string::npos,
+                              readOnly);
+                    EXPECT_EQ(GetEntryAttributes(path, false, reparse) & 1, readOnly ? 1 : 0);
+                    EXPECT_EQ(attribHere({path}).out.substr(5, 1), readOnly ? "R" : " ");
+                    EXPECT_EQ(modeOf(path) & 07777, mode);
+                };
+                makeFile(path, "x");
+                if (stored)
+                    smb.setmode(name, "+r");
+                ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+                readsAs(stored, "before");
+                journalled({change, path});
+                readsAs(change == "+R", "after");
+                journalled({"--undo"});
+                readsAs(stored, "undone");
+            }
+        }
+    }
 }
 
 } // namespace

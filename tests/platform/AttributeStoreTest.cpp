@@ -120,21 +120,6 @@ TEST_F(AttributeStore, WritesKeepTheStoredFormAndEveryOtherBit)
     }
 }
 
-// A directory's mode governs its entries: its read-only bit is stored
-// instead, and the directory bit never is.
-TEST_F(AttributeStore, AFoldersReadOnlyIsStoredNotTakenFromItsMode)
-{
-    const std::string dir = tmp / "dir";
-    makeDir(dir);
-    ASSERT_EQ(storeAttributes(dir, Attr::ReadOnly | Attr::Hidden | Attr::Directory), 0);
-    EXPECT_EQ(storedWord(dir), Attr::Directory | Attr::ReadOnly | Attr::Hidden);
-    EXPECT_EQ(modeOf(dir) & 07777, 0755u);
-    EXPECT_EQ(rawDosAttrib(dir), freshValueFor(dir, Attr::ReadOnly | Attr::Hidden));
-    ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
-    ASSERT_EQ(storeAttributes(dir, 0), 0);
-    EXPECT_EQ(storedWord(dir), Attr::Directory);
-}
-
 TEST_F(AttributeStore, FailuresAreReportedAndChangeNothing)
 {
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
@@ -176,7 +161,8 @@ void checkWordStore(const std::string& root, bool folderReadOnly = true)
         ASSERT_EQ(storeAttributes(file, word), 0);
         EXPECT_EQ(storedWord(file), word);
         ASSERT_EQ(storeAttributes(dir, word), 0);
-        EXPECT_EQ(storedWord(dir), Attr::Directory | (folderReadOnly ? word : word & ~Attr::ReadOnly));
+        EXPECT_EQ(storedWord(dir),
+                  Attr::Directory | (folderReadOnly ? word : word & ~Attr::ReadOnly));
     }
     ASSERT_EQ(storeAttributes(file, Attr::ReadOnly), 0);
     ASSERT_EQ(storeAttributes(dir, 0), 0);
@@ -311,12 +297,14 @@ TEST_P(DriverStore, TheDriversWordIsTheStore)
     args.push_back(image);
     ASSERT_EQ(runTool(mkfs, args, tmp / "mkfs.log"), 0) << readTextFile(tmp / "mkfs.log");
     makeDir(root);
-    if (runTool(findTool("mount"), {"-t", volume.type, "-o", "loop", image, root}, tmp / "mount.log"))
+    if (runTool(findTool("mount"), {"-t", volume.type, "-o", "loop", image, root},
+                tmp / "mount.log"))
         GTEST_SKIP() << "cannot loop-mount a " << volume.type
                      << " volume here: " << readTextFile(tmp / "mount.log");
     const FileDescriptor rootFd(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     uint32_t probe = 0;
-    if (volume.fatIoctls && ::ioctl(rootFd.get(), FatGetAttributes, &probe) != 0 && errno == ENOTTY) {
+    if (volume.fatIoctls && ::ioctl(rootFd.get(), FatGetAttributes, &probe) != 0 &&
+        errno == ENOTTY) {
         // exFAT before Linux 6.7 has no attribute ioctls: the volume keeps
         // no attributes the program can reach, writes say so, and nothing
         // is stored anywhere else instead.
@@ -341,9 +329,8 @@ TEST_P(DriverStore, TheDriversWordIsTheStore)
     ::umount2(root.c_str(), MNT_DETACH);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DriverVolumes, DriverStore,
-    ::testing::Values(DriverVolume{"vfat", "mkfs.vfat", {}, true},
-                      DriverVolume{"exfat", "mkfs.exfat", {}, true},
-                      DriverVolume{"ntfs3", "mkntfs", {"-F", "-Q"}, false}),
-    [](const auto& info) { return std::string(info.param.type); });
+INSTANTIATE_TEST_SUITE_P(DriverVolumes, DriverStore,
+                         ::testing::Values(DriverVolume{"vfat", "mkfs.vfat", {}, true},
+                                           DriverVolume{"exfat", "mkfs.exfat", {}, true},
+                                           DriverVolume{"ntfs3", "mkntfs", {"-F", "-Q"}, false}),
+                         [](const auto& info) { return std::string(info.param.type); });
