@@ -155,11 +155,10 @@ TEST_F(Undo, AnEntryWhosePathNowLeadsElsewhereIsLeftAlone)
 TEST(ReadOnly, SambaTheProgramAndTheListingAgree)
 {
     TempDir tmp;
-    const std::string share = tmp / "share";
-    makeDir(share);
-    SmbServer smb(tmp / "smb", share);
+    SmbServer smb(tmp);
     if (!smb.running())
         GTEST_SKIP() << smb.skipReason();
+    const std::string& share = smb.share();
     int n = 0;
     for (const mode_t mode : {0444u, 0644u}) {
         for (const bool stored : {false, true}) {

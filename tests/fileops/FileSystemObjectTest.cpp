@@ -402,14 +402,13 @@ TEST_P(CopyAcrossStores, TheCopyHasTheSourcesAttributesAndACreationTimeOfItsOwn)
     const auto [fromNtfs, toNtfs] = GetParam();
     const FileSystemObject fso;
     test::TempDir tmp;
-    const std::string share = tmp / "share";
-    makeDir(share);
     test::NtfsVolume ntfs(tmp.path());
     if (!ntfs.mounted())
         GTEST_SKIP() << ntfs.skipReason();
-    test::SmbServer smb(tmp / "smb", share);
+    test::SmbServer smb(tmp);
     if (!smb.running())
         GTEST_SKIP() << smb.skipReason();
+    const std::string& share = smb.share();
     const test::SambaTool samba(tmp);
     if (!samba.missing().empty())
         GTEST_SKIP() << samba.missing();

@@ -63,11 +63,10 @@ struct Entry {
 TEST(SambaJudge, TheSearchStepChangesNothingButTheHiddenBit)
 {
     TempDir tmp;
-    const std::string share = tmp / "share";
-    makeDir(share);
-    SmbServer smb(tmp / "smb", share);
+    SmbServer smb(tmp);
     if (!smb.running())
         GTEST_SKIP() << smb.skipReason();
+    const std::string& share = smb.share();
 
     // Samba keeps read-only apart from the mode: a 0444 file reads as
     // hidden only, and the search must not make it read-only for Samba.

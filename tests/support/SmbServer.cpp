@@ -75,9 +75,10 @@ std::string field(const std::string& output, const std::string& key)
 
 } // namespace
 
-SmbServer::SmbServer(const std::string& workFolder, const std::string& shareFolder)
+SmbServer::SmbServer(const TempDir& tmp) : share_(tmp / "share")
 {
-    start(workFolder, shareFolder);
+    makeDir(share_);
+    start(tmp / "smb", share_);
 }
 
 bool SmbServer::start(const std::string& workFolder, const std::string& shareFolder)

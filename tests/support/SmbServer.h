@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -7,12 +9,12 @@ namespace umbrix::test {
 
 // A real smbd serving one folder as //127.0.0.1/share on a free port, for
 // the lifetime of the object: Samba sets attributes before a test and judges
-// them after it.  Its configuration, locks, state and logs lie in `workFolder`
-// (inside the test's TempDir); the share keeps DOS attributes in
+// them after it.  Its configuration, locks, state and logs lie in `tmp`/smb
+// and it serves `tmp`/share; the share keeps DOS attributes in
 // user.DOSATTRIB and maps none of them to mode bits, and every guest works as
 // root, so Samba sees exactly what the test left on disk.
 //
-//   SmbServer smb(tmp / "smb", tmp / "share");
+//   SmbServer smb(tmp);
 //   if (!smb.running()) GTEST_SKIP() << smb.skipReason();
 //   smb.setmode("file", "+h");
 //   EXPECT_EQ(smb.allinfo("file").attributes, "H");
@@ -21,7 +23,8 @@ namespace umbrix::test {
 // skip reason; a server that does not come up where it could is a failure.
 class SmbServer {
 public:
-    SmbServer(const std::string& workFolder, const std::string& shareFolder);
+    // The share is the new folder `tmp`/share, the work folder `tmp`/smb.
+    explicit SmbServer(const TempDir& tmp);
     ~SmbServer();
     SmbServer(const SmbServer&) = delete;
     SmbServer& operator=(const SmbServer&) = delete;
@@ -29,6 +32,7 @@ public:
     bool running() const { return pid_ > 0; }
     const std::string& skipReason() const { return reason_; }
     int port() const { return port_; }
+    const std::string& share() const { return share_; }
 
     // smbclient's "setmode" on the entry at `relativeName` of the share, with
     // a mode such as "+h" or "-r"; fails the test when smbclient does.
@@ -48,6 +52,7 @@ private:
     // Runs one smbclient command; its output, or "" and a test failure.
     std::string client(const std::string& command);
 
+    std::string share_;
     std::string smbclient_;
     std::string config_;
     std::string log_;
