@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <endian.h>
 
 namespace umbrix::cli {
 namespace {
@@ -162,19 +165,29 @@ int compareUnits(std::string_view a, std::string_view b, size_t from)
 int compareNtfsNames(std::string_view a, std::string_view b)
 {
     const size_t n = std::min(a.size(), b.size());
-    // Equal words end anywhere, even inside a character: back to its start.
+    // The first byte that differs, found from the first word that does; it
+    // may lie inside a character: back to that character's start.
     size_t i = equalWords(a, b);
+    if (i + sizeof(uint64_t) <= n) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        i += static_cast<size_t>(std::countr_zero(le64toh(x ^ y))) / 8;
+    }
     while (i > 0 && i < n && (static_cast<uint8_t>(a[i]) & 0xC0) == 0x80)
         --i;
     int order = 0;
     for (; i < n; ++i) {
         const auto x = static_cast<uint8_t>(a[i]);
         const auto y = static_cast<uint8_t>(b[i]);
-        if (x >= 0x80 || y >= 0x80) {
+        if (x == y && x < 0x80)
+            continue;
+        if ((x | y) >= 0x80) {
             order = compareUnits(a, b, i);
             break;
         }
-        if (x != y && upperAscii(x) != upperAscii(y)) {
+        if (upperAscii(x) != upperAscii(y)) {
             order = upperAscii(x) < upperAscii(y) ? -1 : 1;
             break;
         }
@@ -189,6 +202,15 @@ int compareNtfsNames(std::string_view a, std::string_view b)
 bool isUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {
+        // Most names are ASCII: eight bytes at a time while they are.
+        uint64_t word;
+        if (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080u) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         if (static_cast<uint8_t>(bytes[i]) < 0x80)
             ++i;
         else if (decode(bytes, i) < 0)
@@ -199,8 +221,11 @@ bool isUtf8(std::string_view bytes)
 
 void sortInNtfsOrder(std::vector<std::string>& names)
 {
-    const auto text = std::stable_partition(names.begin(), names.end(),
-                                            [](const std::string& name) { return isUtf8(name); });
+    // Names that are not UTF-8 are rare: the list is split only when one is met.
+    auto text = names.end();
+    if (!std::all_of(names.begin(), names.end(), [](const std::string& n) { return isUtf8(n); }))
+        text = std::stable_partition(names.begin(), names.end(),
+                                     [](const std::string& name) { return isUtf8(name); });
     std::sort(names.begin(), text, [](const std::string& a, const std::string& b) {
         return compareNtfsNames(a, b) < 0;
     });
