@@ -2,20 +2,53 @@
 
 #include "app/Version.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace umbrix {
 
+namespace {
+
+// The options QApplication takes out of the arguments itself; those of the
+// second list take a value, as "-style fusion" or "-style=fusion".
+constexpr std::string_view kQtSwitches[] = {"-reverse", "-nograb", "-dograb", "-sync",
+                                            "-widgetcount"};
+constexpr std::string_view kQtOptions[] = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin",  "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle", "-session",        "-display", "-geometry",
+    "-name",        "-title",        "-style",          "-stylesheet"};
+
+template <std::size_t N> bool among(const std::string_view (&names)[N], std::string_view name)
+{
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+} // namespace
+
 InfoRequest infoRequestFromArguments(int argc, const char* const* argv)
 {
+    bool misread = false;
+    int folders = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h")
             return InfoRequest::Help;
         if (argument == "--version")
             return InfoRequest::Version;
+        if (argument.empty() || argument.starts_with("/timeout:") || among(kQtSwitches, argument))
+            continue;
+        if (!argument.starts_with('-')) {
+            ++folders;
+            continue;
+        }
+        const std::string_view option = argument.substr(0, argument.find('='));
+        if (!among(kQtOptions, option))
+            misread = true;
+        else if (option.size() == argument.size())
+            ++i; // its value
     }
-    return InfoRequest::None;
+    return misread || folders > 1 ? InfoRequest::UsageError : InfoRequest::None;
 }
 
 std::string usageText()

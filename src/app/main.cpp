@@ -15,6 +15,9 @@ int main(int argc, char** argv)
     case umbrix::InfoRequest::Version:
         std::fputs(umbrix::versionText().c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
+    case umbrix::InfoRequest::UsageError:
+        std::fputs(umbrix::usageText().c_str(), stderr);
+        return 2;
     case umbrix::InfoRequest::None:
         break;
     }

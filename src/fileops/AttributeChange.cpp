@@ -174,6 +174,8 @@ bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_
         if (!quiet)
             view.MsgBox(SystemMessageText(change.queryError),
                         MsgBoxStyle::Critical + MsgBoxStyle::OKOnly, std::string(AppTitle));
+        else
+            view.noteFailure(path, errorFromErrno(change.queryError));
         return false;
     }
     return change.asked && storeWithRetry(view, path, change.wanted, false, change.storeError);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <cstdint>
 #include <string>
 
@@ -27,6 +29,13 @@ public:
     virtual void setMsgAnswer(int32_t answer) = 0;
     // Shows one entry's attributes in the attribute panel.
     virtual void ShowEntryAttributes(const std::string& path) = 0;
+    // A failure on `path` that the command goes past without a box; a view
+    // with a log notes it there, one without drops it.
+    virtual void noteFailure(const std::string& path, const Error& error)
+    {
+        static_cast<void>(path);
+        static_cast<void>(error);
+    }
 };
 
 // One result list box as a command over its selection reads it.  Rows are

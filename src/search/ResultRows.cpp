@@ -182,6 +182,37 @@ bool ResultRows::remove(int32_t row)
     return true;
 }
 
+ResultRows::Runs ResultRows::runsWhere(const std::function<bool(std::string_view)>& picks) const
+{
+    Runs runs;
+    if (!merged_.empty())
+        return runs;
+    const auto n = static_cast<int32_t>(rows_.size());
+    for (int32_t row = 0; row < n; ++row) {
+        if (!picks(bytesOf(rows_[static_cast<std::size_t>(row)])))
+            continue;
+        if (!runs.empty() && runs.back().first + runs.back().second == row)
+            ++runs.back().second;
+        else
+            runs.emplace_back(row, 1);
+    }
+    return runs;
+}
+
+void ResultRows::removeRuns(const Runs& runs)
+{
+    if (!merged_.empty() || runs.empty())
+        return;
+    auto kept = rows_.begin() + runs.front().first;
+    auto next = kept;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        next = rows_.begin() + runs[k].first + runs[k].second;
+        const auto end = k + 1 < runs.size() ? rows_.begin() + runs[k + 1].first : rows_.end();
+        kept = std::move(next, end, kept);
+    }
+    rows_.erase(kept, rows_.end());
+}
+
 void ResultRows::clear()
 {
     text_.clear();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace umbrix {
@@ -65,6 +67,12 @@ public:
     // text stays held until clear().  False outside the committed rows, or
     // while a commit runs.
     bool remove(int32_t row);
+    // The runs of committed rows whose bytes `picks` (first row, count),
+    // ascending; none while a commit runs.
+    using Runs = std::vector<std::pair<int32_t, int32_t>>;
+    Runs runsWhere(const std::function<bool(std::string_view bytes)>& picks) const;
+    // Takes those runs out in one pass.
+    void removeRuns(const Runs& runs);
     void clear();
 
 private:

@@ -13,7 +13,7 @@
 namespace umbrix {
 namespace {
 
-TEST(Usage, TheFirstInformationSwitchDecidesAndAnythingElseOpensTheWindow)
+TEST(Usage, TheFirstInformationSwitchDecidesAndOnlyOneFolderOpensTheWindow)
 {
     const struct {
         std::vector<const char*> arguments;
@@ -26,14 +26,16 @@ TEST(Usage, TheFirstInformationSwitchDecidesAndAnythingElseOpensTheWindow)
         {{"/timeout:0.5", "/media/usb", "--help"}, InfoRequest::Help},
         {{"--version", "--help"}, InfoRequest::Version},
         {{"-h", "--version"}, InfoRequest::Help},
-        // Only the exact words: a folder or a near miss goes to the window.
-        {{"/timeout:1"}, InfoRequest::None},
-        {{"/media/--help"}, InfoRequest::None},
-        {{"--helpme"}, InfoRequest::None},
-        {{"-help"}, InfoRequest::None},
-        {{"--Version"}, InfoRequest::None},
-        {{"-v"}, InfoRequest::None},
-        {{"/?"}, InfoRequest::None},
+        {{"--bogus", "--help"}, InfoRequest::Help},
+        {{"/timeout:1", "/media/--help"}, InfoRequest::None},
+        {{"-style", "fusion", "-reverse", "-platform=xcb", "a"}, InfoRequest::None},
+        // Only the exact words: a near miss or a second folder is misread.
+        {{"--helpme"}, InfoRequest::UsageError},
+        {{"-help"}, InfoRequest::UsageError},
+        {{"--Version"}, InfoRequest::UsageError},
+        {{"a", "b"}, InfoRequest::UsageError},
+        {{"-style"}, InfoRequest::None},
+        {{"a", "-style=fusion", "b"}, InfoRequest::UsageError},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"umbrix"};
@@ -48,6 +50,7 @@ TEST(Usage, TheFirstInformationSwitchDecidesAndAnythingElseOpensTheWindow)
 struct ProgramRun {
     int exitCode = -1;
     std::string output;
+    std::string errors;
 };
 
 // The built program with `arguments` and none of this session's
@@ -65,25 +68,29 @@ ProgramRun runProgramWithoutDisplay(const test::TempDir& dir,
                                   UMBRIX_PROGRAM};
     args.insert(args.end(), arguments.begin(), arguments.end());
     ProgramRun run;
-    run.exitCode = test::runTool("/usr/bin/env", args, dir / "output");
-    run.output = test::readTextFile(dir / "output");
+    run.exitCode = test::waitTool(test::startTool("/usr/bin/env", args, dir / "out", dir / "err"));
+    run.output = test::readTextFile(dir / "out");
+    run.errors = test::readTextFile(dir / "err");
     return run;
 }
 
-TEST(Usage, TheProgramAnswersHelpAndVersionWithoutADisplay)
+TEST(Usage, TheProgramAnswersHelpVersionAndMisreadLinesWithoutADisplay)
 {
     const struct {
         std::vector<std::string> arguments;
-        std::string output;
+        int exitCode;
+        std::string output, errors;
     } cases[] = {
-        {{"/timeout:2", "--help"}, usageText()},
-        {{"--version"}, versionText()},
+        {{"/timeout:2", "--help"}, 0, usageText(), ""},
+        {{"--version"}, 0, versionText(), ""},
+        {{"--bogus"}, 2, "", usageText()},
     };
     for (const auto& c : cases) {
         const test::TempDir dir;
         const ProgramRun run = runProgramWithoutDisplay(dir, c.arguments);
-        EXPECT_EQ(run.exitCode, 0) << c.arguments.back();
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.back();
         EXPECT_EQ(run.output, c.output) << c.arguments.back();
+        EXPECT_EQ(run.errors, c.errors) << c.arguments.back();
     }
     EXPECT_TRUE(usageText().starts_with("Usage: umbrix [/timeout:SECONDS] [FOLDER]\n"));
     // The configured version, not the template's placeholder.

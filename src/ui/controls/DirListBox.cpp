@@ -45,6 +45,21 @@ void DirListBox::setPath(const std::string& path)
         emit Change();
 }
 
+void DirListBox::openNearest(std::string path)
+{
+    for (;;) {
+        try {
+            setPath(path);
+            return;
+        } catch (const Error&) {
+        }
+        std::string up = splitPath(path).folder;
+        if (up == path)
+            return;
+        path = std::move(up);
+    }
+}
+
 void DirListBox::refresh()
 {
     load(path_, ListIndex());

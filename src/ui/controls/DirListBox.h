@@ -46,6 +46,10 @@ public:
     // Full path of the entry at `index`; "" outside the chain.
     std::string List(int index) const;
 
+    // Opens `path` or, when that cannot be opened (a delete took it), the
+    // nearest folder above it that can; the same path is re-read.
+    void openNearest(std::string path);
+
     // Re-reads the open directory; the highlight stays on the same index when
     // it still exists, else on the open directory.  Throws as setPath.
     void refresh();

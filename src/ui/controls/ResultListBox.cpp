@@ -146,6 +146,29 @@ void ResultListModel::remove(int32_t row)
     endRemoveRows();
 }
 
+int32_t ResultListModel::removeWhere(const std::function<bool(std::string_view)>& picks)
+{
+    commit();
+    const ResultRows::Runs runs = rows_.runsWhere(picks);
+    int32_t removed = 0;
+    for (const auto& run : runs)
+        removed += run.second;
+    if (runs.size() > ResultRunsToTell) {
+        beginResetModel();
+        rows_.removeRuns(runs);
+        endResetModel();
+        return removed;
+    }
+    // Run by run from the last, so that the view keeps the selection of the
+    // rows that stay.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        beginRemoveRows(QModelIndex(), run->first, run->first + run->second - 1);
+        rows_.removeRuns({*run});
+        endRemoveRows();
+    }
+    return removed;
+}
+
 void ResultListModel::clear()
 {
     commitTimer_.stop();

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QBasicTimer>
 #include <QListView>
+#include <functional>
 #include <string>
 
 class QFontMetrics;
@@ -32,6 +33,8 @@ public:
     void add(std::string_view folder, std::string_view name);
     // Takes one shown row out.
     void remove(int32_t row);
+    // Takes out every row whose bytes `picks`; the number taken out.
+    int32_t removeWhere(const std::function<bool(std::string_view bytes)>& picks);
     // Rows held, including those not yet shown.
     int32_t count() const { return rows_.count(); }
     // Shows every row added so far.

@@ -11,6 +11,7 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/AttributeHost.h"
+#include "ui/main/CompletionMessage.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
@@ -150,6 +151,7 @@ bool FrmSeek::SetAttribute(const std::string& File, int32_t Attrib, bool FlagChe
 void FrmSeek::RemoveAttributeFromSelection(int16_t index)
 {
     const AttributeCommandScope running(attributeCommands_);
+    const UnseenFailures unseen;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     AttributeHost& host = *attributeHost_;
     host.begin();
@@ -164,6 +166,7 @@ void FrmSeek::RemoveAttributeFromSelection(int16_t index)
         setAttributeBoxValue(index, 0);
     }
     QApplication::restoreOverrideCursor();
+    showCompletion(this, {}, 0, qs(AppTitle), unseen);
 }
 
 void FrmSeek::chkAttr_Click(int16_t Index)
@@ -181,6 +184,7 @@ void FrmSeek::chkAttr_Click(int16_t Index)
     }
 
     const AttributeCommandScope running(attributeCommands_);
+    const UnseenFailures unseen;
     const bool checked = attributeBoxValue(Index) == 1;
     const int16_t action = checked ? AttributeAction::Set : AttributeAction::Clear;
     const int restore = checked ? 0 : 1;
@@ -223,6 +227,7 @@ void FrmSeek::chkAttr_Click(int16_t Index)
     host.end();
     setCaption(std::string(AppTitle));
     setCancelAction(false);
+    showCompletion(this, {}, 0, qs(AppTitle), unseen);
 }
 
 void FrmSeek::chkAttr_GotFocus(int16_t Index)

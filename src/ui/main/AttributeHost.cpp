@@ -1,7 +1,10 @@
 #include "ui/main/AttributeHost.h"
 
+#include "platform/FileHelpers.h"
+#include "search/ScanFailureReport.h"
 #include "ui/controls/ResultListBox.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/main/LogViewerInstance.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
@@ -56,6 +59,11 @@ void AttributeHost::setMsgAnswer(int32_t answer)
 void AttributeHost::ShowEntryAttributes(const std::string& path)
 {
     window_.ShowEntryAttributes(path);
+}
+
+void AttributeHost::noteFailure(const std::string& path, const Error& error)
+{
+    logToViewer(scanFailureReport(FolderOfPath(path), FileNameOfPath(path), error), false);
 }
 
 void AttributeHost::begin()

@@ -27,6 +27,8 @@ public:
     void setCancelAction(bool value) override;
     void setMsgAnswer(int32_t answer) override;
     void ShowEntryAttributes(const std::string& path) override;
+    // Into the on-screen log, in the search's form.
+    void noteFailure(const std::string& path, const Error& error) override;
 
     // A command begins: its first row yields at once.
     void begin();

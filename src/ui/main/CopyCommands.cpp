@@ -7,6 +7,7 @@
 #include "platform/PathChain.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/AttributeHost.h"
+#include "ui/main/CompletionMessage.h"
 #include "ui/main/FileCommandScope.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/FolderBrowser.h"
@@ -27,6 +28,7 @@ void FrmSeek::mnuCopy_Click()
     const std::string folder = copyTargetFolder(chosen);
 
     const FileCommandScope running(fileCommands_);
+    const UnseenFailures unseen;
     AttributeHost& host = *attributeHost_;
     host.begin();
     CopyTally tally;
@@ -50,12 +52,14 @@ void FrmSeek::mnuCopy_Click()
         // Entries skipped after a failure were not copied, and the message
         // says so rather than report them as copied.
         if (tally.skipped == 0)
-            MsgBox(QStringLiteral("Selected File(s) copied."), MsgBoxStyle::Information,
-                   QStringLiteral("Copy"), this);
+            showCompletion(this, QStringLiteral("Selected File(s) copied."),
+                           MsgBoxStyle::Information, QStringLiteral("Copy"), unseen);
         else
-            MsgBox(QStringLiteral("Selected File(s) copied, except %1 that could not be copied.")
-                       .arg(tally.skipped),
-                   MsgBoxStyle::Exclamation, QStringLiteral("Copy"), this);
+            showCompletion(
+                this,
+                QStringLiteral("Selected File(s) copied, except %1 that could not be copied.")
+                    .arg(tally.skipped),
+                MsgBoxStyle::Exclamation, QStringLiteral("Copy"), unseen);
     }
     setCaption(std::string(AppTitle));
 }

@@ -10,14 +10,21 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/main/AttributeHost.h"
+#include "ui/main/CompletionMessage.h"
 #include "ui/main/EventCodes.h"
 #include "ui/main/FileCommandScope.h"
 #include "ui/main/FrmSeek.h"
+#include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 #include "ui/services/QtText.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace umbrix {
@@ -77,6 +84,7 @@ public:
 
     void RemoveItem(int32_t row) override
     {
+        removed_.push_back(box_.ListPath(row));
         box_.RemoveItem(row);
         if (row >= 0 && row < static_cast<int32_t>(selected_.size()))
             selected_.erase(selected_.begin() + row);
@@ -87,8 +95,12 @@ public:
         box_.setSelected(row, true);
     }
 
+    // The entries whose rows left, as bytes.
+    const std::vector<std::string>& removed() const { return removed_; }
+
 private:
     ResultListBox& box_;
+    std::vector<std::string> removed_;
     std::vector<bool> selected_;
     int32_t selCount_ = 0;
     int32_t listIndex_ = -1;
@@ -107,24 +119,39 @@ template <class List> void restoreListIndex(List& list, int index)
         list.setListIndex(list.ListCount() - 1);
 }
 
-// Re-reads the directory list after a delete; when the open directory itself
-// went (an ancestor was deleted), the nearest one still there is opened.
-void refreshDirectories(DirListBox& list)
+// Rows of entries below a folder that went leave every result list box
+// with it: a click on one could only fail.  The number of rows taken out.
+int32_t removeRowsBelow(FrmSeek& w, const std::vector<std::string>& gone)
 {
-    std::string path = list.Path();
-    for (;;) {
-        try {
-            if (path == list.Path())
-                list.refresh();
-            else
-                list.setPath(path);
-            return;
-        } catch (const Error&) {
-        }
-        if (path == "/")
-            return;
-        path = splitPath(path).folder;
-    }
+    if (gone.empty())
+        return 0;
+    const std::unordered_set<std::string_view> folders(gone.begin(), gone.end());
+    const auto below = [&folders](std::string_view bytes) {
+        for (std::size_t slash = bytes.find('/', 1); slash != std::string_view::npos;
+             slash = bytes.find('/', slash + 1))
+            if (folders.count(bytes.substr(0, slash)))
+                return true;
+        return false;
+    };
+    int32_t removed = 0;
+    for (int b = 0; b < w.TotalListbox(); ++b)
+        removed += w.resultBox(b).resultModel().removeWhere(below);
+    return removed;
+}
+
+// A delete that finds nothing to delete says so rather than end in silence:
+// `path` is gone, or nothing was chosen when it is empty.
+void reportNothingDeleted(QWidget* owner, const std::string& path)
+{
+    const QString why = path.empty() ? QStringLiteral("No entry is selected.")
+                                     : qs("\"" + displayText(path) + "\"\r\r" +
+                                          SystemMessageText(ENOENT));
+    MsgBox(why, MsgBoxStyle::Exclamation, QStringLiteral("Delete"), owner);
+}
+
+bool entryExists(const std::string& path)
+{
+    return FileExists(path) || DirExists(path);
 }
 
 } // namespace
@@ -227,19 +254,25 @@ void FrmSeek::DeleteSelected()
     if (!FileSystem || fileCommandRunning())
         return;
     const FileCommandScope running(fileCommands_);
-    const WaitCursor hourglass;
+    const UnseenFailures unseen;
+    std::optional<WaitCursor> hourglass(std::in_place);
     AttributeHost& host = *attributeHost_;
     host.begin();
     const FileSystemObject& fs = *FileSystem;
 
     DeleteEnd end = DeleteEnd::Finished;
     ResultListBox* hidden = nullptr;
+    // The box the delete works on, whichever box takes the focus meanwhile.
+    const int16_t box = CurrentIndex();
+    bool listChanged = false;
     switch (SourceList) {
     case SourceKind::Filebox: {
-        const std::string path = highlightedFile(*filList.get());
-        if (filList->ListIndex() < 0 || !FileExists(path))
-            break;
         const int i = filList->ListIndex();
+        const std::string path = i < 0 ? std::string() : highlightedFile(*filList.get());
+        if (!FileExists(path)) {
+            reportNothingDeleted(this, path);
+            break;
+        }
         end = deleteFileEntry(host, fs, path);
         try {
             filList->refresh();
@@ -251,25 +284,44 @@ void FrmSeek::DeleteSelected()
     case SourceKind::Dirbox: {
         const int i = dirList->ListIndex();
         const std::string path = dirList->List(i);
-        if (!DirExists(path))
-            break;
-        end = deleteFolderEntry(host, fs, path);
+        if (DirExists(path))
+            end = deleteFolderEntry(host, fs, path);
+        else if (FileExists(path))
+            // A link to a folder is listed among the folders; it goes as the
+            // link it is, and what it leads to stays.
+            end = deleteFileEntry(host, fs, path);
+        else
+            reportNothingDeleted(this, path);
         if (end != DeleteEnd::Finished)
             break;
-        refreshDirectories(*dirList.get());
+        dirList->openNearest(dirList->Path());
         restoreListIndex(*dirList.get(), i);
         break;
     }
     case SourceKind::Listbox: {
-        ResultListBox& L = resultBox(CurrentIndex());
+        ResultListBox& L = resultBox(box);
         ResultBoxDeletion rows(L);
-        if (rows.SelCount() > 1 && L.isVisible()) {
+        if (rows.SelCount() <= 1) {
+            const int32_t i = rows.ListIndex();
+            if (i < 0 || !rows.Selected(i))
+                reportNothingDeleted(this, {});
+            else if (!entryExists(rows.ListPath(i)))
+                reportNothingDeleted(this, rows.ListPath(i));
+        } else if (L.isVisible()) {
             // Repainting the box after every removed row would cost more
             // than the deletes.
             L.hide();
             hidden = &L;
         }
         end = deleteSelectedRows(host, fs, rows);
+        const int32_t current = std::min(rows.ListIndex(), L.ListCount() - 1);
+        // The row after a deleted folder was one of its own: the row that
+        // comes after them takes its place.
+        if (removeRowsBelow(*this, rows.removed()) > 0 && rows.SelCount() <= 1 && current >= 0) {
+            L.setAllSelected(false);
+            rows.selectCurrent(std::min(current, L.ListCount() - 1));
+        }
+        listChanged = !rows.removed().empty();
         break;
     }
     case SourceKind::None:
@@ -282,6 +334,24 @@ void FrmSeek::DeleteSelected()
     host.end();
     setCaption(std::string(AppTitle));
     setCancelAction(false);
+    if (listChanged)
+        showResultsAfterDelete(box);
+    hourglass.reset();
+    showCompletion(this, {}, 0, QStringLiteral("Delete"), unseen);
+}
+
+void FrmSeek::showResultsAfterDelete(int16_t index)
+{
+    ShowFoundCount(*this);
+    ResultListBox& box = resultBox(index);
+    const int32_t row = box.ListIndex();
+    txtTip->setText(row >= 0 ? box.List(row) : QString());
+    if (box.SelCount() > 1)
+        ShowSelectionAttributes(index);
+    else if (row >= 0 && box.Selected(row))
+        ShowEntryAttributes(box.ListPath(row));
+    else
+        ClearAttributeBoxes();
 }
 
 } // namespace umbrix

@@ -258,6 +258,9 @@ private:
     // The items only some lists offer.
     void showListMenuItems(bool selectItems, bool copyItems);
     void connectFileCommandHandlers();
+    // The panel, the path line and the found counter as they are after a
+    // delete took rows out of the result list, for result box `index`.
+    void showResultsAfterDelete(int16_t index);
     // Asks the delete question; true for Yes.
     bool confirmDelete(const std::string& question);
     // The label click: toggles box i and runs its click command.

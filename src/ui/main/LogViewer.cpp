@@ -133,6 +133,12 @@ void LogViewer::Log(const QString& LogText, bool ForceView)
 
     if ((logSwitch_ && logSwitch_()) || ForceView)
         View();
+    // A failure met twice in a row (a folder read for its files and again
+    // for its subfolders) is one entry that could not be read.
+    if (!isVisible() && LogText != lastUnseen_) {
+        ++unseen_;
+        lastUnseen_ = LogText;
+    }
 }
 
 void LogViewer::View()

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -43,6 +44,9 @@ public:
     void View();
     void Clear();
     bool isEmpty() const;
+    // Entries that went into the log while the viewer was off the screen,
+    // counted since it was made; clearing the log does not take them back.
+    int32_t unseenEntries() const { return unseen_; }
     // The log's text, line breaks as "\n".
     QString text() const;
 
@@ -92,6 +96,8 @@ private:
     QPoint grabOffset_;
     QTimer systemMoveSettled_;
     std::function<bool()> logSwitch_;
+    int32_t unseen_ = 0;
+    QString lastUnseen_;
 };
 
 } // namespace umbrix

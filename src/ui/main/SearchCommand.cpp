@@ -6,6 +6,7 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
+#include "ui/main/CompletionMessage.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/LogViewerInstance.h"
 #include "ui/main/SearchHost.h"
@@ -50,30 +51,52 @@ int32_t foundTotal(FrmSeek& w)
     return found;
 }
 
-// The counters in one row: found, scanned, then the path line.
+// The counters in one row: found, scanned, then the path line when shown.
+void placeCounters(FrmSeek& w)
+{
+    w.lblCount.setLeft(w.lblFound.Left() + w.lblFound.Width() + 120);
+    w.lblScanned.setLeft(w.lblCount.Left() + w.lblCount.Width() + 240);
+    w.lblCountx.setLeft(w.lblScanned.Left() + w.lblScanned.Width() + 120);
+    w.lblScanned.setTop(w.lblFound.Top());
+    w.lblCountx.setTop(w.lblCount.Top());
+    w.txtTip.setLeft(w.lblCountx.Left() + w.lblCountx.Width() + 120);
+    w.txtTip.setTop(w.lblFound.Top());
+    w.txtTip.setWidth(std::max(0.0f, w.ScaleWidth() - w.txtTip.Left()));
+}
+
 void layOutCounters(FrmSeek& w, int32_t found, bool withTip)
 {
     w.setAutoSizeCaption(w.lblScanned, QStringLiteral("Scanned Files:"));
     setCounter(w, w.lblCountx, w.lblCount->text());
     w.setAutoSizeCaption(w.lblFound, QStringLiteral("Found Files:"));
     setCounter(w, w.lblCount, QString::number(found));
-
-    w.lblCount.setLeft(w.lblFound.Left() + w.lblFound.Width() + 120);
-    w.lblScanned.setLeft(w.lblCount.Left() + w.lblCount.Width() + 240);
-    w.lblCountx.setLeft(w.lblScanned.Left() + w.lblScanned.Width() + 120);
-    w.lblScanned.setTop(w.lblFound.Top());
-    w.lblCountx.setTop(w.lblCount.Top());
+    placeCounters(w);
     setShown(true, w.lblScanned, w.lblCountx);
     if (withTip) {
-        w.txtTip.setLeft(w.lblCountx.Left() + w.lblCountx.Width() + 120);
-        w.txtTip.setTop(w.lblFound.Top());
-        w.txtTip.setWidth(std::max(0.0f, w.ScaleWidth() - w.txtTip.Left()));
         w.txtTip.setVisible(true);
         w.txtTip->clear();
     }
 }
 
+// The browser's lists as the disk is now: a delete among the results may
+// have taken entries of them, or the open folder itself.
+void rereadBrowserLists(FrmSeek& w)
+{
+    w.dirList->openNearest(w.state().CurrentPath.empty() ? w.dirList->Path()
+                                                         : w.state().CurrentPath);
+    try {
+        w.filList->setPath(w.dirList->Path());
+    } catch (const Error&) {
+    }
+}
+
 } // namespace
+
+void ShowFoundCount(FrmSeek& w)
+{
+    setCounter(w, w.lblCount, QString::number(foundTotal(w)));
+    placeCounters(w);
+}
 
 void ShowSearchResults(FrmSeek& w)
 {
@@ -123,8 +146,8 @@ void ShowSearchResults(FrmSeek& w)
     if (s.Searching && !s.CancelSearch) {
         Beep();
         s.Searching = false;
-        MsgBox(QStringLiteral("File scanning completed."), MsgBoxStyle::Information, qs(AppTitle),
-               &w);
+        showCompletion(&w, QStringLiteral("File scanning completed."), MsgBoxStyle::Information,
+                       qs(AppTitle), w.searchHost().unseenFailures());
     }
     s.CancelSearch = false;
     s.Searching = false;
@@ -207,13 +230,7 @@ void LeaveSearchState(FrmSeek& w)
     w.setHeight(4600);
     s.Busy = false;
 
-    if (!s.CurrentPath.empty()) {
-        try {
-            w.dirList->setPath(s.CurrentPath);
-        } catch (const Error&) {
-            // The folder is gone; the list stays where it is.
-        }
-    }
+    rereadBrowserLists(w);
 }
 
 void runSearchCommand(FrmSeek& w)

@@ -13,6 +13,9 @@ void LeaveSearchState(FrmSeek& window);
 // with the completion message.
 void ShowSearchResults(FrmSeek& window);
 
+// "Found Files:" after rows have left the result list.
+void ShowFoundCount(FrmSeek& window);
+
 // The Search/Reset button: runs a whole search from the directory list's
 // folder and shows its results, or clears them.
 void runSearchCommand(FrmSeek& window);

@@ -13,6 +13,7 @@ namespace umbrix {
 
 void SearchHost::beginSearch(const SearchTexts& texts)
 {
+    unseen_ = UnseenFailures();
     EnterSearchState(window_);
     minimized_ = window_.WindowState() == 1;
     pacer_.startNow();

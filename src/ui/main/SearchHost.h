@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/SearchView.h"
+#include "ui/main/CompletionMessage.h"
 #include "ui/main/YieldPacer.h"
 
 #include <string>
@@ -30,6 +31,8 @@ public:
     void endSearch() override;
     // Shows what was reported since the last yield.
     void showPending();
+    // What the search logged that nobody has seen.
+    const UnseenFailures& unseenFailures() const { return unseen_; }
 
 private:
     // Shows what is pending and handles the window's events, now.
@@ -44,6 +47,7 @@ private:
     // The window is minimized and restored only by its events, so the walk,
     // which asks once per entry, is told what the last round left.
     bool minimized_ = false;
+    UnseenFailures unseen_;
 };
 
 } // namespace umbrix

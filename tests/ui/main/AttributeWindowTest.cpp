@@ -89,12 +89,15 @@ TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
     window->chkAttr[1]->click();
     EXPECT_EQ(box(1), 2);
 
-    // One row that cannot be read: back to what the box showed.
+    // One row that cannot be read: back to what the box showed, and the
+    // command's end tells of the failure nobody saw.
     std::remove(at("vanishes").c_str());
     selectRows(0, {2}, 2);
     window->chkAttr[2]->click();
     EXPECT_EQ(box(2), 0);
-    EXPECT_TRUE(messages.calls().empty());
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_TRUE(messages.calls()[0].prompt.startsWith(QStringLiteral("1 entry ")));
+    EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Exclamation);
 }
 
 TEST_F(AttributeWindow, ARefusedWriteReachesTheRetryBoxAndCancelStopsTheCommand)

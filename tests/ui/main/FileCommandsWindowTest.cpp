@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace umbrix {
 namespace {
@@ -178,6 +180,76 @@ TEST_F(FileCommandsWindow, DirectoryListDeletesAThreeLevelTree)
     window->dirList->setListIndex(-1);
     QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
     EXPECT_EQ(answers.calls().size(), 1u);
+}
+
+// After a delete the window shows what is true now: the rows below a
+// deleted folder go with it, from every box, and the counter, the panel, the
+// path line and, after Reset, the browser's lists follow.
+TEST_F(FileCommandsWindow, AfterADeleteTheWindowShowsTheDiskAsItIsNow)
+{
+    folder("t");
+    addResultBox({{"a", 0}, {"b", 0x1}, {"t", 0}, {"t/x", 0}, {"t/y", 0}});
+    addResultBox({{"t/z", 0}, {"u", 0}});
+    ShowSearchResults(*window);
+    ASSERT_EQ(window->lblCount->text(), QStringLiteral("7"));
+    ASSERT_GE(fileRow("a"), 0);
+    selectRows(0, {2}, 2);
+    window->setCurrentIndex(0);
+    QTest::keyClick(&box(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(test::exists(at("t")));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(resultRows().back(), at("u")) << "box 1 keeps only what is still there";
+    EXPECT_EQ(resultRows().size(), 3u);
+    EXPECT_EQ(window->lblCount->text(), QStringLiteral("3"));
+    EXPECT_EQ(box().ListIndex(), 1);
+    EXPECT_EQ(window->txtTip->text().toStdString(), at("b"));
+    EXPECT_EQ(panel(), (std::vector<int>{1, 0, 0, 0, 0})) << "b is read-only";
+
+    selectRows(0, {0}, 0);
+    QTest::keyClick(&box(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(rows(), std::vector<std::string>{"b"});
+    EXPECT_TRUE(messages.calls().empty());
+    window->cmdSearch->click();
+    ASSERT_EQ(window->view(), FrmSeek::View::Browser);
+    EXPECT_EQ(fileRow("a"), -1);
+    EXPECT_GE(fileRow("b"), 0);
+}
+
+// A folder link in the directory list goes as the link, never its target;
+// a delete that finds nothing to delete says why.
+TEST_F(FileCommandsWindow, TheDirectoryListDeletesALinkAndSaysWhyWhenNothingGoes)
+{
+    folder("target");
+    file("target/keep");
+    ASSERT_EQ(::symlink(at("target").c_str(), at("link").c_str()), 0);
+    folder("vanishing");
+    window->dirList->refresh();
+    ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
+    const auto highlight = [&](const std::string& name) {
+        for (int i = 0; i < window->dirList->ListCount(); ++i)
+            if (window->dirList->List(i) == at(name))
+                window->dirList->setListIndex(i);
+        ASSERT_EQ(window->dirList->List(window->dirList->ListIndex()), at(name));
+    };
+    highlight("link");
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    struct stat st {};
+    EXPECT_NE(::lstat(at("link").c_str(), &st), 0);
+    EXPECT_TRUE(test::exists(at("target/keep")));
+    EXPECT_EQ(answers.calls().size(), 1u) << "the question alone";
+
+    highlight("vanishing");
+    ASSERT_EQ(::rmdir(at("vanishing").c_str()), 0);
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    results({"f"}, {0});
+    selectRows(0, {}, -1);
+    QTest::keyClick(&box(), Qt::Key_Delete);
+    ASSERT_EQ(answers.calls().size(), 5u);
+    for (std::size_t k : {2u, 4u}) {
+        EXPECT_EQ(answers.calls()[k].title, QStringLiteral("Delete"));
+        EXPECT_EQ(answers.calls()[k].buttons, MsgBoxStyle::Exclamation);
+    }
+    EXPECT_TRUE(answers.calls()[2].prompt.contains(QString::fromStdString(at("vanishing"))));
 }
 
 TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)

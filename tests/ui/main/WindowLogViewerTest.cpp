@@ -61,12 +61,16 @@ protected:
     }};
 };
 
+// A failure goes to the log; while the log is off the screen, the command's
+// completion message counts what nobody saw, below its own words.
 TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn)
 {
     state.LogErrors = true;
     window->cmdSearch->click();
     EXPECT_TRUE(viewerShown());
     EXPECT_TRUE(viewerHoldsReport()) << logViewer()->text().toStdString();
+    EXPECT_EQ(messages.calls().back().prompt, QStringLiteral("File scanning completed."));
+    EXPECT_EQ(messages.calls().back().buttons, MsgBoxStyle::Information);
 
     window->cmdSearch->click();
     EXPECT_FALSE(viewerShown()) << "going back to the browser view takes the viewer away";
@@ -76,6 +80,11 @@ TEST_F(WindowLogViewer, ASearchShowsTheFailureReportOnlyWhileLoggingIsOn)
     window->cmdSearch->click();
     EXPECT_FALSE(viewerShown());
     EXPECT_TRUE(viewerHoldsReport()) << "logged unseen, for when the viewer is shown";
+    const QString completed = messages.calls().back().prompt;
+    EXPECT_TRUE(completed.startsWith(QStringLiteral("File scanning completed.\r\r1 entry ")))
+        << completed.toStdString();
+    EXPECT_TRUE(completed.contains(QStringLiteral("Log Errors")));
+    EXPECT_EQ(messages.calls().back().buttons, MsgBoxStyle::Exclamation);
 }
 
 TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway)
