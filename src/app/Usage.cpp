@@ -65,12 +65,15 @@ entries visible again as it goes, and lists every hidden or system entry.
   FOLDER            the folder to open (optional; the current folder without it)
   -h, --help        print this text and exit
   --version         print the version and exit
+An option it does not know or a second FOLDER ends it with this text on
+standard error and exit status 2.
 
 Settings: ~/.config/Umbrix/Umbrix.ini ($XDG_CONFIG_HOME/Umbrix/Umbrix.ini where
 XDG_CONFIG_HOME is set), group [Setting]:
   LogError=True     switches the error log on (False by default); the window
-                    menu's "Log Errors" item (Alt+Space opens the menu)
-                    switches the same key
+                    menu's "Log Errors" item (Alt+W opens the menu; Alt+Space
+                    too where the window manager leaves it free) switches
+                    the same key
   LogLeft, LogTop   where the log window was last placed, in twips
 Machine-wide flags: /etc/xdg/Umbrix/Umbrix.ini (written only by root).
 

@@ -207,7 +207,7 @@ public:
     Placed<QLabel> lblCountx;
     Placed<QLineEdit> txtTip;
 
-    // The window menu, which stands in for the system menu (Alt+Space).
+    // The window menu, which stands in for the system menu (Alt+W, Alt+Space).
     WindowMenu* windowMenu = nullptr;
 
     // The context menu "Attribute", opened only as a pop-up.

@@ -91,7 +91,7 @@ LogViewer::LogViewer(QWidget* mainWindow)
     systemMoveSettled_.setInterval(300);
     connect(&systemMoveSettled_, &QTimer::timeout, this, [this] {
         drag_ = Drag::None;
-        savePosition();
+        storePlace();
     });
 
     const double tpp = twipsPerPixel();
@@ -101,7 +101,7 @@ LogViewer::LogViewer(QWidget* mainWindow)
 
 LogViewer::~LogViewer()
 {
-    savePosition();
+    storePlace();
 }
 
 double LogViewer::twipsPerPixel() const
@@ -174,7 +174,7 @@ void LogViewer::loadPosition()
          pixelsOf(readNumberPrefix(top.toStdString()), tpp));
 }
 
-void LogViewer::savePosition()
+void LogViewer::storePlace()
 {
     const double tpp = twipsPerPixel();
     const QPoint at = pos();
@@ -231,7 +231,7 @@ bool LogViewer::viewerMouseUp(QMouseEvent* event)
         drag_ = Drag::None;
         systemMoveSettled_.stop();
         if (moved)
-            savePosition();
+            storePlace();
         return true;
     }
     if (event->button() == Qt::RightButton) {
@@ -311,7 +311,7 @@ void LogViewer::closeEvent(QCloseEvent* event)
 {
     // Closed by the window system: the viewer only leaves the screen, it
     // lives until the program ends.
-    savePosition();
+    storePlace();
     event->accept();
 }
 

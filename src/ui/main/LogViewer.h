@@ -51,6 +51,8 @@ public:
     QString text() const;
 
     void setMainWindow(QWidget* mainWindow);
+    // Stores where the viewer stands now ("LogLeft", "LogTop").
+    void storePlace();
     // Where the viewer asks whether logging is on (the program's LogErrors);
     // without one, logging is off.
     void setLogSwitch(std::function<bool()> isOn) { logSwitch_ = std::move(isOn); }
@@ -81,7 +83,6 @@ private:
     void txtLog_DblClick();
 
     void loadPosition();
-    void savePosition();
 
     enum class Drag { None, Pressed, Manual, System };
 

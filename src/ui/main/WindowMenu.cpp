@@ -288,8 +288,13 @@ void SystemMenuProc(FrmSeek* window, int command)
         // The mark, not the variable, decides: they cannot drift apart.
         AppState& s = window->state();
         s.LogErrors = !GetSystemMenuCheck(window, LogErrors);
-        if (!s.LogErrors)
+        if (!s.LogErrors) {
+            // Where it stands now, which may be where the window manager put
+            // it, not only where it was last dragged to.
+            if (LogViewer* viewer = logViewer())
+                viewer->storePlace();
             hideLogViewer();
+        }
         else if (LogViewer* viewer = logViewer(); viewer && !viewer->isEmpty())
             viewer->View();
         SetSystemMenuCheck(window, LogErrors, s.LogErrors);

@@ -60,7 +60,7 @@ public:
     bool itemState(int command, uint32_t& state) const;
     bool setItemState(int command, uint32_t state);
 
-    // Opens the menu from its bar, as Alt+Space does.
+    // Opens the menu from its bar, as Alt+Space (and its own Alt+W) does.
     void open();
 
     // Every chosen command goes to `route` while one is set (the program's

@@ -147,21 +147,29 @@ TEST_F(FileCommandsWindow, FileListDeleteKeysKeepThePlace)
     EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
 }
 
-TEST_F(FileCommandsWindow, DirectoryListDeletesAThreeLevelTree)
+// A tree of three levels goes whole, a folder link goes as the link, never
+// its target, and a delete that finds nothing to delete says why.
+TEST_F(FileCommandsWindow, TheDirectoryListDeletesTreesAndLinks)
 {
-    folder("keep");
     folder("t", 0x2);
     folder("t/a");
     folder("t/a/b");
     file("t/top");
     file("t/a/mid", 0x1);
     file("t/a/b/low");
+    folder("target");
+    file("target/keep");
+    ASSERT_EQ(::symlink(at("target").c_str(), at("link").c_str()), 0);
+    folder("vanishing");
     window->dirList->refresh();
-    ASSERT_EQ(window->dirList->ListCount(), 2);
-    window->dirList->setListIndex(1);
-    ASSERT_EQ(window->dirList->List(1), at("t"));
-
+    const auto highlight = [&](const std::string& name) {
+        for (int i = 0; i < window->dirList->ListCount(); ++i)
+            if (window->dirList->List(i) == at(name))
+                window->dirList->setListIndex(i);
+        ASSERT_EQ(window->dirList->List(window->dirList->ListIndex()), at(name));
+    };
     ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
+    highlight("t");
     // No unprompted form in this list.
     QTest::keyClick(window->dirList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(test::exists(at("t")));
@@ -172,14 +180,30 @@ TEST_F(FileCommandsWindow, DirectoryListDeletesAThreeLevelTree)
                              "there are in?\r\r\"") +
                   QString::fromStdString(at("t")) + QStringLiteral("\""));
     EXPECT_FALSE(test::exists(at("t")));
-    EXPECT_EQ(window->dirList->ListCount(), 1);
-    EXPECT_EQ(window->dirList->ListIndex(), 0);
-    EXPECT_EQ(window->dirList->List(0), at("keep"));
+    EXPECT_EQ(window->dirList->ListCount(), 3);
+    EXPECT_EQ(window->dirList->List(window->dirList->ListIndex()), at("target")) << "its place";
 
+    highlight("link");
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    struct stat st {};
+    EXPECT_NE(::lstat(at("link").c_str(), &st), 0);
+    EXPECT_TRUE(test::exists(at("target/keep")));
+
+    highlight("vanishing");
+    ASSERT_EQ(::rmdir(at("vanishing").c_str()), 0);
+    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
     // On the open folder itself the key does nothing.
     window->dirList->setListIndex(-1);
     QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
-    EXPECT_EQ(answers.calls().size(), 1u);
+    results({"f"}, {0});
+    selectRows(0, {}, -1);
+    QTest::keyClick(&box(), Qt::Key_Delete);
+    ASSERT_EQ(answers.calls().size(), 6u);
+    for (std::size_t k : {3u, 5u}) {
+        EXPECT_EQ(answers.calls()[k].title, QStringLiteral("Delete"));
+        EXPECT_EQ(answers.calls()[k].buttons, MsgBoxStyle::Exclamation);
+    }
+    EXPECT_TRUE(answers.calls()[3].prompt.contains(QString::fromStdString(at("vanishing"))));
 }
 
 // After a delete the window shows what is true now: the rows below a
@@ -213,43 +237,6 @@ TEST_F(FileCommandsWindow, AfterADeleteTheWindowShowsTheDiskAsItIsNow)
     ASSERT_EQ(window->view(), FrmSeek::View::Browser);
     EXPECT_EQ(fileRow("a"), -1);
     EXPECT_GE(fileRow("b"), 0);
-}
-
-// A folder link in the directory list goes as the link, never its target;
-// a delete that finds nothing to delete says why.
-TEST_F(FileCommandsWindow, TheDirectoryListDeletesALinkAndSaysWhyWhenNothingGoes)
-{
-    folder("target");
-    file("target/keep");
-    ASSERT_EQ(::symlink(at("target").c_str(), at("link").c_str()), 0);
-    folder("vanishing");
-    window->dirList->refresh();
-    ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
-    const auto highlight = [&](const std::string& name) {
-        for (int i = 0; i < window->dirList->ListCount(); ++i)
-            if (window->dirList->List(i) == at(name))
-                window->dirList->setListIndex(i);
-        ASSERT_EQ(window->dirList->List(window->dirList->ListIndex()), at(name));
-    };
-    highlight("link");
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
-    struct stat st {};
-    EXPECT_NE(::lstat(at("link").c_str(), &st), 0);
-    EXPECT_TRUE(test::exists(at("target/keep")));
-    EXPECT_EQ(answers.calls().size(), 1u) << "the question alone";
-
-    highlight("vanishing");
-    ASSERT_EQ(::rmdir(at("vanishing").c_str()), 0);
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
-    results({"f"}, {0});
-    selectRows(0, {}, -1);
-    QTest::keyClick(&box(), Qt::Key_Delete);
-    ASSERT_EQ(answers.calls().size(), 5u);
-    for (std::size_t k : {2u, 4u}) {
-        EXPECT_EQ(answers.calls()[k].title, QStringLiteral("Delete"));
-        EXPECT_EQ(answers.calls()[k].buttons, MsgBoxStyle::Exclamation);
-    }
-    EXPECT_TRUE(answers.calls()[2].prompt.contains(QString::fromStdString(at("vanishing"))));
 }
 
 TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)

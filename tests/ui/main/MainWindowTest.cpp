@@ -238,12 +238,5 @@ TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff)
     EXPECT_NE(window->filList.Width(), fileWidth);
 }
 
-TEST_F(MainWindow, RestoringTheWindowPutsTheTitleBack)
-{
-    window->setCaption("Scanned files: 12");
-    window->Form_Resize();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
-}
-
 } // namespace
 } // namespace umbrix

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 namespace umbrix {
 namespace {
@@ -111,8 +112,12 @@ TEST_F(WindowMenuTest, LogErrorsFlipsTheSwitchTheMarkTheSettingAndTheViewer)
     item(LogErrors).trigger();
     EXPECT_TRUE(state.LogErrors && viewerShown());
     EXPECT_TRUE(logViewer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Switched off, the viewer's place is stored from where it stands.
+    logViewer()->move(70, 50);
     item(LogErrors).trigger();
     EXPECT_FALSE(viewerShown());
+    EXPECT_EQ(GetSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogTop, {}),
+              QString::number(std::lround(50 * logViewer()->twipsPerPixel())));
 }
 
 TEST_F(WindowMenuTest, AboutIsGrayedWhileTheWalkRunsAndLogErrorsIsNot)
