@@ -227,9 +227,13 @@ bool LogViewer::viewerMouseMove(QMouseEvent* event)
 bool LogViewer::viewerMouseUp(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
-        const bool moved = drag_ == Drag::Manual || drag_ == Drag::System;
+        // A window manager's move reports the release as it begins, before
+        // the window has gone anywhere: its place is stored once the moves
+        // have stopped coming.
+        if (drag_ == Drag::System)
+            return true;
+        const bool moved = drag_ == Drag::Manual;
         drag_ = Drag::None;
-        systemMoveSettled_.stop();
         if (moved)
             storePlace();
         return true;
