@@ -9,7 +9,10 @@ namespace {
 
 class CountingHost : public SearchView {
 public:
-    void FoundFileAdd(const std::string&, const std::string&) override { ++rows; }
+    void FoundFileAdd(const std::string&, const std::string&, const platform::EntryIdentity&) override
+    {
+        ++rows;
+    }
     void RefreshResult(const std::string&, const std::string&, int32_t) override {}
     void Log(const std::string&, bool) override { ++logged; }
     bool isMinimized() const override { return false; }

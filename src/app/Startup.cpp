@@ -6,6 +6,7 @@
 #include "platform/AppTitle.h"
 #include "platform/AttributeJournal.h"
 #include "platform/Error.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/PathText.h"
 #include "settings/Registration.h"
 #include "settings/SettingsFile.h"
@@ -68,6 +69,8 @@ bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& f
 
 int runUmbrix(int argc, char** argv)
 {
+    // As the command line does: a delete holds a descriptor per level.
+    platform::raiseOpenFileLimit();
     // Every attribute the window changes goes into this run's journal, which
     // outlives the windows so that their last changes are written too.
     AttributeJournalFile journal(journalFolder(), "umbrix", [](const std::string& message) {

@@ -69,7 +69,8 @@ public:
         : out_(output), last_(last), flags_(flags)
     {}
 
-    void FoundFileAdd(const std::string& folder, const std::string& name) override
+    void FoundFileAdd(const std::string& folder, const std::string& name,
+                      const platform::EntryIdentity&) override
     {
         path_.assign(folder).append(name);
         const bool unhidden = last_.isOf(path_);

@@ -1,20 +1,15 @@
 #include "cli/AttribMain.h"
 #include "cli/Interrupt.h"
 #include "log/AttributeJournalFile.h"
+#include "platform/OpenFileLimit.h"
 
 #include <cstdio>
-#include <sys/resource.h>
 
 int main(int argc, char** argv)
 {
     using namespace umbrix;
     cli::catchInterrupts();
-    // The walk holds one descriptor for every level it is below.
-    struct rlimit limit {};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
+    platform::raiseOpenFileLimit();
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 

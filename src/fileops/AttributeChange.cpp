@@ -134,7 +134,7 @@ namespace {
 // The write of `Attrib` whose first attempt gave `err`, with the retry box
 // after every failure.
 bool storeWithRetry(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
-                    bool FlagCheck, int err)
+                    bool FlagCheck, const platform::EntryIdentity& identity, int err)
 {
     for (;;) {
         if (err == 0) {
@@ -151,25 +151,26 @@ bool storeWithRetry(SelectionCommandView& view, const std::string& File, uint32_
             view.setCancelAction(true);
         if (answer != MsgBoxAnswer::Yes)
             return false;
-        err = platform::storeAttributes(File, Attrib);
+        err = platform::storeAttributes(File, Attrib, identity);
     }
 }
 
 } // namespace
 
 bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
-                  bool FlagCheck)
+                  bool FlagCheck, const platform::EntryIdentity& identity)
 {
-    return storeWithRetry(view, File, Attrib, FlagCheck, platform::storeAttributes(File, Attrib));
+    return storeWithRetry(view, File, Attrib, FlagCheck, identity,
+                          platform::storeAttributes(File, Attrib, identity));
 }
 
 bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_t index,
-                     int16_t action, bool quiet)
+                     int16_t action, bool quiet, const platform::EntryIdentity& identity)
 {
     // One look at the entry reads it and writes the changed word; only a
     // failed write is tried again, by SetAttribute's own rule.
     const platform::AttributeChange change = platform::changeAttributes(
-        path, [&](uint32_t word) { return changedAttributeWord(word, index, action); });
+        path, [&](uint32_t word) { return changedAttributeWord(word, index, action); }, identity);
     if (change.queryError) {
         if (!quiet)
             view.MsgBox(SystemMessageText(change.queryError),
@@ -178,13 +179,15 @@ bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_
             view.noteFailure(path, errorFromErrno(change.queryError));
         return false;
     }
-    return change.asked && storeWithRetry(view, path, change.wanted, false, change.storeError);
+    return change.asked &&
+           storeWithRetry(view, path, change.wanted, false, identity, change.storeError);
 }
 
-bool ResetAttributes(SelectionCommandView& view, const std::string& path)
+bool ResetAttributes(SelectionCommandView& view, const std::string& path,
+                     const platform::EntryIdentity& identity)
 {
     uint32_t word = 0;
-    if (const int err = platform::queryAttributes(path, word)) {
+    if (const int err = platform::queryAttributes(path, word, identity)) {
         view.MsgBox(displayText(path) + "\r\r" + SystemMessageText(err),
                     MsgBoxStyle::Exclamation + MsgBoxStyle::OKOnly, "Reset file attribute");
         return false;
@@ -193,7 +196,7 @@ bool ResetAttributes(SelectionCommandView& view, const std::string& path)
     const uint32_t protective[] = {ReadOnly, Hidden, System};
     for (int16_t index = 0; index < 3; ++index) {
         if (word & protective[index])
-            result = ChangeAttribute(view, path, index, AttributeAction::Clear, false);
+            result = ChangeAttribute(view, path, index, AttributeAction::Clear, false, identity);
     }
     return result;
 }
@@ -206,7 +209,8 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
     if (rows.SelCount() <= 1) {
         const int32_t current = rows.ListIndex();
         if (current >= 0 && rows.Selected(current))
-            ChangeAttribute(view, rows.ListPath(current), index, AttributeAction::Clear, false);
+            ChangeAttribute(view, rows.ListPath(current), index, AttributeAction::Clear, false,
+                            rows.ListIdentity(current));
         return SelectionEnd::Finished;
     }
     const int32_t n = rows.ListCount();
@@ -214,7 +218,8 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
     for (int32_t i = 0; i < n; ++i) {
         const int32_t percent = progressPercent(i + 1, n);
         if (rows.Selected(i))
-            ChangeAttribute(view, rows.ListPath(i), index, AttributeAction::Clear, false);
+            ChangeAttribute(view, rows.ListPath(i), index, AttributeAction::Clear, false,
+                            rows.ListIdentity(i));
         view.DoEvents();
         caption.show(percent);
         if (view.Closing())
@@ -235,7 +240,7 @@ SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& 
         return stepWithRetry(view, path, offerCancel, [&] {
             path.clear();
             path = rows.ListPath(row);
-            if (ChangeAttribute(view, path, index, action, true))
+            if (ChangeAttribute(view, path, index, action, true, rows.ListIdentity(row)))
                 changed = true;
         });
     };

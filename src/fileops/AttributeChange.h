@@ -29,17 +29,19 @@ std::optional<uint32_t> changedAttributeWord(uint32_t word, int16_t index, int16
 // retry (Yes again, No gives up, Cancel gives up and sets CancelAction).
 // With FlagCheck the attribute panel shows the entry after the write.
 bool SetAttribute(SelectionCommandView& view, const std::string& File, uint32_t Attrib,
-                  bool FlagCheck = false);
+                  bool FlagCheck = false, const platform::EntryIdentity& identity = {});
 
 // Sets or clears one attribute of one entry.  True when a new word was
 // written.  An entry that cannot be read gives false, with a message unless
-// `quiet`.
+// `quiet`.  A known `identity` is the entry the row was found as: a path
+// that leads elsewhere now is reported "changed since" and left alone.
 bool ChangeAttribute(SelectionCommandView& view, const std::string& path, int16_t index,
-                     int16_t action, bool quiet);
+                     int16_t action, bool quiet, const platform::EntryIdentity& identity = {});
 
 // Clears read-only, hidden and system (those the entry has) before the entry
 // is deleted.  The result of the last change made; false when none was.
-bool ResetAttributes(SelectionCommandView& view, const std::string& path);
+bool ResetAttributes(SelectionCommandView& view, const std::string& path,
+                     const platform::EntryIdentity& identity = {});
 
 // How a walk through a selection ended.
 enum class SelectionEnd {

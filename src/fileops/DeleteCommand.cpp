@@ -1,10 +1,12 @@
 #include "fileops/DeleteCommand.h"
 
 #include "fileops/AttributeChange.h"
+#include "fileops/FsErrors.h"
 #include "fileops/RetryStep.h"
 #include "platform/AttributeStore.h"
 #include "platform/FileHelpers.h"
 
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -62,29 +64,38 @@ bool emptyContents(SelectionCommandView& view, const Folder& folder, bool& cance
     return true;
 }
 
+// Whether the path leads to an entry at all; names are taken as they are,
+// never as patterns.
 bool entryExists(const std::string& path)
 {
-    return FileExists(path) || DirExists(path);
+    platform::ReachedEntry entry;
+    const int err = platform::reachEntry(path, {}, entry);
+    return err != ENOENT && err != ENOTDIR;
 }
 
 // Removes the emptied tree of `path`; a failure asks as the delete command
-// does, naming the top folder.
+// does, naming the top folder.  `gone` tells whether the folder is no longer
+// there afterwards.
 StepEnd removeTree(SelectionCommandView& view, const FileSystemObject& fs, const std::string& path,
-                   bool offerCancel)
+                   const platform::EntryIdentity& identity, bool offerCancel, bool& gone)
 {
-    return retryStep(view, path, kDeleteError, offerCancel,
-                     [&] { fs.GetFolder(path).Delete(true, [&view] { breathe(view); }); });
+    return retryStep(view, path, kDeleteError, offerCancel, [&] {
+        const Folder folder = fs.GetFolder(path, identity);
+        folder.Delete(true, [&view] { breathe(view); });
+        gone = !folder.Exists();
+    });
 }
 
 } // namespace
 
 bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs,
-                          const std::string& path, bool& cancel)
+                          const std::string& path, bool& cancel,
+                          const platform::EntryIdentity& identity)
 {
     std::optional<Folder> folder;
     const std::string beforeFirstFile;
     if (retryStep(view, beforeFirstFile, kDeleteError, true,
-                  [&] { folder.emplace(fs.GetFolder(path)); }) == StepEnd::GaveUp) {
+                  [&] { folder.emplace(fs.GetFolder(path, identity)); }) == StepEnd::GaveUp) {
         cancel = true;
         return false;
     }
@@ -108,22 +119,39 @@ DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& 
 {
     ResetAttributes(view, path);
     bool cancel = false;
+    bool gone = false;
     if (DeleteFolderContents(view, fs, path, cancel))
-        removeTree(view, fs, path, false);
+        removeTree(view, fs, path, {}, false, gone);
     if (view.Closing())
         return DeleteEnd::Closing;
     return cancel ? DeleteEnd::Cancelled : DeleteEnd::Finished;
 }
 
 DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path, bool& gone)
+                            const std::string& path, bool& gone,
+                            const platform::EntryIdentity& identity)
 {
     gone = false;
-    ResetAttributes(view, path);
+    // A path that leads to another entry than the row's now is reported
+    // once and left alone, before anything about it changes.
+    const auto stillTheRow = [&] {
+        platform::ReachedEntry entry;
+        if (platform::reachEntry(path, identity, entry) == ESTALE)
+            fileops::fail(ESTALE, {});
+    };
+    switch (retryStep(view, path, kDeleteError, true, stillTheRow)) {
+    case StepEnd::GaveUp:
+        return DeleteEnd::Cancelled;
+    case StepEnd::Skipped:
+        return DeleteEnd::Finished;
+    case StepEnd::Done:
+        break;
+    }
+    ResetAttributes(view, path, identity);
     int32_t attributes = 0;
     bool reparsePoint = false;
     if (retryStep(view, path, kDeleteError, true, [&] {
-            attributes = GetEntryAttributes(path, false, reparsePoint);
+            attributes = GetEntryAttributes(path, false, reparsePoint, identity);
         }) == StepEnd::GaveUp)
         return DeleteEnd::Cancelled;
 
@@ -131,25 +159,28 @@ DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& 
     // removed as the link it is.
     if (attributes & platform::Attr::Directory) {
         bool cancel = false;
-        if (DeleteFolderContents(view, fs, path, cancel)) {
-            if (removeTree(view, fs, path, true) == StepEnd::GaveUp)
-                return DeleteEnd::Cancelled;
-            gone = !fs.FolderExists(path);
-        }
+        if (DeleteFolderContents(view, fs, path, cancel, identity) &&
+            removeTree(view, fs, path, identity, true, gone) == StepEnd::GaveUp)
+            return DeleteEnd::Cancelled;
         if (view.Closing())
             return DeleteEnd::Closing;
         return cancel ? DeleteEnd::Cancelled : DeleteEnd::Finished;
     }
-    if (retryStep(view, path, kDeleteError, true, [&] { fs.GetFile(path).Delete(true); }) ==
-        StepEnd::GaveUp)
+    if (retryStep(view, path, kDeleteError, true, [&] {
+            const File file = fs.GetFile(path, identity);
+            file.Delete(true);
+            gone = !file.Exists();
+        }) == StepEnd::GaveUp)
         return DeleteEnd::Cancelled;
-    gone = !fs.FileExists(path);
     return DeleteEnd::Finished;
 }
 
 DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
                              DeletableRows& rows)
 {
+    // Each folder of the rows is opened once, for its first row: a folder
+    // swapped for a link meanwhile cannot send the rows after it elsewhere.
+    const platform::ScopedFolderReuse sameFolder;
     if (rows.SelCount() <= 1) {
         const int32_t i = rows.ListIndex();
         if (i == -1)
@@ -158,7 +189,7 @@ DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject&
             const std::string path = rows.ListPath(i);
             if (entryExists(path)) {
                 bool gone = false;
-                const DeleteEnd end = deleteListedEntry(view, fs, path, gone);
+                const DeleteEnd end = deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
                 if (gone)
                     rows.RemoveItem(i);
                 if (end != DeleteEnd::Finished)
@@ -183,7 +214,7 @@ DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject&
                 rows.RemoveItem(i);
             } else {
                 bool gone = false;
-                const DeleteEnd end = deleteListedEntry(view, fs, path, gone);
+                const DeleteEnd end = deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
                 if (gone)
                     rows.RemoveItem(i);
                 if (end != DeleteEnd::Finished)

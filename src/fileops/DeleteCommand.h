@@ -33,7 +33,8 @@ enum class DeleteEnd {
 // level reports false.  The walk yields after every file and stops (false,
 // `cancel` set) when the program is shutting down.
 bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs,
-                          const std::string& path, bool& cancel);
+                          const std::string& path, bool& cancel,
+                          const platform::EntryIdentity& identity = {});
 
 // The file list's entry `path`: attributes reset, then deleted even when
 // read-only; a failure asks with Yes and No.
@@ -47,9 +48,12 @@ DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& 
 
 // One result row's entry: attributes reset, then a folder (by its attribute
 // word) with everything in it, or a file.  `gone` says whether the entry no
-// longer exists afterwards.  Failures ask with Yes, No and Cancel.
+// longer exists afterwards.  Failures ask with Yes, No and Cancel.  A known
+// `identity` is the entry the row was found as: a path that leads elsewhere
+// now is reported "changed since" and nothing is done to it.
 DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path, bool& gone);
+                            const std::string& path, bool& gone,
+                            const platform::EntryIdentity& identity = {});
 
 // The selected rows of one result list box: the current row alone when no
 // more than one is selected, else every selected row from the last to the

@@ -51,11 +51,14 @@ int removeEmptyFolder(int folderFd, const char* name, const std::string& path)
     return ::unlinkat(folderFd, name, AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
-void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force)
+void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force,
+                  const platform::EntryIdentity& expected)
 {
     struct stat st;
     if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         fail(errno, {});
+    if (expected.known() && (st.st_dev != expected.dev || st.st_ino != expected.ino))
+        fail(ESTALE, {});
     if (S_ISDIR(st.st_mode))
         fail(EISDIR, {});
     if (!force && isReadOnly(folderFd, name.c_str(), path))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
 #include <string>
 
 namespace umbrix::fileops {
@@ -22,8 +24,10 @@ int removeEmptyFolder(int folderFd, const char* name, const std::string& path);
 // FileSystemObject::File::Delete of an entry found in the open folder
 // `folderFd`: the same checks and failures as deleteFile, the entry looked
 // up from that folder, so a link put in place of the folder meanwhile
-// cannot redirect it.
-void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force);
+// cannot redirect it.  A known `expected` that the entry no longer is fails
+// with ESTALE ("changed since").
+void deleteFileAt(int folderFd, const std::string& name, const std::string& path, bool force,
+                  const platform::EntryIdentity& expected = {});
 
 // FileSystemObject::File::Delete.
 void deleteFile(const std::string& path, bool force);

@@ -10,6 +10,7 @@
 #include "platform/PathChain.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace umbrix {
@@ -17,12 +18,48 @@ namespace umbrix {
 using platform::FileDescriptor;
 using platform::FolderIdentity;
 
+namespace {
+
+using SharedFolder = std::shared_ptr<const FileDescriptor>;
+
+// The entry `path` names, reached and checked as a row is; `folder` gets its
+// folder, kept for the object's lifetime.
+platform::ReachedEntry reach(const std::string& path, const platform::EntryIdentity& expected,
+                             SharedFolder& folder)
+{
+    platform::ReachedEntry entry;
+    if (const int err = platform::reachEntry(path, expected, entry))
+        fileops::fail(err, {});
+    // The reached folder may be a command's shared one: the object keeps its own.
+    FileDescriptor own(::fcntl(entry.folder(), F_DUPFD_CLOEXEC, 0));
+    if (!own)
+        fileops::fail(errno, {});
+    folder = std::make_shared<const FileDescriptor>(std::move(own));
+    return entry;
+}
+
+bool holds(const SharedFolder& folder, const std::string& name, bool directory)
+{
+    struct stat st;
+    return ::fstatat(folder->get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(st.st_mode) == directory;
+}
+
+} // namespace
+
 void FileSystemObject::File::Delete(bool force) const
 {
-    if (folder_)
-        fileops::deleteFileAt(folder_->get(), name_, path_, force);
-    else
-        fileops::deleteFile(path_, force);
+    fileops::deleteFileAt(folder_->get(), name_, path_, force, expected_);
+}
+
+bool FileSystemObject::File::Exists() const
+{
+    return holds(folder_, name_, false);
+}
+
+bool FileSystemObject::Folder::Exists() const
+{
+    return holds(parent_, name_, true);
 }
 
 const FileSystemObject::SharedFolder& FileSystemObject::Folder::open() const
@@ -42,6 +79,8 @@ const FileSystemObject::SharedFolder& FileSystemObject::Folder::open() const
         fileops::fail(err, path_);
     if (!self.sameVolume(parent))
         fileops::failMountPoint(path_);
+    if (expected_.known() && !(self.dev == expected_.dev && self.ino == expected_.ino))
+        fileops::fail(ESTALE, path_);
     self_ = std::make_shared<const FileDescriptor>(std::move(fd));
     return self_;
 }
@@ -52,7 +91,7 @@ std::vector<FileSystemObject::File> FileSystemObject::Folder::Files() const
     std::vector<File> files;
     for (std::string& name : fileops::fileNamesIn(folder->get(), path_)) {
         std::string path = joinPath(path_, name);
-        files.push_back(File(std::move(path), folder, std::move(name)));
+        files.push_back(File(std::move(path), folder, std::move(name), {}));
     }
     return files;
 }
@@ -70,7 +109,7 @@ std::vector<FileSystemObject::Folder> FileSystemObject::Folder::SubFolders() con
 
 void FileSystemObject::Folder::Delete(bool force, const std::function<void()>& eachEntry) const
 {
-    fileops::deleteTreeAt(parent_->get(), name_, path_, force, eachEntry);
+    fileops::deleteTreeAt(parent_->get(), name_, path_, force, eachEntry, expected_);
 }
 
 void FileSystemObject::CopyFile(const std::string& source, const std::string& destination,
@@ -85,32 +124,31 @@ void FileSystemObject::CopyFolder(const std::string& source, const std::string& 
     fileops::copyTree(source, destination, overwrite);
 }
 
-FileSystemObject::File FileSystemObject::GetFile(const std::string& path) const
+FileSystemObject::File FileSystemObject::GetFile(const std::string& path,
+                                                 const platform::EntryIdentity& expected) const
 {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
-        fileops::fail(errno, {});
-    if (S_ISDIR(st.st_mode))
+    SharedFolder folder;
+    const platform::ReachedEntry entry = reach(path, expected, folder);
+    if (S_ISDIR(entry.identity().mode))
         fileops::fail(EISDIR, {});
-    return File(path, nullptr, {});
+    return File(path, std::move(folder), entry.nameText(),
+                platform::entryIdentityOf(entry.identity()));
 }
 
-FileSystemObject::Folder FileSystemObject::GetFolder(const std::string& path) const
+FileSystemObject::Folder FileSystemObject::GetFolder(const std::string& path,
+                                                     const platform::EntryIdentity& expected) const
 {
     const std::string whole = withoutTrailingSlashes(path);
     const FolderAndName split = splitPath(whole);
     // The root and "." or ".." have no name in a parent to be held by.
     if (split.name.empty() || split.name == "." || split.name == "..")
         fileops::fail(whole == "/" ? EBUSY : EINVAL, {});
-    FileDescriptor parent;
-    if (const int err = platform::openFolder(split.folder, parent))
-        fileops::fail(err, {});
-    FolderIdentity identity;
-    if (const int err = platform::identityAt(parent.get(), split.name.c_str(), identity))
-        fileops::fail(err, {});
-    if (!S_ISDIR(identity.mode))
+    SharedFolder parent;
+    const platform::ReachedEntry entry = reach(whole, expected, parent);
+    if (!S_ISDIR(entry.identity().mode))
         fileops::fail(ENOTDIR, {});
-    return Folder(path, std::make_shared<const FileDescriptor>(std::move(parent)), split.name);
+    return Folder(path, std::move(parent), entry.nameText(),
+                  platform::entryIdentityOf(entry.identity()));
 }
 
 bool FileSystemObject::FileExists(const std::string& path) const

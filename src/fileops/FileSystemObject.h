@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryReach.h"
 #include "platform/FileDescriptor.h"
 
 #include <functional>
@@ -22,6 +23,11 @@ namespace umbrix {
 // hold it too: they act relative to it, so a folder swapped for a link
 // between the listing and the delete cannot send the delete anywhere else,
 // as with GNU rm.  A folder is opened when it is first listed or deleted.
+//
+// GetFile and GetFolder reach their entry with platform::reachEntry: given
+// the identity a result row recorded, a path that now leads elsewhere fails
+// "changed since", and so does a delete that finds another entry under the
+// name by the time it acts.
 class FileSystemObject {
     using SharedFolder = std::shared_ptr<const platform::FileDescriptor>;
 
@@ -32,15 +38,20 @@ public:
         // Removes the file (or link, or special file).  Without `force` a
         // read-only entry is refused with 70 "Permission denied".
         void Delete(bool force) const;
+        // Whether its folder still holds an entry of its name.
+        bool Exists() const;
 
     private:
         friend class FileSystemObject;
-        File(std::string path, SharedFolder folder, std::string name)
-            : path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name))
+        File(std::string path, SharedFolder folder, std::string name,
+             platform::EntryIdentity expected)
+            : path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name)),
+              expected_(expected)
         {}
         std::string path_;
-        SharedFolder folder_; // null: the path is looked up whole
+        SharedFolder folder_;
         std::string name_;
+        platform::EntryIdentity expected_;
     };
 
     class Folder {
@@ -57,11 +68,15 @@ public:
         // stops with an error at a mount point instead of emptying another
         // volume.  `eachEntry` runs after every entry removed.
         void Delete(bool force, const std::function<void()>& eachEntry = {}) const;
+        // Whether its parent still holds a directory of its name.
+        bool Exists() const;
 
     private:
         friend class FileSystemObject;
-        Folder(std::string path, SharedFolder parent, std::string name)
-            : path_(std::move(path)), parent_(std::move(parent)), name_(std::move(name))
+        Folder(std::string path, SharedFolder parent, std::string name,
+               platform::EntryIdentity expected = {})
+            : path_(std::move(path)), parent_(std::move(parent)), name_(std::move(name)),
+              expected_(expected)
         {}
         // The folder itself, opened from its parent without following a link.
         const SharedFolder& open() const;
@@ -69,6 +84,7 @@ public:
         std::string path_;
         SharedFolder parent_;
         std::string name_;
+        platform::EntryIdentity expected_; // of the folder itself
         mutable SharedFolder self_;
     };
 
@@ -91,10 +107,12 @@ public:
     void CopyFolder(const std::string& source, const std::string& destination,
                     bool overwrite) const;
 
-    // An existing entry that is not a directory (a link counts as a file).
-    File GetFile(const std::string& path) const;
-    // An existing directory (not a link to one).
-    Folder GetFolder(const std::string& path) const;
+    // An existing entry that is not a directory (a link counts as a file);
+    // with a known `expected`, that entry.
+    File GetFile(const std::string& path, const platform::EntryIdentity& expected = {}) const;
+    // An existing directory (not a link to one); with a known `expected`,
+    // that directory.
+    Folder GetFolder(const std::string& path, const platform::EntryIdentity& expected = {}) const;
 
     bool FileExists(const std::string& path) const;
     bool FolderExists(const std::string& path) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryReach.h"
 #include "platform/Error.h"
 
 #include <cstdint>
@@ -47,6 +48,9 @@ public:
     virtual bool Selected(int32_t row) const = 0;
     // "" outside the rows.
     virtual std::string ListPath(int32_t row) const = 0;
+    // The entry the walk found at the row, which the commands check the
+    // path still leads to; not known outside the rows.
+    virtual platform::EntryIdentity ListIdentity(int32_t row) const = 0;
     virtual int32_t SelCount() const = 0;
     // The focused row, -1 for none.
     virtual int32_t ListIndex() const = 0;

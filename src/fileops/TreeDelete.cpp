@@ -125,7 +125,7 @@ void emptyFolder(DirectoryReader& folder, const std::string& path, const TreeDel
 } // namespace
 
 void deleteTreeAt(int parentFd, const std::string& name, const std::string& path, bool force,
-                  const DeleteStep& step)
+                  const DeleteStep& step, const platform::EntryIdentity& expected)
 {
     if (name.empty() || name == "." || name == "..")
         fail(path == "/" ? EBUSY : EINVAL, {});
@@ -139,6 +139,13 @@ void deleteTreeAt(int parentFd, const std::string& name, const std::string& path
     DirectoryReader folder(std::move(fd));
     if (!folder.valid())
         fail(folder.error(), {});
+    if (expected.known()) {
+        FolderIdentity found;
+        if (const int err = platform::identityOf(folder.fd(), found))
+            fail(err, {});
+        if (found.dev != expected.dev || found.ino != expected.ino)
+            fail(ESTALE, {});
+    }
     // Emptying a mounted volume and then failing to remove its mount point
     // would be the worst of both.
     const TreeDelete tree{prepareToEmpty(parentFd, name.c_str(), path, {}, folder, parentId, force),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
 #include <functional>
 #include <string>
 
@@ -15,8 +17,10 @@ using DeleteStep = std::function<void()>;
 void deleteTree(const std::string& path, bool force, const DeleteStep& step = {});
 
 // The same for the folder `name` of the open folder `parentFd`, `path`
-// naming it in messages and for the fault hooks.
+// naming it in messages and for the fault hooks.  A known `expected` that
+// the folder no longer is fails with ESTALE ("changed since") before
+// anything in it goes.
 void deleteTreeAt(int parentFd, const std::string& name, const std::string& path, bool force,
-                  const DeleteStep& step = {});
+                  const DeleteStep& step = {}, const platform::EntryIdentity& expected = {});
 
 } // namespace umbrix::fileops

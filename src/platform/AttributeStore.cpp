@@ -129,44 +129,6 @@ void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, bool d
     journalWrite(kind, path, st, before, before & ~Attr::Hidden);
 }
 
-thread_local ScopedFolderReuse* folderReuse = nullptr;
-
-// The folder part of `path`, opened as named (following links), and the last
-// component.  `folder` is the descriptor to use; `owned` holds it unless a
-// ScopedFolderReuse keeps it.
-int openParent(const std::string& path, FileDescriptor& owned, int& folder, std::string& name)
-{
-    folder = -1;
-    const size_t end = path.find_last_not_of('/');
-    if (path.empty())
-        return ENOENT;
-    std::string_view parent;
-    if (end == std::string::npos) {
-        parent = "/";
-        name = ".";
-    } else {
-        const size_t slash = path.rfind('/', end);
-        name.assign(path, slash + 1, end - slash);
-        parent = slash == std::string::npos ? std::string_view(".")
-                 : slash == 0               ? std::string_view("/")
-                                            : std::string_view(path).substr(0, slash);
-    }
-    if (folderReuse && folderReuse->reuse(parent, folder))
-        return 0;
-    const std::string parentPath(parent);
-    owned = FileDescriptor(::open(parentPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!owned)
-        return errno;
-    folder = owned.get();
-    if (folderReuse)
-        folderReuse->keep(parentPath, owned);
-    return 0;
-}
-
-} // namespace
-
-namespace {
-
 int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t attributes)
 {
     if (kind == StoreKind::DosAttrib)
@@ -311,18 +273,17 @@ StoreKind FolderAttributes::store() const
     return static_cast<StoreKind>(kind_);
 }
 
-AttributeChange changeAttributes(const std::string& path, const WordChange& change)
+AttributeChange changeAttributes(const std::string& path, const WordChange& change,
+                                 const EntryIdentity& expected)
 {
     AttributeChange result;
-    FileDescriptor owned;
-    int folder = -1;
-    std::string name;
+    ReachedEntry reached;
     const int readFault = injectedFault(FaultPoint::ReadAttributes, path);
-    if (const int err = openParent(path, owned, folder, name)) {
+    if (const int err = reachEntry(path, expected, reached)) {
         result.queryError = readFault ? readFault : err;
         return result;
     }
-    Entry entry(folder, name.c_str());
+    Entry entry(reached.folder(), reached.name());
     struct statx st;
     const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
     if (err || readFault) {
@@ -373,53 +334,25 @@ AttributeChange changeAttributes(const std::string& path, const WordChange& chan
     return result;
 }
 
-int queryAttributes(const std::string& path, uint32_t& word)
+int queryAttributes(const std::string& path, uint32_t& word, const EntryIdentity& expected)
 {
     word = 0;
-    FileDescriptor owned;
-    int folder = -1;
-    std::string name;
-    if (const int err = openParent(path, owned, folder, name)) {
+    ReachedEntry reached;
+    if (const int err = reachEntry(path, expected, reached)) {
         const int fault = injectedFault(FaultPoint::ReadAttributes, path);
         return fault ? fault : err;
     }
-    return queryAttributesAt(folder, name.c_str(), path, word);
+    return queryAttributesAt(reached.folder(), reached.name(), path, word);
 }
 
-int storeAttributes(const std::string& path, uint32_t attributes)
+int storeAttributes(const std::string& path, uint32_t attributes, const EntryIdentity& expected)
 {
-    FileDescriptor owned;
-    int folder = -1;
-    std::string name;
-    if (const int err = openParent(path, owned, folder, name)) {
+    ReachedEntry reached;
+    if (const int err = reachEntry(path, expected, reached)) {
         const int fault = injectedFault(FaultPoint::WriteAttributes, path);
         return fault ? fault : err;
     }
-    return storeAttributesAt(folder, name.c_str(), path, attributes);
-}
-
-ScopedFolderReuse::ScopedFolderReuse() : previous_(folderReuse)
-{
-    folderReuse = this;
-}
-
-ScopedFolderReuse::~ScopedFolderReuse()
-{
-    folderReuse = previous_;
-}
-
-bool ScopedFolderReuse::reuse(std::string_view folderPath, int& folder) const
-{
-    if (!folder_ || folderPath != path_)
-        return false;
-    folder = folder_.get();
-    return true;
-}
-
-void ScopedFolderReuse::keep(std::string_view folderPath, FileDescriptor& folder)
-{
-    path_.assign(folderPath);
-    folder_ = std::move(folder);
+    return storeAttributesAt(reached.folder(), reached.name(), path, attributes);
 }
 
 } // namespace umbrix::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryReach.h"
 #include "platform/FolderHandle.h"
 
 #include <cstdint>
@@ -53,10 +54,11 @@ int queryAttributesAt(int folderFd, const char* name, const std::string& path, u
 // errno of the failure; on failure nothing on disk has changed.
 int storeAttributesAt(int folderFd, const char* name, const std::string& path, uint32_t attributes);
 
-// The same for callers that only have a path (the attribute panel, copy): the
-// folder part of `path` is opened as the user named it, links and all, and
-// its last component is then handled as above, so never followed.
-int queryAttributes(const std::string& path, uint32_t& word);
+// The same for callers that only have a path (the attribute panel, copy,
+// the rows of a result list): the entry is reached by reachEntry, checked
+// against `expected` when that is known (ESTALE: changed since), and then
+// handled as above, so never followed.
+int queryAttributes(const std::string& path, uint32_t& word, const EntryIdentity& expected = {});
 
 // What changeAttributes did: the query's errno (nothing was written), else
 // the word the entry read as, whether `change` asked for a write, the word
@@ -75,8 +77,10 @@ using WordChange = std::function<std::optional<uint32_t>(uint32_t)>;
 // queryAttributes and, when `change` turns the word it read into another,
 // storeAttributes of that word, on one look at the entry: a command that
 // changes one attribute of many entries reads each once.
-AttributeChange changeAttributes(const std::string& path, const WordChange& change);
-int storeAttributes(const std::string& path, uint32_t attributes);
+AttributeChange changeAttributes(const std::string& path, const WordChange& change,
+                                 const EntryIdentity& expected = {});
+int storeAttributes(const std::string& path, uint32_t attributes,
+                    const EntryIdentity& expected = {});
 
 // What a copy carries of its source's DOS attributes: read-only, hidden,
 // system and archive, read from the store of the entry open as `sourceFd`
@@ -87,31 +91,6 @@ int storeAttributes(const std::string& path, uint32_t attributes);
 // target's filesystem has no store.  Nothing goes to the journal: a copy is
 // undone by removing it.
 int copyDosAttributes(int sourceFd, int targetFd, bool& onTarget);
-
-// While one lives on a thread, the calls above that take a whole path keep
-// the folder they opened last and use it again for the next entry of the
-// same folder, as the rows of a search's results come: a command over
-// thousands of rows opens each folder once, not once per row.  The rows of
-// a folder are then reached through the folder opened for the first of them,
-// even when it is renamed, or a link put in its place, meanwhile.  The folder
-// is held only while the scope lasts.
-class ScopedFolderReuse {
-public:
-    ScopedFolderReuse();
-    ~ScopedFolderReuse();
-    ScopedFolderReuse(const ScopedFolderReuse&) = delete;
-    ScopedFolderReuse& operator=(const ScopedFolderReuse&) = delete;
-
-    // The kept descriptor, when it was opened for `folderPath`.
-    bool reuse(std::string_view folderPath, int& folder) const;
-    // Keeps `folder`, opened for `folderPath`, in place of the last one.
-    void keep(std::string_view folderPath, FileDescriptor& folder);
-
-private:
-    ScopedFolderReuse* previous_;
-    std::string path_;
-    FileDescriptor folder_;
-};
 
 // The attributes of the entries of one open folder, as a walk that visits
 // every entry asks for them: the store is chosen once for the folder, and an

@@ -34,6 +34,10 @@ std::string SystemMessageText(int32_t code)
 {
     if (code == 0)
         return {};
+    // What every entry reached by a path it no longer leads to gives: the
+    // kernel's own text ("Stale file handle") tells a person nothing.
+    if (code == ESTALE)
+        return std::string(ChangedSinceText);
     char buffer[256];
     // GNU strerror_r may return a static string instead of filling the buffer.
     const char* text = strerror_r(code, buffer, sizeof buffer);

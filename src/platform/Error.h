@@ -29,7 +29,11 @@ inline constexpr int32_t AttributeQuery = static_cast<int32_t>(0x800403E8u);
 // their own to the program keep a distinct number, 0x80070000 + errno.
 int32_t errorNumberFromErrno(int err);
 
-// The system's text for an errno value; "" for 0.
+// The text of ESTALE: an entry whose path now leads elsewhere (a folder
+// above it renamed, or swapped for a link; the entry itself replaced).
+inline constexpr const char* ChangedSinceText = "Changed since it was found, left alone";
+
+// The system's text for an errno value; "" for 0; ChangedSinceText for ESTALE.
 std::string SystemMessageText(int32_t code);
 
 // The standard description of a numbered error that has one ("Permission

@@ -168,12 +168,13 @@ int32_t reducedAttributeSet(uint32_t word)
     return result;
 }
 
-int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint)
+int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint,
+                           const platform::EntryIdentity& expected)
 {
     if (isBlank(path))
         return 0;
     uint32_t word = 0;
-    const int code = platform::queryAttributes(path, word);
+    const int code = platform::queryAttributes(path, word, expected);
     return reducedAttributes(code, word, quiet, reparsePoint);
 }
 

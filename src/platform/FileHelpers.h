@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
 #include <cstdint>
 #include <string>
 
@@ -39,8 +41,11 @@ int32_t reducedAttributeSet(uint32_t word);
 // `reparsePoint`, which is never cleared here: the caller resets it before
 // each call.  An entry that cannot be queried yields 0 when `quiet`, else
 // throws Error{ErrorNumber::AttributeQuery, system text} (or Error{70,
-// "Permission denied"} when the system gave no code).
-int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint);
+// "Permission denied"} when the system gave no code).  A known `expected` is
+// the entry a result row was found as; a path that leads elsewhere now fails
+// as ESTALE does ("changed since").
+int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint,
+                           const platform::EntryIdentity& expected = {});
 
 // GetEntryAttributes of the entry `name` of the open folder `folderFd`, where
 // `path` names the same entry: the same answers and failures, the entry

@@ -33,7 +33,8 @@ bool resultRowLess(std::string_view displayA, std::string_view bytesA, std::stri
     return bytesA < bytesB;
 }
 
-void ResultRows::add(std::string_view folder, std::string_view name)
+void ResultRows::add(std::string_view folder, std::string_view name,
+                     const platform::EntryIdentity& identity)
 {
     constexpr std::size_t limit = std::numeric_limits<uint32_t>::max();
     const std::size_t length = folder.size() + name.size();
@@ -50,6 +51,7 @@ void ResultRows::add(std::string_view folder, std::string_view name)
         text_.reserve(reserved);
 
     Record r;
+    r.identity = identity;
     r.offset = static_cast<uint32_t>(text_.size());
     r.length = static_cast<uint32_t>(length);
     text_.append(folder);
@@ -114,6 +116,13 @@ std::string_view ResultRows::display(int32_t row) const
     if (row < 0 || row >= shown())
         return {};
     return displayOf(record(row));
+}
+
+platform::EntryIdentity ResultRows::identity(int32_t row) const
+{
+    if (row < 0 || row >= shown())
+        return {};
+    return record(row).identity;
 }
 
 void ResultRows::commit(ResultRowsListener* listener)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -50,7 +52,9 @@ class ResultRows {
 public:
     // Throws Error{InvalidArgument} when the row cannot be kept (the box's
     // text would outgrow what it can address).
-    void add(std::string_view folder, std::string_view name);
+    // `identity` is the entry the walk found, kept for the commands on the row.
+    void add(std::string_view folder, std::string_view name,
+             const platform::EntryIdentity& identity = {});
 
     // Rows held, committed or not.
     int32_t count() const { return shown() + static_cast<int32_t>(pending_.size()); }
@@ -60,6 +64,8 @@ public:
     int32_t shown() const { return static_cast<int32_t>(rows_.size()) + inserted_; }
     std::string_view bytes(int32_t row) const;
     std::string_view display(int32_t row) const;
+    // Not known outside the committed rows.
+    platform::EntryIdentity identity(int32_t row) const;
 
     // Sorts the collected rows into place.
     void commit(ResultRowsListener* listener = nullptr);
@@ -81,6 +87,7 @@ private:
         uint32_t length = 0;
         uint32_t displayOffset = 0;
         uint32_t displayLength = 0;
+        platform::EntryIdentity identity;
     };
 
     std::string_view bytesOf(const Record& r) const { return {text_.data() + r.offset, r.length}; }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace umbrix {
@@ -15,7 +16,8 @@ namespace umbrix {
 class ScanSnapshot {
 public:
     struct Entry {
-        size_t offset = 0;
+        ino_t inode = 0; // as the folder's listing gave it
+        uint32_t offset = 0;
         uint32_t length = 0;
         unsigned char type = 0; // d_type as the folder's listing gave it
         int32_t attributes = 0; // the reduced set; 0 for "." and ".."
@@ -28,11 +30,12 @@ public:
         names_.clear();
         entries_.clear();
     }
-    void add(std::string_view name, unsigned char type, int32_t attributes, bool reparsePoint,
-             bool failed)
+    void add(std::string_view name, ino_t inode, unsigned char type, int32_t attributes,
+             bool reparsePoint, bool failed)
     {
-        entries_.push_back({names_.size(), static_cast<uint32_t>(name.size()), type, attributes,
-                            reparsePoint, failed});
+        entries_.push_back({inode, static_cast<uint32_t>(names_.size()),
+                            static_cast<uint32_t>(name.size()), type, attributes, reparsePoint,
+                            failed});
         names_.append(name);
     }
 

@@ -139,7 +139,7 @@ private:
 
     int32_t GetSubFolders(Level& level);
     bool listFolder(Level& level);
-    Resume listEntry(Level& level, const std::string& name, const std::string& path,
+    Resume listEntry(Level& level, const std::string& name, const std::string& path, ino_t inode,
                      int32_t attr, bool criteria);
 
     int32_t readAttributes(const Level& level, const std::string& name, const std::string& path,

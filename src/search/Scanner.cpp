@@ -97,9 +97,9 @@ int32_t Walk::GetSubFolders(Level& level)
                 const int32_t attr = readAttributes(level, name, path, type, reparsePoint, failed);
                 if (!reparsePoint && (attr & kDirectory))
                     level.subFolders.push_back({name, inode});
-                level.snapshot.add(name, type, attr, reparsePoint, failed);
+                level.snapshot.add(name, inode, type, attr, reparsePoint, failed);
             } else {
-                level.snapshot.add(name, type, 0, false, false);
+                level.snapshot.add(name, inode, type, 0, false, false);
             }
             if ((err = nextName(reader, {}, name, inode, type)) != 0) {
                 clean = false;
@@ -135,8 +135,8 @@ int32_t Walk::GetSubFolders(Level& level)
 // Unhides and lists one entry of the folder by the listing rules.  The
 // attribute change comes before the criteria test: a hidden entry of a folder
 // outside the criteria is made visible all the same, only not listed.
-Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path, int32_t attr,
-                       bool criteria)
+Resume Walk::listEntry(Level& level, const std::string& name, const std::string& path,
+                       ino_t inode, int32_t attr, bool criteria)
 {
     const bool directory = (attr & kDirectory) != 0;
     if (directory ? options_.FilesOnly : options_.DirsOnly)
@@ -167,7 +167,8 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
         ++flags_.hiddenOrSystemListed;
 
     try {
-        view_.FoundFileAdd(level.folder, name);
+        view_.FoundFileAdd(level.folder, name,
+                           {static_cast<uint64_t>(level.identity.dev), static_cast<uint64_t>(inode)});
     } catch (const Error& error) {
         return scanFailure(level.folder, name, error);
     } catch (const std::bad_alloc&) {
@@ -200,6 +201,7 @@ bool Walk::listFolder(Level& level)
             const std::string_view candidate = snapshot->name(entry);
             if (pattern.empty() || wildcardMatch(pattern, candidate)) {
                 name.assign(candidate);
+                inode = entry.inode;
                 type = entry.type;
                 return 0;
             }
@@ -253,7 +255,7 @@ bool Walk::listFolder(Level& level)
             }
             // Links are neither listed, counted nor followed.
             if (!reparsePoint) {
-                if (listEntry(level, name, path, attr, criteria) == Resume::Leave)
+                if (listEntry(level, name, path, inode, attr, criteria) == Resume::Leave)
                     return true;
                 countScanned();
                 view_.RefreshResult(folder, name, flags_.ScannedCount);

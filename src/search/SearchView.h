@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryReach.h"
 #include "platform/Error.h"
 #include "search/ScanFailureReport.h"
 
@@ -21,9 +22,12 @@ public:
 
     // Switches to the searching view; `texts` are what the search looks for.
     virtual void beginSearch(const SearchTexts& texts) { (void)texts; }
-    // Appends the row folder + name to the result list.  May throw Error with
-    // ErrorNumber::OutOfMemory when no further row can be kept.
-    virtual void FoundFileAdd(const std::string& folder, const std::string& name) = 0;
+    // Appends the row folder + name to the result list; `identity` is the
+    // entry the walk found there, by which the commands on the row know it
+    // again.  May throw Error with ErrorNumber::OutOfMemory when no further
+    // row can be kept.
+    virtual void FoundFileAdd(const std::string& folder, const std::string& name,
+                              const platform::EntryIdentity& identity) = 0;
     // The progress after every examined entry.
     virtual void RefreshResult(const std::string& folder, const std::string& name,
                                int32_t scannedCount) = 0;

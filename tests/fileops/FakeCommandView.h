@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,14 @@ public:
     int32_t msgAnswer = 0;
 };
 
-// Rows of a result list box: paths, and which of them are selected.  A
+// Rows of a result list box: paths, which of them are selected, and the
+// entries they named when added, as the walk records them.  A
 // command that takes rows of its own kind gets them with its base here.
 template <typename Rows> class FakeRowsOf : public Rows {
 public:
     std::vector<std::string> paths;
     std::vector<bool> selected;
+    std::vector<platform::EntryIdentity> identities;
     int32_t listIndex = -1;
     // Reading row `failAt` throws once, as a list that cannot be read would.
     int32_t failAt = -1;
@@ -70,6 +73,11 @@ public:
         }
         return row >= 0 && row < ListCount() ? paths[static_cast<size_t>(row)] : std::string();
     }
+    platform::EntryIdentity ListIdentity(int32_t row) const override
+    {
+        return row >= 0 && row < ListCount() ? identities[static_cast<size_t>(row)]
+                                             : platform::EntryIdentity{};
+    }
     int32_t SelCount() const override
     {
         return static_cast<int32_t>(std::count(selected.begin(), selected.end(), true));
@@ -80,6 +88,10 @@ public:
     {
         paths.push_back(path);
         selected.push_back(isSelected);
+        struct stat st {};
+        identities.push_back(::lstat(path.c_str(), &st) == 0
+                                 ? platform::EntryIdentity{st.st_dev, st.st_ino}
+                                 : platform::EntryIdentity{});
     }
 
 private:

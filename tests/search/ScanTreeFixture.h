@@ -36,17 +36,20 @@ public:
     };
 
     std::vector<std::string> rows; // folder + name of every FoundFileAdd
+    std::vector<platform::EntryIdentity> identities; // of each row
     std::vector<LogEntry> logs;
     int yields = 0;
     // FoundFileAdd refuses with "out of memory" once this many rows are held.
     int rowLimit = -1;
     std::function<void()> onYield;
 
-    void FoundFileAdd(const std::string& folder, const std::string& name) override
+    void FoundFileAdd(const std::string& folder, const std::string& name,
+                      const platform::EntryIdentity& identity) override
     {
         if (rowLimit >= 0 && static_cast<int>(rows.size()) >= rowLimit)
             throw Error{ErrorNumber::OutOfMemory, "Out of memory"};
         rows.push_back(folder + name);
+        identities.push_back(identity);
     }
     void RefreshResult(const std::string&, const std::string&, int32_t) override {}
     void Log(const std::string& text, bool forceView) override

@@ -114,9 +114,10 @@ QString visibleTextPart(const QString& text, int width, const QFontMetrics& metr
 
 ResultListModel::ResultListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ResultListModel::add(std::string_view folder, std::string_view name)
+void ResultListModel::add(std::string_view folder, std::string_view name,
+                          const platform::EntryIdentity& identity)
 {
-    rows_.add(folder, name);
+    rows_.add(folder, name, identity);
     if (!commitTimer_.isActive())
         commitTimer_.start(kCommitIntervalMs, Qt::CoarseTimer, this);
 }
@@ -341,9 +342,10 @@ void ResultListBox::focusInEvent(QFocusEvent* event)
     emit GotFocus();
 }
 
-void ResultListBox::AddItem(std::string_view folder, std::string_view name)
+void ResultListBox::AddItem(std::string_view folder, std::string_view name,
+                            const platform::EntryIdentity& identity)
 {
-    model_.add(folder, name);
+    model_.add(folder, name, identity);
 }
 
 void ResultListBox::RemoveItem(int32_t index)
@@ -372,6 +374,12 @@ std::string ResultListBox::ListPath(int32_t index)
 {
     model_.commit();
     return std::string(model_.rows().bytes(index));
+}
+
+platform::EntryIdentity ResultListBox::ListIdentity(int32_t index)
+{
+    model_.commit();
+    return model_.rows().identity(index);
 }
 
 int32_t ResultListBox::ListIndex() const

@@ -30,7 +30,8 @@ public:
 
     explicit ResultListModel(QObject* parent = nullptr);
 
-    void add(std::string_view folder, std::string_view name);
+    void add(std::string_view folder, std::string_view name,
+             const platform::EntryIdentity& identity = {});
     // Takes one shown row out.
     void remove(int32_t row);
     // Takes out every row whose bytes `picks`; the number taken out.
@@ -83,7 +84,8 @@ public:
     explicit ResultListBox(QWidget* parent = nullptr);
 
     // Appends one row, folder followed by name (bytes).
-    void AddItem(std::string_view folder, std::string_view name);
+    void AddItem(std::string_view folder, std::string_view name,
+                 const platform::EntryIdentity& identity = {});
     // Takes row `index` out; nothing happens outside the rows.
     void RemoveItem(int32_t index);
     void Clear();
@@ -93,6 +95,8 @@ public:
     QString List(int32_t index);
     // The exact bytes of row `index`, "" outside the rows.
     std::string ListPath(int32_t index);
+    // The entry the walk found at row `index`; not known outside the rows.
+    platform::EntryIdentity ListIdentity(int32_t index);
 
     // The focused row, -1 for none.
     int32_t ListIndex() const;

@@ -105,4 +105,9 @@ std::string ResultBoxRows::ListPath(int32_t row) const
     return box_.ListPath(row);
 }
 
+platform::EntryIdentity ResultBoxRows::ListIdentity(int32_t row) const
+{
+    return box_.ListIdentity(row);
+}
+
 } // namespace umbrix

@@ -52,6 +52,7 @@ public:
     int32_t ListCount() const override { return count_; }
     bool Selected(int32_t row) const override;
     std::string ListPath(int32_t row) const override;
+    platform::EntryIdentity ListIdentity(int32_t row) const override;
     int32_t SelCount() const override { return selCount_; }
     int32_t ListIndex() const override { return listIndex_; }
 

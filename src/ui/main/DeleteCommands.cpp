@@ -79,6 +79,10 @@ public:
                selected_[static_cast<std::size_t>(row)];
     }
     std::string ListPath(int32_t row) const override { return box_.ListPath(row); }
+    platform::EntryIdentity ListIdentity(int32_t row) const override
+    {
+        return box_.ListIdentity(row);
+    }
     int32_t SelCount() const override { return selCount_; }
     int32_t ListIndex() const override { return listIndex_; }
 

@@ -75,7 +75,8 @@ public:
     bool SetObject(const std::function<std::unique_ptr<FileSystemObject>()>& create = {});
 
     // The result list (filled by the scanner through the search host).
-    void FoundFileAdd(const std::string& Folder, const std::string& Name);
+    void FoundFileAdd(const std::string& Folder, const std::string& Name,
+                      const platform::EntryIdentity& identity = {});
     // The next row found goes to a new box: the current one is full.
     bool nextRowOpensBox();
     void RefreshResult(const std::string& Folder, const std::string& Name, int32_t scannedCount);

@@ -13,18 +13,19 @@
 
 namespace umbrix {
 
-void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name)
+void FrmSeek::FoundFileAdd(const std::string& Folder, const std::string& Name,
+                           const platform::EntryIdentity& identity)
 {
     try {
         if (nextRowOpensBox())
             addResultListBox();
         try {
-            resultBox(CurrentIndex()).AddItem(Folder, Name);
+            resultBox(CurrentIndex()).AddItem(Folder, Name, identity);
         } catch (const Error& e) {
             if (e.number == ErrorNumber::InvalidArgument &&
                 resultBox(CurrentIndex()).ListCount() > ResultBoxRefusalRows) {
                 addResultListBox();
-                resultBox(CurrentIndex()).AddItem(Folder, Name);
+                resultBox(CurrentIndex()).AddItem(Folder, Name, identity);
                 return;
             }
             MsgBox(qs(e.description), MsgBoxStyle::Critical, qs(AppTitle), this);

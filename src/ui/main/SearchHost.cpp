@@ -55,14 +55,15 @@ void SearchHost::endSearch()
     LeaveSearchState(window_);
 }
 
-void SearchHost::FoundFileAdd(const std::string& folder, const std::string& name)
+void SearchHost::FoundFileAdd(const std::string& folder, const std::string& name,
+                              const platform::EntryIdentity& identity)
 {
     // Opening a box lays out every full one again, which takes as long as a
     // stretch of the walk: a round comes first, so that the two never add up
     // to one long wait for the window's events.
     if (window_.nextRowOpensBox())
         yieldNow();
-    window_.FoundFileAdd(folder, name);
+    window_.FoundFileAdd(folder, name, identity);
 }
 
 void SearchHost::RefreshResult(const std::string& folder, const std::string& name,

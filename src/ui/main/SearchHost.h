@@ -16,7 +16,8 @@ public:
     explicit SearchHost(FrmSeek& window) : window_(window) {}
 
     void beginSearch(const SearchTexts& texts) override;
-    void FoundFileAdd(const std::string& folder, const std::string& name) override;
+    void FoundFileAdd(const std::string& folder, const std::string& name,
+                      const platform::EntryIdentity& identity) override;
     void RefreshResult(const std::string& folder, const std::string& name,
                        int32_t scannedCount) override;
     void Log(const std::string& logText, bool forceView) override;

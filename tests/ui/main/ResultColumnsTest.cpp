@@ -115,7 +115,7 @@ TEST_F(ResultColumns, TheWindowHandlesItsEventsBeforeAColumnOpens)
     });
     SearchHost& host = window->searchHost();
     for (int i = 0; i < 2 * (ResultBoxFullRows + 1) + 1; ++i)
-        host.FoundFileAdd("/data/", "f" + std::to_string(i));
+        host.FoundFileAdd("/data/", "f" + std::to_string(i), {});
     ASSERT_EQ(window->TotalListbox(), 3);
     for (int boxes : {1, 2}) {
         EXPECT_NE(std::find(rounds.begin(), rounds.end(),
