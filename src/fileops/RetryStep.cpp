@@ -1,5 +1,7 @@
 #include "fileops/RetryStep.h"
 
+#include <cerrno>
+
 namespace umbrix {
 
 RetryAnswer askToRetry(SelectionCommandView& view, const std::string& path,
@@ -12,6 +14,20 @@ RetryAnswer askToRetry(SelectionCommandView& view, const std::string& path,
     if (answer == MsgBoxAnswer::Yes)
         return RetryAnswer::Again;
     return offerCancel && answer == MsgBoxAnswer::Cancel ? RetryAnswer::GiveUp : RetryAnswer::Next;
+}
+
+bool outOfDescriptors(const Error& error)
+{
+    return error.number == errorNumberFromErrno(EMFILE) ||
+           error.number == errorNumberFromErrno(ENFILE);
+}
+
+void tellOutOfDescriptors(SelectionCommandView& view, const std::string& path,
+                          const std::string& description, const std::string& title)
+{
+    const int answer = view.MsgBox(displayText(path) + "\r\r" + description,
+                                   MsgBoxStyle::OKOnly + MsgBoxStyle::Critical, title);
+    view.setMsgAnswer(answer);
 }
 
 } // namespace umbrix

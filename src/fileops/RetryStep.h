@@ -27,6 +27,14 @@ enum class RetryAnswer { Again, Next, GiveUp };
 RetryAnswer askToRetry(SelectionCommandView& view, const std::string& path,
                        const std::string& description, const std::string& title, bool offerCancel);
 
+// Whether the failure is the process having no descriptor left: every step
+// after it would fail the same way, so the command ends at once.
+bool outOfDescriptors(const Error& error);
+
+// The one box, OK alone, that tells of it.
+void tellOutOfDescriptors(SelectionCommandView& view, const std::string& path,
+                          const std::string& description, const std::string& title);
+
 // Runs `step` until it succeeds or the user stops retrying.  `path` is read
 // when a failure is shown, so a step may change it.
 template <class Step>
@@ -39,6 +47,10 @@ StepEnd retryStep(SelectionCommandView& view, const std::string& path, const std
             step();
             return StepEnd::Done;
         } catch (const Error& e) {
+            if (outOfDescriptors(e)) {
+                tellOutOfDescriptors(view, path, e.description, title);
+                return StepEnd::GaveUp;
+            }
             description = e.description;
         } catch (const std::bad_alloc&) {
             description = standardDescription(ErrorNumber::OutOfMemory);

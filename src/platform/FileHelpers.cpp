@@ -87,14 +87,15 @@ bool FileExists(const std::string& path)
     if (p.empty())
         return false;
 
+    // A real name is a name, "*" and "?" in it included: only a name that
+    // names nothing is taken as a pattern.
+    struct stat st;
+    if (::lstat(p.c_str(), &st) == 0)
+        return !S_ISDIR(st.st_mode);
     const std::size_t slash = p.rfind('/');
     const std::string_view last =
         slash == std::string::npos ? std::string_view(p) : std::string_view(p).substr(slash + 1);
-    if (hasWildcards(last))
-        return firstMatchIsFile(p);
-
-    struct stat st;
-    return ::lstat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return hasWildcards(last) && firstMatchIsFile(p);
 }
 
 bool DirExists(const std::string& path)

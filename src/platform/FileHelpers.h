@@ -12,8 +12,10 @@
 namespace umbrix {
 
 // True when an entry of that name exists and is not a directory.  Accepts a
-// path wrapped in double quotes and a trailing "/".  A last component with
-// "*" or "?" asks whether the first matching entry is not a directory.
+// path wrapped in double quotes and a trailing "/".  An entry of that very
+// name answers for itself, "*" or "?" in it included; only a last component
+// with "*" or "?" that names nothing asks whether the first matching entry
+// is not a directory.
 bool FileExists(const std::string& path);
 
 // True when a directory of that name exists (the entry itself, not what a

@@ -159,6 +159,8 @@ private:
     const SearchOptions& options_;
     SearchFlags& flags_;
     LevelStack levels_;
+    // No descriptor was left to open a folder: the walk ended, told once.
+    bool outOfDescriptors_ = false;
 };
 
 } // namespace umbrix::scan

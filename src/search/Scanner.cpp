@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/FileHelpers.h"
 #include "platform/FolderHandle.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "platform/Wildcard.h"
@@ -292,6 +293,14 @@ bool Walk::descend(Level& parent, const SubFolder& sub)
     Level& child = levels_.push();
     child.folder.append(parent.folder).append(sub.name).push_back('/');
     int err = platform::openFolderAt(parent.fd.get(), sub.name.c_str(), child.folder, child.fd);
+    if (platform::outOfDescriptors(err)) {
+        // Every folder after it would fail the same way: one report ends
+        // the walk instead of one for each.
+        levels_.pop();
+        view_.Log(scanFailureReport(parent.folder, sub.name, errorFromErrno(err)), true);
+        outOfDescriptors_ = true;
+        return false;
+    }
     if (err == ELOOP || err == ENOTDIR) {
         levels_.pop();
         report(parent.folder, sub.name,
@@ -383,7 +392,7 @@ bool Walk::run(const std::string& Folder, const std::string& ParentFolder)
             const auto i = static_cast<std::size_t>(top.next++);
             if (options_.SearchSubDirs && i < top.subFolders.size() &&
                 !descend(top, top.subFolders[i]))
-                return finish(!flags_.Searching);
+                return finish(outOfDescriptors_ || !flags_.Searching);
             continue;
         } else {
             if (!flags_.Searching)

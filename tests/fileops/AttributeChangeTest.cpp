@@ -2,11 +2,13 @@
 
 #include "fileops/FakeCommandView.h"
 #include "platform/AttributeStore.h"
+#include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "platform/MsgBoxCodes.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -248,6 +250,41 @@ TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsO
     changed = false;
     EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), SelectionEnd::Finished);
     EXPECT_FALSE(changed);
+}
+
+// Rows reached after a folder above them was swapped for a link, or after
+// the entry was replaced: both commands leave what the path leads to alone.
+TEST_F(AttributeEngine, RowsWhosePathsLeadElsewhereAreLeftAlone)
+{
+    for (const bool removeCommand : {true, false}) {
+        SCOPED_TRACE(removeCommand ? "remove attribute" : "panel box");
+        view = FakeCommandView{};
+        makeDir(tmp / "a");
+        makeDir(tmp / "outside");
+        FakeRows rows;
+        for (const char* name : {"a/f", "a/g", "swapped"})
+            rows.add(hiddenFile(name), true);
+        hiddenFile("outside/f");
+        hiddenFile("outside/g");
+        ASSERT_EQ(::rename((tmp / "a").c_str(), (tmp / "moved").c_str()), 0);
+        ASSERT_EQ(::symlink((tmp / "outside").c_str(), (tmp / "a").c_str()), 0);
+        ASSERT_EQ(::rename((tmp / "swapped").c_str(), (tmp / "old").c_str()), 0);
+        hiddenFile("swapped");
+
+        bool changed = false;
+        EXPECT_EQ(removeCommand ? RemoveAttributeFromSelection(view, rows, 1)
+                                : changeSelectedRows(view, rows, 1, Clear, true, changed),
+                  SelectionEnd::Finished);
+        for (const char* name : {"outside/f", "outside/g", "moved/f", "swapped", "old"})
+            EXPECT_EQ(storedWord(tmp / name), Attr::Hidden) << name;
+        EXPECT_FALSE(changed);
+        // The panel's box command is quiet about entries; the menu's names them.
+        ASSERT_EQ(view.boxes.size(), removeCommand ? 3u : 0u);
+        for (const auto& box : view.boxes)
+            EXPECT_EQ(box.prompt, ChangedSinceText);
+        for (const char* name : {"a", "outside", "moved", "swapped", "old"})
+            std::filesystem::remove_all(tmp / name);
+    }
 }
 
 TEST_F(AttributeEngine, ListFailureInTheBoxCommandOffersRetry)

@@ -8,9 +8,11 @@
 #include "support/NtfsVolume.h" // readTextFile
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/xattr.h>
@@ -41,6 +43,7 @@ public:
     {
         paths.erase(paths.begin() + row);
         selected.erase(selected.begin() + row);
+        identities.erase(identities.begin() + row);
     }
     void selectCurrent(int32_t row) override { current = row; }
 };
@@ -298,6 +301,113 @@ TEST_F(DeleteCommandTest, AFolderSwappedForALinkMidwayLeavesTheOutsideFolderUnto
         ::rmdir(at("t").c_str());
         ASSERT_EQ(::rmdir(at("moved").c_str()), 0);
     }
+}
+
+// Rows whose paths lead elsewhere by the time the delete reaches them, and
+// rows whose names hold pattern characters.  A row is reported "changed
+// since" and left alone, nothing outside the tree goes; a name is a name.
+TEST_F(DeleteCommandTest, HostileRows)
+{
+    const auto outsideTree = [&] {
+        makeTree(dir.path(), {"outside/", "outside/victim/"});
+        for (int i = 0; i < 5; ++i)
+            makeTree(dir.path(), {"outside/victim/v" + std::to_string(i) + "=out"});
+    };
+    const auto swapFolderForLink = [&] {
+        EXPECT_EQ(::rename(at("t/a").c_str(), at("moved").c_str()), 0);
+        EXPECT_EQ(::symlink(at("outside").c_str(), at("t/a").c_str()), 0);
+    };
+    struct Case {
+        const char* name;
+        Names tree;
+        Names rows;
+        std::function<void()> before;  // between the search and the delete
+        std::string swapAtUnlinkBelow; // or midway, at the first unlink below this
+        Names gone;
+        Names kept;   // files, with their content "out" or "in"
+        Names boxed;  // rows reported changed since
+    } cases[] = {
+        {"a folder above swapped for a link",
+         {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0=in"},
+         {"t/a/victim"}, swapFolderForLink, {}, {},
+         {"outside/victim/v0", "outside/victim/v4", "moved/victim/v0"}, {"t/a/victim"}},
+        {"swapped while an earlier row's folder is deleted",
+         {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0=in", "t/big/", "t/big/b0", "t/big/b1"},
+         {"t/a/victim", "t/big"}, {}, "t/big/", {"t/big"},
+         {"outside/victim/v0", "outside/victim/v4", "moved/victim/v0"}, {"t/a/victim"}},
+        {"the entry replaced by another of its name",
+         {"t/", "t/f=in"}, {"t/f"},
+         [&] {
+             EXPECT_EQ(::rename(at("t/f").c_str(), at("t/old").c_str()), 0);
+             makeTree(dir.path(), {"t/f=out"});
+         },
+         {}, {}, {"t/f", "t/old"}, {"t/f"}},
+        {"names with pattern characters",
+         {"t/", "t/*", "t/a?", "t/[x]", "t/keep=in"}, {"t/*", "t/a?", "t/[x]"}, {}, {},
+         {"t/*", "t/a?", "t/[x]"}, {"t/keep"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        outsideTree();
+        for (const std::string& entry : c.tree)
+            makeTree(dir.path(), {entry});
+        FakeDeletableRows rows;
+        for (const std::string& row : c.rows)
+            rows.add(at(row), true);
+        rows.listIndex = 0;
+        if (c.before)
+            c.before();
+        bool swapped = false;
+        const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
+            if (point == FaultPoint::Unlink && !swapped && !c.swapAtUnlinkBelow.empty() &&
+                path.rfind(at(c.swapAtUnlinkBelow), 0) == 0) {
+                swapped = true;
+                swapFolderForLink();
+            }
+            return 0;
+        });
+        FakeCommandView v;
+        v.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+        EXPECT_EQ(deleteSelectedRows(v, fs, rows), DeleteEnd::Finished);
+
+        for (const std::string& name : c.gone)
+            EXPECT_FALSE(exists(at(name))) << name;
+        for (const std::string& name : c.kept)
+            EXPECT_TRUE(exists(at(name))) << name;
+        ASSERT_EQ(v.boxes.size(), c.boxed.size());
+        for (size_t i = 0; i < c.boxed.size(); ++i) {
+            EXPECT_EQ(v.boxes[i].prompt, at(c.boxed[i]) + "\r\r" + ChangedSinceText);
+            EXPECT_NE(std::find(rows.paths.begin(), rows.paths.end(), at(c.boxed[i])),
+                      rows.paths.end());
+        }
+        fileops::deleteTree(at("t"), true);
+        fileops::deleteTree(at("outside"), true);
+        if (exists(at("moved")))
+            fileops::deleteTree(at("moved"), true);
+    }
+}
+
+// A deep tree meets the process's limit of open descriptors: one box says
+// so and the delete ends, rather than one box for every level below.
+TEST_F(DeleteCommandTest, NoDescriptorLeftEndsTheDeleteWithOneReport)
+{
+    std::string deep = "t";
+    makeTree(dir.path(), {"t/"});
+    for (int level = 0; level < 20; ++level) {
+        deep += "/d";
+        makeTree(dir.path(), {deep + "/", deep + "/f"});
+    }
+    const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
+        return point == FaultPoint::OpenDirectory && path.size() > at("t/d/d").size() ? EMFILE
+                                                                                    : 0;
+    });
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+    bool gone = false;
+    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Cancelled);
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::OKOnly + MsgBoxStyle::Critical);
+    EXPECT_NE(view.boxes[0].prompt.find(std::strerror(EMFILE)), std::string::npos);
+    EXPECT_TRUE(exists(at(deep + "/f")));
 }
 
 TEST_F(DeleteCommandTest, FileAndDirectoryListEntries)

@@ -56,6 +56,10 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
     makeFile(dir / "more/say\"hi\".txt");
     makeFile(dir / "more/\xff\xfe-\x80.bin");
     makeDir(dir / "more/\xc3\x28");
+    makeDir(dir / "names");
+    makeDir(dir / "names/d*");
+    for (const char* name : {"names/*", "names/a?", "names/[x]"})
+        makeFile(dir / name);
     ASSERT_EQ(::symlink((dir / "data/sub").c_str(), (dir / "dirlink").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
     // Paths below the test folder; a leading quote goes before the whole path.
@@ -81,7 +85,10 @@ TEST_F(FileHelpers, FileExistsAndDirExists)
         {"data/*.log", false, false}, {"data/s*", false, false}, {"missing/*.txt", false, false},
         {"data/*", false, false}, {"\"data/*.txt\"", true, false},
         {"more/\xff\xfe-\x80.bin", true, false}, {"more/\xc3\x28", false, true},
-        {"more/*.bin", true, false}};
+        {"more/*.bin", true, false},
+        // Names with pattern characters are names, not patterns.
+        {"names/*", true, false}, {"names/a?", true, false}, {"names/[x]", true, false},
+        {"names/d*", false, true}};
     // clang-format on
     for (const auto& c : cases) {
         const std::string path = c.path[0] == '"' ? '"' + (dir / (c.path + 1)) : dir / c.path;

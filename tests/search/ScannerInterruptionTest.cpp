@@ -149,6 +149,17 @@ TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered)
     }
 }
 
+TEST_F(ScanInterruption, NoDescriptorLeftEndsTheWalkWithOneReport)
+{
+    for (const int err : {EMFILE, ENFILE}) {
+        restart();
+        const auto hook = failing(Open, at(kSub), err);
+        EXPECT_TRUE(scan());
+        EXPECT_EQ(host.logs, (Logs{{report(kSub, err, ""), true}}));
+        EXPECT_EQ(attributes(kInner), H);
+    }
+}
+
 // An entry whose attributes cannot be read is reported, never overwritten,
 // and listed only with "view all"; a folder among them is still searched.
 TEST_F(ScanInterruption, AttributesThatCannotBeReadAreReportedAndNeverOverwritten)

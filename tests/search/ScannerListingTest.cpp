@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -109,6 +110,13 @@ TEST_F(ScanListing, EveryFolderIsEnteredDeepestFirstAndEveryEntryReadIsCounted)
     EXPECT_EQ(attributes("sub"), H | D);
     EXPECT_EQ(attributes("sub/deep.dat"), H);
     EXPECT_EQ(attributes("dir.txt"), D);
+    // Each row keeps the entry it was found as, for the commands on it.
+    for (size_t i = 0; i < host.rows.size(); ++i) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(host.rows[i].c_str(), &st), 0);
+        EXPECT_EQ(host.identities[i].dev, st.st_dev) << host.rows[i];
+        EXPECT_EQ(host.identities[i].ino, st.st_ino) << host.rows[i];
+    }
     // Reading root 2+4, sub 2+3, inner 2+1, dir.txt 2; listing inner 1,
     // sub 1, dir.txt 0, root 2.
     EXPECT_EQ(flags.ScannedCount, 20);
