@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -74,23 +75,6 @@ protected:
     FileSystemObject fs;
     FakeCommandView view;
 };
-
-TEST_F(DeleteCommandTest, AThreeLevelTreeGoesWholeProtectedEntriesIncluded)
-{
-    makeTree(dir.path(), {"t/", "t/top.txt", "t/a/", "t/a/mid.txt", "t/a/b/", "t/a/b/low.txt",
-                          "t/a/b/c/", "t/a/b/c/deep.txt"});
-    setDosAttrib(at("t"), 0x2 | 0x4);
-    setDosAttrib(at("t/a/mid.txt"), 0x1 | 0x2);
-    ASSERT_EQ(::chmod(at("t/a/b/low.txt").c_str(), 0444), 0);
-
-    bool gone = false;
-    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Finished);
-    EXPECT_TRUE(gone);
-    EXPECT_FALSE(exists(at("t")));
-    EXPECT_TRUE(view.boxes.empty()) << view.boxes[0].prompt;
-    // The tree's files went one by one, yielding after each.
-    EXPECT_GE(view.yields, 4);
-}
 
 TEST_F(DeleteCommandTest, CancelTwoLevelsDownStopsTheWholeDelete)
 {
@@ -237,86 +221,18 @@ TEST_F(DeleteCommandTest, StopsBetweenRowsOnCancelActionAndAtOnceWhenClosing)
     }
 }
 
-// Links inside a tree are FileSystemObject's to keep; the command must not
-// take a listed link to a folder for the folder.
-TEST_F(DeleteCommandTest, AListedLinkToAFolderIsRemovedAsALink)
+// What becomes of the rows' entries and of what lies outside their trees:
+// protected entries go; a link is removed as the link it is; a folder swapped
+// for a link to elsewhere before or while the delete runs leaves elsewhere
+// whole and its row, reported "changed since", too; a name is a name.
+TEST_F(DeleteCommandTest, RowsAndWhatBecomesOfThem)
 {
-    makeTree(dir.path(), {"outside/", "outside/keep.txt=keep", "row -> " + at("outside")});
-    bool gone = false;
-    EXPECT_EQ(deleteListedEntry(view, fs, at("row"), gone), DeleteEnd::Finished);
-    EXPECT_TRUE(gone);
-    EXPECT_EQ(readTextFile(at("outside/keep.txt")), "keep");
-    EXPECT_TRUE(view.boxes.empty());
-}
-
-// A folder swapped for a link to a folder outside the tree between the
-// listing and the delete: the files still to go are taken from the folder
-// that was listed, never from what the link points to.
-TEST_F(DeleteCommandTest, AFolderSwappedForALinkMidwayLeavesTheOutsideFolderUntouched)
-{
-    const Names names = {"g1", "g2", "g3"};
-    makeTree(dir.path(), {"outside/"});
-    for (const std::string& n : names)
-        makeTree(dir.path(), {"outside/" + n + "=out"});
-
-    struct Case {
-        const char* name;
-        std::function<void()> run;
-    } cases[] = {
-        {"command",
-         [&] {
-             bool gone = false;
-             view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
-             deleteListedEntry(view, fs, at("t"), gone);
-         }},
-        {"tree delete", [&] { fileops::deleteTree(at("t"), true); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        makeTree(dir.path(), {"t/", "t/first=1", "t/inner/"});
-        for (const std::string& n : names)
-            makeTree(dir.path(), {"t/inner/" + n + "=in"});
-        bool swapped = false;
-        const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
-            if (point == FaultPoint::Unlink && !swapped && path.rfind(at("t/inner/"), 0) == 0) {
-                swapped = true;
-                EXPECT_EQ(::rename(at("t/inner").c_str(), at("moved").c_str()), 0);
-                EXPECT_EQ(::symlink(at("outside").c_str(), at("t/inner").c_str()), 0);
-            }
-            return 0;
-        });
-        try {
-            c.run();
-        } catch (const Error&) {
-            // The emptied folder is no longer there to be removed; only the
-            // outcome on disk counts here.
-        }
-        ASSERT_TRUE(swapped);
-        for (const std::string& n : names) {
-            EXPECT_EQ(readTextFile(at("outside/" + n)), "out") << n;
-            EXPECT_FALSE(exists(at("moved/" + n))) << n;
-        }
-        ::unlink(at("t/inner").c_str());
-        ::unlink(at("t/first").c_str());
-        ::rmdir(at("t").c_str());
-        ASSERT_EQ(::rmdir(at("moved").c_str()), 0);
-    }
-}
-
-// Rows whose paths lead elsewhere by the time the delete reaches them, and
-// rows whose names hold pattern characters.  A row is reported "changed
-// since" and left alone, nothing outside the tree goes; a name is a name.
-TEST_F(DeleteCommandTest, HostileRows)
-{
-    const auto outsideTree = [&] {
-        makeTree(dir.path(), {"outside/", "outside/victim/"});
-        for (int i = 0; i < 5; ++i)
-            makeTree(dir.path(), {"outside/victim/v" + std::to_string(i) + "=out"});
-    };
     const auto swapFolderForLink = [&] {
         EXPECT_EQ(::rename(at("t/a").c_str(), at("moved").c_str()), 0);
         EXPECT_EQ(::symlink(at("outside").c_str(), at("t/a").c_str()), 0);
     };
+    const Names victim = {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0", "t/a/victim/v1"};
+    const Names outside = {"outside/victim/v0", "outside/victim/v4"};
     struct Case {
         const char* name;
         Names tree;
@@ -324,31 +240,40 @@ TEST_F(DeleteCommandTest, HostileRows)
         std::function<void()> before;  // between the search and the delete
         std::string swapAtUnlinkBelow; // or midway, at the first unlink below this
         Names gone;
-        Names kept;   // files, with their content "out" or "in"
-        Names boxed;  // rows reported changed since
+        Names kept;
+        Names boxed; // rows reported changed since
     } cases[] = {
-        {"a folder above swapped for a link",
-         {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0=in"},
-         {"t/a/victim"}, swapFolderForLink, {}, {},
+        {"protected entries", {"t/", "t/top", "t/a/", "t/a/mid", "t/a/b/", "t/a/b/low"}, {"t"},
+         [&] {
+             setDosAttrib(at("t"), 0x2 | 0x4);
+             setDosAttrib(at("t/a/mid"), 0x1 | 0x2);
+             ASSERT_EQ(::chmod(at("t/a/b/low").c_str(), 0444), 0);
+         },
+         {}, {"t"}, {}, {}},
+        {"a listed link to a folder", {"row -> " + at("outside")}, {"row"}, {}, {}, {"row"},
+         outside, {}},
+        {"a folder above swapped for a link", victim, {"t/a/victim"}, swapFolderForLink, {}, {},
          {"outside/victim/v0", "outside/victim/v4", "moved/victim/v0"}, {"t/a/victim"}},
-        {"swapped while an earlier row's folder is deleted",
-         {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0=in", "t/big/", "t/big/b0", "t/big/b1"},
+        {"a folder inside swapped midway", victim, {"t"}, {}, "t/a/victim/",
+         {"t", "moved/victim/v0", "moved/victim/v1"}, outside, {}},
+        {"a folder above swapped while an earlier row goes",
+         {"t/", "t/a/", "t/a/victim/", "t/a/victim/v0", "t/big/", "t/big/b0", "t/big/b1"},
          {"t/a/victim", "t/big"}, {}, "t/big/", {"t/big"},
          {"outside/victim/v0", "outside/victim/v4", "moved/victim/v0"}, {"t/a/victim"}},
-        {"the entry replaced by another of its name",
-         {"t/", "t/f=in"}, {"t/f"},
+        {"the entry replaced by another of its name", {"t/", "t/f"}, {"t/f"},
          [&] {
              EXPECT_EQ(::rename(at("t/f").c_str(), at("t/old").c_str()), 0);
-             makeTree(dir.path(), {"t/f=out"});
+             makeTree(dir.path(), {"t/f"});
          },
          {}, {}, {"t/f", "t/old"}, {"t/f"}},
-        {"names with pattern characters",
-         {"t/", "t/*", "t/a?", "t/[x]", "t/keep=in"}, {"t/*", "t/a?", "t/[x]"}, {}, {},
-         {"t/*", "t/a?", "t/[x]"}, {"t/keep"}, {}},
+        {"names with pattern characters", {"t/", "t/*", "t/a?", "t/[x]", "t/keep"},
+         {"t/*", "t/a?", "t/[x]"}, {}, {}, {"t/*", "t/a?", "t/[x]"}, {"t/keep"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        outsideTree();
+        makeTree(dir.path(), {"outside/", "outside/victim/"});
+        for (int i = 0; i < 5; ++i)
+            makeTree(dir.path(), {"outside/victim/v" + std::to_string(i)});
         for (const std::string& entry : c.tree)
             makeTree(dir.path(), {entry});
         FakeDeletableRows rows;
@@ -360,7 +285,7 @@ TEST_F(DeleteCommandTest, HostileRows)
         bool swapped = false;
         const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
             if (point == FaultPoint::Unlink && !swapped && !c.swapAtUnlinkBelow.empty() &&
-                path.rfind(at(c.swapAtUnlinkBelow), 0) == 0) {
+                path.starts_with(at(c.swapAtUnlinkBelow))) {
                 swapped = true;
                 swapFolderForLink();
             }
@@ -380,10 +305,8 @@ TEST_F(DeleteCommandTest, HostileRows)
             EXPECT_NE(std::find(rows.paths.begin(), rows.paths.end(), at(c.boxed[i])),
                       rows.paths.end());
         }
-        fileops::deleteTree(at("t"), true);
-        fileops::deleteTree(at("outside"), true);
-        if (exists(at("moved")))
-            fileops::deleteTree(at("moved"), true);
+        for (const char* top : {"t", "outside", "moved", "row"})
+            std::filesystem::remove_all(at(top));
     }
 }
 

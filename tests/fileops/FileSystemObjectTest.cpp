@@ -337,6 +337,23 @@ TEST_F(FolderCopyTest, DeleteNeverFollowsLinks)
     EXPECT_FALSE(exists(dir / "src"));
     EXPECT_EQ(readTextFile(dir / "outside/keep.txt"), "outside");
     EXPECT_EQ(modeOf(dir / "outside/keep.txt") & 0777, 0444u);
+
+    // A folder swapped for a link to elsewhere while the tree goes: the rest
+    // of its files are taken from the folder that was opened.
+    makeTree(dir.path(), {"t/", "t/in/", "t/in/g1", "t/in/g2", "outside/g1", "outside/g2"});
+    bool swapped = false;
+    const platform::ScopedFaultHook hook([&](platform::FaultPoint point, std::string_view path) {
+        if (point == platform::FaultPoint::Unlink && !swapped && path.starts_with(dir / "t/in/")) {
+            swapped = true;
+            EXPECT_EQ(::rename((dir / "t/in").c_str(), (dir / "moved").c_str()), 0);
+            EXPECT_EQ(::symlink((dir / "outside").c_str(), (dir / "t/in").c_str()), 0);
+        }
+        return 0;
+    });
+    errorOf([&] { fso.GetFolder(dir / "t").Delete(true); }); // the emptied folder is elsewhere
+    EXPECT_TRUE(swapped);
+    EXPECT_TRUE(exists(dir / "outside/g1") && exists(dir / "outside/g2"));
+    EXPECT_TRUE(namesIn(dir / "moved").empty());
 }
 
 TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
