@@ -3,12 +3,14 @@
 #include "platform/AttributeStore.h"
 #include "platform/DosAttribCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <sys/sendfile.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -20,6 +22,51 @@ bool tryNextMethod(int err)
 {
     return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP ||
            err == EBADF;
+}
+
+// A file with holes keeps them: only its data is copied, and the size is
+// set last.  nullopt when the filesystem cannot tell where the data lies.
+std::optional<TransferResult> copyWithHoles(int in, int out, off_t size)
+{
+    std::vector<char> buffer(std::size_t{128} * 1024);
+    for (off_t pos = 0;;) {
+        const off_t data = ::lseek(in, pos, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break;
+            if (pos == 0)
+                return std::nullopt;
+            return TransferResult{errno, false};
+        }
+        const off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return TransferResult{errno, false};
+        for (off_t at = data; at < hole;) {
+            const auto want = static_cast<std::size_t>(
+                std::min<off_t>(static_cast<off_t>(buffer.size()), hole - at));
+            const ssize_t n = ::pread(in, buffer.data(), want, at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return TransferResult{errno, false};
+            if (n == 0)
+                break;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::pwrite(out, buffer.data() + done,
+                                           static_cast<std::size_t>(n - done), at + done);
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w < 0)
+                    return TransferResult{errno, true};
+                done += w;
+            }
+            at += n;
+        }
+        pos = hole;
+    }
+    if (::ftruncate(out, size) != 0)
+        return TransferResult{errno, true};
+    return TransferResult{};
 }
 
 } // namespace
@@ -36,6 +83,12 @@ bool cannotHold(int err)
 // taken for the end of the file.
 TransferResult copyData(int in, int out)
 {
+    struct stat st;
+    if (::fstat(in, &st) == 0 && S_ISREG(st.st_mode) && st.st_blocks * 512 < st.st_size &&
+        ::lseek(in, 0, SEEK_CUR) == 0) {
+        if (auto done = copyWithHoles(in, out, st.st_size))
+            return *done;
+    }
     constexpr std::size_t chunk = std::size_t{1} << 30;
     bool copied = false;
     // Runs one in-kernel method to the end.  nullopt: hand over to the next

@@ -133,9 +133,11 @@ void copyFolder(DirectoryReader& source, const std::string& sourcePath, int targ
         fail(source.error(), sourcePath);
     copy.ancestors.pop_back();
 
-    // A new folder takes the source's attributes once it is filled: a
-    // read-only source folder must not stop its own copy.
-    if (created) {
+    // The folder takes the source's attributes once it is filled: a
+    // read-only source folder must not stop its own copy.  One already
+    // there (left by an attempt that failed midway, or merged into) takes
+    // them too, as the files in it are replaced.
+    {
         if (const TransferResult r = copyUserXattrs(source.fd(), target.get()); r.error)
             fail(r.error, r.onTarget ? targetPath : sourcePath);
         if (::fchmod(target.get(), sourceSt.st_mode & 01777) != 0 && !cannotHold(errno))

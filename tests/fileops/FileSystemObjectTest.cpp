@@ -89,6 +89,15 @@ TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes
     EXPECT_TRUE(S_ISREG(modeOf(dir / "empty.copy")));
     EXPECT_EQ(readTextFile(dir / "empty.copy"), "");
     EXPECT_NE(readTextFile(dir / "status").find("Name:"), std::string::npos);
+
+    // A sparse file keeps its holes: 1 GiB with a few bytes at each end.
+    makeFile(dir / "sparse", "head");
+    ASSERT_EQ(::truncate((dir / "sparse").c_str(), off_t{1} << 30), 0);
+    fso.CopyFile(dir / "sparse", dir / "sparse.copy", true);
+    struct stat copied {};
+    ASSERT_EQ(::stat((dir / "sparse.copy").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_size, off_t{1} << 30);
+    EXPECT_LT(copied.st_blocks, 1024) << "the copy is allocated in full";
 }
 
 TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroughALink)
@@ -175,7 +184,13 @@ TEST_F(FolderCopyTest, CopiesTheWholeTreeWithLinksKeptAsLinksAndMergesIntoAnExis
     EXPECT_EQ(errorOf([&] { fso.CopyFolder(dir / "src", dir / "dst", false); }).number,
               errorNumberFromErrno(EEXIST));
     EXPECT_EQ(readTextFile(dir / "dst/top.txt"), "old top");
+    // A folder already there (as a failed attempt leaves it) takes the
+    // source's mode and attributes too.
+    ASSERT_EQ(::chmod((dir / "src").c_str(), 0750), 0);
+    ASSERT_EQ(::setxattr((dir / "src").c_str(), "user.note", "n", 1, 0), 0);
     fso.CopyFolder(dir / "src", dir / "dst", true);
+    EXPECT_EQ(modeOf(dir / "dst") & 07777, 0750u);
+    EXPECT_EQ(::getxattr((dir / "dst").c_str(), "user.note", nullptr, 0), 1);
     EXPECT_EQ(readTextFile(dir / "dst/mine.txt"), "mine");
     ASSERT_EQ(::unlink((dir / "dst/mine.txt").c_str()), 0);
     // A trailing separator names the folder to copy into.
