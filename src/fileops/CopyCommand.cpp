@@ -4,6 +4,8 @@
 #include "platform/AttributeStore.h"
 #include "platform/FileHelpers.h"
 
+#include <cerrno>
+
 namespace umbrix {
 namespace {
 
@@ -29,14 +31,31 @@ void CopyEntry(const FileSystemObject& fs, const std::string& source, const std:
 
 CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
                      const std::string& source, const std::string& targetFolder, bool offerCancel,
-                     CopyTally& tally)
+                     CopyTally& tally, const platform::EntryIdentity& identity)
 {
+    // A row whose path leads to another entry now is reported "changed
+    // since" and not copied: what it leads to may lie outside the tree.
+    const auto stillTheRow = [&] {
+        platform::ReachedEntry entry;
+        if (platform::reachEntry(source, identity, entry) == ESTALE)
+            throw errorFromErrno(ESTALE);
+    };
+    switch (retryStep(view, source, kCopyError, offerCancel, stillTheRow)) {
+    case StepEnd::GaveUp:
+        return CopyEnd::Cancelled;
+    case StepEnd::Skipped:
+        ++tally.skipped;
+        tally.copied = true;
+        return CopyEnd::Finished;
+    case StepEnd::Done:
+        break;
+    }
     // Its attributes, then the copy.  A failed attribute query answered No
     // leaves the attribute set of the entry before, as the copy then uses.
     const std::string target = targetFolder + FileNameOfPath(source);
     bool reparsePoint = false;
     if (retryStep(view, source, kCopyError, offerCancel, [&] {
-            tally.attributeSet = GetEntryAttributes(source, false, reparsePoint);
+            tally.attributeSet = GetEntryAttributes(source, false, reparsePoint, identity);
         }) == StepEnd::GaveUp)
         return CopyEnd::Cancelled;
     switch (retryStep(view, source, kCopyError, offerCancel,
@@ -64,7 +83,7 @@ CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
         if (retryStep(view, source, kCopyError, true, [&] { source = rows.ListPath(row); }) ==
             StepEnd::GaveUp)
             return CopyEnd::Cancelled;
-        return copyOneEntry(view, fs, source, targetFolder, true, tally);
+        return copyOneEntry(view, fs, source, targetFolder, true, tally, rows.ListIdentity(row));
     };
 
     if (rows.SelCount() <= 1) {

@@ -41,7 +41,7 @@ enum class CopyEnd {
 // Error, Retry?" with Yes and No, and Cancel when `offerCancel`.
 CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
                      const std::string& source, const std::string& targetFolder, bool offerCancel,
-                     CopyTally& tally);
+                     CopyTally& tally, const platform::EntryIdentity& identity = {});
 
 // Copies the selected rows of one result list box: the current row alone
 // when no more than one is selected (without progress), else every selected

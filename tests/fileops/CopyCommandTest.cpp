@@ -1,6 +1,7 @@
 #include "fileops/CopyCommand.h"
 
 #include "fileops/FakeCommandView.h"
+#include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "platform/MsgBoxCodes.h"
 #include "support/NtfsVolume.h" // readTextFile
@@ -92,6 +93,20 @@ TEST_F(CopyCommandTest, AListedLinkIsCopiedAsALink)
     EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
     EXPECT_EQ(linkTarget(at("dst/rowlink")), at("outside"));
     EXPECT_TRUE(view.boxes.empty());
+
+    // A folder above a row swapped for a link to elsewhere: the row is
+    // reported "changed since" and nothing from elsewhere is copied.
+    makeTree(dir.path(), {"src/z/", "src/z/f=in", "outside/f=SECRET"});
+    rows.add(at("src/z/f"), true);
+    rows.listIndex = 1;
+    rows.selected[0] = false;
+    ASSERT_EQ(::rename(at("src/z").c_str(), at("moved").c_str()), 0);
+    ASSERT_EQ(::symlink(at("outside").c_str(), at("src/z").c_str()), 0);
+    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].prompt, at("src/z/f") + "\r\r" + ChangedSinceText);
+    EXPECT_FALSE(exists(at("dst/f")));
 }
 
 TEST_F(CopyCommandTest, RetryBoxesAndWhatEachAnswerDoes)
