@@ -299,8 +299,8 @@ TEST_F(DeleteCommandTest, RowsAndWhatBecomesOfThem)
             EXPECT_FALSE(exists(at(name))) << name;
         for (const std::string& name : c.kept)
             EXPECT_TRUE(exists(at(name))) << name;
-        ASSERT_EQ(v.boxes.size(), c.boxed.size());
-        for (size_t i = 0; i < c.boxed.size(); ++i) {
+        EXPECT_EQ(v.boxes.size(), c.boxed.size());
+        for (size_t i = 0; i < std::min(v.boxes.size(), c.boxed.size()); ++i) {
             EXPECT_EQ(v.boxes[i].prompt, at(c.boxed[i]) + "\r\r" + ChangedSinceText);
             EXPECT_NE(std::find(rows.paths.begin(), rows.paths.end(), at(c.boxed[i])),
                       rows.paths.end());
