@@ -13,7 +13,7 @@ packages=(
   liblnk-dev libbfio-dev liblnk-utils
   xvfb xauth
   desktop-file-utils appstream librsvg2-bin dpkg-dev file man-db bash-completion
-  qemu-system-x86 busybox-static kmod xz-utils fatattr cifs-utils ksmbd-tools
+  qemu-system-x86 busybox-static kmod xz-utils fatattr cifs-utils libnl-genl-3-200
 )
 # Wine judges the attribute text form where it installs; its tests skip,
 # saying why, where it does not.

@@ -138,8 +138,10 @@ ssize_t Entry::getXattr(const char* attribute, void* value, size_t size)
     if (opened_ >= 0) {
         n = ::fgetxattr(opened_, attribute, value, size);
     } else if (procFd_) {
-        if (!pinned_)
-            return -EBADF;
+        // A walk reads and rewrites entries that readdir's type already told
+        // apart from links, without examining them first: pinned here.
+        if (const int err = pin())
+            return -err;
         // The kernel keeps no user attributes on a link; through /proc the
         // call would reach whatever the link names.
         if (examinedLink_)
@@ -158,8 +160,8 @@ int Entry::setXattr(const char* attribute, const void* value, size_t size, int f
     if (opened_ >= 0)
         return errnoOf(::fsetxattr(opened_, attribute, value, size, flags));
     if (procFd_) {
-        if (!pinned_)
-            return EBADF;
+        if (const int err = pin())
+            return err;
         if (examinedLink_)
             return EPERM;
         return errnoOf(::setxattr(procName_, attribute, value, size, flags));

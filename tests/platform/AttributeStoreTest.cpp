@@ -138,38 +138,6 @@ TEST_F(AttributeStore, FailuresAreReportedAndChangeNothing)
     EXPECT_EQ(modeOf(file) & 07777, 0666u);
 }
 
-namespace {
-
-// What every volume that keeps a DOS attribute word does: each combination
-// of the four bits it holds is stored and read back on a file and a folder.
-// exFAT keeps no read-only bit on a folder (`folderReadOnly` false).
-void checkWordStore(const std::string& root, bool folderReadOnly = true)
-{
-    const std::string file = root + "/FILE.TXT";
-    const std::string dir = root + "/DIR";
-    makeFile(file, "content");
-    makeDir(dir);
-    EXPECT_EQ(storedWord(file), Attr::Archive);
-    EXPECT_EQ(storedWord(dir) & Attr::Directory, Attr::Directory);
-
-    const uint32_t bits[] = {Attr::ReadOnly, Attr::Hidden, Attr::System, Attr::Archive};
-    for (unsigned combination = 0; combination < 16; ++combination) {
-        uint32_t word = 0;
-        for (unsigned i = 0; i < 4; ++i)
-            word |= (combination >> i & 1) ? bits[i] : 0;
-        SCOPED_TRACE(testing::Message() << "word 0x" << std::hex << word);
-        ASSERT_EQ(storeAttributes(file, word), 0);
-        EXPECT_EQ(storedWord(file), word);
-        ASSERT_EQ(storeAttributes(dir, word), 0);
-        EXPECT_EQ(storedWord(dir),
-                  Attr::Directory | (folderReadOnly ? word : word & ~Attr::ReadOnly));
-    }
-    ASSERT_EQ(storeAttributes(file, Attr::ReadOnly), 0);
-    ASSERT_EQ(storeAttributes(dir, 0), 0);
-}
-
-} // namespace
-
 TEST_F(AttributeStore, ACommandsKeptFolderServesOnlyItsOwnEntries)
 {
     makeTree(tmp.path(), {"a/", "ab/", "b/", "a/x", "ab/x", "b/x", "a/y"});

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -70,6 +71,22 @@ TEST_P(StoreSafety, AFolderSwappedForALinkIsNotFollowed)
     // The entry inside the opened folder took both writes.
     EXPECT_EQ(rawDosAttrib(tmp / "a.moved/f"), "0x1\0"s);
     EXPECT_EQ(rawDosAttrib(tmp / "elsewhere/f"), "0x22\0"s);
+}
+
+// The walk reads and unhides by readdir's type, with no statx of its own.
+TEST_P(StoreSafety, TheWalkReachesEntriesItHasNotExamined)
+{
+    makeTree(tmp.path(), {"f"});
+    setDosAttrib(tmp / "f", Attr::Hidden);
+    const Folder folder(tmp.path());
+    FolderAttributes attributes;
+    FolderIdentity identity;
+    ASSERT_EQ(FolderAttributes::of(folder.fd, attributes, identity), 0);
+    uint32_t word = 0;
+    EXPECT_EQ(attributes.query("f", DT_REG, tmp / "f", word), 0);
+    EXPECT_EQ(word, Attr::Hidden);
+    EXPECT_EQ(attributes.unhide("f", tmp / "f", word), 0);
+    EXPECT_EQ(rawDosAttrib(tmp / "f"), "0x0\0"s);
 }
 
 TEST_P(StoreSafety, AnUnreadableValueStillTellsTheEntrysType)

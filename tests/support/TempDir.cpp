@@ -138,4 +138,32 @@ bool ScopedMount::remount(unsigned long flags)
     return ::mount(nullptr, target_.c_str(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
 }
 
+void checkWordStore(const std::string& root, bool folderReadOnly)
+{
+    namespace Attr = platform::Attr;
+    // ksmbd makes every new file sparse.
+    constexpr uint32_t Sparse = 0x200;
+    const std::string file = root + "/FILE.TXT";
+    const std::string dir = root + "/DIR";
+    makeFile(file, "content");
+    makeDir(dir);
+    EXPECT_EQ((storedWord(file) & ~Sparse), Attr::Archive);
+    EXPECT_EQ((storedWord(dir) & ~Sparse) & Attr::Directory, Attr::Directory);
+
+    const uint32_t bits[] = {Attr::ReadOnly, Attr::Hidden, Attr::System, Attr::Archive};
+    for (unsigned combination = 0; combination < 16; ++combination) {
+        uint32_t word = 0;
+        for (unsigned i = 0; i < 4; ++i)
+            word |= (combination >> i & 1) ? bits[i] : 0;
+        SCOPED_TRACE(testing::Message() << "word 0x" << std::hex << word);
+        ASSERT_EQ(platform::storeAttributes(file, word), 0);
+        EXPECT_EQ((storedWord(file) & ~Sparse), word);
+        ASSERT_EQ(platform::storeAttributes(dir, word), 0);
+        EXPECT_EQ((storedWord(dir) & ~Sparse),
+                  Attr::Directory | (folderReadOnly ? word : word & ~Attr::ReadOnly));
+    }
+    ASSERT_EQ(platform::storeAttributes(file, Attr::ReadOnly), 0);
+    ASSERT_EQ(platform::storeAttributes(dir, 0), 0);
+}
+
 } // namespace umbrix::test

@@ -45,6 +45,10 @@ mode_t modeOf(const std::string& path);
 void makeTree(const std::string& root, std::initializer_list<std::string> entries);
 // The entry's attribute word as the program reads it; a failed read fails the test.
 uint32_t storedWord(const std::string& path);
+// What every volume that keeps a DOS attribute word does: each combination
+// of the four bits it holds is stored in FILE.TXT and DIR below `root` and
+// read back; exFAT keeps no read-only bit on a folder (`folderReadOnly`).
+void checkWordStore(const std::string& root, bool folderReadOnly = true);
 // Where the link at `path` points, "<not a link>" for anything else.
 std::string linkTarget(const std::string& path);
 

@@ -29,6 +29,10 @@ if [ ! -f "$dir/initrd.gz" ]; then
   dpkg-deb -x "$dir.part"/*.deb "$dir.part"
   rm "$dir.part"/*.deb
   release=$(ls "$dir.part/lib/modules")
+  # The guest unpacks xz slowly without KVM: the drivers it loads are kept
+  # unpacked.
+  find "$dir.part/lib/modules/$release/kernel/"{fs,net,lib,crypto,drivers/block} \
+    -name '*.ko.xz' -exec xz -d {} +
   depmod -b "$dir.part" "$release"
   # busybox's insmod takes no xz: the first stage gets its modules unpacked
   # (6.12 packs them, 6.1 does not; 6.1 builds virtio as modules).

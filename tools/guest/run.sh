@@ -24,8 +24,18 @@ if ! kernel=$(bash "$here/kernel.sh" "$series" "$source/build/guest-kernels" 2>"
   all_skipped "$@"
 fi
 
+# ksmbd-tools conflicts with samba, which the host's own tests need: the
+# guest gets it unpacked beside the kernels instead.
+ksmbd=$source/build/guest-kernels/ksmbd-tools
+if [ ! -x "$ksmbd/usr/sbin/ksmbd.mountd" ]; then
+  rm -rf "$ksmbd" && mkdir -p "$ksmbd" &&
+    (cd "$ksmbd" && apt-get download ksmbd-tools && dpkg-deb -x ksmbd-tools_*.deb . && rm ksmbd-tools_*.deb) \
+      >>"$results/kernel.log" 2>&1
+fi
+echo "$kernel" >"$results/kernel"
 cat >"$results/plan.sh" <<PLAN
 export GUEST_SOURCE='$source' GUEST_BUILD='$build' GUEST_KERNEL='$kernel' GUEST_SERIES='$series'
+export PATH="\$PATH:$ksmbd/usr/sbin"
 exec bash '$here/cases.sh' /run/guest $*
 PLAN
 # KVM does not boot on every machine that has /dev/kvm; TCG always does.

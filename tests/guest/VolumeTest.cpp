@@ -1,0 +1,164 @@
+// The program's own work on a volume that the test guest (tools/guest)
+// mounted with a real kernel driver: $UMBRIX_GUEST_VOLUME is a folder on it,
+// $UMBRIX_GUEST_FS the driver's name, and for a share $UMBRIX_GUEST_SERVED
+// the folder the server keeps it in.  Outside the guest every case skips.
+
+#include "cli/AttribRun.h"
+#include "fileops/DeleteCommand.h"
+#include "fileops/FakeCommandView.h"
+#include "platform/AttributeStore.h"
+#include "support/SambaTool.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace umbrix {
+namespace {
+
+namespace Attr = platform::Attr;
+using test::storedWord;
+using Words = std::vector<uint32_t>;
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+class GuestVolume : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (environment("UMBRIX_GUEST_VOLUME").empty())
+            GTEST_SKIP() << "no volume here: the test guest (tools/guest) mounts one";
+        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        root = environment("UMBRIX_GUEST_VOLUME") + "/" + name;
+        served = environment("UMBRIX_GUEST_SERVED");
+        served = served.empty() ? "" : served + "/" + name;
+        test::makeDir(root);
+    }
+
+    std::string at(const std::string& relative) const { return root + "/" + relative; }
+
+    // Stores each word and gives back a reader of them all, as the volume
+    // has them now (the bits a write may change; ksmbd adds sparse).
+    auto storeAll(const std::vector<std::pair<std::string, uint32_t>>& entries)
+    {
+        for (const auto& [name, word] : entries)
+            EXPECT_EQ(platform::storeAttributes(at(name), word), 0) << name;
+        return [this, entries] {
+            Words words;
+            for (const auto& entry : entries)
+                words.push_back(storedWord(at(entry.first)) & Attr::Writable);
+            return words;
+        };
+    }
+
+    std::string attrib(const std::vector<std::string>& arguments) const
+    {
+        const test::AttribResult result = test::attribProgram(arguments, work.path());
+        EXPECT_EQ(result.status, 0) << result.err;
+        return result.out;
+    }
+
+    std::string root;
+    std::string served;
+    test::TempDir work; // in the guest's memory: journals and logs
+};
+
+TEST_F(GuestVolume, EveryCombinationTheStoreHolds)
+{
+    test::checkWordStore(root, environment("UMBRIX_GUEST_FS") != "exfat");
+}
+
+// A stick as a shortcut virus leaves it, cleaned by the search's walk and by
+// attrib's classic command line, then put back by the journal.
+TEST_F(GuestVolume, TheCommandLineUnhidesChangesListsAndUndoes)
+{
+    test::makeTree(root, {"Photos/", "Photos/img.jpg=x", "notes.txt=x", "autorun.inf=x"});
+    const uint32_t H = Attr::Hidden, S = Attr::System, R = Attr::ReadOnly, A = Attr::Archive;
+    const auto words = storeAll({{"Photos", H | S},
+                                 {"Photos/img.jpg", H},
+                                 {"notes.txt", H | A},
+                                 {"autorun.inf", H | S | R}});
+    const Words infected = words();
+    ASSERT_EQ(infected, (Words{H | S, H, H | A, H | S | R}));
+    const std::string listing = attrib({"/S", "/D", root + "/*"});
+    EXPECT_NE(listing.find("  SHR     " + at("autorun.inf")), std::string::npos) << listing;
+
+    attrib({"--unhide", root});
+    const Words unhidden{H | S, 0, A, H | S | R};
+    EXPECT_EQ(words(), unhidden);
+    attrib({"-H", "-S", "-R", "/S", "/D", root + "/*"});
+    EXPECT_EQ(words(), (Words{0, 0, A, 0}));
+
+    attrib({"--undo"});
+    EXPECT_EQ(words(), unhidden);
+    // The older run, the walk's, by its journal file.
+    std::vector<std::string> journals;
+    const std::string folder = work.path() + "/data/Umbrix/journal";
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                journals.push_back(folder + "/" + entry->d_name);
+        ::closedir(dir);
+    }
+    ASSERT_EQ(journals.size(), 3u);
+    std::sort(journals.begin(), journals.end());
+    attrib({"--undo", journals.front()});
+    EXPECT_EQ(words(), infected);
+    EXPECT_EQ(attrib({"/S", "/D", root + "/*"}), listing);
+}
+
+TEST_F(GuestVolume, ADeleteTakesProtectedEntriesAway)
+{
+    test::makeTree(root, {"Photos/", "Photos/img.jpg=x", "autorun.inf=x"});
+    storeAll({{"Photos/img.jpg", Attr::ReadOnly | Attr::Hidden},
+              {"Photos", Attr::Hidden | Attr::System},
+              {"autorun.inf", Attr::ReadOnly | Attr::Hidden | Attr::System}});
+    const FileSystemObject fs;
+    test::FakeCommandView view;
+    EXPECT_EQ(deleteFolderEntry(view, fs, at("Photos")), DeleteEnd::Finished);
+    EXPECT_EQ(deleteFileEntry(view, fs, at("autorun.inf")), DeleteEnd::Finished);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_FALSE(test::exists(at("Photos")));
+    EXPECT_FALSE(test::exists(at("autorun.inf")));
+}
+
+// The server's own record beside the file on its disk: Samba's decoder reads
+// what the client's store asked for, the program reads the server's form
+// (ksmbd writes one of its own) and a write over it keeps that form.
+TEST_F(GuestVolume, TheServersOwnValueAgrees)
+{
+    if (served.empty())
+        GTEST_SKIP() << "not a share";
+    test::SambaTool samba(work);
+    if (!samba.missing().empty())
+        GTEST_SKIP() << samba.missing();
+    test::makeFile(at("file"), "x");
+    ASSERT_EQ(platform::storeAttributes(at("file"), Attr::Hidden | Attr::System), 0);
+    const std::string before = samba.run(served + "/file", {"decode"});
+    std::smatch stored;
+    ASSERT_TRUE(std::regex_search(before, stored, std::regex(" attrib=0x([0-9a-f]+)"))) << before;
+    const uint32_t attrib = static_cast<uint32_t>(std::stoul(stored[1], nullptr, 16));
+    EXPECT_EQ(attrib & Attr::Writable, Attr::Hidden | Attr::System) << before;
+    EXPECT_EQ(storedWord(served + "/file"), attrib);
+
+    ASSERT_EQ(platform::storeAttributes(served + "/file", Attr::Hidden), 0);
+    char after[32];
+    std::snprintf(after, sizeof after, " attrib=0x%x", attrib & ~Attr::System);
+    EXPECT_EQ(samba.run(served + "/file", {"decode"}),
+              std::regex_replace(before, std::regex(" attrib=0x[0-9a-f]+"), after));
+    EXPECT_EQ(storedWord(at("file")) & Attr::Writable, Attr::Hidden);
+}
+
+} // namespace
+} // namespace umbrix
