@@ -21,8 +21,8 @@ int main(int argc, char** argv)
     if (!shots.ok())
         return 2;
     const test::TempDir& tree = shots.tree;
-    const auto lnk = [&](const std::string& name, test::ShellLinkSpec spec) {
-        test::makeFile(tree / name, test::shellLinkBytes(spec));
+    const auto lnk = [&](const std::string& name, test::ShellLinkLayout layout) {
+        test::makeFile(tree / name, test::shellLinkBytes(layout));
     };
     const std::string cmd = "C:\\Windows\\System32\\cmd.exe";
     shots.entry("Photos", 0x6, true);

@@ -53,7 +53,7 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
 {
     TempDir tmp;
     const std::string stick = tmp / "stick";
-    const auto lnk = [](ShellLinkSpec spec) { return shellLinkBytes(spec); };
+    const auto lnk = [](ShellLinkLayout layout) { return shellLinkBytes(layout); };
     const std::string cmd = "C:\\Windows\\System32\\cmd.exe";
     makeTree(
         tmp.path(),

@@ -8,7 +8,7 @@ namespace umbrix::test {
 // A shortcut as the shell writes one, laid out from the published Shell
 // Link format: the 76-byte header, a LinkInfo with the volume and the local
 // base path when `localPath` is given, then the Unicode strings.
-struct ShellLinkSpec {
+struct ShellLinkLayout {
     std::string localPath; // "E:\\x.exe", ANSI
     std::string relativePath;
     std::string workingDirectory;
@@ -16,7 +16,7 @@ struct ShellLinkSpec {
     uint32_t driveType = 2; // removable
 };
 
-inline std::string shellLinkBytes(const ShellLinkSpec& spec)
+inline std::string shellLinkBytes(const ShellLinkLayout& layout)
 {
     std::string out;
     const auto u16 = [&](uint32_t v) { out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8 & 0xFF); };
@@ -27,10 +27,10 @@ inline std::string shellLinkBytes(const ShellLinkSpec& spec)
             u16(static_cast<unsigned char>(c));
     };
     uint32_t flags = 0x80; // IsUnicode
-    flags |= spec.localPath.empty() ? 0 : 0x02;
-    flags |= spec.relativePath.empty() ? 0 : 0x08;
-    flags |= spec.workingDirectory.empty() ? 0 : 0x10;
-    flags |= spec.arguments.empty() ? 0 : 0x20;
+    flags |= layout.localPath.empty() ? 0 : 0x02;
+    flags |= layout.relativePath.empty() ? 0 : 0x08;
+    flags |= layout.workingDirectory.empty() ? 0 : 0x10;
+    flags |= layout.arguments.empty() ? 0 : 0x20;
     u32(0x4C);
     out += std::string("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
     u32(flags);
@@ -40,12 +40,12 @@ inline std::string shellLinkBytes(const ShellLinkSpec& spec)
     u32(0);                       // icon index
     u32(1);                       // SW_SHOWNORMAL
     out += std::string(12, '\0'); // hot key, reserved
-    if (!spec.localPath.empty()) {
+    if (!layout.localPath.empty()) {
         const std::string label = "STICK";
         const uint32_t volumeSize = 16 + static_cast<uint32_t>(label.size()) + 1;
         const uint32_t headerSize = 0x1C;
         const uint32_t pathOffset = headerSize + volumeSize;
-        const uint32_t suffixOffset = pathOffset + static_cast<uint32_t>(spec.localPath.size()) + 1;
+        const uint32_t suffixOffset = pathOffset + static_cast<uint32_t>(layout.localPath.size()) + 1;
         u32(suffixOffset + 1); // LinkInfoSize
         u32(headerSize);
         u32(1); // VolumeIDAndLocalBasePath
@@ -54,19 +54,19 @@ inline std::string shellLinkBytes(const ShellLinkSpec& spec)
         u32(0); // no network part
         u32(suffixOffset);
         u32(volumeSize);
-        u32(spec.driveType);
+        u32(layout.driveType);
         u32(0x1234ABCD); // serial number
         u32(0x10);       // label offset
         out += label + '\0';
-        out += spec.localPath + '\0';
+        out += layout.localPath + '\0';
         out += '\0'; // empty common path suffix
     }
-    if (!spec.relativePath.empty())
-        text(spec.relativePath);
-    if (!spec.workingDirectory.empty())
-        text(spec.workingDirectory);
-    if (!spec.arguments.empty())
-        text(spec.arguments);
+    if (!layout.relativePath.empty())
+        text(layout.relativePath);
+    if (!layout.workingDirectory.empty())
+        text(layout.workingDirectory);
+    if (!layout.arguments.empty())
+        text(layout.arguments);
     u32(0); // terminal block
     return out;
 }

@@ -21,23 +21,23 @@ TEST(ShellLinkFile, ReadsBackWhatTheFormatLaysOutAsLnkinfoDoes)
 {
     TempDir tmp;
     const std::string lnkinfo = findTool("lnkinfo");
-    const ShellLinkSpec specs[] = {
+    const ShellLinkLayout layouts[] = {
         {"C:\\Windows\\System32\\cmd.exe", "", "", "/c start x.vbs & exit"},
         {"", ".\\RECYCLER\\a.exe", "%cd%", ""},
         {"E:\\My Pictures\\a b.scr", "", "", ""},
     };
-    for (const ShellLinkSpec& spec : specs) {
+    for (const ShellLinkLayout& layout : layouts) {
         ShellLink link;
-        ASSERT_EQ(suspects::readShellLink(shellLinkBytes(spec), link), "");
-        EXPECT_EQ(link.localPath, spec.localPath);
-        EXPECT_EQ(link.relativePath, spec.relativePath);
-        EXPECT_EQ(link.workingDirectory, spec.workingDirectory);
-        EXPECT_EQ(link.arguments, spec.arguments);
+        ASSERT_EQ(suspects::readShellLink(shellLinkBytes(layout), link), "");
+        EXPECT_EQ(link.localPath, layout.localPath);
+        EXPECT_EQ(link.relativePath, layout.relativePath);
+        EXPECT_EQ(link.workingDirectory, layout.workingDirectory);
+        EXPECT_EQ(link.arguments, layout.arguments);
         ASSERT_FALSE(lnkinfo.empty()) << "tools/deps.sh installs liblnk-utils";
-        makeFile(tmp / "a.lnk", shellLinkBytes(spec));
+        makeFile(tmp / "a.lnk", shellLinkBytes(layout));
         ASSERT_EQ(runTool(lnkinfo, {tmp / "a.lnk"}, tmp / "info"), 0) << readTextFile(tmp / "info");
         const std::string info = readTextFile(tmp / "info");
-        for (const std::string& part : {spec.localPath, spec.relativePath, spec.arguments})
+        for (const std::string& part : {layout.localPath, layout.relativePath, layout.arguments})
             EXPECT_TRUE(part.empty() || info.find(": " + part + "\n") != std::string::npos)
                 << part << "\n" << info;
         std::remove((tmp / "info").c_str());
