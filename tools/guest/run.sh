@@ -36,6 +36,11 @@ echo "$kernel" >"$results/kernel"
 cat >"$results/plan.sh" <<PLAN
 export GUEST_SOURCE='$source' GUEST_BUILD='$build' GUEST_KERNEL='$kernel' GUEST_SERIES='$series'
 export PATH="\$PATH:$ksmbd/usr/sbin"
+# A tree below /tmp, /run or /root lies under the guest's own memory there:
+# it comes in as a share of its own, at the same path.
+if [ ! -e '$here/cases.sh' ]; then
+  mkdir -p '$source' && mount -t 9p -o ro,trans=virtio,version=9p2000.L,msize=512000 source '$source'
+fi
 exec bash '$here/cases.sh' /run/guest $*
 PLAN
 # KVM does not boot on every machine that has /dev/kvm; TCG always does.
@@ -46,5 +51,6 @@ timeout 900 "$qemu" -accel $accel -cpu max -m 1536 -smp 1 \
   -kernel "$kernel"/boot/vmlinuz-* -initrd "$kernel/initrd.gz" \
   -append "console=ttyS0 panic=-1 quiet" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
+  -virtfs "local,path=$source,mount_tag=source,security_model=none,readonly=on,multidevs=remap" \
   -virtfs "local,path=$results,mount_tag=results,security_model=none,multidevs=remap"
 echo "guest $series: $(( $(date +%s) - start )) s, kernel $(basename "$kernel")"
