@@ -58,7 +58,8 @@ the switch: write "//S" for a file S in /.
 Names that are not UTF-8 are shown with each such byte as \xNN.
 
 Every change is recorded in a journal, one file a run, the newest 20 runs
-(256 MiB at most) kept: $XDG_DATA_HOME/Umbrix/journal (~/.local/share/Umbrix/journal).
+(256 MiB at most) kept: $XDG_DATA_HOME/Umbrix/journal
+(~/.local/share/Umbrix/journal).
 
 On a terminal, a run longer than a second shows its progress on standard
 error.
