@@ -4,7 +4,7 @@
 #include "GapMeter.h"
 #include "Stopwatch.h"
 #include "app/Startup.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/Error.h"
 #include "settings/SettingsLocation.h"

@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EndSignals.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/AppTitle.h"
 #include "platform/AttributeJournal.h"
 #include "platform/Error.h"

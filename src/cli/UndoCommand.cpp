@@ -3,7 +3,7 @@
 #include "cli/AttribCommand.h"
 #include "cli/Interrupt.h"
 #include "cli/UndoMove.h"
-#include "log/JournalFolder.h"
+#include "journal/JournalFolder.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/Error.h"

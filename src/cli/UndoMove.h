@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/AttribOutput.h"
-#include "log/JournalLine.h"
+#include "journal/JournalLine.h"
 
 #include <cstdint>
 

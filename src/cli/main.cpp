@@ -1,6 +1,6 @@
 #include "cli/AttribMain.h"
 #include "cli/Interrupt.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/OpenFileLimit.h"
 
 #include <cstdio>

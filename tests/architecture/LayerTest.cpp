@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 // From the bottom.  ui/controls and ui/services share a layer.
 const std::map<std::string, int> kLayers{
-    {"platform", 0},    {"fileops", 1},     {"search", 2},  {"suspects", 2}, {"log", 3}, {"settings", 4},
+    {"platform", 0},    {"fileops", 1},     {"search", 2},  {"suspects", 2}, {"journal", 2}, {"log", 3}, {"settings", 4},
     {"ui/services", 5}, {"ui/controls", 5}, {"ui/main", 6}, {"app", 7}, {"cli", 7},
 };
 // The layers that build into umbrix_core and must not need Qt.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/JournalFolder.h"
+#include "journal/JournalFolder.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // attributes are reset, and the journals put everything back exactly.
 
 #include "cli/AttribRun.h"
-#include "log/JournalFolder.h"
+#include "journal/JournalFolder.h"
 #include "platform/AttributeStore.h"
 #include "support/TempDir.h"
 #include "suspects/ShellLinkBytes.h"

@@ -1,7 +1,7 @@
 // --undo against journals the program wrote itself.
 
 #include "cli/AttribRun.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/FileHelpers.h"

@@ -1,7 +1,7 @@
 // A search through the window, then umbrix-attrib --undo from a terminal.
 
 #include "cli/AttribRun.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "ui/main/MainWindowFixture.h"

@@ -2,7 +2,7 @@
 // cannot take it.
 
 #include "cli/AttribRun.h"
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
 #include "platform/FolderHandle.h"

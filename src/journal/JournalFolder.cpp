@@ -1,4 +1,4 @@
-#include "log/JournalFolder.h"
+#include "journal/JournalFolder.h"
 
 #include "platform/DirectoryReader.h"
 #include "platform/Error.h"

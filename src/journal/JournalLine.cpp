@@ -1,4 +1,4 @@
-#include "log/JournalLine.h"
+#include "journal/JournalLine.h"
 
 #include "platform/PathText.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/JournalLine.h"
+#include "journal/JournalLine.h"
 #include "platform/FileDescriptor.h"
 
 #include <cstdint>

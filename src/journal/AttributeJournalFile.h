@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/JournalFolder.h"
-#include "log/JournalLine.h"
+#include "journal/JournalFolder.h"
+#include "journal/JournalLine.h"
 #include "platform/AttributeJournal.h"
 #include "platform/FileDescriptor.h"
 

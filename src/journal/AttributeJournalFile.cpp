@@ -1,4 +1,4 @@
-#include "log/AttributeJournalFile.h"
+#include "journal/AttributeJournalFile.h"
 
 #include "platform/Error.h"
 #include "platform/PathText.h"
