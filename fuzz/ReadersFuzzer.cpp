@@ -3,7 +3,7 @@
 // characters.
 
 #include "platform/NumberPrefix.h"
-#include "settings/CBoolean.h"
+#include "platform/CBoolean.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "log/LogError.h"
 
-#include "log/LogLine.h"
+#include "platform/LogLine.h"
 #include "platform/AppTitle.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileHelpers.h"

@@ -1,6 +1,6 @@
 #include "settings/InstalledFlag.h"
 
-#include "settings/CBoolean.h"
+#include "platform/CBoolean.h"
 #include "settings/RegistryStore.h"
 
 namespace umbrix {

@@ -1,7 +1,7 @@
 #include "settings/RegistryStore.h"
 
 #include "log/LogError.h"
-#include "settings/EnvironmentText.h"
+#include "platform/EnvironmentText.h"
 
 #include <QFile>
 #include <QSettings>

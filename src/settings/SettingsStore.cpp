@@ -1,7 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include "platform/AppTitle.h"
-#include "settings/CBoolean.h"
+#include "platform/CBoolean.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 

@@ -1,6 +1,8 @@
 // The layers of ARCHITECTURE.md, checked on every #include of src/: a file
 // may include headers of its own layer or of a layer below, and the Qt-free
-// layers include no Qt at all.
+// layers include no Qt at all.  The CMake files are held to the same table:
+// a folder's code builds into its layer's library, and the Qt-free
+// libraries do not link Qt, so Qt-free code cannot lean on Qt by accident.
 
 #include "support/TempDir.h"
 
@@ -10,6 +12,8 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +35,19 @@ const int kHighestQtFree = 2;
 bool qtFree(const std::string& folder)
 {
     return kLayers.at(folder) <= kHighestQtFree || folder == "cli";
+}
+
+// The library that builds a folder's code.
+std::string libraryOf(const std::string& folder)
+{
+    if (folder == "cli")
+        return "umbrix_cli";
+    return qtFree(folder) ? "umbrix_core" : "umbrix_ui";
+}
+
+bool qtFreeLibrary(const std::string& target)
+{
+    return target == "umbrix_core" || target == "umbrix_cli";
 }
 
 // The folder of `relative` (a path below src/) that names its layer.
@@ -78,12 +95,63 @@ std::vector<std::string> violations(const fs::path& src)
     return found;
 }
 
+// Every source built outside its folder's library, by no target or by two,
+// and every Qt library a Qt-free library links.  Only a program's main.cpp
+// is built outside a library.
+std::vector<std::string> libraryViolations(const fs::path& src)
+{
+    static const std::regex call(
+        R"(\b(add_library|add_executable|target_sources|target_link_libraries)\s*\(([^)]*)\))");
+    static const std::set<std::string> keywords{"PRIVATE", "PUBLIC", "INTERFACE", "STATIC", "OBJECT"};
+    std::map<std::string, std::vector<std::string>> builtBy;
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        if (entry.path().filename() != "CMakeLists.txt")
+            continue;
+        const fs::path folder = fs::relative(entry.path().parent_path(), src);
+        std::stringstream text;
+        text << std::ifstream(entry.path()).rdbuf();
+        const std::string cmake = text.str();
+        for (std::sregex_iterator it(cmake.begin(), cmake.end(), call), end; it != end; ++it) {
+            std::istringstream words((*it)[2].str());
+            std::string target;
+            words >> target;
+            const bool linking = (*it)[1] == "target_link_libraries";
+            for (std::string word; words >> word;) {
+                if (keywords.contains(word))
+                    continue;
+                if (linking && qtFreeLibrary(target) && (word.starts_with("Qt") || word == "umbrix_ui"))
+                    found.push_back(target + " links " + word);
+                else if (!linking && word.ends_with(".cpp"))
+                    builtBy[(folder / word).lexically_normal().generic_string()].push_back(target);
+            }
+        }
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        const std::string relative = fs::relative(entry.path(), src).generic_string();
+        const std::optional<std::string> folder = folderOf(relative);
+        if (!entry.is_regular_file() || entry.path().extension() != ".cpp" || !folder)
+            continue;
+        const std::vector<std::string>& targets = builtBy[relative];
+        if (targets.size() != 1) {
+            found.push_back(relative + ": built by " + std::to_string(targets.size()) + " targets");
+            continue;
+        }
+        const bool program = entry.path().filename() == "main.cpp" && !targets[0].starts_with("umbrix_");
+        if (targets[0] != libraryOf(*folder) && !program)
+            found.push_back(relative + ": in " + targets[0] + ", not " + libraryOf(*folder));
+    }
+    return found;
+}
+
 TEST(Layers, NoFileIncludesAHigherLayer)
 {
     const fs::path src = fs::path(UMBRIX_SOURCE_DIR) / "src";
     ASSERT_TRUE(fs::is_directory(src / "platform")) << src;
     const std::vector<std::string> found = violations(src);
     EXPECT_TRUE(found.empty()) << ::testing::PrintToString(found);
+    const std::vector<std::string> libraries = libraryViolations(src);
+    EXPECT_TRUE(libraries.empty()) << ::testing::PrintToString(libraries);
 }
 
 TEST(Layers, TheCheckSeesAnUpwardIncludeAQtIncludeAndAStrayFile)
@@ -109,6 +177,31 @@ TEST(Layers, TheCheckSeesAnUpwardIncludeAQtIncludeAndAStrayFile)
                                         "misc/Loose.cpp: outside every layer",
                                         "search/Walk.cpp: \"ui/main/FrmSeek.h\"",
                                         "search/Walk.cpp: <QString> in a Qt-free layer"}));
+}
+
+TEST(Layers, TheCheckSeesCodeInAnotherLayersLibraryAndQtLinkedIntoTheCore)
+{
+    const TempDir dir;
+    const fs::path src = fs::path(dir.path()) / "src";
+    for (const char* folder : {"search", "log", "app", "cli"})
+        fs::create_directories(src / folder);
+    std::ofstream(src / "CMakeLists.txt") << "add_library(umbrix_core STATIC)\n"
+                                             "target_link_libraries(umbrix_core PUBLIC Qt6::Core)\n"
+                                             "add_executable(umbrix app/main.cpp)\n";
+    std::ofstream(src / "search/CMakeLists.txt") << "target_sources(umbrix_ui PRIVATE\n  Walk.cpp\n)\n";
+    std::ofstream(src / "log/CMakeLists.txt") << "target_sources(umbrix_ui PRIVATE Log.cpp)\n";
+    std::ofstream(src / "cli/CMakeLists.txt") << "add_library(umbrix_cli STATIC Tool.cpp)\n"
+                                                 "target_link_libraries(umbrix_cli PUBLIC umbrix_ui)\n"
+                                                 "add_executable(umbrix-attrib main.cpp Tool.cpp)\n";
+    for (const char* file : {"search/Walk.cpp", "search/Stray.cpp", "log/Log.cpp", "app/main.cpp",
+                             "cli/Tool.cpp", "cli/main.cpp"})
+        std::ofstream(src / file) << "\n";
+    std::vector<std::string> found = libraryViolations(src);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"cli/Tool.cpp: built by 2 targets",
+                                               "search/Stray.cpp: built by 0 targets",
+                                               "search/Walk.cpp: in umbrix_ui, not umbrix_core",
+                                               "umbrix_cli links umbrix_ui", "umbrix_core links Qt6::Core"}));
 }
 
 } // namespace

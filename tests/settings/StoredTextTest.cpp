@@ -1,5 +1,5 @@
-#include "settings/CBoolean.h"
-#include "settings/EnvironmentText.h"
+#include "platform/CBoolean.h"
+#include "platform/EnvironmentText.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "settings/CBoolean.h"
+#include "platform/CBoolean.h"
 
 #include "platform/NumberPrefix.h"
 

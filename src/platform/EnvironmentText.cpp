@@ -1,4 +1,4 @@
-#include "settings/EnvironmentText.h"
+#include "platform/EnvironmentText.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "log/LogLine.h"
+#include "platform/LogLine.h"
 
 #include <cstdio>
 
