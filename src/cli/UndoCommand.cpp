@@ -6,6 +6,7 @@
 #include "journal/JournalFolder.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
+#include "platform/EntryReach.h"
 #include "platform/Error.h"
 #include "platform/FolderHandle.h"
 #include "platform/HoldingFolder.h"
@@ -58,9 +59,8 @@ int reachRecorded(const JournalRecord& record, platform::FileDescriptor& folder,
         err = platform::identityAt(folder.get(), name.c_str(), found);
     if (err)
         return err;
-    const platform::JournalIdentity unknown;
-    if (record.identity != unknown &&
-        (found.dev != record.identity.device || found.ino != record.identity.inode))
+    if (!platform::isSameEntry(folder.get(), found,
+                               {record.identity.device, record.identity.inode}))
         return ESTALE;
     return platform::queryAttributesAt(folder.get(), name.c_str(), record.path, word);
 }

@@ -115,18 +115,16 @@ void journalWrite(StoreKind kind, const std::string& path, const struct statx& s
 }
 
 // The same for an unhiding: the word before is the stored one the unhiding
-// read, with the type the walk gave; the entry is asked only for the inode
-// the record names.
-void journalUnhide(Entry& entry, StoreKind kind, const std::string& path, bool directory,
-                   uint32_t stored)
+// read, with the type the walk gave, and the inode is the one the folder's
+// listing gave, as the walk's rows name it; the entry is asked nothing more.
+void journalUnhide(StoreKind kind, const std::string& path, JournalIdentity identity,
+                   bool directory, uint32_t stored)
 {
-    if (!attributeJournal())
+    AttributeJournal* journal = attributeJournal();
+    if (!journal)
         return;
-    struct statx st {};
-    if (entry.examine(STATX_INO, st) != 0)
-        st = {};
     const uint32_t before = stores::visibleBits(stored) | (directory ? Attr::Directory : 0);
-    journalWrite(kind, path, st, before, before & ~Attr::Hidden);
+    journal->record(kind, path, identity, before, before & ~Attr::Hidden);
 }
 
 int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t attributes)
@@ -213,6 +211,7 @@ int FolderAttributes::of(int folderFd, FolderAttributes& attributes, FolderIdent
     identity.mountId = st.stx_mnt_id;
     identity.mode = st.stx_mode;
     attributes.folderFd_ = folderFd;
+    attributes.device_ = identity.dev;
     attributes.kind_ = static_cast<uint8_t>(storeFor(st, folder));
     return 0;
 }
@@ -242,8 +241,8 @@ int FolderAttributes::query(const char* name, unsigned char type, const std::str
     return 0;
 }
 
-int FolderAttributes::unhide(const char* name, bool directory, const std::string& path,
-                             uint32_t& stored) const
+int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
+                             const std::string& path, uint32_t& stored) const
 {
     stored = 0;
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
@@ -253,7 +252,7 @@ int FolderAttributes::unhide(const char* name, bool directory, const std::string
     if (kind == StoreKind::DosAttrib) {
         const int err = stores::dosAttribUnhide(entry, stored);
         if (err == 0 && (stored & (Attr::Hidden | Attr::System)) == Attr::Hidden)
-            journalUnhide(entry, kind, path, directory, stored);
+            journalUnhide(kind, path, {device_, inode}, directory, stored);
         return err;
     }
     uint32_t word = 0;
@@ -264,7 +263,7 @@ int FolderAttributes::unhide(const char* name, bool directory, const std::string
         return 0;
     if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
         return storeMissing(kind, err) ? EOPNOTSUPP : err;
-    journalUnhide(entry, kind, path, directory, word);
+    journalUnhide(kind, path, {device_, inode}, directory, word);
     return 0;
 }
 

@@ -117,15 +117,17 @@ public:
     // that the caller decides on what the entry was, not on what it was
     // before its folder's subfolders were walked.  An entry found no longer
     // hidden, or a system entry by now, is left alone and is no failure.
-    // `directory`, which the walk knows, completes the word the journal
-    // records, so nothing more is asked of the entry.
-    int unhide(const char* name, bool directory, const std::string& path, uint32_t& stored) const;
+    // `inode` (the listing's) and `directory`, which the walk knows, complete
+    // the record the journal keeps, so nothing more is asked of the entry.
+    int unhide(const char* name, ino_t inode, bool directory, const std::string& path,
+               uint32_t& stored) const;
 
     // The store the folder's entries are read from.
     StoreKind store() const;
 
 private:
     int folderFd_ = -1;
+    dev_t device_ = 0;
     uint8_t kind_ = 0;
 };
 

@@ -8,7 +8,9 @@ namespace {
 
 thread_local ScopedFolderReuse* folderReuse = nullptr;
 
-bool isFound(int folder, const FolderIdentity& found, const EntryIdentity& expected)
+} // namespace
+
+bool isSameEntry(int folder, const FolderIdentity& found, const EntryIdentity& expected)
 {
     if (!expected.known())
         return true;
@@ -17,8 +19,6 @@ bool isFound(int folder, const FolderIdentity& found, const EntryIdentity& expec
     FolderIdentity parent;
     return identityOf(folder, parent) == 0 && expected.dev == parent.dev && found.dev != parent.dev;
 }
-
-} // namespace
 
 int openParentOf(const std::string& path, FileDescriptor& owned, int& folder, std::string& name)
 {
@@ -60,7 +60,7 @@ int reachEntry(const std::string& path, const EntryIdentity& expected, ReachedEn
         err = identityAt(entry.folder_, entry.name_.c_str(), entry.identity_);
     if (err)
         return err;
-    return isFound(entry.folder_, entry.identity_, expected) ? 0 : ESTALE;
+    return isSameEntry(entry.folder_, entry.identity_, expected) ? 0 : ESTALE;
 }
 
 ScopedFolderReuse::ScopedFolderReuse() : previous_(folderReuse)

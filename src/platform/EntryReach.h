@@ -51,6 +51,12 @@ private:
 int reachEntry(const std::string& path, const EntryIdentity& expected, ReachedEntry& entry);
 
 // The identity `identity` records, for comparing with what a row recorded.
+// Whether `found`, what a name of `folder` now leads to, is the entry
+// `expected` names (any entry, when that is not known): the same inode, or
+// what is mounted on the entry when `expected` is a mount point as its
+// folder's listing gave it.
+bool isSameEntry(int folder, const FolderIdentity& found, const EntryIdentity& expected);
+
 inline EntryIdentity entryIdentityOf(const FolderIdentity& identity)
 {
     return {static_cast<uint64_t>(identity.dev), static_cast<uint64_t>(identity.ino)};

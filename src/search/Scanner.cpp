@@ -150,7 +150,7 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
     if (hiddenNotSystem(attr)) {
         uint32_t stored = 0;
         if (const int err =
-                level.attributes.unhide(name.c_str(), (attr & kDirectory) != 0, path, stored)) {
+                level.attributes.unhide(name.c_str(), inode, directory, path, stored)) {
             // A refused rewrite leaves the entry hidden: it is listed as it
             // is, and the refusal is reported, whatever its kind.
             const Error error = errorFromErrno(err);

@@ -69,7 +69,9 @@ void unhideIn(const std::string& folder, std::initializer_list<const char*> name
     for (const char* name : names) {
         uint32_t stored = 0;
         const std::string path = folder + "/" + name;
-        ASSERT_EQ(attributes.unhide(name, S_ISDIR(modeOf(path)), path, stored), 0) << name;
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0) << name;
+        ASSERT_EQ(attributes.unhide(name, st.st_ino, S_ISDIR(st.st_mode), path, stored), 0) << name;
     }
 }
 

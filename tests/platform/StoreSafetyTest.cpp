@@ -85,7 +85,7 @@ TEST_P(StoreSafety, TheWalkReachesEntriesItHasNotExamined)
     uint32_t word = 0;
     EXPECT_EQ(attributes.query("f", DT_REG, tmp / "f", word), 0);
     EXPECT_EQ(word, Attr::Hidden);
-    EXPECT_EQ(attributes.unhide("f", false, tmp / "f", word), 0);
+    EXPECT_EQ(attributes.unhide("f", 0, false, tmp / "f", word), 0);
     EXPECT_EQ(rawDosAttrib(tmp / "f"), "0x0\0"s);
 }
 
