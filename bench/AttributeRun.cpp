@@ -133,14 +133,14 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
         return 2;
     EnterSearchState(window);
     for (int64_t i = 0; i < count; ++i)
-        window.FoundFileAdd(folderOf(root, i), numberedFile('f', i));
+        window.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('f', i));
     ShowSearchResults(window);
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     // Selected as a person selects them, which fills the panel.
-    window.setCurrentIndex(0);
-    window.mnuSelectAll->trigger();
+    window.lstFoundFiles.setCurrentIndex(0);
+    window.bAttribute->mnuSelectAll->trigger();
     box.setListIndex(0);
-    window.SourceList = FrmSeek::SourceKind::Listbox;
+    window.SourceList = SourceKind::Listbox;
     settle(state);
 
     GapMeter gaps;
@@ -148,10 +148,10 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
     const Stopwatch watch;
     if (kind == "clear") {
         // The box shows every row hidden; clearing it unhides them all.
-        window.setAttributeBoxValue(1, 1);
-        window.chkAttr[1]->click();
+        window.fraAttrib->setValue(1, CheckValue::Checked);
+        window.fraAttrib->findChild<QCheckBox*>(QStringLiteral("chkAttr1"))->click();
     } else {
-        window.ShowSelectionAttributes(0);
+        window.fraAttrib->ShowSelectionAttributes(0);
     }
     AttributeWindowResult r;
     r.seconds = watch.wallSeconds();

@@ -146,16 +146,16 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
     EnterSearchState(window);
     if (kind == "delete") {
         const size_t slash = root.rfind('/');
-        window.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
+        window.lstFoundFiles.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
     } else {
         for (int64_t i = 0; i < count; ++i)
-            window.FoundFileAdd(folderOf(root, i), numberedFile('c', i));
+            window.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('c', i));
     }
     ShowSearchResults(window);
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     box.setAllSelected(true);
     box.setListIndex(0);
-    window.SourceList = FrmSeek::SourceKind::Listbox;
+    window.SourceList = SourceKind::Listbox;
     settle(state);
 
     FileCommandResult r;
@@ -165,7 +165,7 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
     int deleteKey = 46; // with Ctrl+Shift: no question
     const Stopwatch watch;
     if (kind == "delete")
-        window.lstFoundFiles_KeyDown(0, deleteKey, 3);
+        window.lstFoundFiles.lstFoundFiles_KeyDown(0, deleteKey, 3);
     else
         window.mnuCopy_Click();
     r.seconds = watch.wallSeconds();

@@ -46,9 +46,9 @@ int selectAllRunMain(int argc, char** argv, const std::string& root, const std::
     EnterSearchState(window);
     for (const auto& folder : std::filesystem::directory_iterator(root))
         for (const auto& file : std::filesystem::directory_iterator(folder.path()))
-            window.FoundFileAdd(folder.path().string() + "/", file.path().filename().string());
+            window.lstFoundFiles.FoundFileAdd(folder.path().string() + "/", file.path().filename().string());
     ShowSearchResults(window);
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     settle(state);
 
     SelectAllResult r;
@@ -61,11 +61,11 @@ int selectAllRunMain(int argc, char** argv, const std::string& root, const std::
         settle(state);
     }
 
-    window.setCurrentIndex(0);
+    window.lstFoundFiles.setCurrentIndex(0);
     GapMeter gaps;
     gaps.start();
     const Stopwatch watch;
-    window.mnuSelectAll->trigger();
+    window.bAttribute->mnuSelectAll->trigger();
     r.seconds = watch.wallSeconds();
     r.cpuSeconds = watch.cpuSeconds();
     gaps.stop();

@@ -118,7 +118,7 @@ std::string panelBoxes(const FrmSeek& window)
 {
     std::string boxes;
     for (int i = 0; i < 5; ++i)
-        boxes += static_cast<char>('0' + window.attributeBoxValue(i));
+        boxes += static_cast<char>('0' + static_cast<int>(window.fraAttrib->value(i)));
     return boxes;
 }
 
@@ -143,12 +143,12 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     if (!startUp(window, {}))
         return 2;
     try {
-        window.dirList->setPath(root);
+        window.browser.dirList->setPath(root);
     } catch (const Error& error) {
         std::fprintf(stderr, "cannot open %s: %s\n", root.c_str(), error.description.c_str());
         return 2;
     }
-    window.chkViewAll->setChecked(viewAll);
+    window.browser.chkViewAll->setChecked(viewAll);
     settle(state);
 
     GapMeter gaps;
@@ -163,9 +163,9 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
     gaps.stop();
     probe.stop();
 
-    r.boxes = window.TotalListbox();
-    for (int b = 0; b < window.TotalListbox(); ++b)
-        r.rows += window.resultBox(b).ListCount();
+    r.boxes = window.lstFoundFiles.TotalListbox();
+    for (int b = 0; b < window.lstFoundFiles.TotalListbox(); ++b)
+        r.rows += window.lstFoundFiles.box(b).ListCount();
     r.scanned = window.lblCountx->text().trimmed().toLongLong();
     const bool finishedMessage =
         std::any_of(answers.calls().begin(), answers.calls().end(), [](const MsgBoxCall& call) {

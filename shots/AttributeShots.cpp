@@ -38,12 +38,12 @@ int main(int argc, char** argv)
         return 1;
     const ScopedMsgBoxResponder answers;
     const ScopedBeepCounter beeps;
-    window.chkViewAll->click();
+    window.browser.chkViewAll->click();
     window.cmdSearch->click();
     QTest::qWait(300);
 
     // Ctrl+click on two rows, as a person picks them.
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     const std::vector<std::string> picked = {"boot.ini", "photo.jpg"};
     for (const std::string& name : picked) {
         QTest::mouseClick(box.viewport(), Qt::LeftButton,
@@ -55,10 +55,10 @@ int main(int argc, char** argv)
                 shots::panelText(window).c_str());
     shots.save(&window, "1-mixed-selection.png");
 
-    QTest::mouseClick(window.chkAttr[1].get(), Qt::LeftButton);
+    QTest::mouseClick(window.fraAttrib->findChild<QCheckBox*>(QStringLiteral("chkAttr1")), Qt::LeftButton);
     QTest::qWait(300);
     std::printf("after a click on the hidden box: hidden=%d, caption \"%s\"\n",
-                window.attributeBoxValue(1), qPrintable(window.windowTitle()));
+                static_cast<int>(window.fraAttrib->value(1)), qPrintable(window.windowTitle()));
     for (const std::string& name : picked)
         std::printf("  on disk %-12s word 0x%x\n", name.c_str(), word(shots.tree / name));
     std::printf("  not selected: notes.txt word 0x%x\n", word(shots.tree / "Documents/notes.txt"));
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     QTest::qWait(100);
     QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::NoModifier, letter);
     QTest::qWait(200);
-    window.bAttribute->setActiveAction(window.mnuRemAttr);
+    window.bAttribute->setActiveAction(window.bAttribute->mnuRemAttr);
     QTest::keyClick(window.bAttribute, Qt::Key_Right);
     shots.save(nullptr, "3-context-menu.png");
     window.bAttribute->close();

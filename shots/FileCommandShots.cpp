@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     window.cmdSearch->click();
     QTest::qWait(800);
 
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     const auto rect = [&](const std::string& relative) {
         return box.visualRect(box.model()->index(shots.rowOf(box, relative), 0));
     };
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
     QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, rect("Junk").center());
     contextMenu("Junk");
     screen("2-delete-menu.png");
-    clickItem(window.mnuDelete);
+    clickItem(window.bAttribute->mnuDelete);
     QTest::qWait(500);
     std::printf("after the delete, rows: %d; caption \"%s\"\n", box.ListCount(),
                 qPrintable(window.windowTitle()));
@@ -191,7 +191,7 @@ int main(int argc, char** argv)
     QTest::qWait(300);
     contextMenu("photo.jpg");
     screen("5-copy-menu.png");
-    clickItem(window.mnuCopy);
+    clickItem(window.bAttribute->mnuCopy);
     QTest::qWait(500);
     screen("8-after-copy.png");
 

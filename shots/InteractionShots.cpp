@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     };
 
     // The directory list: "Recycled" highlighted, then a right click on it.
-    DirListBox& dirs = *window.dirList.get();
+    DirListBox& dirs = *window.browser.dirList.get();
     dirs.setListIndex(1);
     const int recycledRow = dirs.model()->rowCount() - 1;
     rightClick(dirs, rowCentre(dirs, recycledRow));
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     window.bAttribute->hide();
 
     // The file list: a left click picks boot.ini, a right click opens its menu.
-    FileListBox& files = *window.filList.get();
+    FileListBox& files = *window.browser.filList.get();
     int bootRow = 0;
     for (int i = 0; i < files.ListCount(); ++i)
         if (files.List(i) == "boot.ini")
@@ -100,11 +100,11 @@ int main(int argc, char** argv)
     // a folder highlighted in the directory list before it searches, so the
     // open folder is highlighted and Search pressed twice.
     dirs.setListIndex(-1);
-    window.chkViewAll->click();
+    window.browser.chkViewAll->click();
     window.cmdSearch->click();
     window.cmdSearch->click();
     QTest::qWait(300);
-    ResultListBox& box = window.resultBox(0);
+    ResultListBox& box = window.lstFoundFiles.box(0);
     box.resultModel().commit();
     const auto rowOf = [&](const std::string& relative) { return shots.rowOf(box, relative); };
     QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, rowCentre(box, rowOf("boot.ini")));
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
                 menuText(window).c_str());
     save("7-menu-key.png");
     window.bAttribute->hide();
-    window.mnuSelectAll->trigger();
+    window.bAttribute->mnuSelectAll->trigger();
     QTest::qWait(200);
     std::printf("Select All: %d of %d rows selected\n  panel: %s\n", box.SelCount(),
                 box.ListCount(), panelText(window).c_str());

@@ -57,7 +57,7 @@ public:
     {
         if (!startUp(window, commandLine))
             return false;
-        window.dirList->setPath(tree.path());
+        window.browser.dirList->setPath(tree.path());
         return true;
     }
 
@@ -89,7 +89,7 @@ inline std::string panelText(const FrmSeek& window)
     const char* names[] = {"read-only", "hidden", "system", "archive", "directory"};
     std::string text;
     for (int i = 0; i < 5; ++i)
-        text += std::string(names[i]) + "=" + std::to_string(window.attributeBoxValue(i)) + " ";
+        text += std::string(names[i]) + "=" + std::to_string(static_cast<int>(window.fraAttrib->value(i))) + " ";
     return text + "(0 unchecked, 1 checked, 2 grayed)";
 }
 

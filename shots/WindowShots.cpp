@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     save(nullptr, "5-after-reset.png");
 
     window.activateWindow();
-    QTest::keyClick(window.txtSearchSpec.get(), Qt::Key_Space, Qt::AltModifier);
+    QTest::keyClick(window.browser.txtSearchSpec.get(), Qt::Key_Space, Qt::AltModifier);
     save(nullptr, "6-window-menu.png");
     window.windowMenu->menu()->hide();
     window.windowMenu->item(SystemCommand::LogErrors)->trigger();

@@ -52,7 +52,7 @@ bool startUp(FrmSeek& window, std::string_view commandLine, const std::string& f
     window.Show();
     if (!folder.empty()) {
         try {
-            window.dirList->setPath(folder);
+            window.browser.dirList->setPath(folder);
         } catch (const Error& e) {
             MsgBox(qs(e.description + ": \"" + displayText(folder) + "\""),
                    MsgBoxStyle::Exclamation, qs(AppTitle), &window);

@@ -58,7 +58,7 @@ void AttributeHost::setMsgAnswer(int32_t answer)
 
 void AttributeHost::ShowEntryAttributes(const std::string& path)
 {
-    window_.ShowEntryAttributes(path);
+    window_.fraAttrib->ShowEntryAttributes(path);
 }
 
 void AttributeHost::noteFailure(const std::string& path, const Error& error)

@@ -1,139 +1,55 @@
-// The drive, directory and file lists of the browser view.
+#include "ui/main/BrowserPanel.h"
 
-#include "platform/AppTitle.h"
-#include "platform/Error.h"
-#include "platform/PathChain.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
-#include "ui/main/EventCodes.h"
-#include "ui/main/FrmSeek.h"
-#include "ui/services/Interaction.h"
-#include "ui/services/QtText.h"
-
-#include <QAction>
-#include <cerrno>
-#include <exception>
-#include <unistd.h>
+#include "ui/main/WindowLook.h"
 
 namespace umbrix {
 
-void FrmSeek::drvList_Change()
+void BrowserPanel::compose(QWidget* window, const TwipsScale* scale)
 {
-    if (restoringDrive_)
-        return;
-    // A volume opens where it was left, as a drive keeps its own current
-    // directory; the first time at its root.
-    const std::string root = drvList->DriveRoot();
-    const auto last = lastDirectoryOf_.find(root);
-    try {
-        if (last != lastDirectoryOf_.end()) {
-            try {
-                dirList->setPath(last->second);
-                return;
-            } catch (const Error&) {
-                lastDirectoryOf_.erase(last);
-            }
-        }
-        dirList->setPath(root);
-        return;
-    } catch (const Error&) {
-    } catch (const std::exception&) {
-    }
-    // A volume that cannot be read: back to the one the directory list shows,
-    // without a word and without moving the directory list.
-    restoringDrive_ = true;
-    try {
-        drvList->setDrive(dirList->Path());
-    } catch (const Error&) {
-    }
-    restoringDrive_ = false;
+    const QFont regular = windowFont(false);
+
+    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), window), scale, 1860,
+                      240, 1080, 195);
+    lblCriteria->setFont(regular);
+
+    txtSearchSpec.place(new QLineEdit(QStringLiteral("*.*"), window), scale, 3090, 210, 2790, 285);
+    lblCriteria->setBuddy(txtSearchSpec.get());
+
+    filList.place(new FileListBox(window), scale, 120, 720, 2835, 2040);
+    drvList.place(new DriveListBox(window), scale, 3090, 720, 2805, 315);
+    dirList.place(new DirListBox(window), scale, 3090, 1140, 2835, 1440);
+
+    fraOptions.place(new QGroupBox(QStringLiteral("Hidden options"), window), scale, 150, 2940,
+                     4335, 945);
+    fraOptions->setFont(regular);
+    QGroupBox* options = fraOptions.get();
+    chkSubDir.place(new QCheckBox(QStringLiteral("&Search in each subdirectory"), options), scale,
+                    120, 270, 2565, 210);
+    chkViewAll.place(new QCheckBox(QStringLiteral("&View not hidden file/dir also"), options),
+                     scale, 120, 600, 2535, 210);
+    chkFolder.place(new QCheckBox(QStringLiteral("&Directories only"), options), scale, 2820, 270,
+                    1425, 210);
+    chkFiles.place(new QCheckBox(QStringLiteral("&Files only"), options), scale, 2820, 600, 1365,
+                   210);
+    chkSubDir->setChecked(true);
 }
 
-void FrmSeek::dirList_Change()
+bool BrowserPanel::fit(float width)
 {
-    AppState& s = state_;
-    try {
-        const std::string path = dirList->Path();
-        filList->setPath(path);
-        if (::chdir(path.c_str()) != 0)
-            throwErrno(errno);
-        s.CurrentPath = path;
-        s.DirChanged = 0;
-        // The directory list may walk onto another volume; the drive list
-        // follows it without moving it again.
-        restoringDrive_ = true;
-        try {
-            drvList->setDrive(path);
-        } catch (const Error&) {
-        }
-        restoringDrive_ = false;
-        lastDirectoryOf_[drvList->DriveRoot()] = path;
-    } catch (const Error& e) {
-        MsgBox(qs(e.description), MsgBoxStyle::Exclamation, qs(AppTitle), this);
-    }
-}
-
-void FrmSeek::dirList_Click()
-{
-    state_.DirChanged = 1;
-}
-
-// A right press points at what its menu is to act on: the entry under the
-// pointer is highlighted first, as a left click would highlight it (a folder
-// is not opened); a press beside every entry opens no menu.
-void FrmSeek::dirList_MouseDown(int Button, int Shift, float X, float Y)
-{
-    DirListBox& list = *dirList.get();
-    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
-        return;
-    if (list.ListCount() == 0 || list.ListIndex() == -1)
-        return;
-    if (Button != 2 || Shift != 0)
-        return;
-    // A directory that cannot be read still gets its menu: it can be deleted.
-    ShowEntryAttributes(list.List(list.ListIndex()));
-    SourceList = SourceKind::Dirbox;
-    showListMenuItems(false, false);
-    popUpAttributeMenu();
-}
-
-void FrmSeek::filList_MouseDown(int Button, int Shift, float X, float Y)
-{
-    FileListBox& list = *filList.get();
-    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
-        return;
-    if (list.ListCount() == 0 || list.ListIndex() == -1)
-        return;
-    if (Button != 2 || Shift != 0)
-        return;
-    if (!ShowEntryAttributes(withTrailingSlash(list.Path()) + list.List(list.ListIndex())))
-        return;
-    SourceList = SourceKind::Filebox;
-    showListMenuItems(false, true);
-    popUpAttributeMenu();
-}
-
-QPoint FrmSeek::pixelsOf(float x, float y) const
-{
-    return {scale_.toPixelsX(x), scale_.toPixelsY(y)};
-}
-
-void FrmSeek::connectBrowserHandlers()
-{
-    connect(drvList.get(), &DriveListBox::Change, this, &FrmSeek::drvList_Change);
-    connect(dirList.get(), &DirListBox::Change, this, &FrmSeek::dirList_Change);
-    connect(dirList.get(), &DirListBox::Click, this, &FrmSeek::dirList_Click);
-    const auto mouseDown = [this](void (FrmSeek::*handler)(int, int, float, float)) {
-        return [this, handler](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                               const QPoint& at) {
-            (this->*handler)(buttonCode(button), shiftCode(modifiers),
-                             static_cast<float>(at.x()) * scale_.x,
-                             static_cast<float>(at.y()) * scale_.y);
-        };
-    };
-    connect(dirList.get(), &DirListBox::MouseDown, this, mouseDown(&FrmSeek::dirList_MouseDown));
-    connect(filList.get(), &FileListBox::MouseDown, this, mouseDown(&FrmSeek::filList_MouseDown));
+    if (!filList.setWidth((width - 3 * filList.Left()) / 2) || !dirList.setWidth(filList.Width()))
+        return false;
+    dirList.setLeft(2 * filList.Left() + filList.Width());
+    drvList.setLeft(dirList.Left());
+    if (!drvList.setWidth(dirList.Width()))
+        return false;
+    txtSearchSpec.setLeft(dirList.Left());
+    if (!txtSearchSpec.setWidth(dirList.Width()))
+        return false;
+    lblCriteria.setLeft(txtSearchSpec.Left() - lblCriteria.Width() - 90);
+    return true;
 }
 
 } // namespace umbrix

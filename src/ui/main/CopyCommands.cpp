@@ -34,15 +34,15 @@ void FrmSeek::mnuCopy_Click()
     CopyTally tally;
     CopyEnd end = CopyEnd::Finished;
     if (SourceList == SourceKind::Listbox) {
-        const ResultBoxRows rows(resultBox(CurrentIndex()));
+        const ResultBoxRows rows(lstFoundFiles.box(lstFoundFiles.CurrentIndex()));
         std::optional<WaitCursor> hourglass;
         if (rows.SelCount() > 1)
             hourglass.emplace();
         end = copySelectedRows(host, *FileSystem, rows, folder, tally);
-    } else if (SourceList == SourceKind::Filebox && filList->ListIndex() >= 0) {
+    } else if (SourceList == SourceKind::Filebox && browser.filList->ListIndex() >= 0) {
         // Without a highlighted entry the path would name the folder itself.
         const std::string source =
-            withTrailingSlash(filList->Path()) + filList->List(filList->ListIndex());
+            withTrailingSlash(browser.filList->Path()) + browser.filList->List(browser.filList->ListIndex());
         end = copyOneEntry(host, *FileSystem, source, folder, false, tally);
     }
     if (end == CopyEnd::Closing)

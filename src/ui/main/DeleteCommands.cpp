@@ -138,8 +138,8 @@ int32_t removeRowsBelow(FrmSeek& w, const std::vector<std::string>& gone)
         return false;
     };
     int32_t removed = 0;
-    for (int b = 0; b < w.TotalListbox(); ++b)
-        removed += w.resultBox(b).resultModel().removeWhere(below);
+    for (int b = 0; b < w.lstFoundFiles.TotalListbox(); ++b)
+        removed += w.lstFoundFiles.box(b).resultModel().removeWhere(below);
     return removed;
 }
 
@@ -162,15 +162,15 @@ bool entryExists(const std::string& path)
 
 void FrmSeek::connectFileCommandHandlers()
 {
-    connect(mnuDelete, &QAction::triggered, this, &FrmSeek::mnuDelete_Click);
-    connect(mnuCopy, &QAction::triggered, this, &FrmSeek::mnuCopy_Click);
-    connect(dirList.get(), &DirListBox::KeyDown, this,
+    connect(bAttribute->mnuDelete, &QAction::triggered, this, &FrmSeek::mnuDelete_Click);
+    connect(bAttribute->mnuCopy, &QAction::triggered, this, &FrmSeek::mnuCopy_Click);
+    connect(browser.dirList.get(), &DirListBox::KeyDown, this,
             [this](int key, Qt::KeyboardModifiers modifiers) {
                 if (key == Qt::Key_Delete)
                     dirList_KeyDown(static_cast<int16_t>(keyCodeOf(key)),
                                     static_cast<int16_t>(shiftCode(modifiers)));
             });
-    connect(filList.get(), &FileListBox::KeyDown, this,
+    connect(browser.filList.get(), &FileListBox::KeyDown, this,
             [this](int key, Qt::KeyboardModifiers modifiers) {
                 if (key == Qt::Key_Delete)
                     filList_KeyDown(static_cast<int16_t>(keyCodeOf(key)),
@@ -200,7 +200,7 @@ void FrmSeek::mnuDelete_Click()
         question = "Are you sure you want to delete selected file?";
         break;
     case SourceKind::Dirbox:
-        question = directoryQuestion(dirList->List(dirList->ListIndex()));
+        question = directoryQuestion(browser.dirList->List(browser.dirList->ListIndex()));
         break;
     case SourceKind::None:
         break;
@@ -213,9 +213,9 @@ void FrmSeek::dirList_KeyDown(int16_t KeyCode, int16_t Shift)
 {
     if (KeyCode != kKeyDelete || Shift != 0 || state_.Searching || fileCommandRunning())
         return;
-    if (dirList->ListCount() == 0 || dirList->ListIndex() == -1)
+    if (browser.dirList->ListCount() == 0 || browser.dirList->ListIndex() == -1)
         return;
-    if (!confirmDelete(directoryQuestion(dirList->List(dirList->ListIndex()))))
+    if (!confirmDelete(directoryQuestion(browser.dirList->List(browser.dirList->ListIndex()))))
         return;
     SourceList = SourceKind::Dirbox;
     DeleteSelected();
@@ -239,7 +239,7 @@ void FrmSeek::resultBoxDeleteKey(int16_t Index, int16_t KeyCode, int16_t Shift)
 {
     if (KeyCode != kKeyDelete || state_.Searching || fileCommandRunning())
         return;
-    if (Index < 0 || Index >= TotalListbox())
+    if (Index < 0 || Index >= lstFoundFiles.TotalListbox())
         return;
     if (Shift == 0) {
         if (!confirmDelete("Are you sure you want to delete selected item(s)?" + kNoteItems))
@@ -248,7 +248,7 @@ void FrmSeek::resultBoxDeleteKey(int16_t Index, int16_t KeyCode, int16_t Shift)
         return;
     }
     // The keys act on the box that has them.
-    setCurrentIndex(Index);
+    lstFoundFiles.setCurrentIndex(Index);
     SourceList = SourceKind::Listbox;
     DeleteSelected();
 }
@@ -267,27 +267,27 @@ void FrmSeek::DeleteSelected()
     DeleteEnd end = DeleteEnd::Finished;
     ResultListBox* hidden = nullptr;
     // The box the delete works on, whichever box takes the focus meanwhile.
-    const int16_t box = CurrentIndex();
+    const int16_t box = lstFoundFiles.CurrentIndex();
     bool listChanged = false;
     switch (SourceList) {
     case SourceKind::Filebox: {
-        const int i = filList->ListIndex();
-        const std::string path = i < 0 ? std::string() : highlightedFile(*filList.get());
+        const int i = browser.filList->ListIndex();
+        const std::string path = i < 0 ? std::string() : highlightedFile(*browser.filList.get());
         if (!FileExists(path)) {
             reportNothingDeleted(this, path);
             break;
         }
         end = deleteFileEntry(host, fs, path);
         try {
-            filList->refresh();
+            browser.filList->refresh();
         } catch (const Error&) {
         }
-        restoreListIndex(*filList.get(), i);
+        restoreListIndex(*browser.filList.get(), i);
         break;
     }
     case SourceKind::Dirbox: {
-        const int i = dirList->ListIndex();
-        const std::string path = dirList->List(i);
+        const int i = browser.dirList->ListIndex();
+        const std::string path = browser.dirList->List(i);
         if (DirExists(path))
             end = deleteFolderEntry(host, fs, path);
         else if (FileExists(path))
@@ -298,12 +298,12 @@ void FrmSeek::DeleteSelected()
             reportNothingDeleted(this, path);
         if (end != DeleteEnd::Finished)
             break;
-        dirList->openNearest(dirList->Path());
-        restoreListIndex(*dirList.get(), i);
+        browser.dirList->openNearest(browser.dirList->Path());
+        restoreListIndex(*browser.dirList.get(), i);
         break;
     }
     case SourceKind::Listbox: {
-        ResultListBox& L = resultBox(box);
+        ResultListBox& L = lstFoundFiles.box(box);
         ResultBoxDeletion rows(L);
         if (rows.SelCount() <= 1) {
             const int32_t i = rows.ListIndex();
@@ -347,15 +347,15 @@ void FrmSeek::DeleteSelected()
 void FrmSeek::showResultsAfterDelete(int16_t index)
 {
     ShowFoundCount(*this);
-    ResultListBox& box = resultBox(index);
+    ResultListBox& box = lstFoundFiles.box(index);
     const int32_t row = box.ListIndex();
     txtTip->setText(row >= 0 ? box.List(row) : QString());
     if (box.SelCount() > 1)
-        ShowSelectionAttributes(index);
+        fraAttrib->ShowSelectionAttributes(index);
     else if (row >= 0 && box.Selected(row))
-        ShowEntryAttributes(box.ListPath(row));
+        fraAttrib->ShowEntryAttributes(box.ListPath(row));
     else
-        ClearAttributeBoxes();
+        fraAttrib->ClearAttributeBoxes();
 }
 
 } // namespace umbrix

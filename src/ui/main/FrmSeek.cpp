@@ -32,96 +32,6 @@
 
 namespace umbrix {
 
-// --- The window in twips -----------------------------------------------------
-
-float FrmSeek::Width() const
-{
-    return static_cast<float>(frameGeometry().width()) * scale_.x;
-}
-
-// The window menu's bar is left out of the heights the program sets and reads,
-// as the system menu it stands for took no room: every height keeps the client
-// area it always gave.
-float FrmSeek::Height() const
-{
-    return static_cast<float>(frameGeometry().height() - contentsMargins().top()) * scale_.y;
-}
-
-float FrmSeek::ScaleWidth() const
-{
-    return static_cast<float>(width()) * scale_.x;
-}
-
-float FrmSeek::ScaleHeight() const
-{
-    return static_cast<float>(contentsRect().height()) * scale_.y;
-}
-
-void FrmSeek::setWidth(float outer)
-{
-    if (!isVisible())
-        pendingOuterWidth_ = outer;
-    const int frame = frameGeometry().width() - width();
-    resize(std::max(0, scale_.toPixelsX(outer) - frame), height());
-}
-
-void FrmSeek::setHeight(float outer)
-{
-    if (!isVisible())
-        pendingOuterHeight_ = outer;
-    const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(0, scale_.toPixelsY(outer) - frame) + contentsMargins().top());
-}
-
-void FrmSeek::setLeft(float left)
-{
-    move(scale_.toPixelsX(left), frameGeometry().y());
-}
-
-int FrmSeek::WindowState() const
-{
-    const Qt::WindowStates state = windowState();
-    if (state & Qt::WindowMinimized)
-        return 1;
-    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
-        return 2;
-    return 0;
-}
-
-void FrmSeek::setWindowStateValue(int state)
-{
-    switch (state) {
-    case 1:
-        setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
-                       Qt::WindowMinimized);
-        break;
-    case 2:
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
-        break;
-    default:
-        setWindowState(windowState() &
-                       ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-        break;
-    }
-}
-
-void FrmSeek::setCaption(const std::string& caption)
-{
-    setWindowTitle(qs(caption));
-}
-
-float FrmSeek::TextWidth(const QString& text) const
-{
-    return static_cast<float>(QFontMetricsF(font()).horizontalAdvance(text)) * scale_.x;
-}
-
-void FrmSeek::setAutoSizeCaption(Placed<QLabel>& label, const QString& caption)
-{
-    label->setText(caption);
-    const QFontMetricsF metrics(label->font());
-    label.setWidth(static_cast<float>(std::ceil(metrics.horizontalAdvance(caption))) * scale_.x);
-}
-
 // --- Window handlers -----------------------------------------------------------
 
 void FrmSeek::Show()
@@ -131,12 +41,7 @@ void FrmSeek::Show()
         Form_Load();
     }
     show();
-    // The frame is known only once the window is shown; the outer size asked
-    // for before then is given again now that it can be met.
-    if (pendingOuterWidth_ >= 0.0f)
-        setWidth(std::exchange(pendingOuterWidth_, -1.0f));
-    if (pendingOuterHeight_ >= 0.0f)
-        setHeight(std::exchange(pendingOuterHeight_, -1.0f));
+    applyPendingSize();
 }
 
 void FrmSeek::Form_Load()
@@ -169,23 +74,6 @@ bool FrmSeek::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        for (int16_t i = 0; i < static_cast<int16_t>(chkAttr.size()); ++i) {
-            if (watched != chkAttr[static_cast<std::size_t>(i)].get())
-                continue;
-            if (event->type() == QEvent::FocusIn)
-                chkAttr_GotFocus(i);
-            else
-                chkAttr_LostFocus(i);
-        }
-    }
-    if (watched == fraAttrib.get() && event->type() == QEvent::MouseButtonPress) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const QPointF at = mouse->position();
-        fraAttrib_MouseDown(buttonCode(mouse->button()), shiftCode(mouse->modifiers()),
-                            static_cast<float>(at.x()) * scale_.x,
-                            static_cast<float>(at.y()) * scale_.y);
-    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -213,21 +101,21 @@ void FrmSeek::Unload()
 void FrmSeek::closeEvent(QCloseEvent* event)
 {
     bool cancel = false;
-    QueryUnload(cancel, unloadingByProgram_ ? 1 : 0);
+    QueryUnload(cancel, unloadingByProgram_ ? UnloadMode::Program : UnloadMode::User);
     if (cancel)
         event->ignore();
     else
         event->accept();
 }
 
-void FrmSeek::QueryUnload(bool& cancel, int unloadMode)
+void FrmSeek::QueryUnload(bool& cancel, UnloadMode mode)
 {
     if (state_.Searching) {
         Beep();
         cancel = true;
         return;
     }
-    if (unloadMode != 1)
+    if (mode != UnloadMode::Program)
         state_.Closing = true;
     if (state_.Closing) {
         unloadLogViewer();
@@ -270,14 +158,10 @@ void FrmSeek::changeEvent(QEvent* event)
 
 template <class Fn> void FrmSeek::forEachPlaced(Fn&& fn)
 {
-    fn(lblCriteria), fn(txtSearchSpec), fn(filList), fn(drvList), fn(dirList), fn(fraOptions);
-    fn(chkSubDir), fn(chkViewAll), fn(chkFolder), fn(chkFiles), fn(cmdSearch), fn(cmdExit);
-    fn(lblFound), fn(lblCount), fn(fraAttrib), fn(Label1), fn(lblReadOnly), fn(lblHidden);
-    fn(lblSystem), fn(lblArchive), fn(Label6), fn(picdir), fn(lblDir), fn(lblScanned);
-    fn(lblCountx), fn(txtTip);
+    browser.forEachPlaced(fn);
+    fn(cmdSearch), fn(cmdExit), fn(lblFound), fn(lblCount), fn(fraAttrib), fn(lblDir);
+    fn(lblScanned), fn(lblCountx), fn(txtTip);
     for (auto& box : lstFoundFiles)
-        fn(box);
-    for (auto& box : chkAttr)
         fn(box);
 }
 
@@ -295,16 +179,13 @@ void FrmSeek::fitCaptions()
             factor = std::max(factor, static_cast<float>(control->sizeHint().width()) *
                                           screenScale_.x / twips);
     };
-    need(lblCriteria);
-    for (Placed<QCheckBox>* box : {&chkSubDir, &chkViewAll, &chkFolder, &chkFiles})
+    need(browser.lblCriteria);
+    for (Placed<QCheckBox>* box :
+         {&browser.chkSubDir, &browser.chkViewAll, &browser.chkFolder, &browser.chkFiles})
         need(*box);
     need(cmdSearch);
     need(cmdExit);
-    need(Label1);
-    for (Placed<ClickLabel>* label : {&lblReadOnly, &lblHidden, &lblSystem, &lblArchive})
-        need(*label);
-    need(Label6);
-    factor = std::min(factor, 4.0f);
+    factor = std::min(std::max(factor, fraAttrib->captionFactor(screenScale_)), 4.0f);
 
     const TwipsScale wanted{screenScale_.x / factor, screenScale_.y / factor};
     if (wanted.x == scale_.x && wanted.y == scale_.y)
@@ -313,14 +194,9 @@ void FrmSeek::fitCaptions()
     const float height = Height();
     scale_ = wanted;
     forEachPlaced([](auto& control) { control.apply(); });
+    fraAttrib->applyScale();
     setWidth(width);
     setHeight(height);
-}
-
-void FrmSeek::fraAttrib_MouseDown(int button, int shift, float x, float y)
-{
-    if (button == 1 && shift == 0 && x >= 5175 && x <= 5340 && y >= 435 && y <= 600)
-        Beep();
 }
 
 void FrmSeek::mnuDir_Click()

@@ -43,11 +43,11 @@ float screenWidth(const FrmSeek& w)
 
 int32_t foundTotal(FrmSeek& w)
 {
-    if (w.TotalListbox() < 2)
-        return w.resultBox(0).ListCount();
+    if (w.lstFoundFiles.TotalListbox() < 2)
+        return w.lstFoundFiles.box(0).ListCount();
     int32_t found = 0;
-    for (int i = 0; i < w.TotalListbox(); ++i)
-        found += w.resultBox(i).ListCount();
+    for (int i = 0; i < w.lstFoundFiles.TotalListbox(); ++i)
+        found += w.lstFoundFiles.box(i).ListCount();
     return found;
 }
 
@@ -82,10 +82,10 @@ void layOutCounters(FrmSeek& w, int32_t found, bool withTip)
 // have taken entries of them, or the open folder itself.
 void rereadBrowserLists(FrmSeek& w)
 {
-    w.dirList->openNearest(w.state().CurrentPath.empty() ? w.dirList->Path()
+    w.browser.dirList->openNearest(w.state().CurrentPath.empty() ? w.browser.dirList->Path()
                                                          : w.state().CurrentPath);
     try {
-        w.filList->setPath(w.dirList->Path());
+        w.browser.filList->setPath(w.browser.dirList->Path());
     } catch (const Error&) {
     }
 }
@@ -103,12 +103,12 @@ void ShowSearchResults(FrmSeek& w)
     AppState& s = w.state();
     EnableSystemMenuItem(&w, SystemCommand::About, true);
     EnableSystemMenuItem(&w, SystemCommand::CheckShortcuts, true);
-    if (w.WindowState() == 1) {
-        w.setWindowStateValue(0);
+    if (w.formState() == WindowState::Minimized) {
+        w.setFormState(WindowState::Normal);
         w.setCaption(std::string(AppTitle));
     }
     try {
-        w.filList->setPath(w.dirList->Path());
+        w.browser.filList->setPath(w.browser.dirList->Path());
     } catch (const Error&) {
         // The folder went away during the search; the file list keeps what it showed.
     }
@@ -124,15 +124,15 @@ void ShowSearchResults(FrmSeek& w)
 
     const int32_t found = foundTotal(w);
     if (found >= 1) {
-        if (w.TotalListbox() >= 2) {
-            for (int i = 0; i < w.TotalListbox(); ++i)
-                w.resultBox(i).setListIndex(0);
+        if (w.lstFoundFiles.TotalListbox() >= 2) {
+            for (int i = 0; i < w.lstFoundFiles.TotalListbox(); ++i)
+                w.lstFoundFiles.box(i).setListIndex(0);
         }
         w.cmdExit.setLeft(w.ScaleWidth() - w.cmdExit.Width() - first.Left());
         w.cmdSearch.setLeft(w.cmdExit.Left() - w.cmdSearch.Width() - 90);
         w.fraAttrib.setVisible(true);
         layOutCounters(w, found, true);
-        w.resultBox(w.CurrentIndex()).setFocus();
+        w.lstFoundFiles.box(w.lstFoundFiles.CurrentIndex()).setFocus();
     } else {
         layOutCounters(w, 0, false);
         const float free = w.ScaleWidth() - w.cmdSearch.Width() - w.cmdExit.Width() - 90;
@@ -160,15 +160,15 @@ void EnterSearchState(FrmSeek& w)
     EnableSystemMenuItem(&w, SystemCommand::CheckShortcuts, false);
     w.setView(FrmSeek::View::Searching);
     w.LayoutEnabled = false;
-    if (w.WindowState() == 2)
-        w.setWindowStateValue(0);
+    if (w.formState() == WindowState::Maximized)
+        w.setFormState(WindowState::Normal);
     w.setHeight(5050);
     const float screen = screenWidth(w);
     w.setWidth(screen * 0.85f);
     w.setLeft(static_cast<float>(std::lrint(screen - w.Width()) / 2));
 
-    setShown(false, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch,
-             w.fraOptions);
+    setShown(false, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList, w.browser.filList, w.browser.lblCriteria, w.cmdSearch,
+             w.browser.fraOptions);
 
     w.lblCount->setText(QStringLiteral("0"));
     setShown(true, w.lblFound, w.lblCount, w.lblDir);
@@ -190,7 +190,7 @@ void EnterSearchState(FrmSeek& w)
     first.setLeft(w.lblFound.Left());
     first.setTop(480);
     first.setWidth(w.ScaleWidth() - 2 * first.Left());
-    w.lstFoundFiles[static_cast<std::size_t>(w.CurrentIndex())].setVisible(true);
+    w.lstFoundFiles[static_cast<std::size_t>(w.lstFoundFiles.CurrentIndex())].setVisible(true);
     w.LayoutEnabled = true;
 }
 
@@ -206,8 +206,8 @@ void LeaveSearchState(FrmSeek& w)
 
     setShown(false, w.fraAttrib, w.lblCount, w.lblCountx, w.lblDir, w.lblFound, w.lblScanned,
              w.txtTip);
-    setShown(true, w.txtSearchSpec, w.drvList, w.dirList, w.filList, w.lblCriteria, w.cmdSearch,
-             w.fraOptions);
+    setShown(true, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList, w.browser.filList, w.browser.lblCriteria, w.cmdSearch,
+             w.browser.fraOptions);
 
     w.cmdExit->setText(QStringLiteral("E&xit"));
     w.cmdSearch->setText(QStringLiteral("Search"));
@@ -220,12 +220,12 @@ void LeaveSearchState(FrmSeek& w)
         box->Clear();
         box.setVisible(false);
     }
-    w.setCurrentIndex(0);
-    w.setTotalListbox(1);
+    w.lstFoundFiles.setCurrentIndex(0);
+    w.lstFoundFiles.setTotalListbox(1);
 
     s.Busy = true;
-    if (w.WindowState() == 2)
-        w.setWindowStateValue(0);
+    if (w.formState() == WindowState::Maximized)
+        w.setFormState(WindowState::Normal);
     w.setWidth(w.CurrentWidth());
     w.setHeight(4600);
     s.Busy = false;
@@ -242,14 +242,14 @@ void runSearchCommand(FrmSeek& w)
     }
     if (s.DirChanged == 1) {
         try {
-            w.dirList->setPath(w.dirList->List(w.dirList->ListIndex()));
+            w.browser.dirList->setPath(w.browser.dirList->List(w.browser.dirList->ListIndex()));
         } catch (const Error& e) {
             MsgBox(qs(e.description), MsgBoxStyle::Exclamation, qs(AppTitle), &w);
         }
         s.DirChanged = 0;
         return;
     }
-    runSearch(w.searchHost(), s, s, w.dirList->Path(), w.txtSearchSpec->text().toStdString());
+    runSearch(w.searchHost(), s, s, w.browser.dirList->Path(), w.browser.txtSearchSpec->text().toStdString());
 }
 
 } // namespace umbrix

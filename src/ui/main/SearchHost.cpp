@@ -15,10 +15,10 @@ void SearchHost::beginSearch(const SearchTexts& texts)
 {
     unseen_ = UnseenFailures();
     EnterSearchState(window_);
-    minimized_ = window_.WindowState() == 1;
+    minimized_ = window_.formState() == WindowState::Minimized;
     pacer_.startNow();
     try {
-        window_.filList->setPattern(texts.SearchPattern);
+        window_.browser.filList->setPattern(texts.SearchPattern);
     } catch (const Error&) {
         // The file list keeps its pattern; the walk uses the derived one.
     }
@@ -61,9 +61,9 @@ void SearchHost::FoundFileAdd(const std::string& folder, const std::string& name
     // Opening a box lays out every full one again, which takes as long as a
     // stretch of the walk: a round comes first, so that the two never add up
     // to one long wait for the window's events.
-    if (window_.nextRowOpensBox())
+    if (window_.lstFoundFiles.nextRowOpensBox())
         yieldNow();
-    window_.FoundFileAdd(folder, name, identity);
+    window_.lstFoundFiles.FoundFileAdd(folder, name, identity);
 }
 
 void SearchHost::RefreshResult(const std::string& folder, const std::string& name,
@@ -109,7 +109,7 @@ void SearchHost::yieldNow()
     pacer_.yield([this] {
         showPending();
         umbrix::DoEvents();
-        minimized_ = window_.WindowState() == 1;
+        minimized_ = window_.formState() == WindowState::Minimized;
     });
 }
 

@@ -21,7 +21,7 @@ namespace {
 // Enter in the search box opens what was typed; the focus selects the text.
 class SearchSpecKeys : public QObject {
 public:
-    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.txtSearchSpec.get()), window_(window)
+    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.browser.txtSearchSpec.get()), window_(window)
     {}
 
 protected:
@@ -34,7 +34,7 @@ protected:
                 return true;
             }
         } else if (event->type() == QEvent::FocusIn) {
-            window_.txtSearchSpec->selectAll();
+            window_.browser.txtSearchSpec->selectAll();
         }
         return QObject::eventFilter(watched, event);
     }
@@ -74,22 +74,22 @@ void GoToSearchPath(FrmSeek& w, std::string& Folder, std::string& FileName, bool
 
     if (!step([&] {
             if (isAbsoluteFolder(Folder))
-                w.drvList->setDrive(Folder);
+                w.browser.drvList->setDrive(Folder);
         }))
         return;
     if (Folder.empty()) {
         Ok = false;
         return;
     }
-    if (!step([&] { w.dirList->setPath(Folder); }))
+    if (!step([&] { w.browser.dirList->setPath(Folder); }))
         return;
-    if (!step([&] { w.filList->setPath(Folder); }))
+    if (!step([&] { w.browser.filList->setPath(Folder); }))
         return;
     if (FileName.empty())
         FileName = "*.*";
     AppState& s = w.state();
     s.Busy = true;
-    w.txtSearchSpec->setText(qs(FileName));
+    w.browser.txtSearchSpec->setText(qs(FileName));
     s.Busy = false;
 }
 
@@ -98,12 +98,12 @@ void txtSearchSpec_Change(FrmSeek& w)
     AppState& s = w.state();
     if (s.Busy)
         return;
-    const std::string Old = w.filList->Pattern();
-    const std::string Text = w.txtSearchSpec->text().toStdString();
+    const std::string Old = w.browser.filList->Pattern();
+    const std::string Text = w.browser.txtSearchSpec->text().toStdString();
     std::string Message;
     try {
         if (Text.find('/') == std::string::npos)
-            w.filList->setPattern(Text);
+            w.browser.filList->setPattern(Text);
         return;
     } catch (const Error& e) {
         if (e.number == ErrorNumber::InvalidPropertyValue) {
@@ -115,7 +115,7 @@ void txtSearchSpec_Change(FrmSeek& w)
                 GoToSearchPath(w, Folder, FileName, Ok);
                 if (Ok) {
                     try {
-                        w.filList->setPattern(FileName);
+                        w.browser.filList->setPattern(FileName);
                         return;
                     } catch (const Error& again) {
                         Message = again.description;
@@ -136,13 +136,13 @@ void txtSearchSpec_Change(FrmSeek& w)
 void txtSearchSpec_Enter(FrmSeek& w)
 {
     std::string FileName;
-    std::string Folder = SplitPathSpec(w.txtSearchSpec->text().toStdString(), FileName);
+    std::string Folder = SplitPathSpec(w.browser.txtSearchSpec->text().toStdString(), FileName);
     bool Ok = false;
     GoToSearchPath(w, Folder, FileName, Ok);
     if (!Ok)
         return;
     try {
-        w.filList->setPattern(FileName);
+        w.browser.filList->setPattern(FileName);
     } catch (const Error&) {
         // A name the file list cannot take as a pattern leaves its pattern as it was.
     }
@@ -150,24 +150,24 @@ void txtSearchSpec_Enter(FrmSeek& w)
 
 void connectSearchSpecHandlers(FrmSeek& w)
 {
-    QLineEdit* box = w.txtSearchSpec.get();
+    QLineEdit* box = w.browser.txtSearchSpec.get();
     box->installEventFilter(new SearchSpecKeys(w));
     QObject::connect(box, &QLineEdit::textChanged, &w, [&w] { txtSearchSpec_Change(w); });
 
-    QObject::connect(w.chkSubDir.get(), &QCheckBox::toggled, &w,
+    QObject::connect(w.browser.chkSubDir.get(), &QCheckBox::toggled, &w,
                      [&w](bool on) { w.state().SearchSubDirs = on; });
-    QObject::connect(w.chkViewAll.get(), &QCheckBox::toggled, &w,
+    QObject::connect(w.browser.chkViewAll.get(), &QCheckBox::toggled, &w,
                      [&w](bool on) { w.state().ViewAll = on; });
-    QObject::connect(w.chkFiles.get(), &QCheckBox::toggled, &w, [&w](bool on) {
+    QObject::connect(w.browser.chkFiles.get(), &QCheckBox::toggled, &w, [&w](bool on) {
         if (on) {
-            w.chkFolder->setChecked(false);
+            w.browser.chkFolder->setChecked(false);
             w.state().DirsOnly = false;
         }
         w.state().FilesOnly = on;
     });
-    QObject::connect(w.chkFolder.get(), &QCheckBox::toggled, &w, [&w](bool on) {
+    QObject::connect(w.browser.chkFolder.get(), &QCheckBox::toggled, &w, [&w](bool on) {
         if (on) {
-            w.chkFiles->setChecked(false);
+            w.browser.chkFiles->setChecked(false);
             w.state().FilesOnly = false;
         }
         w.state().DirsOnly = on;

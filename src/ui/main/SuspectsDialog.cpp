@@ -167,9 +167,9 @@ void SuspectsDialog::reject()
 
 void CheckForMalwareShortcuts(FrmSeek& window)
 {
-    if (window.state().Searching || window.attributeCommandRunning())
+    if (window.state().Searching || window.fraAttrib->commandRunning())
         return;
-    SuspectsDialog dialog(window, window.dirList->Path());
+    SuspectsDialog dialog(window, window.browser.dirList->Path());
     dialog.show();
     if (dialog.search())
         dialog.exec();

@@ -31,16 +31,16 @@ TEST_F(AttributeWindow, CheckingABoxVisitsEveryResultBoxInOrder)
     addResultBox({{"b0", 0}, {"b1", 0}, {"b2", 0}});
     addResultBox({{"c0", 0}, {"c1", 0}, {"c2", 0}, {"c3", 0}});
     showResults();
-    ASSERT_EQ(window->TotalListbox(), 3);
+    ASSERT_EQ(window->lstFoundFiles.TotalListbox(), 3);
     selectRows(0, {0, 2}, 0);
     selectRows(1, {1}, 1);
     selectRows(2, {3, 0, 1}, 3);
-    window->setCurrentIndex(0);
-    window->SourceList = FrmSeek::SourceKind::Listbox;
+    window->lstFoundFiles.setCurrentIndex(0);
+    window->SourceList = SourceKind::Listbox;
 
     std::vector<QString> captions;
     const ScopedDoEventsHook watch([&] { captions.push_back(caption()); });
-    window->chkAttr[1]->click();
+    attributeBox(1)->click();
 
     for (const char* name : {"a0", "a2", "b1", "c0", "c1", "c3"})
         EXPECT_EQ(attributesOf(name), Attr::Hidden) << name;
@@ -59,7 +59,7 @@ TEST_F(AttributeWindow, AMixedSelectionGraysTheBoxAndItsLabelSetsTheAttributeEve
     addResultBox({{"a-hidden", Attr::Hidden}, {"b-archive", Attr::Archive}, {"c-plain", 0}});
     showResults();
     // Rows picked with the mouse fill the panel.
-    ResultListBox& list = window->resultBox(0);
+    ResultListBox& list = window->lstFoundFiles.box(0);
     list.resultModel().commit();
     for (int row : {0, 1})
         QTest::mouseClick(list.viewport(), Qt::LeftButton,
@@ -68,7 +68,7 @@ TEST_F(AttributeWindow, AMixedSelectionGraysTheBoxAndItsLabelSetsTheAttributeEve
     EXPECT_EQ(panel(), (std::vector<int>{0, 2, 0, 2, 0}));
     EXPECT_FALSE(state.Busy);
 
-    QTest::mouseClick(window->lblHidden.get(), Qt::LeftButton);
+    QTest::mouseClick(panelControl<QLabel>(QStringLiteral("lblHidden")), Qt::LeftButton);
     EXPECT_EQ(box(1), 1);
     EXPECT_EQ(attributesOf("a-hidden"), Attr::Hidden);
     EXPECT_EQ(attributesOf("b-archive"), Attr::Archive | Attr::Hidden);
@@ -80,20 +80,20 @@ TEST_F(AttributeWindow, ABoxThatChangesNothingGoesBackOrGrays)
     addResultBox({{"h1", Attr::Hidden}, {"h2", Attr::Hidden}, {"vanishes", 0}});
     showResults();
     // Without a selection: a beep, and the box is cleared.
-    window->chkAttr[1]->click();
+    attributeBox(1)->click();
     EXPECT_EQ(beeps.count(), 1);
     EXPECT_EQ(box(1), 0);
 
     // Both already hidden: over several rows the box can only say "some".
     selectRows(0, {0, 1}, 0);
-    window->chkAttr[1]->click();
+    attributeBox(1)->click();
     EXPECT_EQ(box(1), 2);
 
     // One row that cannot be read: back to what the box showed, and the
     // command's end tells of the failure nobody saw.
     std::remove(at("vanishes").c_str());
     selectRows(0, {2}, 2);
-    window->chkAttr[2]->click();
+    attributeBox(2)->click();
     EXPECT_EQ(box(2), 0);
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_TRUE(messages.calls()[0].prompt.startsWith(QStringLiteral("1 entry ")));
@@ -105,14 +105,14 @@ TEST_F(AttributeWindow, ARefusedWriteReachesTheRetryBoxAndCancelStopsTheCommand)
     addResultBox({{"f0", 0}, {"f1", 0}, {"f2", 0}});
     showResults();
     selectRows(0, {0, 1, 2}, 0);
-    window->SourceList = FrmSeek::SourceKind::Listbox;
+    window->SourceList = SourceKind::Listbox;
     const std::string refused = at("f1");
     const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
         return point == FaultPoint::WriteAttributes && path == refused ? EROFS : 0;
     });
     ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Cancel; });
 
-    window->chkAttr[2]->click();
+    attributeBox(2)->click();
     ASSERT_EQ(answers.calls().size(), 1u);
     EXPECT_EQ(answers.calls()[0].title, QStringLiteral("Set Attribute Error"));
     EXPECT_EQ(answers.calls()[0].prompt,
@@ -131,14 +131,14 @@ TEST_F(AttributeWindow, ResetStopsASummaryWithoutTouchingThePanel)
     addResultBox({{"h", Attr::Hidden}, {"s", Attr::System}, {"p", 0}});
     showResults();
     selectRows(0, {0, 1, 2}, 0);
-    window->setAttributeBoxValue(0, 1);
+    window->fraAttrib->setValue(0, CheckValue::Checked);
     const ScopedDoEventsHook reset([&, done = false]() mutable {
         if (!done) {
             done = true;
             window->cmdSearch->click();
         }
     });
-    window->ShowSelectionAttributes(0);
+    window->fraAttrib->ShowSelectionAttributes(0);
     EXPECT_EQ(window->view(), FrmSeek::View::Browser);
     EXPECT_EQ(box(0), 1);
     EXPECT_EQ(box(1), 0);
@@ -152,10 +152,10 @@ TEST_F(AttributeWindow, ClosingEndsTheRemoveCommandAtTheNextYield)
     addResultBox({{"h0", Attr::Hidden}, {"h1", Attr::Hidden}, {"h2", Attr::Hidden}});
     showResults();
     selectRows(0, {0, 1, 2}, 0);
-    window->setAttributeBoxValue(1, 1);
-    window->SourceList = FrmSeek::SourceKind::Listbox;
+    window->fraAttrib->setValue(1, CheckValue::Checked);
+    window->SourceList = SourceKind::Listbox;
     const ScopedDoEventsHook close([&] { state.Closing = true; });
-    window->mnuHidden->trigger();
+    window->bAttribute->mnuHidden->trigger();
     EXPECT_EQ(attributesOf("h0"), 0u);
     EXPECT_EQ(attributesOf("h1"), Attr::Hidden);
     EXPECT_EQ(attributesOf("h2"), Attr::Hidden);
@@ -169,19 +169,19 @@ TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
 {
     file("ro-hidden", Attr::ReadOnly | Attr::Hidden);
     folder("dir", Attr::System);
-    EXPECT_TRUE(window->ShowEntryAttributes(at("ro-hidden")));
+    EXPECT_TRUE(window->fraAttrib->ShowEntryAttributes(at("ro-hidden")));
     EXPECT_EQ(panel(), (std::vector<int>{1, 1, 0, 0, 0}));
-    EXPECT_TRUE(window->mnuReadOnly->isEnabled());
-    EXPECT_TRUE(window->mnuHidden->isEnabled());
-    EXPECT_FALSE(window->mnuSystem->isEnabled());
-    EXPECT_FALSE(window->mnuArchive->isEnabled());
-    EXPECT_FALSE(window->mnuDir->isChecked());
+    EXPECT_TRUE(window->bAttribute->mnuReadOnly->isEnabled());
+    EXPECT_TRUE(window->bAttribute->mnuHidden->isEnabled());
+    EXPECT_FALSE(window->bAttribute->mnuSystem->isEnabled());
+    EXPECT_FALSE(window->bAttribute->mnuArchive->isEnabled());
+    EXPECT_FALSE(window->bAttribute->mnuDir->isChecked());
 
-    EXPECT_TRUE(window->ShowEntryAttributes(at("dir")));
+    EXPECT_TRUE(window->fraAttrib->ShowEntryAttributes(at("dir")));
     EXPECT_EQ(panel(), (std::vector<int>{0, 0, 1, 0, 1}));
-    EXPECT_TRUE(window->mnuDir->isChecked());
+    EXPECT_TRUE(window->bAttribute->mnuDir->isChecked());
 
-    EXPECT_FALSE(window->ShowEntryAttributes(at("missing")));
+    EXPECT_FALSE(window->fraAttrib->ShowEntryAttributes(at("missing")));
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_EQ(messages.calls()[0].prompt,
               QStringLiteral("Unable to access to the file or directory ''") +
@@ -189,7 +189,7 @@ TEST_F(AttributeWindow, ThePanelShowsOneEntryAndTheMenuWhatCanBeRemoved)
                   QStringLiteral("''\r\rNo such file or directory"));
     EXPECT_EQ(messages.calls()[0].buttons, MsgBoxStyle::Critical);
     EXPECT_EQ(panel(), (std::vector<int>{0, 0, 0, 0, 0}));
-    EXPECT_FALSE(window->mnuDir->isChecked());
+    EXPECT_FALSE(window->bAttribute->mnuDir->isChecked());
     EXPECT_FALSE(state.Busy);
 }
 
@@ -198,29 +198,29 @@ TEST_F(AttributeWindow, RemoveMenuWorksOnTheFileAndDirectoryLists)
     file("a.txt", Attr::Hidden | Attr::Archive);
     folder("secret", Attr::Hidden);
     file("plain.txt", Attr::ReadOnly);
-    window->filList->refresh();
-    window->dirList->refresh();
+    window->browser.filList->refresh();
+    window->browser.dirList->refresh();
 
     // The menu opens on the highlighted entry, which the panel shows first.
-    window->SourceList = FrmSeek::SourceKind::Filebox;
-    window->filList->setListIndex(fileRow("a.txt"));
-    ASSERT_TRUE(window->ShowEntryAttributes(at("a.txt")));
-    window->mnuHidden->trigger();
+    window->SourceList = SourceKind::Filebox;
+    window->browser.filList->setListIndex(fileRow("a.txt"));
+    ASSERT_TRUE(window->fraAttrib->ShowEntryAttributes(at("a.txt")));
+    window->bAttribute->mnuHidden->trigger();
     EXPECT_EQ(attributesOf("a.txt"), Attr::Archive);
     EXPECT_EQ(panel(), (std::vector<int>{0, 0, 0, 1, 0}));
-    EXPECT_FALSE(window->mnuHidden->isEnabled());
+    EXPECT_FALSE(window->bAttribute->mnuHidden->isEnabled());
 
     // Another program took the attribute away while the menu was open: only
     // the attribute named goes, never one of the others.
-    window->filList->setListIndex(fileRow("plain.txt"));
-    window->mnuHidden_Click();
+    window->browser.filList->setListIndex(fileRow("plain.txt"));
+    window->fraAttrib->mnuHidden_Click();
     EXPECT_EQ(attributesOf("plain.txt"), Attr::ReadOnly);
 
-    window->SourceList = FrmSeek::SourceKind::Dirbox;
-    window->dirList->setListIndex(0);
-    ASSERT_EQ(window->dirList->List(0), at("secret"));
-    ASSERT_TRUE(window->ShowEntryAttributes(at("secret")));
-    window->mnuHidden->trigger();
+    window->SourceList = SourceKind::Dirbox;
+    window->browser.dirList->setListIndex(0);
+    ASSERT_EQ(window->browser.dirList->List(0), at("secret"));
+    ASSERT_TRUE(window->fraAttrib->ShowEntryAttributes(at("secret")));
+    window->bAttribute->mnuHidden->trigger();
     EXPECT_EQ(attributesOf("secret"), Attr::Directory);
     EXPECT_EQ(box(4), 1);
     EXPECT_TRUE(messages.calls().empty());
@@ -229,8 +229,8 @@ TEST_F(AttributeWindow, RemoveMenuWorksOnTheFileAndDirectoryLists)
     const ScopedFaultHook refuse([](FaultPoint point, std::string_view) {
         return point == FaultPoint::WriteAttributes ? EACCES : 0;
     });
-    ASSERT_TRUE(window->ShowEntryAttributes(at("secret")));
-    window->mnuSystem->trigger();
+    ASSERT_TRUE(window->fraAttrib->ShowEntryAttributes(at("secret")));
+    window->bAttribute->mnuSystem->trigger();
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_EQ(messages.calls()[0].title, QStringLiteral("System attribute"));
     EXPECT_EQ(messages.calls()[0].prompt, QStringLiteral("Permission denied"));
@@ -243,9 +243,9 @@ TEST_F(AttributeWindow, RemoveMenuOnTheResultListClearsTheSelectionAndTheBox)
     addResultBox({{"s0", Attr::System}, {"s1", Attr::System | Attr::Hidden}, {"s2", Attr::System}});
     showResults();
     selectRows(0, {0, 1}, 0);
-    window->setAttributeBoxValue(2, 2);
-    window->SourceList = FrmSeek::SourceKind::Listbox;
-    window->mnuSystem->trigger();
+    window->fraAttrib->setValue(2, CheckValue::Grayed);
+    window->SourceList = SourceKind::Listbox;
+    window->bAttribute->mnuSystem->trigger();
     EXPECT_EQ(attributesOf("s0"), 0u);
     EXPECT_EQ(attributesOf("s1"), Attr::Hidden);
     EXPECT_EQ(attributesOf("s2"), Attr::System);
@@ -261,16 +261,16 @@ TEST_F(AttributeWindow, TheFocusedBoxHighlightsItsLabel)
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     const QColor face = window->palette().color(QPalette::Button);
     const auto background = [](QLabel* label) { return label->palette().color(QPalette::Window); };
-    window->chkAttr[2]->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->chkAttr[2]->hasFocus(); }));
-    EXPECT_EQ(background(window->lblSystem.get()), QColor(255, 255, 128));
+    attributeBox(2)->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return attributeBox(2)->hasFocus(); }));
+    EXPECT_EQ(background(panelControl<QLabel>(QStringLiteral("lblSystem"))), QColor(255, 255, 128));
     for (QLabel* other :
-         {window->lblReadOnly.get(), window->lblHidden.get(), window->lblArchive.get()})
+         {panelControl<QLabel>(QStringLiteral("lblReadOnly")), panelControl<QLabel>(QStringLiteral("lblHidden")), panelControl<QLabel>(QStringLiteral("lblArchive"))})
         EXPECT_EQ(background(other), face);
 
     window->txtTip->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->txtTip->hasFocus(); }));
-    EXPECT_EQ(background(window->lblSystem.get()), face);
+    EXPECT_EQ(background(panelControl<QLabel>(QStringLiteral("lblSystem"))), face);
 }
 
 } // namespace

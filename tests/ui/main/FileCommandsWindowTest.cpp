@@ -37,8 +37,8 @@ protected:
         addResultBox(entries);
         ShowSearchResults(*window);
         selectRows(0, selected, selected.front());
-        window->setCurrentIndex(0);
-        window->SourceList = FrmSeek::SourceKind::Listbox;
+        window->lstFoundFiles.setCurrentIndex(0);
+        window->SourceList = SourceKind::Listbox;
     }
     static std::vector<std::string> numbered(int n)
     {
@@ -47,7 +47,7 @@ protected:
             names.push_back("f" + std::to_string(i));
         return names;
     }
-    ResultListBox& box() { return window->resultBox(0); }
+    ResultListBox& box() { return window->lstFoundFiles.box(0); }
     std::vector<std::string> rows()
     {
         std::vector<std::string> names;
@@ -60,7 +60,7 @@ protected:
 TEST_F(FileCommandsWindow, ResultListDeleteKeys)
 {
     results({"a", "b", "c", "d"}, {1, 3});
-    window->SourceList = FrmSeek::SourceKind::None;
+    window->SourceList = SourceKind::None;
 
     struct Case {
         Qt::KeyboardModifiers modifiers;
@@ -89,7 +89,7 @@ TEST_F(FileCommandsWindow, ResultListDeleteKeys)
     EXPECT_TRUE(test::exists(at("a")));
     EXPECT_TRUE(box().isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Listbox);
+    EXPECT_EQ(window->SourceList, SourceKind::Listbox);
 }
 
 TEST_F(FileCommandsWindow, FiveOfTenRowsThroughTheMenuHideTheBoxWhileTheyGo)
@@ -103,7 +103,7 @@ TEST_F(FileCommandsWindow, FiveOfTenRowsThroughTheMenuHideTheBoxWhileTheyGo)
         return 0;
     });
     ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
-    window->mnuDelete->trigger();
+    window->bAttribute->mnuDelete->trigger();
     ASSERT_EQ(answers.calls().size(), 1u);
     EXPECT_EQ(answers.calls()[0].prompt,
               QStringLiteral("Are you sure you want to delete selected file(s)?"));
@@ -120,27 +120,27 @@ TEST_F(FileCommandsWindow, FileListDeleteKeysKeepThePlace)
     file("a");
     file("b", 0x1 | 0x2); // read-only and hidden
     file("c");
-    window->filList->refresh();
-    window->filList->setListIndex(1);
+    window->browser.filList->refresh();
+    window->browser.filList->setListIndex(1);
 
     {
         ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::No; });
-        QTest::keyClick(window->filList.get(), Qt::Key_Delete);
+        QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete);
         ASSERT_EQ(answers.calls().size(), 1u);
         EXPECT_TRUE(answers.calls()[0].prompt.contains(kUnpromptedNote));
         EXPECT_TRUE(test::exists(at("b")));
     }
     ScopedMsgBoxResponder answers;
-    QTest::keyClick(window->filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(test::exists(at("b")));
-    EXPECT_EQ(window->filList->ListIndex(), 1);
-    EXPECT_EQ(window->filList->List(1), "c");
+    EXPECT_EQ(window->browser.filList->ListIndex(), 1);
+    EXPECT_EQ(window->browser.filList->List(1), "c");
     // The last one goes: the new last is highlighted.
-    QTest::keyClick(window->filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(test::exists(at("c")));
-    EXPECT_EQ(window->filList->ListIndex(), 0);
+    EXPECT_EQ(window->browser.filList->ListIndex(), 0);
     EXPECT_TRUE(answers.calls().empty());
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
+    EXPECT_EQ(window->SourceList, SourceKind::Filebox);
 }
 
 // A tree of three levels goes whole, a folder link goes as the link, never
@@ -157,40 +157,40 @@ TEST_F(FileCommandsWindow, TheDirectoryListDeletesTreesAndLinks)
     file("target/keep");
     ASSERT_EQ(::symlink(at("target").c_str(), at("link").c_str()), 0);
     folder("vanishing");
-    window->dirList->refresh();
+    window->browser.dirList->refresh();
     const auto highlight = [&](const std::string& name) {
-        for (int i = 0; i < window->dirList->ListCount(); ++i)
-            if (window->dirList->List(i) == at(name))
-                window->dirList->setListIndex(i);
-        ASSERT_EQ(window->dirList->List(window->dirList->ListIndex()), at(name));
+        for (int i = 0; i < window->browser.dirList->ListCount(); ++i)
+            if (window->browser.dirList->List(i) == at(name))
+                window->browser.dirList->setListIndex(i);
+        ASSERT_EQ(window->browser.dirList->List(window->browser.dirList->ListIndex()), at(name));
     };
     ScopedMsgBoxResponder answers([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
     highlight("t");
     // No unprompted form in this list.
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(test::exists(at("t")));
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     ASSERT_EQ(answers.calls().size(), 1u);
     EXPECT_EQ(answers.calls()[0].prompt,
               QStringLiteral("Are you sure you want to delete selected directory and all files "
                              "there are in?\r\r\"") +
                   QString::fromStdString(at("t")) + QStringLiteral("\""));
     EXPECT_FALSE(test::exists(at("t")));
-    EXPECT_EQ(window->dirList->ListCount(), 3);
-    EXPECT_EQ(window->dirList->List(window->dirList->ListIndex()), at("target")) << "its place";
+    EXPECT_EQ(window->browser.dirList->ListCount(), 3);
+    EXPECT_EQ(window->browser.dirList->List(window->browser.dirList->ListIndex()), at("target")) << "its place";
 
     highlight("link");
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     struct stat st {};
     EXPECT_NE(::lstat(at("link").c_str(), &st), 0);
     EXPECT_TRUE(test::exists(at("target/keep")));
 
     highlight("vanishing");
     ASSERT_EQ(::rmdir(at("vanishing").c_str()), 0);
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     // On the open folder itself the key does nothing.
-    window->dirList->setListIndex(-1);
-    QTest::keyClick(window->dirList.get(), Qt::Key_Delete);
+    window->browser.dirList->setListIndex(-1);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     results({"f"}, {0});
     selectRows(0, {}, -1);
     QTest::keyClick(&box(), Qt::Key_Delete);
@@ -214,7 +214,7 @@ TEST_F(FileCommandsWindow, AfterADeleteTheWindowShowsTheDiskAsItIsNow)
     ASSERT_EQ(window->lblCount->text(), QStringLiteral("7"));
     ASSERT_GE(fileRow("a"), 0);
     selectRows(0, {2}, 2);
-    window->setCurrentIndex(0);
+    window->lstFoundFiles.setCurrentIndex(0);
     QTest::keyClick(&box(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(test::exists(at("t")));
     EXPECT_EQ(rows(), (std::vector<std::string>{"a", "b"}));
@@ -244,7 +244,7 @@ TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)
     {
         ScopedFolderBrowser browser;
         ScopedMsgBoxResponder answers;
-        window->mnuCopy->trigger();
+        window->bAttribute->mnuCopy->trigger();
         ASSERT_EQ(browser.calls().size(), 1u);
         EXPECT_EQ(browser.calls()[0].owner, window.get());
         EXPECT_FALSE(browser.calls()[0].includeFiles);
@@ -252,7 +252,7 @@ TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)
     }
     ScopedFolderBrowser browser([&](const FolderBrowseCall&) { return at("to"); });
     ScopedMsgBoxResponder answers;
-    window->mnuCopy->trigger();
+    window->bAttribute->mnuCopy->trigger();
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(test::exists(at("to/f" + std::to_string(i))), i == 2 || i == 4 || i == 9) << i;
     ASSERT_EQ(answers.calls().size(), 1u);
@@ -262,21 +262,21 @@ TEST_F(FileCommandsWindow, CopyThroughTheFolderDialog)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
 
     // The dialog opens next at the folder chosen last.
-    window->mnuCopy->trigger();
+    window->bAttribute->mnuCopy->trigger();
     ASSERT_EQ(browser.calls().size(), 2u);
     EXPECT_EQ(browser.calls()[1].startFolder, at("to"));
 
     // From the file list, its highlighted file; a failure offers Yes and No,
     // and a skipped file is not reported as copied.
-    window->filList->refresh();
-    window->filList->setListIndex(0);
-    ASSERT_EQ(window->filList->List(0), "f0");
-    window->SourceList = FrmSeek::SourceKind::Filebox;
+    window->browser.filList->refresh();
+    window->browser.filList->setListIndex(0);
+    ASSERT_EQ(window->browser.filList->List(0), "f0");
+    window->SourceList = SourceKind::Filebox;
     const ScopedFaultHook refuse([](FaultPoint point, std::string_view) {
         return point == FaultPoint::CopyEntry ? ENOSPC : 0;
     });
     ScopedMsgBoxResponder refused([](const MsgBoxCall&) { return MsgBoxAnswer::No; });
-    window->mnuCopy->trigger();
+    window->bAttribute->mnuCopy->trigger();
     EXPECT_FALSE(test::exists(at("to/f0")));
     ASSERT_EQ(refused.calls().size(), 2u);
     EXPECT_EQ(refused.calls()[0].title, QStringLiteral("Copy Error, Retry?"));

@@ -37,7 +37,7 @@ protected:
         SetInstalled(QStringLiteral("Umbrix"), QStringLiteral("SCRRUN.DLL"));
         window = std::make_unique<FrmSeek>(state);
         ASSERT_TRUE(startUp(*window, commandLine()));
-        window->dirList->setPath(tree.path());
+        window->browser.dirList->setPath(tree.path());
         ASSERT_EQ(state.CurrentPath, tree.path());
     }
 
@@ -74,17 +74,17 @@ protected:
         if (window->view() == FrmSeek::View::Browser)
             EnterSearchState(*window);
         else
-            window->addResultListBox();
+            window->lstFoundFiles.addResultListBox();
         for (const auto& [name, attributes] : entries) {
             if (!exists(at(name)))
                 file(name, attributes);
-            window->FoundFileAdd(tree.path() + "/", name);
+            window->lstFoundFiles.FoundFileAdd(tree.path() + "/", name);
         }
     }
     // Selects `rows` of result box b alone, `current` its current row.
     void selectRows(int b, const std::vector<int>& rows, int current)
     {
-        ResultListBox& box = window->resultBox(b);
+        ResultListBox& box = window->lstFoundFiles.box(b);
         box.setAllSelected(false);
         for (int row : rows)
             box.setSelected(row, true);
@@ -99,12 +99,23 @@ protected:
     // The row of the file list naming `name`, -1 when none does.
     int fileRow(const std::string& name) const
     {
-        for (int i = 0; i < window->filList->ListCount(); ++i)
-            if (window->filList->List(i) == name)
+        for (int i = 0; i < window->browser.filList->ListCount(); ++i)
+            if (window->browser.filList->List(i) == name)
                 return i;
         return -1;
     }
-    int box(int i) const { return window->attributeBoxValue(i); }
+    int box(int i) const { return static_cast<int>(window->fraAttrib->value(i)); }
+    // A control of the attribute panel by its name.
+    template <class W = QWidget> W* panelControl(const QString& name) const
+    {
+        W* control = window->fraAttrib->findChild<W*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
+    }
+    QCheckBox* attributeBox(int i) const
+    {
+        return panelControl<QCheckBox>(QStringLiteral("chkAttr%1").arg(i));
+    }
     // The five boxes of the attribute panel: 0 clear, 1 checked, 2 grayed.
     std::vector<int> panel() const { return {box(0), box(1), box(2), box(3), box(4)}; }
     bool menuOpen() const { return window->bAttribute->isVisible(); }
@@ -155,9 +166,9 @@ protected:
     std::vector<std::string> resultRows()
     {
         std::vector<std::string> rows;
-        for (int b = 0; b < window->TotalListbox(); ++b)
-            for (int i = 0; i < window->resultBox(b).ListCount(); ++i)
-                rows.push_back(window->resultBox(b).ListPath(i));
+        for (int b = 0; b < window->lstFoundFiles.TotalListbox(); ++b)
+            for (int i = 0; i < window->lstFoundFiles.box(b).ListCount(); ++i)
+                rows.push_back(window->lstFoundFiles.box(b).ListPath(i));
         return rows;
     }
 

@@ -32,7 +32,7 @@ protected:
 TEST_F(StartedWindow, StartUpShowsTheBrowserViewWithTheInitialState)
 {
     EXPECT_FLOAT_EQ(state.ScanPause, 0.25f);
-    EXPECT_TRUE(window->chkSubDir->isChecked());
+    EXPECT_TRUE(window->browser.chkSubDir->isChecked());
     EXPECT_NE(window->FileSystem, nullptr);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Umbrix"));
     EXPECT_NEAR(window->Width(), 6165, window->scale().x);
@@ -72,7 +72,7 @@ protected:
 TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise)
 {
     KeySpy spy;
-    QLineEdit* box = window->txtSearchSpec.get();
+    QLineEdit* box = window->browser.txtSearchSpec.get();
     box->installEventFilter(&spy);
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(spy.keys, 1);
@@ -90,7 +90,7 @@ TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindowAndPassesOtherwise)
 
 TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep)
 {
-    window->mnuDir->trigger();
+    window->bAttribute->mnuDir->trigger();
     EXPECT_EQ(beeps.count(), 1);
     EXPECT_TRUE(messages.calls().empty());
     file("h", 0x2);
@@ -113,15 +113,15 @@ TEST_F(MainWindow, TheDirectoryIndicatorAndItsMenuItemOnlyBeep)
 
 TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther)
 {
-    window->chkViewAll->click();
-    window->chkSubDir->click();
-    window->chkFolder->click();
+    window->browser.chkViewAll->click();
+    window->browser.chkSubDir->click();
+    window->browser.chkFolder->click();
     EXPECT_TRUE(state.ViewAll && !state.SearchSubDirs && state.DirsOnly);
-    window->chkFiles->click();
-    EXPECT_TRUE(state.FilesOnly && !state.DirsOnly && !window->chkFolder->isChecked());
-    window->chkFolder->click();
-    EXPECT_TRUE(state.DirsOnly && !state.FilesOnly && !window->chkFiles->isChecked());
-    window->chkFolder->click();
+    window->browser.chkFiles->click();
+    EXPECT_TRUE(state.FilesOnly && !state.DirsOnly && !window->browser.chkFolder->isChecked());
+    window->browser.chkFolder->click();
+    EXPECT_TRUE(state.DirsOnly && !state.FilesOnly && !window->browser.chkFiles->isChecked());
+    window->browser.chkFolder->click();
     EXPECT_FALSE(state.DirsOnly || state.FilesOnly);
 }
 
@@ -139,10 +139,10 @@ TEST_F(MainWindow, AFolderNamedAtStartIsOpenedAndAMissingOneIsReported)
         const std::size_t before = messages.calls().size();
         ASSERT_TRUE(startUp(other, {}, folderArgument));
         if (named == at("inner")) {
-            EXPECT_EQ(other.dirList->Path(), named);
+            EXPECT_EQ(other.browser.dirList->Path(), named);
             EXPECT_EQ(messages.calls().size(), before);
         } else {
-            EXPECT_NE(other.dirList->Path(), named);
+            EXPECT_NE(other.browser.dirList->Path(), named);
             ASSERT_EQ(messages.calls().size(), before + 1);
             EXPECT_TRUE(messages.calls().back().prompt.endsWith(
                 QString::fromStdString("\"" + named + "\"")));
@@ -154,7 +154,7 @@ TEST_F(MainWindow, AFolderNamedAtStartIsOpenedAndAMissingOneIsReported)
 
 TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders)
 {
-    DriveListBox& drives = *window->drvList.get();
+    DriveListBox& drives = *window->browser.drvList.get();
     const std::string home = drives.DriveRoot();
     std::string other;
     for (int i = 0; i < drives.ListCount() && other.empty(); ++i)
@@ -164,10 +164,10 @@ TEST_F(MainWindow, AVolumeOpensWhereItWasLeftAndTheDriveListFollowsTheFolders)
         GTEST_SKIP() << "this machine offers a single volume";
 
     drives.setDrive(other);
-    EXPECT_EQ(window->dirList->Path(), other);
+    EXPECT_EQ(window->browser.dirList->Path(), other);
     drives.setDrive(home);
-    EXPECT_EQ(window->dirList->Path(), tree.path()) << "back where it was left";
-    window->dirList->setPath(other);
+    EXPECT_EQ(window->browser.dirList->Path(), tree.path()) << "back where it was left";
+    window->browser.dirList->setPath(other);
     EXPECT_EQ(drives.DriveRoot(), other);
     EXPECT_TRUE(messages.calls().empty());
 }
@@ -179,11 +179,11 @@ TEST_F(MainWindow, TheBrowserViewKeepsTwoEqualColumnsAtAnyWidthAndRemembersIt)
         SCOPED_TRACE(pixels);
         resizeTo(pixels);
         expectTidyLayout();
-        EXPECT_FLOAT_EQ(window->dirList.Width(), window->filList.Width());
-        EXPECT_FLOAT_EQ(window->drvList.Left(), window->dirList.Left());
-        EXPECT_FLOAT_EQ(window->txtSearchSpec.Width(), window->dirList.Width());
+        EXPECT_FLOAT_EQ(window->browser.dirList.Width(), window->browser.filList.Width());
+        EXPECT_FLOAT_EQ(window->browser.drvList.Left(), window->browser.dirList.Left());
+        EXPECT_FLOAT_EQ(window->browser.txtSearchSpec.Width(), window->browser.dirList.Width());
         // The two columns and their three margins fill the width.
-        EXPECT_NEAR(window->dirList.Left() + window->dirList.Width() + window->filList.Left(),
+        EXPECT_NEAR(window->browser.dirList.Left() + window->browser.dirList.Width() + window->browser.filList.Left(),
                     window->ScaleWidth(), 0.5f);
         EXPECT_FLOAT_EQ(window->cmdSearch.Left(), buttons) << "buttons and options stay put";
         EXPECT_FLOAT_EQ(window->CurrentWidth(), window->Width());
@@ -225,17 +225,17 @@ TEST_F(MainWindow, TheArrangementStaysWhileTooNarrowOrSwitchedOff)
 {
     resizeTo(500);
     const float remembered = window->CurrentWidth();
-    const float fileWidth = window->filList.Width();
+    const float fileWidth = window->browser.filList.Width();
     resizeTo(10);
-    EXPECT_FLOAT_EQ(window->filList.Width(), fileWidth);
+    EXPECT_FLOAT_EQ(window->browser.filList.Width(), fileWidth);
     EXPECT_FLOAT_EQ(window->CurrentWidth(), remembered);
 
     window->LayoutEnabled = false;
     resizeTo(650);
-    EXPECT_FLOAT_EQ(window->filList.Width(), fileWidth);
+    EXPECT_FLOAT_EQ(window->browser.filList.Width(), fileWidth);
     window->LayoutEnabled = true;
     window->Form_Resize();
-    EXPECT_NE(window->filList.Width(), fileWidth);
+    EXPECT_NE(window->browser.filList.Width(), fileWidth);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ protected:
     void addRows(int n)
     {
         for (int i = 0; i < n; ++i)
-            window->FoundFileAdd("/data/", "f" + std::to_string(added_++));
+            window->lstFoundFiles.FoundFileAdd("/data/", "f" + std::to_string(added_++));
     }
     Placed<ResultListBox>& box(int index)
     {
@@ -34,9 +34,9 @@ protected:
     void maximize()
     {
         const float before = window->ScaleWidth();
-        window->setWindowStateValue(2);
+        window->setFormState(WindowState::Maximized);
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return window->WindowState() == 2 && window->ScaleWidth() != before; }));
+            [&] { return window->formState() == WindowState::Maximized && window->ScaleWidth() != before; }));
         window->Form_Resize();
     }
     // Boxes 0..n-1 share the width in equal columns with equal margins.
@@ -59,26 +59,26 @@ private:
 TEST_F(ResultColumns, ABoxHoldingMoreThan32600RowsPassesTheNextOnesToANewColumn)
 {
     addRows(ResultBoxFullRows + 1);
-    EXPECT_EQ(window->TotalListbox(), 1);
+    EXPECT_EQ(window->lstFoundFiles.TotalListbox(), 1);
     addRows(1);
-    ASSERT_EQ(window->TotalListbox(), 2);
-    EXPECT_EQ(window->CurrentIndex(), 1);
-    EXPECT_EQ(window->resultBox(0).ListCount(), 32601);
-    EXPECT_EQ(window->resultBox(1).ListPath(0), "/data/f32601");
+    ASSERT_EQ(window->lstFoundFiles.TotalListbox(), 2);
+    EXPECT_EQ(window->lstFoundFiles.CurrentIndex(), 1);
+    EXPECT_EQ(window->lstFoundFiles.box(0).ListCount(), 32601);
+    EXPECT_EQ(window->lstFoundFiles.box(1).ListPath(0), "/data/f32601");
     expectEqualColumns(2);
 
     addRows(ResultBoxFullRows + 1);
-    ASSERT_EQ(window->TotalListbox(), 3);
-    EXPECT_EQ(window->resultBox(2).ListCount(), 1);
+    ASSERT_EQ(window->lstFoundFiles.TotalListbox(), 3);
+    EXPECT_EQ(window->lstFoundFiles.box(2).ListCount(), 1);
     expectEqualColumns(3);
     ResultListBox* third = box(2).get();
 
     // Leaving the results view empties and hides them; the boxes are reused.
     LeaveSearchState(*window);
-    EXPECT_EQ(window->TotalListbox(), 1);
+    EXPECT_EQ(window->lstFoundFiles.TotalListbox(), 1);
     for (int b = 0; b < 3; ++b) {
         EXPECT_FALSE(box(b).Visible());
-        EXPECT_EQ(window->resultBox(b).ListCount(), 0);
+        EXPECT_EQ(window->lstFoundFiles.box(b).ListCount(), 0);
     }
     EnterSearchState(*window);
     addRows(2 * (ResultBoxFullRows + 1) + 1);
@@ -110,13 +110,13 @@ TEST_F(ResultColumns, TheWindowHandlesItsEventsBeforeAColumnOpens)
 {
     std::vector<std::pair<int, int32_t>> rounds; // boxes, rows of the last
     const ScopedDoEventsHook watch([&] {
-        rounds.emplace_back(window->TotalListbox(),
-                            window->resultBox(window->CurrentIndex()).ListCount());
+        rounds.emplace_back(window->lstFoundFiles.TotalListbox(),
+                            window->lstFoundFiles.box(window->lstFoundFiles.CurrentIndex()).ListCount());
     });
     SearchHost& host = window->searchHost();
     for (int i = 0; i < 2 * (ResultBoxFullRows + 1) + 1; ++i)
         host.FoundFileAdd("/data/", "f" + std::to_string(i), {});
-    ASSERT_EQ(window->TotalListbox(), 3);
+    ASSERT_EQ(window->lstFoundFiles.TotalListbox(), 3);
     for (int boxes : {1, 2}) {
         EXPECT_NE(std::find(rounds.begin(), rounds.end(),
                             std::pair{boxes, ResultBoxFullRows + 1}),
@@ -131,9 +131,9 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
     maximize();
     EXPECT_FLOAT_EQ(box(0).Width(), window->ScaleWidth() - 2 * box(0).Left());
     // A page is as many rows as the box's height holds, to the nearest row.
-    const int rowHeight = window->resultBox(0).itemHeight();
-    EXPECT_LE(std::abs(window->PageSize * rowHeight - box(0)->height()), rowHeight / 2 + 1)
-        << window->PageSize << " rows of " << rowHeight << " in " << box(0)->height();
+    const int rowHeight = window->lstFoundFiles.box(0).itemHeight();
+    EXPECT_LE(std::abs(window->lstFoundFiles.PageSize * rowHeight - box(0)->height()), rowHeight / 2 + 1)
+        << window->lstFoundFiles.PageSize << " rows of " << rowHeight << " in " << box(0)->height();
 }
 
 // A pointer between pixels (at a scale that is no whole number of twips)

@@ -45,7 +45,7 @@ protected:
         }
         ShowSearchResults(*window);
     }
-    ResultListBox& list(int b = 0) { return window->resultBox(b); }
+    ResultListBox& list(int b = 0) { return window->lstFoundFiles.box(b); }
     QPoint pointOf(int b, int row)
     {
         // The rows a person sees: those added since the view last took them
@@ -92,18 +92,18 @@ TEST_F(ResultList, ARightClickAddsToASeveralRowSelectionAndMovesASingleOne)
         SCOPED_TRACE(::testing::Message() << c.rows << " rows, row " << c.row);
         show({c.rows});
         selectRows(0, c.before, c.before.front());
-        window->SourceList = FrmSeek::SourceKind::None;
+        window->SourceList = SourceKind::None;
         click(0, c.row, Qt::RightButton);
         EXPECT_EQ(selected(), c.after);
         ASSERT_EQ(menuOpen(), c.row >= 0);
         if (c.row < 0)
             continue;
         EXPECT_EQ(list().ListIndex(), c.row);
-        EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Listbox);
-        EXPECT_EQ(window->mnuSelectAll->isEnabled(), c.selectAll);
-        EXPECT_EQ(window->mnuUnselectAll->isEnabled(), c.unselectAll);
-        for (QAction* item : {window->mnuSelectAll, window->mnuUnselectAll, window->s3,
-                              window->mnuCopy, window->mnuDelete})
+        EXPECT_EQ(window->SourceList, SourceKind::Listbox);
+        EXPECT_EQ(window->bAttribute->mnuSelectAll->isEnabled(), c.selectAll);
+        EXPECT_EQ(window->bAttribute->mnuUnselectAll->isEnabled(), c.unselectAll);
+        for (QAction* item : {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll, window->bAttribute->s3,
+                              window->bAttribute->mnuCopy, window->bAttribute->mnuDelete})
             EXPECT_TRUE(item->isVisible()) << item->text().toStdString();
         // The panel shows the row clicked.
         EXPECT_EQ(box(1), c.row % 2 ? 0 : 1);
@@ -133,7 +133,7 @@ TEST_F(ResultList, MouseSelectionFillsThePanelAndThePathLineCtrlRightOnlyThePane
 
     // Ctrl with the right button: the selection's summary, and no menu.
     click(0, 3, Qt::LeftButton, Qt::ControlModifier);
-    window->ClearAttributeBoxes();
+    window->fraAttrib->ClearAttributeBoxes();
     click(0, 2, Qt::RightButton, Qt::ControlModifier);
     EXPECT_FALSE(menuOpen());
     EXPECT_EQ(selected(), (Rows{1, 3}));
@@ -144,7 +144,7 @@ TEST_F(ResultList, MouseSelectionFillsThePanelAndThePathLineCtrlRightOnlyThePane
 TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
 {
     show({30});
-    window->PageSize = 5;
+    window->lstFoundFiles.PageSize = 5;
     const struct {
         Rows before;
         int current;
@@ -196,7 +196,7 @@ TEST_F(ResultList, PageDownFromRow3SelectsRow19AndScrollsItToTheTopOnlyFarBelowI
               21);
     for (const auto& [top, topAfter] : {std::pair{0, 19}, std::pair{5, 5}}) {
         SCOPED_TRACE(top);
-        window->PageSize = 16;
+        window->lstFoundFiles.PageSize = 16;
         selectRows(0, {3}, 3);
         list().setTopIndex(top);
         ASSERT_EQ(list().TopIndex(), top);
@@ -247,17 +247,17 @@ TEST_F(ResultList, WithTwoBoxesTheMenuCommandsActOnTheBoxLastPressed)
     show({3, 4});
     selectRows(0, {1}, 1);
     click(1, 2, Qt::LeftButton);
-    EXPECT_EQ(window->CurrentIndex(), 1);
+    EXPECT_EQ(window->lstFoundFiles.CurrentIndex(), 1);
     click(1, 0, Qt::RightButton);
     ASSERT_TRUE(menuOpen());
     QSignalSpy changes(list(1).selectionModel(), &QItemSelectionModel::selectionChanged);
-    window->mnuSelectAll->trigger();
+    window->bAttribute->mnuSelectAll->trigger();
     EXPECT_EQ(changes.count(), 1) << "every row in one step";
     EXPECT_EQ(selected(1), (Rows{0, 1, 2, 3}));
     EXPECT_EQ(selected(0), Rows{1});
     EXPECT_EQ((Rows{box(1), box(2)}), (Rows{2, 2}));
 
-    window->mnuUnselectAll->trigger();
+    window->bAttribute->mnuUnselectAll->trigger();
     EXPECT_EQ(selected(1), Rows{});
     EXPECT_EQ(selected(0), Rows{1});
     EXPECT_EQ(box(1), 2) << "the panel keeps what it showed";
@@ -265,7 +265,7 @@ TEST_F(ResultList, WithTwoBoxesTheMenuCommandsActOnTheBoxLastPressed)
 
     window->activateWindow();
     list(0).setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->CurrentIndex() == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->lstFoundFiles.CurrentIndex() == 0; }));
 }
 
 // A right click acts on the entry under the pointer, whatever was
@@ -277,11 +277,11 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     file("a.txt", Attr::Hidden);
     file("b.txt");
     file("vanishing.txt");
-    window->dirList->refresh();
-    window->filList->refresh();
+    window->browser.dirList->refresh();
+    window->browser.filList->refresh();
     QCursor::setPos(400, 200);
-    DirListBox& dirs = *window->dirList.get();
-    FileListBox& files = *window->filList.get();
+    DirListBox& dirs = *window->browser.dirList.get();
+    FileListBox& files = *window->browser.filList.get();
     // Right click on the row whose bytes end in `entry` ("" : below the rows).
     const auto rightClick = [](QListView& view, const std::string& entry,
                                Qt::KeyboardModifiers keys = {}) {
@@ -303,17 +303,17 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     rightClick(files, "a.txt");
     ASSERT_TRUE(menuOpen());
     EXPECT_EQ(files.ListIndex(), fileRow("a.txt"));
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Filebox);
-    EXPECT_TRUE(window->mnuHidden->isEnabled()) << "a.txt's attributes";
-    EXPECT_TRUE(window->mnuCopy->isVisible() && window->s3->isVisible());
-    EXPECT_FALSE(window->mnuSelectAll->isVisible() || window->mnuUnselectAll->isVisible());
+    EXPECT_EQ(window->SourceList, SourceKind::Filebox);
+    EXPECT_TRUE(window->bAttribute->mnuHidden->isEnabled()) << "a.txt's attributes";
+    EXPECT_TRUE(window->bAttribute->mnuCopy->isVisible() && window->bAttribute->s3->isVisible());
+    EXPECT_FALSE(window->bAttribute->mnuSelectAll->isVisible() || window->bAttribute->mnuUnselectAll->isVisible());
     closeMenu();
     // Delete from that menu deletes what was clicked, not what was highlighted.
     files.setListIndex(fileRow("a.txt"));
     rightClick(files, "b.txt");
     {
         ScopedMsgBoxResponder yes([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
-        window->mnuDelete->trigger();
+        window->bAttribute->mnuDelete->trigger();
     }
     EXPECT_FALSE(test::exists(at("b.txt")));
     EXPECT_TRUE(test::exists(at("a.txt")));
@@ -326,7 +326,7 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     EXPECT_EQ(messages.calls().size(), 1u);
 
     // A directory that cannot be read still gets its menu, over an empty panel.
-    window->setAttributeBoxValue(1, 1);
+    window->fraAttrib->setValue(1, CheckValue::Checked);
     ASSERT_EQ(::rmdir(at("gone").c_str()), 0);
     rightClick(dirs, "/gone");
     EXPECT_TRUE(menuOpen());
@@ -343,13 +343,13 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     ASSERT_TRUE(menuOpen());
     EXPECT_EQ(state.DirChanged, 1) << "highlighted, not opened";
     EXPECT_EQ(dirs.Path(), tree.path());
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Dirbox);
-    EXPECT_TRUE(window->mnuDir->isChecked());
-    EXPECT_TRUE(window->mnuSystem->isEnabled());
+    EXPECT_EQ(window->SourceList, SourceKind::Dirbox);
+    EXPECT_TRUE(window->bAttribute->mnuDir->isChecked());
+    EXPECT_TRUE(window->bAttribute->mnuSystem->isEnabled());
     for (QAction* item :
-         {window->mnuSelectAll, window->mnuUnselectAll, window->s3, window->mnuCopy})
+         {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll, window->bAttribute->s3, window->bAttribute->mnuCopy})
         EXPECT_FALSE(item->isVisible()) << item->text().toStdString();
-    EXPECT_TRUE(window->mnuDelete->isVisible());
+    EXPECT_TRUE(window->bAttribute->mnuDelete->isVisible());
     // Its right edge at the pointer.
     EXPECT_EQ(window->bAttribute->geometry().right() + 1, 400);
     EXPECT_EQ(window->bAttribute->geometry().top(), 200);
@@ -361,10 +361,10 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     selectRows(0, {0}, 0);
     QTest::keyClick(&list(), Qt::Key_Menu);
     ASSERT_TRUE(menuOpen());
-    EXPECT_EQ(window->SourceList, FrmSeek::SourceKind::Listbox);
+    EXPECT_EQ(window->SourceList, SourceKind::Listbox);
     EXPECT_EQ(selected(), Rows{0});
-    EXPECT_TRUE(window->mnuSelectAll->isEnabled() && window->mnuUnselectAll->isEnabled());
-    EXPECT_FALSE(window->mnuCopy->isVisible());
+    EXPECT_TRUE(window->bAttribute->mnuSelectAll->isEnabled() && window->bAttribute->mnuUnselectAll->isEnabled());
+    EXPECT_FALSE(window->bAttribute->mnuCopy->isVisible());
     closeMenu();
 
     // A directory without subdirectories: no menu, even on an ancestor.

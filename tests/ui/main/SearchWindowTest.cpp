@@ -48,8 +48,8 @@ protected:
     std::vector<std::string> files() const
     {
         std::vector<std::string> names;
-        for (int i = 0; i < window->filList->ListCount(); ++i)
-            names.push_back(window->filList->List(i));
+        for (int i = 0; i < window->browser.filList->ListCount(); ++i)
+            names.push_back(window->browser.filList->List(i));
         return names;
     }
 
@@ -73,7 +73,7 @@ TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd)
     EXPECT_EQ(resultRows(),
               (std::vector<std::string>{at("both.ini"), at("core.sys"), at(odd), at("secret"),
                                         at("secret/inner.doc"), at("Shy.txt")}));
-    EXPECT_EQ(window->resultBox(0).List(2), QString::fromStdString(displayText(at(odd))));
+    EXPECT_EQ(window->lstFoundFiles.box(0).List(2), QString::fromStdString(displayText(at(odd))));
 
     EXPECT_EQ(window->lblFound->text(), QStringLiteral("Found Files:"));
     EXPECT_EQ(window->lblCount->text(), QStringLiteral("6"));
@@ -129,7 +129,7 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt)
         EXPECT_EQ(window->lblCount->text(), QString::number(state.ScannedCount));
         EXPECT_TRUE(window->lblDir->text().startsWith(QString::fromStdString(tree.path() + "/h")));
         expectTidyLayout();
-        EXPECT_FALSE(window->dirList.Visible());
+        EXPECT_FALSE(window->browser.dirList.Visible());
         EXPECT_FALSE(window->cmdSearch.Visible());
         ASSERT_EQ(window->cmdExit->text(), QStringLiteral("Cancel"));
         window->cmdExit->click();
@@ -137,8 +137,8 @@ TEST_F(SearchWindow, TheSearchingViewShowsProgressAndCancelDiscardsIt)
     window->cmdSearch->click();
 
     EXPECT_FALSE(window->lstFoundFiles[0].Visible());
-    EXPECT_EQ(window->resultBox(0).ListCount(), 0);
-    EXPECT_TRUE(window->dirList.Visible());
+    EXPECT_EQ(window->lstFoundFiles.box(0).ListCount(), 0);
+    EXPECT_TRUE(window->browser.dirList.Visible());
     EXPECT_FALSE(window->lblFound.Visible());
     EXPECT_EQ(window->cmdSearch->text(), QStringLiteral("Search"));
     EXPECT_EQ(window->cmdExit->text(), QStringLiteral("E&xit"));
@@ -163,7 +163,7 @@ TEST_F(SearchWindow, FindingNothingShowsZeroAndResetReturnsTheBrowserView)
     window->cmdSearch->click();
     EXPECT_EQ(arrangement(), browser);
     EXPECT_EQ(window->cmdSearch->text(), QStringLiteral("Search"));
-    EXPECT_EQ(window->dirList->Path(), tree.path());
+    EXPECT_EQ(window->browser.dirList->Path(), tree.path());
     EXPECT_TRUE(window->CancelAction());
 }
 
@@ -185,12 +185,12 @@ TEST_F(SearchWindow, AClickedDirectoryIsOpenedInsteadOfSearched)
 {
     folder("inner");
     file("inner/x", 0x2);
-    window->dirList->refresh();
-    window->dirList->setListIndex(0);
+    window->browser.dirList->refresh();
+    window->browser.dirList->setListIndex(0);
     ASSERT_EQ(state.DirChanged, 1);
 
     window->cmdSearch->click();
-    EXPECT_EQ(window->dirList->Path(), at("inner"));
+    EXPECT_EQ(window->browser.dirList->Path(), at("inner"));
     EXPECT_FALSE(window->lstFoundFiles[0].Visible()) << "no search was run";
 
     window->cmdSearch->click();
@@ -214,7 +214,7 @@ TEST_F(SearchWindow, EnterOpensWhatWasTyped)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        QLineEdit* box = window->txtSearchSpec.get();
+        QLineEdit* box = window->browser.txtSearchSpec.get();
         box->setFocus();
         state.Busy = true;
         box->clear();
@@ -223,15 +223,15 @@ TEST_F(SearchWindow, EnterOpensWhatWasTyped)
         QTest::keyClick(box, Qt::Key_Return);
         // The file list and the current directory follow the opened folder.
         char here[PATH_MAX];
-        EXPECT_EQ(window->dirList->Path(), c.folder);
-        EXPECT_EQ(window->filList->Path(), c.folder);
+        EXPECT_EQ(window->browser.dirList->Path(), c.folder);
+        EXPECT_EQ(window->browser.filList->Path(), c.folder);
         EXPECT_EQ(std::string(::getcwd(here, sizeof here)), c.folder);
         EXPECT_EQ(box->text(), QString::fromStdString(c.box));
         if (!c.files.empty()) {
             EXPECT_EQ(files(), c.files);
         }
     }
-    EXPECT_EQ(window->drvList->DriveRoot(), "/");
+    EXPECT_EQ(window->browser.drvList->DriveRoot(), "/");
     EXPECT_EQ(state.CurrentPath, "/");
 }
 
@@ -240,7 +240,7 @@ TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused)
     file("top.txt");
     file("top.doc");
     // Coming into the box selects its text, so typing replaces it.
-    QLineEdit* box = window->txtSearchSpec.get();
+    QLineEdit* box = window->browser.txtSearchSpec.get();
     box->deselect();
     window->cmdSearch->setFocus();
     box->setFocus(Qt::TabFocusReason);
@@ -248,7 +248,7 @@ TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused)
     QTest::keyClicks(box, QStringLiteral("*.t"));
     EXPECT_TRUE(files().empty());
     QTest::keyClicks(box, QStringLiteral("xt"));
-    EXPECT_EQ(window->filList->Pattern(), "*.txt");
+    EXPECT_EQ(window->browser.filList->Pattern(), "*.txt");
     EXPECT_EQ(files(), std::vector<std::string>{"top.txt"});
     EXPECT_TRUE(messages.calls().empty());
 
@@ -256,8 +256,8 @@ TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused)
     box->setText(QStringLiteral("bad") + QChar(0));
     expectMessage("Not valid search criteria.", MsgBoxStyle::Critical);
     EXPECT_EQ(box->text(), QStringLiteral("*.txt"));
-    EXPECT_EQ(window->filList->Pattern(), "*.txt");
-    EXPECT_EQ(window->dirList->Path(), tree.path());
+    EXPECT_EQ(window->browser.filList->Pattern(), "*.txt");
+    EXPECT_EQ(window->browser.dirList->Path(), tree.path());
 }
 
 } // namespace

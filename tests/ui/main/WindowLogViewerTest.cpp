@@ -101,7 +101,7 @@ TEST_F(WindowLogViewer, CancelTakesTheShownViewerAway)
     window->cmdSearch->click();
     ASSERT_TRUE(cancelled);
     EXPECT_FALSE(viewerShown());
-    EXPECT_TRUE(window->txtSearchSpec.Visible());
+    EXPECT_TRUE(window->browser.txtSearchSpec.Visible());
 }
 
 TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain)
@@ -109,14 +109,14 @@ TEST_F(WindowLogViewer, MinimizingHidesTheViewerAndRestoringShowsItAgain)
     state.LogErrors = true;
     window->cmdSearch->click();
     ASSERT_TRUE(viewerShown());
-    window->setWindowStateValue(1);
+    window->setFormState(WindowState::Minimized);
     EXPECT_FALSE(viewerShown());
-    window->setWindowStateValue(0);
+    window->setFormState(WindowState::Normal);
     EXPECT_TRUE(viewerShown());
 
     // Without logging the viewer is left as it is.
     state.LogErrors = false;
-    window->setWindowStateValue(1);
+    window->setFormState(WindowState::Minimized);
     EXPECT_TRUE(viewerShown());
 }
 

@@ -45,7 +45,7 @@ TEST_F(WindowMenuTest, TheMenuItsPlaceAndAltSpace)
 
     const QRect bar = menu().bar()->geometry();
     EXPECT_EQ(bar, QRect(0, 0, window->width(), bar.height()));
-    EXPECT_EQ(window->txtSearchSpec->y(), bar.height() + window->scale().toPixelsY(210));
+    EXPECT_EQ(window->browser.txtSearchSpec->y(), bar.height() + window->scale().toPixelsY(210));
     EXPECT_FLOAT_EQ(window->ScaleHeight(),
                     static_cast<float>(window->height() - bar.height()) * window->scale().y);
     expectTidyLayout();
@@ -147,20 +147,20 @@ TEST_F(WindowMenuTest, WindowCommandsActOnTheWindow)
     };
     EXPECT_TRUE(grayed(SC_RESTORE));
     item(SC_MAXIMIZE).trigger();
-    EXPECT_EQ(window->WindowState(), 2);
+    EXPECT_EQ(window->formState(), WindowState::Maximized);
     EXPECT_TRUE(grayed(SC_MAXIMIZE) && !grayed(SC_RESTORE));
     item(SC_MINIMIZE).trigger();
-    EXPECT_EQ(window->WindowState(), 1);
+    EXPECT_EQ(window->formState(), WindowState::Minimized);
     EXPECT_TRUE(grayed(SC_MINIMIZE));
 
-    int stateDuring = -1;
+    WindowState stateDuring = WindowState::Normal;
     QTimer::singleShot(0, [&] {
         if (aboutWindow())
-            stateDuring = window->WindowState();
+            stateDuring = window->formState();
         unloadAboutWindow();
     });
     item(About).trigger();
-    EXPECT_EQ(stateDuring, 2) << "restored to what it was before it was minimized";
+    EXPECT_EQ(stateDuring, WindowState::Maximized) << "restored to what it was before it was minimized";
 
     item(SC_CLOSE).trigger();
     EXPECT_FALSE(window->isVisible());
