@@ -7,10 +7,6 @@ namespace {
 
 constexpr char CR = '\r';
 
-constexpr std::array<unsigned char, 31> kWebAddressCodes = {
-    104, 116, 116, 112, 115, 58,  47, 47,  117, 109, 98, 114, 105, 120, 46, 101,
-    120, 97,  109, 112, 108, 101, 46, 111, 114, 103, 47, 110, 101, 119, 115};
-
 constexpr std::array<unsigned char, 19> kAuthorNameCodes = {
     85, 109, 98, 114, 105, 120, 32, 99, 111, 110, 116, 114, 105, 98, 117, 116, 111, 114, 115};
 
@@ -27,7 +23,7 @@ template <std::size_t N> std::string spelt(const std::array<unsigned char, N>& c
 
 std::string WebAddressText()
 {
-    return spelt(kWebAddressCodes);
+    return std::string(kWebAddress);
 }
 
 std::string AuthorNameText()

@@ -12,10 +12,10 @@ inline constexpr std::string_view kWebAddress = "https://umbrix.example.org/news
 inline constexpr std::string_view kNoticeYears = "2026";
 inline constexpr std::string_view kAuthorLocation = "Made in Europe";
 
-// The web address and the notice's holder, each spelt at run time from a
-// table of character codes of its own (31 and 19 codes), so neither lies in
-// the program file as plain text.
+// The web address the About window shows and opens: kWebAddress.
 std::string WebAddressText();
+// The notice's holder, spelt at run time from a table of character codes
+// (19 codes), so it does not lie in the program file as plain text.
 std::string AuthorNameText();
 
 // The About text, lines separated by single CRs: the title and version, the
