@@ -46,7 +46,8 @@ int selectAllRunMain(int argc, char** argv, const std::string& root, const std::
     EnterSearchState(window);
     for (const auto& folder : std::filesystem::directory_iterator(root))
         for (const auto& file : std::filesystem::directory_iterator(folder.path()))
-            window.lstFoundFiles.FoundFileAdd(folder.path().string() + "/", file.path().filename().string());
+            window.lstFoundFiles.FoundFileAdd(folder.path().string() + "/",
+                                              file.path().filename().string());
     ShowSearchResults(window);
     ResultListBox& box = window.lstFoundFiles.box(0);
     settle(state);

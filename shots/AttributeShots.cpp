@@ -55,7 +55,8 @@ int main(int argc, char** argv)
                 shots::panelText(window).c_str());
     shots.save(&window, "1-mixed-selection.png");
 
-    QTest::mouseClick(window.fraAttrib->findChild<QCheckBox*>(QStringLiteral("chkAttr1")), Qt::LeftButton);
+    QTest::mouseClick(window.fraAttrib->findChild<QCheckBox*>(QStringLiteral("chkAttr1")),
+                      Qt::LeftButton);
     QTest::qWait(300);
     std::printf("after a click on the hidden box: hidden=%d, caption \"%s\"\n",
                 static_cast<int>(window.fraAttrib->value(1)), qPrintable(window.windowTitle()));

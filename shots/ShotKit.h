@@ -89,7 +89,8 @@ inline std::string panelText(const FrmSeek& window)
     const char* names[] = {"read-only", "hidden", "system", "archive", "directory"};
     std::string text;
     for (int i = 0; i < 5; ++i)
-        text += std::string(names[i]) + "=" + std::to_string(static_cast<int>(window.fraAttrib->value(i))) + " ";
+        text += std::string(names[i]) + "=" +
+                std::to_string(static_cast<int>(window.fraAttrib->value(i))) + " ";
     return text + "(0 unchecked, 1 checked, 2 grayed)";
 }
 

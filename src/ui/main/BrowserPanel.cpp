@@ -11,8 +11,8 @@ void BrowserPanel::compose(QWidget* window, const TwipsScale* scale)
 {
     const QFont regular = windowFont(false);
 
-    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), window), scale, 1860,
-                      240, 1080, 195);
+    lblCriteria.place(new ClickLabel(QStringLiteral("Search &Criteria:"), window), scale, 1860, 240,
+                      1080, 195);
     lblCriteria->setFont(regular);
 
     txtSearchSpec.place(new QLineEdit(QStringLiteral("*.*"), window), scale, 3090, 210, 2790, 285);

@@ -41,8 +41,8 @@ void FrmSeek::mnuCopy_Click()
         end = copySelectedRows(host, *FileSystem, rows, folder, tally);
     } else if (SourceList == SourceKind::Filebox && browser.filList->ListIndex() >= 0) {
         // Without a highlighted entry the path would name the folder itself.
-        const std::string source =
-            withTrailingSlash(browser.filList->Path()) + browser.filList->List(browser.filList->ListIndex());
+        const std::string source = withTrailingSlash(browser.filList->Path()) +
+                                   browser.filList->List(browser.filList->ListIndex());
         end = copyOneEntry(host, *FileSystem, source, folder, false, tally);
     }
     if (end == CopyEnd::Closing)

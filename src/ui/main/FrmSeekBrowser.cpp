@@ -79,17 +79,28 @@ void FrmSeek::dirList_Click()
     state_.DirChanged = 1;
 }
 
+namespace {
+
 // A right press points at what its menu is to act on: the entry under the
 // pointer is highlighted first, as a left click would highlight it (a folder
-// is not opened); a press beside every entry opens no menu.
+// is not opened); a press beside every entry opens no menu.  True when the
+// press is a plain right press on a highlighted entry.
+template <class List>
+bool menuPress(List& list, const FrmSeek& window, int Button, int Shift, float X, float Y)
+{
+    if (Button == 2 && !list.highlightAt(window.pixelsOf(X, Y)))
+        return false;
+    if (list.ListCount() == 0 || list.ListIndex() == -1)
+        return false;
+    return Button == 2 && Shift == 0;
+}
+
+} // namespace
+
 void FrmSeek::dirList_MouseDown(int Button, int Shift, float X, float Y)
 {
     DirListBox& list = *browser.dirList.get();
-    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
-        return;
-    if (list.ListCount() == 0 || list.ListIndex() == -1)
-        return;
-    if (Button != 2 || Shift != 0)
+    if (!menuPress(list, *this, Button, Shift, X, Y))
         return;
     // A directory that cannot be read still gets its menu: it can be deleted.
     fraAttrib->ShowEntryAttributes(list.List(list.ListIndex()));
@@ -101,13 +112,10 @@ void FrmSeek::dirList_MouseDown(int Button, int Shift, float X, float Y)
 void FrmSeek::filList_MouseDown(int Button, int Shift, float X, float Y)
 {
     FileListBox& list = *browser.filList.get();
-    if (Button == 2 && !list.highlightAt(pixelsOf(X, Y)))
+    if (!menuPress(list, *this, Button, Shift, X, Y))
         return;
-    if (list.ListCount() == 0 || list.ListIndex() == -1)
-        return;
-    if (Button != 2 || Shift != 0)
-        return;
-    if (!fraAttrib->ShowEntryAttributes(withTrailingSlash(list.Path()) + list.List(list.ListIndex())))
+    if (!fraAttrib->ShowEntryAttributes(withTrailingSlash(list.Path()) +
+                                        list.List(list.ListIndex())))
         return;
     SourceList = SourceKind::Filebox;
     bAttribute->showListItems(false, true);
@@ -127,8 +135,10 @@ void FrmSeek::connectBrowserHandlers()
                              static_cast<float>(at.y()) * scale_.y);
         };
     };
-    connect(browser.dirList.get(), &DirListBox::MouseDown, this, mouseDown(&FrmSeek::dirList_MouseDown));
-    connect(browser.filList.get(), &FileListBox::MouseDown, this, mouseDown(&FrmSeek::filList_MouseDown));
+    connect(browser.dirList.get(), &DirListBox::MouseDown, this,
+            mouseDown(&FrmSeek::dirList_MouseDown));
+    connect(browser.filList.get(), &FileListBox::MouseDown, this,
+            mouseDown(&FrmSeek::filList_MouseDown));
 }
 
 } // namespace umbrix

@@ -73,11 +73,17 @@ void FrmSeek::compose()
     bAttribute = new AttributeMenu(this);
     fitCaptions();
 
-    std::vector<QWidget*> order = {
-        browser.txtSearchSpec.get(), browser.filList.get(),    browser.drvList.get(),
-        browser.dirList.get(),       browser.chkSubDir.get(),  browser.chkViewAll.get(),
-        browser.chkFolder.get(),     browser.chkFiles.get(),   cmdSearch.get(),
-        cmdExit.get(),               lstFoundFiles[0].get()};
+    std::vector<QWidget*> order = {browser.txtSearchSpec.get(),
+                                   browser.filList.get(),
+                                   browser.drvList.get(),
+                                   browser.dirList.get(),
+                                   browser.chkSubDir.get(),
+                                   browser.chkViewAll.get(),
+                                   browser.chkFolder.get(),
+                                   browser.chkFiles.get(),
+                                   cmdSearch.get(),
+                                   cmdExit.get(),
+                                   lstFoundFiles[0].get()};
     for (QWidget* box : fraAttrib->tabOrder())
         order.push_back(box);
     order.push_back(txtTip.get());
@@ -137,8 +143,7 @@ void FrmSeek::connectHandlers()
             &AttributePanel::mnuReadOnly_Click);
     connect(bAttribute->mnuHidden, &QAction::triggered, panel, &AttributePanel::mnuHidden_Click);
     connect(bAttribute->mnuSystem, &QAction::triggered, panel, &AttributePanel::mnuSystem_Click);
-    connect(bAttribute->mnuArchive, &QAction::triggered, panel,
-            &AttributePanel::mnuArchive_Click);
+    connect(bAttribute->mnuArchive, &QAction::triggered, panel, &AttributePanel::mnuArchive_Click);
     connectBrowserHandlers();
     connectSearchSpecHandlers(*this);
     connectFileCommandHandlers();

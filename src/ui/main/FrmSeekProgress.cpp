@@ -31,7 +31,8 @@ void FrmSeek::showProgress()
     const QString count = QString::number(progressCount_);
     lblCount->setText(count);
     // A count that outgrows its box widens it, so no digit is ever cut.
-    lblCount.setWidth(std::max(lblCount.Width(), TextWidth(QStringLiteral("  ") + count + QStringLiteral(" "))));
+    lblCount.setWidth(
+        std::max(lblCount.Width(), TextWidth(QStringLiteral("  ") + count + QStringLiteral(" "))));
     lblCount.setLeft(lblFound.Left() + lblFound.Width() + 120);
     lblDir.setLeft(lblCount.Left() + lblCount.Width() + 120);
     // The path runs to the window's edge, however long it is.

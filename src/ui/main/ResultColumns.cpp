@@ -44,8 +44,7 @@ std::string clickFailureText(const std::string& entry, const Error& e)
 
 ResultColumns::ResultColumns(FrmSeek& window, const TwipsScale* scale)
     : window_(window), scale_(scale)
-{
-}
+{}
 
 void ResultColumns::compose()
 {
@@ -167,29 +166,33 @@ bool ResultColumns::fit(float width, float height)
 void ResultColumns::connectResultBox(ResultListBox& box, int16_t index)
 {
     const auto twips = [&box](const QPoint& at) { return mouseTwips(box, at); };
-    QObject::connect(&box, &ResultListBox::Click, this, [this, index] { lstFoundFiles_Click(index); });
-    QObject::connect(&box, &ResultListBox::GotFocus, this, [this, index] { lstFoundFiles_GotFocus(index); });
+    QObject::connect(&box, &ResultListBox::Click, this,
+                     [this, index] { lstFoundFiles_Click(index); });
+    QObject::connect(&box, &ResultListBox::GotFocus, this,
+                     [this, index] { lstFoundFiles_GotFocus(index); });
     QObject::connect(&box, &ResultListBox::MouseDown, this,
-            [this, index, twips](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                                 const QPoint& at) {
-                const QPointF t = twips(at);
-                lstFoundFiles_MouseDown(index, buttonCode(button), shiftCode(modifiers),
-                                        static_cast<float>(t.x()), static_cast<float>(t.y()));
-            });
+                     [this, index, twips](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                          const QPoint& at) {
+                         const QPointF t = twips(at);
+                         lstFoundFiles_MouseDown(index, buttonCode(button), shiftCode(modifiers),
+                                                 static_cast<float>(t.x()),
+                                                 static_cast<float>(t.y()));
+                     });
     QObject::connect(&box, &ResultListBox::MouseUp, this,
-            [this, index, twips](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                                 const QPoint& at) {
-                const QPointF t = twips(at);
-                lstFoundFiles_MouseUp(index, buttonCode(button), shiftCode(modifiers),
-                                      static_cast<float>(t.x()), static_cast<float>(t.y()));
-            });
+                     [this, index, twips](Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                          const QPoint& at) {
+                         const QPointF t = twips(at);
+                         lstFoundFiles_MouseUp(index, buttonCode(button), shiftCode(modifiers),
+                                               static_cast<float>(t.x()),
+                                               static_cast<float>(t.y()));
+                     });
     QObject::connect(&box, &ResultListBox::KeyDown, this,
-            [this, index](int& key, Qt::KeyboardModifiers modifiers) {
-                int code = keyCodeOf(key);
-                lstFoundFiles_KeyDown(index, code, shiftCode(modifiers));
-                if (code == 0)
-                    key = 0;
-            });
+                     [this, index](int& key, Qt::KeyboardModifiers modifiers) {
+                         int code = keyCodeOf(key);
+                         lstFoundFiles_KeyDown(index, code, shiftCode(modifiers));
+                         if (code == 0)
+                             key = 0;
+                     });
 }
 
 void ResultColumns::lstFoundFiles_Click(int16_t Index)
@@ -197,7 +200,8 @@ void ResultColumns::lstFoundFiles_Click(int16_t Index)
     const PressShown shown = std::exchange(pressShown_, {});
     ResultListBox& box = this->box(Index);
     const int32_t row = box.ListIndex();
-    if (box.ListCount() == 0 || row < 0 || !box.isVisible() || window_.state().Busy || window_.state().Searching)
+    if (box.ListCount() == 0 || row < 0 || !box.isVisible() || window_.state().Busy ||
+        window_.state().Searching)
         return;
     std::string entry;
     try {
@@ -284,7 +288,8 @@ void ResultColumns::lstFoundFiles_KeyDown(int16_t Index, int& KeyCode, int Shift
     // The delete command's keys (Delete, and Shift+Ctrl+Delete) are taken
     // here, before the test for shift keys below.
     if (KeyCode == VirtualKey::Delete) {
-        window_.resultBoxDeleteKey(Index, static_cast<int16_t>(KeyCode), static_cast<int16_t>(Shift));
+        window_.resultBoxDeleteKey(Index, static_cast<int16_t>(KeyCode),
+                                   static_cast<int16_t>(Shift));
         KeyCode = 0;
         return;
     }

@@ -167,8 +167,8 @@ void EnterSearchState(FrmSeek& w)
     w.setWidth(screen * 0.85f);
     w.setLeft(static_cast<float>(std::lrint(screen - w.Width()) / 2));
 
-    setShown(false, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList, w.browser.filList, w.browser.lblCriteria, w.cmdSearch,
-             w.browser.fraOptions);
+    setShown(false, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList,
+             w.browser.filList, w.browser.lblCriteria, w.cmdSearch, w.browser.fraOptions);
 
     w.lblCount->setText(QStringLiteral("0"));
     setShown(true, w.lblFound, w.lblCount, w.lblDir);
@@ -206,8 +206,8 @@ void LeaveSearchState(FrmSeek& w)
 
     setShown(false, w.fraAttrib, w.lblCount, w.lblCountx, w.lblDir, w.lblFound, w.lblScanned,
              w.txtTip);
-    setShown(true, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList, w.browser.filList, w.browser.lblCriteria, w.cmdSearch,
-             w.browser.fraOptions);
+    setShown(true, w.browser.txtSearchSpec, w.browser.drvList, w.browser.dirList, w.browser.filList,
+             w.browser.lblCriteria, w.cmdSearch, w.browser.fraOptions);
 
     w.cmdExit->setText(QStringLiteral("E&xit"));
     w.cmdSearch->setText(QStringLiteral("Search"));
@@ -249,7 +249,8 @@ void runSearchCommand(FrmSeek& w)
         s.DirChanged = 0;
         return;
     }
-    runSearch(w.searchHost(), s, s, w.browser.dirList->Path(), w.browser.txtSearchSpec->text().toStdString());
+    runSearch(w.searchHost(), s, s, w.browser.dirList->Path(),
+              w.browser.txtSearchSpec->text().toStdString());
 }
 
 } // namespace umbrix

@@ -21,7 +21,8 @@ namespace {
 // Enter in the search box opens what was typed; the focus selects the text.
 class SearchSpecKeys : public QObject {
 public:
-    explicit SearchSpecKeys(FrmSeek& window) : QObject(window.browser.txtSearchSpec.get()), window_(window)
+    explicit SearchSpecKeys(FrmSeek& window)
+        : QObject(window.browser.txtSearchSpec.get()), window_(window)
     {}
 
 protected:

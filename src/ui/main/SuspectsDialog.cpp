@@ -67,8 +67,8 @@ bool SuspectsDialog::search()
     pacer_.startNow();
     status_->setText(QStringLiteral("Looking in ") + qs(displayText(folder_)));
     window_.setCaption(std::string(AppTitle) + " - checking for malware shortcuts");
-    suspects::SuspectFindings findings =
-        suspects::findSuspects(folder_, [this](const std::string& folder) { return visit(folder); });
+    suspects::SuspectFindings findings = suspects::findSuspects(
+        folder_, [this](const std::string& folder) { return visit(folder); });
     window_.setCaption(std::string(AppTitle));
     searching_ = false;
     if (stopped_ || findings.stopped)
@@ -95,13 +95,13 @@ void SuspectsDialog::fill()
         item->setCheckState(0, suspect.sure ? Qt::Checked : Qt::Unchecked);
     }
     list_->resizeColumnToContents(0);
-    status_->setText(found_.empty()
-                         ? QStringLiteral("No malware shortcuts or launchers found in ") +
-                               qs(displayText(folder_)) + QLatin1Char('.')
-                         : QString::number(found_.size()) +
-                               QStringLiteral(" suspects in %1. Checked ones are moved, by rename, "
-                                              "into the folder \"%2\" there; --undo puts them back.")
-                                   .arg(qs(displayText(folder_)), qs(suspects::kQuarantineFolder)));
+    status_->setText(
+        found_.empty() ? QStringLiteral("No malware shortcuts or launchers found in ") +
+                             qs(displayText(folder_)) + QLatin1Char('.')
+                       : QString::number(found_.size()) +
+                             QStringLiteral(" suspects in %1. Checked ones are moved, by rename, "
+                                            "into the folder \"%2\" there; --undo puts them back.")
+                                 .arg(qs(displayText(folder_)), qs(suspects::kQuarantineFolder)));
     updateButton();
 }
 
@@ -117,7 +117,8 @@ int SuspectsDialog::quarantineChecked()
 {
     std::vector<std::string> chosen;
     for (int i = 0; i < list_->topLevelItemCount(); ++i)
-        if (const QTreeWidgetItem* item = list_->topLevelItem(i); item->checkState(0) == Qt::Checked)
+        if (const QTreeWidgetItem* item = list_->topLevelItem(i);
+            item->checkState(0) == Qt::Checked)
             chosen.push_back(item->data(0, kPathRole).toByteArray().toStdString());
     if (chosen.empty() || searching_)
         return 0;

@@ -105,9 +105,8 @@ TEST_F(AboutWindowTest, ThePointerLightsTheLinkUnderItAndAnyButtonOpensIt)
         QTest::mousePress(about.lblAbout, Qt::LeftButton);
         EXPECT_TRUE(about.isVisible());
     });
-    EXPECT_EQ(urls.urls(),
-              (std::vector<QUrl>{QUrl(QStringLiteral("mailto:") + qs(kAuthorEMail)),
-                                 QUrl(qs(kWebAddress))}));
+    EXPECT_EQ(urls.urls(), (std::vector<QUrl>{QUrl(QStringLiteral("mailto:") + qs(kAuthorEMail)),
+                                              QUrl(qs(kWebAddress))}));
 }
 
 TEST_F(AboutWindowTest, OpenDocumentSaysWhatWentWrong)

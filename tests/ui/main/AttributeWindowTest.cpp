@@ -264,8 +264,9 @@ TEST_F(AttributeWindow, TheFocusedBoxHighlightsItsLabel)
     attributeBox(2)->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return attributeBox(2)->hasFocus(); }));
     EXPECT_EQ(background(panelControl<QLabel>(QStringLiteral("lblSystem"))), QColor(255, 255, 128));
-    for (QLabel* other :
-         {panelControl<QLabel>(QStringLiteral("lblReadOnly")), panelControl<QLabel>(QStringLiteral("lblHidden")), panelControl<QLabel>(QStringLiteral("lblArchive"))})
+    for (QLabel* other : {panelControl<QLabel>(QStringLiteral("lblReadOnly")),
+                          panelControl<QLabel>(QStringLiteral("lblHidden")),
+                          panelControl<QLabel>(QStringLiteral("lblArchive"))})
         EXPECT_EQ(background(other), face);
 
     window->txtTip->setFocus();

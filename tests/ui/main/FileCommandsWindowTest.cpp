@@ -128,12 +128,14 @@ TEST_F(FileCommandsWindow, FileListDeleteKeysKeepThePlace)
         EXPECT_TRUE(test::exists(at("b")));
     }
     ScopedMsgBoxResponder answers;
-    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete,
+                    Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(test::exists(at("b")));
     EXPECT_EQ(window->browser.filList->ListIndex(), 1);
     EXPECT_EQ(window->browser.filList->List(1), "c");
     // The last one goes: the new last is highlighted.
-    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete,
+                    Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(test::exists(at("c")));
     EXPECT_EQ(window->browser.filList->ListIndex(), 0);
     EXPECT_TRUE(answers.calls().empty());

@@ -183,7 +183,8 @@ TEST_F(MainWindow, TheBrowserViewKeepsTwoEqualColumnsAtAnyWidthAndRemembersIt)
         EXPECT_FLOAT_EQ(window->browser.drvList.Left(), window->browser.dirList.Left());
         EXPECT_FLOAT_EQ(window->browser.txtSearchSpec.Width(), window->browser.dirList.Width());
         // The two columns and their three margins fill the width.
-        EXPECT_NEAR(window->browser.dirList.Left() + window->browser.dirList.Width() + window->browser.filList.Left(),
+        EXPECT_NEAR(window->browser.dirList.Left() + window->browser.dirList.Width() +
+                        window->browser.filList.Left(),
                     window->ScaleWidth(), 0.5f);
         EXPECT_FLOAT_EQ(window->cmdSearch.Left(), buttons) << "buttons and options stay put";
         EXPECT_FLOAT_EQ(window->CurrentWidth(), window->Width());

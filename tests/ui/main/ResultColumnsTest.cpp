@@ -35,8 +35,9 @@ protected:
     {
         const float before = window->ScaleWidth();
         window->setFormState(WindowState::Maximized);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return window->formState() == WindowState::Maximized && window->ScaleWidth() != before; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return window->formState() == WindowState::Maximized && window->ScaleWidth() != before;
+        }));
         window->Form_Resize();
     }
     // Boxes 0..n-1 are visible columns of one width in a row, the gap
@@ -114,16 +115,16 @@ TEST_F(ResultColumns, TheWindowHandlesItsEventsBeforeAColumnOpens)
 {
     std::vector<std::pair<int, int32_t>> rounds; // boxes, rows of the last
     const ScopedDoEventsHook watch([&] {
-        rounds.emplace_back(window->lstFoundFiles.TotalListbox(),
-                            window->lstFoundFiles.box(window->lstFoundFiles.CurrentIndex()).ListCount());
+        rounds.emplace_back(
+            window->lstFoundFiles.TotalListbox(),
+            window->lstFoundFiles.box(window->lstFoundFiles.CurrentIndex()).ListCount());
     });
     SearchHost& host = window->searchHost();
     for (int i = 0; i < 2 * (ResultBoxFullRows + 1) + 1; ++i)
         host.FoundFileAdd("/data/", "f" + std::to_string(i), {});
     ASSERT_EQ(window->lstFoundFiles.TotalListbox(), 3);
     for (int boxes : {1, 2}) {
-        EXPECT_NE(std::find(rounds.begin(), rounds.end(),
-                            std::pair{boxes, ResultBoxFullRows + 1}),
+        EXPECT_NE(std::find(rounds.begin(), rounds.end(), std::pair{boxes, ResultBoxFullRows + 1}),
                   rounds.end())
             << "no round before box " << boxes + 1 << " opened";
     }
@@ -136,7 +137,8 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
     expectEqualColumns(1);
     // A page is as many rows as the box's height holds, to the nearest row.
     const int rowHeight = window->lstFoundFiles.box(0).itemHeight();
-    EXPECT_LE(std::abs(window->lstFoundFiles.PageSize * rowHeight - box(0)->height()), rowHeight / 2 + 1)
+    EXPECT_LE(std::abs(window->lstFoundFiles.PageSize * rowHeight - box(0)->height()),
+              rowHeight / 2 + 1)
         << window->lstFoundFiles.PageSize << " rows of " << rowHeight << " in " << box(0)->height();
 }
 

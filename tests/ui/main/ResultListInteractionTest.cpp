@@ -102,8 +102,9 @@ TEST_F(ResultList, ARightClickAddsToASeveralRowSelectionAndMovesASingleOne)
         EXPECT_EQ(window->SourceList, SourceKind::Listbox);
         EXPECT_EQ(window->bAttribute->mnuSelectAll->isEnabled(), c.selectAll);
         EXPECT_EQ(window->bAttribute->mnuUnselectAll->isEnabled(), c.unselectAll);
-        for (QAction* item : {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll, window->bAttribute->s3,
-                              window->bAttribute->mnuCopy, window->bAttribute->mnuDelete})
+        for (QAction* item :
+             {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll,
+              window->bAttribute->s3, window->bAttribute->mnuCopy, window->bAttribute->mnuDelete})
             EXPECT_TRUE(item->isVisible()) << item->text().toStdString();
         // The panel shows the row clicked.
         EXPECT_EQ(box(1), c.row % 2 ? 0 : 1);
@@ -306,7 +307,8 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     EXPECT_EQ(window->SourceList, SourceKind::Filebox);
     EXPECT_TRUE(window->bAttribute->mnuHidden->isEnabled()) << "a.txt's attributes";
     EXPECT_TRUE(window->bAttribute->mnuCopy->isVisible() && window->bAttribute->s3->isVisible());
-    EXPECT_FALSE(window->bAttribute->mnuSelectAll->isVisible() || window->bAttribute->mnuUnselectAll->isVisible());
+    EXPECT_FALSE(window->bAttribute->mnuSelectAll->isVisible() ||
+                 window->bAttribute->mnuUnselectAll->isVisible());
     closeMenu();
     // Delete from that menu deletes what was clicked, not what was highlighted.
     files.setListIndex(fileRow("a.txt"));
@@ -346,8 +348,8 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     EXPECT_EQ(window->SourceList, SourceKind::Dirbox);
     EXPECT_TRUE(window->bAttribute->mnuDir->isChecked());
     EXPECT_TRUE(window->bAttribute->mnuSystem->isEnabled());
-    for (QAction* item :
-         {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll, window->bAttribute->s3, window->bAttribute->mnuCopy})
+    for (QAction* item : {window->bAttribute->mnuSelectAll, window->bAttribute->mnuUnselectAll,
+                          window->bAttribute->s3, window->bAttribute->mnuCopy})
         EXPECT_FALSE(item->isVisible()) << item->text().toStdString();
     EXPECT_TRUE(window->bAttribute->mnuDelete->isVisible());
     // Its right edge at the pointer.
@@ -363,7 +365,8 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     ASSERT_TRUE(menuOpen());
     EXPECT_EQ(window->SourceList, SourceKind::Listbox);
     EXPECT_EQ(selected(), Rows{0});
-    EXPECT_TRUE(window->bAttribute->mnuSelectAll->isEnabled() && window->bAttribute->mnuUnselectAll->isEnabled());
+    EXPECT_TRUE(window->bAttribute->mnuSelectAll->isEnabled() &&
+                window->bAttribute->mnuUnselectAll->isEnabled());
     EXPECT_FALSE(window->bAttribute->mnuCopy->isVisible());
     closeMenu();
 

@@ -37,10 +37,9 @@ TEST_F(WindowMenuTest, TheMenuItsPlaceAndAltSpace)
     std::vector<std::string> captions;
     for (const QAction* action : menu().menu()->actions())
         captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
-    EXPECT_EQ(captions,
-              (std::vector<std::string>{"&Restore", "Mi&nimize", "Ma&ximize", "&Close\tAlt+F4", "-",
-                                        "About...", "Log Errors",
-                                        "Check for malware shortcuts..."}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"&Restore", "Mi&nimize", "Ma&ximize",
+                                                  "&Close\tAlt+F4", "-", "About...", "Log Errors",
+                                                  "Check for malware shortcuts..."}));
     EXPECT_FALSE(item(LogErrors).isChecked()) << "no stored switch: logging is off";
 
     const QRect bar = menu().bar()->geometry();
@@ -160,7 +159,8 @@ TEST_F(WindowMenuTest, WindowCommandsActOnTheWindow)
         unloadAboutWindow();
     });
     item(About).trigger();
-    EXPECT_EQ(stateDuring, WindowState::Maximized) << "restored to what it was before it was minimized";
+    EXPECT_EQ(stateDuring, WindowState::Maximized)
+        << "restored to what it was before it was minimized";
 
     item(SC_CLOSE).trigger();
     EXPECT_FALSE(window->isVisible());
