@@ -1,11 +1,8 @@
-// The attribute engine on real stores: user.DOSATTRIB values as Samba writes
-// them (Samba's own decoder judges what is left after a change), and an NTFS
-// volume through ntfs-3g.
+// The attribute engine on user.DOSATTRIB values as Samba writes them:
+// Samba's own decoder judges what is left after a change.
 
 #include "fileops/AttributeChange.h"
 #include "fileops/FakeCommandView.h"
-#include "platform/AttributeStore.h"
-#include "support/NtfsVolume.h"
 #include "support/SambaTool.h"
 #include "support/TempDir.h"
 
@@ -19,9 +16,7 @@ namespace {
 using test::FakeCommandView;
 using test::makeDir;
 using test::makeFile;
-using test::storedWord;
 using test::TempDir;
-namespace Attr = platform::Attr;
 
 class SambaValues : public ::testing::Test {
 protected:
@@ -94,36 +89,6 @@ TEST_F(SambaValues, AChangeKeepsTheStoredFormAndEveryOtherField)
         EXPECT_EQ(S_ISDIR(st.st_mode), c.directory);
     }
     EXPECT_TRUE(view.boxes.empty());
-}
-
-TEST(NtfsAttributes, AHiddenDirectoryUnhiddenStaysADirectory)
-{
-    TempDir tmp;
-    test::NtfsVolume volume(tmp.path());
-    if (!volume.mounted())
-        GTEST_SKIP() << volume.skipReason();
-    const std::string folder = volume.root() + "/Secret";
-    const std::string file = volume.root() + "/notes.txt";
-    makeDir(folder);
-    makeDir(folder + "/inside");
-    makeFile(file, "text");
-    ASSERT_EQ(platform::storeAttributes(folder, Attr::Hidden), 0);
-    ASSERT_EQ(platform::storeAttributes(file, Attr::Hidden | Attr::Archive), 0);
-
-    FakeCommandView view;
-    EXPECT_TRUE(ChangeAttribute(view, folder, 1, AttributeAction::Clear, false));
-    EXPECT_TRUE(ChangeAttribute(view, file, 1, AttributeAction::Clear, false));
-    EXPECT_TRUE(view.boxes.empty());
-
-    EXPECT_EQ(storedWord(folder), Attr::Directory);
-    EXPECT_EQ(storedWord(file), Attr::Archive);
-    struct stat st;
-    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_TRUE(test::exists(folder + "/inside"));
-    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISREG(st.st_mode));
-    EXPECT_EQ(test::readTextFile(file), "text");
 }
 
 } // namespace

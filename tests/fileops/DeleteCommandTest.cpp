@@ -76,68 +76,57 @@ protected:
     FakeCommandView view;
 };
 
-TEST_F(DeleteCommandTest, CancelTwoLevelsDownStopsTheWholeDelete)
+// A file two levels down fails: Yes retries it, No deletes the rest (files
+// before the subfolders of their folder) and then reports the top folder
+// that cannot go, Cancel stops the whole delete there.
+TEST_F(DeleteCommandTest, EachAnswerToTheRetryBox)
 {
-    // Files go before the subfolders of their folder, so c/ is not reached
-    // when b's file fails.
-    makeTree(dir.path(), {"t/", "t/top.txt", "t/a/", "t/a/mid.txt", "t/a/b/", "t/a/b/locked",
-                          "t/a/b/c/", "t/a/b/c/deep.txt"});
-    const UnlinkRecorder unlinks(at("t/a/b/locked"));
-    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Cancel; };
-
-    FakeDeletableRows rows;
-    rows.add(at("t"), true);
-    rows.listIndex = 0;
-    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Cancelled);
-
-    ASSERT_EQ(view.boxes.size(), 1u);
-    EXPECT_EQ(view.boxes[0].title, "Delete Error, Retry?");
-    EXPECT_EQ(view.boxes[0].buttons, kRetryBox);
-    EXPECT_EQ(view.boxes[0].prompt, at("t/a/b/locked") + "\r\r" + std::strerror(EBUSY));
-    EXPECT_EQ(view.msgAnswer, MsgBoxAnswer::Cancel);
-    EXPECT_FALSE(exists(at("t/top.txt")));
-    EXPECT_FALSE(exists(at("t/a/mid.txt")));
-    EXPECT_TRUE(exists(at("t/a/b/locked")));
-    EXPECT_TRUE(exists(at("t/a/b/c/deep.txt")));
-    // Cancelled: the row stays and nothing is made current.
-    EXPECT_EQ(rows.paths, Names{at("t")});
-    EXPECT_EQ(rows.current, -2);
-}
-
-TEST_F(DeleteCommandTest, NoForOneFailingFileDeletesTheRestThenTheTopFolderFailureNamesIt)
-{
-    makeTree(dir.path(), {"t/", "t/a/", "t/a/one", "t/a/locked", "t/a/two", "t/b/", "t/b/three"});
-    const UnlinkRecorder unlinks(at("t/a/locked"), EPERM);
-    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
-
-    bool gone = true;
-    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Finished);
-    EXPECT_FALSE(gone);
-
-    ASSERT_EQ(view.boxes.size(), 2u);
-    EXPECT_EQ(view.boxes[0].prompt, at("t/a/locked") + "\r\r" + std::strerror(EPERM));
-    // The final removal of the tree fails on the same file; its box names the
-    // top folder, its description the file.
-    EXPECT_EQ(view.boxes[1].title, "Delete Error, Retry?");
-    EXPECT_EQ(view.boxes[1].prompt.rfind(at("t") + "\r\r", 0), 0u) << view.boxes[1].prompt;
-    EXPECT_NE(view.boxes[1].prompt.find(at("t/a/locked")), std::string::npos);
-    for (const char* name : {"t/a/one", "t/a/two", "t/b/three", "t/b"})
-        EXPECT_FALSE(exists(at(name))) << name;
-    EXPECT_TRUE(exists(at("t/a/locked")));
-}
-
-TEST_F(DeleteCommandTest, YesRetriesTheFailedStep)
-{
-    makeTree(dir.path(), {"f"});
-    int failures = 1;
-    const ScopedFaultHook hook([&](FaultPoint point, std::string_view) {
-        return point == FaultPoint::Unlink && failures-- > 0 ? EBUSY : 0;
-    });
-    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Yes; };
-    bool gone = false;
-    EXPECT_EQ(deleteListedEntry(view, fs, at("f"), gone), DeleteEnd::Finished);
-    EXPECT_TRUE(gone);
-    EXPECT_EQ(view.boxes.size(), 1u);
+    const struct {
+        int answer;
+        int failures;
+        DeleteEnd end;
+        Names gone, kept;
+        size_t boxes;
+    } cases[] = {
+        {MsgBoxAnswer::Yes, 1, DeleteEnd::Finished, {"t"}, {}, 1},
+        {MsgBoxAnswer::No, 9, DeleteEnd::Finished, {"t/top", "t/a/mid", "t/a/b/c/deep"},
+         {"t/a/b/locked"}, 2},
+        {MsgBoxAnswer::Cancel, 9, DeleteEnd::Cancelled, {"t/top", "t/a/mid"},
+         {"t/a/b/locked", "t/a/b/c/deep"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        makeTree(dir.path(), {"t/", "t/top", "t/a/", "t/a/mid", "t/a/b/", "t/a/b/locked",
+                              "t/a/b/c/", "t/a/b/c/deep"});
+        int left = c.failures;
+        const ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
+            return point == FaultPoint::Unlink && path == at("t/a/b/locked") && left-- > 0 ? EBUSY
+                                                                                          : 0;
+        });
+        FakeCommandView v;
+        v.answer = [&](const FakeCommandView::Box&) { return c.answer; };
+        FakeDeletableRows rows;
+        rows.add(at("t"), true);
+        rows.listIndex = 0;
+        EXPECT_EQ(deleteSelectedRows(v, fs, rows), c.end);
+        ASSERT_EQ(v.boxes.size(), c.boxes);
+        EXPECT_EQ(v.boxes[0].title, "Delete Error, Retry?");
+        EXPECT_EQ(v.boxes[0].buttons, kRetryBox);
+        EXPECT_EQ(v.boxes[0].prompt, at("t/a/b/locked") + "\r\r" + std::strerror(EBUSY));
+        // The final removal of the tree fails on the same file: its box
+        // names the top folder, its description the file.
+        if (c.boxes == 2) {
+            EXPECT_TRUE(v.boxes[1].prompt.starts_with(at("t") + "\r\r")) << v.boxes[1].prompt;
+            EXPECT_NE(v.boxes[1].prompt.find(at("t/a/b/locked")), std::string::npos);
+        }
+        for (const std::string& name : c.gone)
+            EXPECT_FALSE(exists(at(name))) << name;
+        for (const std::string& name : c.kept)
+            EXPECT_TRUE(exists(at(name))) << name;
+        // A row whose entry is still there stays, and is not made current.
+        EXPECT_EQ(rows.paths.size(), c.kept.empty() ? 0u : 1u);
+        std::filesystem::remove_all(at("t"));
+    }
 }
 
 TEST_F(DeleteCommandTest, FiveOfTenRowsFromTheLastToTheFirstWithProgress)
@@ -243,13 +232,15 @@ TEST_F(DeleteCommandTest, RowsAndWhatBecomesOfThem)
         Names kept;
         Names boxed; // rows reported changed since
     } cases[] = {
-        {"protected entries", {"t/", "t/top", "t/a/", "t/a/mid", "t/a/b/", "t/a/b/low"}, {"t"},
+        {"protected entries and a link inside",
+         {"t/", "t/top", "t/a/", "t/a/mid", "t/a/b/", "t/a/b/low", "t/a/b/out -> " + at("outside")},
+         {"t"},
          [&] {
              setDosAttrib(at("t"), 0x2 | 0x4);
              setDosAttrib(at("t/a/mid"), 0x1 | 0x2);
              ASSERT_EQ(::chmod(at("t/a/b/low").c_str(), 0444), 0);
          },
-         {}, {"t"}, {}, {}},
+         {}, {"t"}, outside, {}},
         {"a listed link to a folder", {"row -> " + at("outside")}, {"row"}, {}, {}, {"row"},
          outside, {}},
         {"a folder above swapped for a link", victim, {"t/a/victim"}, swapFolderForLink, {}, {},

@@ -60,7 +60,6 @@ const Case kCases[] = {
     {nullptr, true, std::nullopt, true, false, 1, kCannot + QStringLiteral("Input/output error"),
      16, false},
     {"1", true, SELFREG_E_CLASS, false, true, 0, kNone, 0, true},
-    {"yes", true, SELFREG_E_CLASS, true, true, 0, kNone, 0, true},
     {"0", true, 0, true, true, 1, kNone, 0, true},
     {"", true, SELFREG_E_CLASS, true, false, 1, kClass, 16, false},
     {nullptr, false, 0, true, false, 0, kNotAdmin, 16, false},
