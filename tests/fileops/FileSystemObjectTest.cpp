@@ -172,7 +172,8 @@ protected:
         makeTree(dir.path(), {"outside/", "outside/keep.txt=outside", "src/", "src/top.txt=top",
                               "src/a/", "src/a/b/", "src/a/b/deep.txt=deep", "src/ro/",
                               "src/ro/inside.txt=inside", "src/a/rel -> ../outside",
-                              "src/abs -> " + dir / "outside", "src/\xff\xfe.bin=bytes"});
+                              "src/abs -> " + dir / "outside", "src/\xff\xfe.bin=bytes",
+                              "src/..x=dots"});
         ASSERT_EQ(::chmod((dir / "src/ro").c_str(), 0555), 0);
         ASSERT_EQ(::mkfifo((dir / "src/pipe").c_str(), 0600), 0);
     }
@@ -274,28 +275,6 @@ TEST_F(FolderCopyTest, AFolderThatCannotBeOpenedStopsCopyAndDeleteWithItsError)
         EXPECT_EQ(readTextFile(blocked + "/deep.txt"), "deep");
         EXPECT_TRUE(exists(dir / "dst/a"));
         EXPECT_FALSE(exists(dir / "dst/a/b"));
-    }
-}
-
-TEST_F(FileSystemObjectTest, ObjectsAreWhatTheySayAndListTheirDirectEntries)
-{
-    makeTree(dir.path(), {"f/", "f/one.txt", "f/\xff.bin", "f/sub/", "f/sub/nested.txt",
-                          "f/sublink -> " + dir / "f/sub"});
-
-    EXPECT_EQ(errorOf([&] { fso.GetFolder(dir / "f/sublink"); }).number, ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.GetFile(dir / "f"); }).number, errorNumberFromErrno(EISDIR));
-    EXPECT_TRUE(fso.FileExists(dir / "f/sublink"));
-    EXPECT_FALSE(fso.FolderExists(dir / "f/sublink/"));
-    for (const std::string& given : {dir / "f", dir / "f/"}) {
-        const auto folder = fso.GetFolder(given);
-        Names files;
-        for (const auto& file : folder.Files())
-            files.push_back(file.Path());
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ(files, (Names{dir / "f/one.txt", dir / "f/sublink", dir / "f/\xff.bin"}));
-        const auto subFolders = folder.SubFolders();
-        ASSERT_EQ(subFolders.size(), 1u);
-        EXPECT_EQ(subFolders[0].Path(), dir / "f/sub");
     }
 }
 

@@ -11,8 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -173,29 +171,6 @@ TEST_F(HostileTree, AFolderMovedAwayDeepDownDoesNotLeadTheWalkOutOfTheTree)
     scan();
     EXPECT_EQ(storedWord(outside / "h") & H, H) << "a file outside the tree was unhidden";
     EXPECT_TRUE(mentions(std::string(scan::kFolderLost)));
-}
-
-TEST_F(HostileTree, AnImmutableHiddenFileStaysListedAndTheRefusalIsReported)
-{
-    file("locked", H);
-    FileDescriptor fd(::open(at("locked").c_str(), O_RDONLY | O_CLOEXEC));
-    ASSERT_TRUE(fd);
-    int flagsWord = 0;
-    if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flagsWord) != 0)
-        GTEST_SKIP() << "this filesystem keeps no inode flags: " << std::strerror(errno);
-    flagsWord |= FS_IMMUTABLE_FL;
-    if (::ioctl(fd.get(), FS_IOC_SETFLAGS, &flagsWord) != 0)
-        GTEST_SKIP() << "cannot make a file immutable here: " << std::strerror(errno);
-
-    scan();
-    flagsWord &= ~FS_IMMUTABLE_FL;
-    ASSERT_EQ(::ioctl(fd.get(), FS_IOC_SETFLAGS, &flagsWord), 0);
-
-    EXPECT_EQ(host.rows, paths({"locked"}));
-    EXPECT_EQ(attributes("locked"), H);
-    ASSERT_EQ(host.logs.size(), 1u);
-    EXPECT_NE(host.logs[0].text.find("File: \"locked\""), std::string::npos);
-    EXPECT_NE(host.logs[0].text.find(std::strerror(EPERM)), std::string::npos) << host.logs[0].text;
 }
 
 } // namespace
