@@ -195,7 +195,10 @@ TEST_F(ClassicCommands, OnAnInfectedStick)
     const AttribResult help = attribProgram({"/?"}, tmp.path());
     EXPECT_TRUE(help.out.starts_with("Usage: umbrix-attrib [+R|-R]")) << help.out;
     EXPECT_EQ(help.out, attribProgram({"--help"}, tmp.path()).out);
-    EXPECT_EQ(attribProgram({"--version"}, tmp.path()).out, "umbrix-attrib 0.1.0\n");
+    const std::string version = attribProgram({"--version"}, tmp.path()).out;
+    EXPECT_TRUE(version.starts_with("umbrix-attrib ") && version.ends_with("\n") &&
+                version.find_first_not_of("0123456789.", 14) == version.size() - 1)
+        << version;
     EXPECT_EQ(attribProgram({"-H", stick + "/zz.dat", stick + "/no"}, tmp.path()).status, 1);
 }
 
