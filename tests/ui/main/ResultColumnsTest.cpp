@@ -142,18 +142,5 @@ TEST_F(ResultColumns, AMaximizedSingleBoxStretchesAndSetsThePageSize)
         << window->lstFoundFiles.PageSize << " rows of " << rowHeight << " in " << box(0)->height();
 }
 
-// A pointer between pixels (at a scale that is no whole number of twips)
-// goes to the nearest pixel, halves to even, as a page of rows does; the
-// row under a whole pixel is checked against the view itself.
-TEST(ListBoxArithmetic, PositionsBetweenPixelsRoundHalvesToEven)
-{
-    EXPECT_EQ(itemFromY(187, 0, 15, 13), 0); // 12.47 pixels
-    EXPECT_EQ(itemFromY(188, 0, 15, 13), 1); // 12.53 pixels
-    EXPECT_EQ(itemFromY(15 * 26.5f, 0, 15, 1), 26);
-    EXPECT_EQ(itemFromY(15 * 27.5f, 10, 15, 1), 38);
-    EXPECT_EQ(visibleItems(75, 15, 2), 2) << "2.5 rows";
-    EXPECT_EQ(visibleItems(105, 15, 2), 4) << "3.5 rows";
-}
-
 } // namespace
 } // namespace umbrix

@@ -166,21 +166,6 @@ TEST_F(ResultList, NavigationKeysLeaveExactlyOneRowSelected)
         EXPECT_EQ(window->txtTip->text(), list().List(c.after));
         EXPECT_EQ(box(1), c.after % 2 ? 0 : 1);
     }
-    // With Shift the box extends the selection itself, from the row the
-    // plain keys or a click last moved to.
-    const struct {
-        Qt::Key plain;
-        Qt::Key shifted;
-        Rows after;
-    } extend[] = {{Qt::Key_Down, Qt::Key_Down, {4, 5}}, {Qt::Key_PageDown, Qt::Key_Up, {7, 8}}};
-    for (const auto& c : extend) {
-        click(0, 2, Qt::LeftButton);
-        QTest::keyClick(&list(), c.plain);
-        QTest::keyClick(&list(), Qt::Key_Down);
-        QTest::keyClick(&list(), c.shifted, Qt::ShiftModifier);
-        EXPECT_EQ(selected(), c.after);
-    }
-
     show({0});
     QTest::keyClick(&list(), Qt::Key_Down);
     EXPECT_EQ(list().ListIndex(), -1);
@@ -310,17 +295,6 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
     EXPECT_FALSE(window->bAttribute->mnuSelectAll->isVisible() ||
                  window->bAttribute->mnuUnselectAll->isVisible());
     closeMenu();
-    // Delete from that menu deletes what was clicked, not what was highlighted.
-    files.setListIndex(fileRow("a.txt"));
-    rightClick(files, "b.txt");
-    {
-        ScopedMsgBoxResponder yes([](const MsgBoxCall&) { return MsgBoxAnswer::Yes; });
-        window->bAttribute->mnuDelete->trigger();
-    }
-    EXPECT_FALSE(test::exists(at("b.txt")));
-    EXPECT_TRUE(test::exists(at("a.txt")));
-    closeMenu();
-
     // A file that cannot be read: its message, and no menu.
     ASSERT_EQ(std::remove(at("vanishing.txt").c_str()), 0);
     rightClick(files, "vanishing.txt");
@@ -369,12 +343,6 @@ TEST_F(ResultList, EachListsMenuIsForTheEntryUnderThePointer)
                 window->bAttribute->mnuUnselectAll->isEnabled());
     EXPECT_FALSE(window->bAttribute->mnuCopy->isVisible());
     closeMenu();
-
-    // A directory without subdirectories: no menu, even on an ancestor.
-    LeaveSearchState(*window);
-    dirs.setPath(at("sub"));
-    rightClick(dirs, tree.path());
-    EXPECT_FALSE(menuOpen());
 }
 
 TEST_F(ResultList, EnterPressesTheFocusedCommandButtonOnce)
