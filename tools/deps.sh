@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
   libgtest-dev libgmock-dev
   attr ntfs-3g fuse3 python3-samba dosfstools exfatprogs
   samba smbclient

@@ -22,7 +22,8 @@ QString textOf(std::string_view bytes)
 
 } // namespace
 
-DirListBox::DirListBox(QWidget* parent) : NameListView(parent)
+DirListBox::DirListBox(QWidget* parent)
+    : NameListView(new NameRowModel, parent), rows_(qobject_cast<NameRowModel*>(model()))
 {
     try {
         load(absolutePath("."), -1);
@@ -83,7 +84,7 @@ void DirListBox::setListIndex(int index)
 std::string DirListBox::List(int index) const
 {
     const int row = rowOfIndex(index);
-    return row < 0 ? std::string() : rowModel().rows()[static_cast<size_t>(row)].bytes;
+    return row < 0 ? std::string() : rows_->rows()[static_cast<size_t>(row)].bytes;
 }
 
 // The chain's rows run ancestors, open directory, subdirectories, so one
@@ -125,7 +126,7 @@ void DirListBox::load(const std::string& absolutePath, int keepIndex)
     ancestorCount_ = static_cast<int>(ancestors.size());
     subdirCount_ = static_cast<int>(subdirs.size());
     const int row = rowOfIndex(keepIndex);
-    setRows(std::move(rows), row >= 0 ? row : ancestorCount_);
+    replaceRows([&] { rows_->setRows(std::move(rows)); }, row >= 0 ? row : ancestorCount_);
 }
 
 void DirListBox::openHighlighted()

@@ -70,6 +70,7 @@ private:
     void openHighlighted();
     void load(const std::string& absolutePath, int keepIndex);
 
+    NameRowModel* rows_;
     std::string path_;
     int ancestorCount_ = 0;
     int subdirCount_ = 0;

@@ -5,9 +5,51 @@
 #include "platform/PathText.h"
 #include "platform/Wildcard.h"
 #include "ui/controls/FolderEntries.h"
-#include "ui/controls/NameOrder.h"
+#include "ui/controls/SortedNames.h"
 
 namespace umbrix {
+
+// The rows of the list: names kept once, in one block, their texts made
+// only for the rows the view asks about.
+class FileNameModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setNames(std::unique_ptr<SortedNames> names)
+    {
+        beginResetModel();
+        names_ = std::move(names);
+        endResetModel();
+    }
+    std::string_view name(int row) const { return names_->name(static_cast<size_t>(row)); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !names_ ? 0 : static_cast<int>(names_->size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        const std::string_view bytes = name(index.row());
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return QString::fromStdString(displayText(bytes));
+        case NameRowModel::BytesRole:
+            return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        case NameRowModel::IndentRole:
+            return 0;
+        default:
+            return {};
+        }
+    }
+
+private:
+    std::unique_ptr<SortedNames> names_;
+};
+
 namespace {
 
 std::string_view trimSpaces(std::string_view s)
@@ -42,8 +84,11 @@ Error invalidPropertyValue()
 
 } // namespace
 
-FileListBox::FileListBox(QWidget* parent) : NameListView(parent)
+FileListBox::FileListBox(QWidget* parent)
+    : NameListView(new FileNameModel, parent), names_(static_cast<FileNameModel*>(model()))
 {
+    fillTimer_.setInterval(0);
+    connect(&fillTimer_, &QTimer::timeout, this, &FileListBox::fillRound);
     try {
         load(absolutePath("."), pattern_);
     } catch (const Error&) {
@@ -51,6 +96,8 @@ FileListBox::FileListBox(QWidget* parent) : NameListView(parent)
         path_ = "/";
     }
 }
+
+FileListBox::~FileListBox() = default;
 
 bool FileListBox::isValidPattern(std::string_view pattern)
 {
@@ -77,11 +124,13 @@ void FileListBox::refresh()
 
 int FileListBox::ListCount() const
 {
-    return rowModel().rowCount();
+    finishFilling();
+    return names_->rowCount();
 }
 
 void FileListBox::setListIndex(int index)
 {
+    finishFilling();
     if (index < -1 || index >= ListCount())
         throw invalidPropertyValue();
     setCurrentRow(index);
@@ -91,31 +140,58 @@ std::string FileListBox::List(int index) const
 {
     if (index < 0 || index >= ListCount())
         return {};
-    return rowModel().rows()[static_cast<size_t>(index)].bytes;
+    return std::string(names_->name(index));
 }
 
 void FileListBox::load(const std::string& absolutePath, const std::string& pattern)
 {
     const std::vector<std::string_view> pieces = patternPieces(pattern);
-    std::vector<FolderEntry> files = readFiles(absolutePath, [&](std::string_view name) {
-        if (pieces.empty())
-            return true;
-        for (std::string_view piece : pieces)
-            if (wildcardMatch(piece, name))
+    auto names = std::make_unique<SortedNames>();
+    readFiles(
+        absolutePath,
+        [&](std::string_view name) {
+            if (pieces.empty())
                 return true;
-        return false;
-    });
-
-    std::vector<NameRow> rows;
-    rows.reserve(files.size());
-    for (FolderEntry& file : files)
-        rows.push_back(
-            NameRow{QString::fromStdString(displayText(file.name)), std::move(file.name), 0, {}});
-    sortByDisplayText(rows.begin(), rows.end());
+            for (std::string_view piece : pieces)
+                if (wildcardMatch(piece, name))
+                    return true;
+            return false;
+        },
+        [&](std::string_view name) { names->add(name); });
 
     path_ = absolutePath;
     pattern_ = pattern;
-    setRows(std::move(rows), -1);
+    fillTimer_.stop();
+    filling_.reset();
+    if (names->size() <= roundSize_) {
+        while (!names->round(roundSize_)) {
+        }
+        showRows(std::move(names));
+        return;
+    }
+    filling_ = std::move(names);
+    replaceRows([this] { names_->setNames(nullptr); }, -1);
+    fillTimer_.start();
+}
+
+void FileListBox::fillRound()
+{
+    if (filling_ && filling_->round(roundSize_))
+        showRows(std::move(filling_));
+    if (!filling_)
+        fillTimer_.stop();
+}
+
+void FileListBox::finishFilling() const
+{
+    auto& self = const_cast<FileListBox&>(*this);
+    while (self.filling_)
+        self.fillRound();
+}
+
+void FileListBox::showRows(std::unique_ptr<SortedNames> names)
+{
+    replaceRows([&] { names_->setNames(std::move(names)); }, -1);
 }
 
 } // namespace umbrix

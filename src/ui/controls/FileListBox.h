@@ -2,10 +2,15 @@
 
 #include "ui/controls/NameListView.h"
 
+#include <QTimer>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace umbrix {
+
+class FileNameModel;
+class SortedNames;
 
 // The files of one folder that match a pattern: every entry that is not a
 // directory (regular files, links to files, dangling links, fifos, devices),
@@ -20,6 +25,7 @@ class FileListBox : public NameListView {
 public:
     // Lists the process's current directory with the pattern "*.*".
     explicit FileListBox(QWidget* parent = nullptr);
+    ~FileListBox() override;
 
     // The folder shown, absolute, without a trailing "/" (except "/").
     const std::string& Path() const { return path_; }
@@ -40,7 +46,7 @@ public:
     static bool isValidPattern(std::string_view pattern);
 
     int ListCount() const;
-    // -1 when nothing is highlighted.
+    // -1 when nothing is highlighted (always while the rows are coming).
     int ListIndex() const { return currentRow(); }
     // Throws Error{380} outside -1..ListCount()-1.
     void setListIndex(int index);
@@ -50,9 +56,24 @@ public:
     // Re-reads the folder; the highlight is cleared.  Throws as setPath.
     void refresh();
 
+    // True while the rows are being put in order.
+    bool filling() const { return filling_ != nullptr; }
+    // Names a round of ordering handles; a folder up to this size is shown
+    // at once.  The window keeps the default, tests make rounds small.
+    void setRoundSize(size_t names) { roundSize_ = names; }
+
 private:
     void load(const std::string& absolutePath, const std::string& pattern);
+    void fillRound();
+    // Does what is left of the ordering now; the readers of the rows call it
+    // so that they never see a list still coming.
+    void finishFilling() const;
+    void showRows(std::unique_ptr<SortedNames> names);
 
+    FileNameModel* names_;
+    std::unique_ptr<SortedNames> filling_;
+    QTimer fillTimer_;
+    size_t roundSize_ = 20000;
     std::string path_;
     std::string pattern_ = "*.*";
 };

@@ -90,18 +90,16 @@ std::vector<FolderEntry> readSubdirectories(const std::string& folder)
     return result;
 }
 
-std::vector<FolderEntry> readFiles(const std::string& folder,
-                                   const std::function<bool(std::string_view)>& accept)
+void readFiles(const std::string& folder, const std::function<bool(std::string_view)>& accept,
+               const std::function<void(std::string_view)>& add)
 {
-    std::vector<FolderEntry> result;
     readFolder(folder, [&](int fd, const platform::DirectoryReader::Entry& entry) {
         if (entry.type == DT_DIR || !accept(entry.name))
             return;
         FolderEntry::Kind kind;
         if (classify(fd, entry.name.data(), entry.type, kind) && kind == FolderEntry::Kind::File)
-            result.push_back(FolderEntry{std::string(entry.name), kind});
+            add(entry.name);
     });
-    return result;
 }
 
 } // namespace umbrix

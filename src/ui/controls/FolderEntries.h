@@ -19,9 +19,10 @@ struct FolderEntry {
 // does not exist or is no directory, else the number of the errno.
 std::vector<FolderEntry> readSubdirectories(const std::string& folder);
 
-// The entries of `folder` that are not directories (nor links to
-// directories) and whose name `accept` takes.  Throws as readSubdirectories.
-std::vector<FolderEntry> readFiles(const std::string& folder,
-                                   const std::function<bool(std::string_view)>& accept);
+// Hands `add` the name of every entry of `folder` that is not a directory
+// (nor a link to one) and whose name `accept` takes.  Throws as
+// readSubdirectories.
+void readFiles(const std::string& folder, const std::function<bool(std::string_view)>& accept,
+               const std::function<void(std::string_view)>& add);
 
 } // namespace umbrix

@@ -70,9 +70,11 @@ QVariant NameRowModel::data(const QModelIndex& index, int role) const
     }
 }
 
-NameListView::NameListView(QWidget* parent) : QListView(parent)
+NameListView::NameListView(QAbstractListModel* model, QWidget* parent)
+    : QListView(parent), model_(model)
 {
-    setModel(&model_);
+    model_->setParent(this);
+    setModel(model_);
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -91,10 +93,10 @@ int NameListView::currentRow() const
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void NameListView::setRows(std::vector<NameRow> rows, int row)
+void NameListView::replaceRows(const std::function<void()>& replace, int row)
 {
     quiet_ = true;
-    model_.setRows(std::move(rows));
+    replace();
     if (!highlight(row))
         scrollToTop();
     reported_ = currentRow();
@@ -109,11 +111,11 @@ void NameListView::setCurrentRow(int row)
 
 bool NameListView::highlight(int row)
 {
-    if (row < 0 || row >= model_.rowCount()) {
+    if (row < 0 || row >= model_->rowCount()) {
         selectionModel()->clear();
         return false;
     }
-    const QModelIndex index = model_.index(row);
+    const QModelIndex index = model_->index(row);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
     return true;

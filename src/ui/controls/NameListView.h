@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QListView>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ class NameListView : public QListView {
     Q_OBJECT
 
 public:
-    explicit NameListView(QWidget* parent = nullptr);
+    // The view takes `model` as its child.
+    NameListView(QAbstractListModel* model, QWidget* parent);
 
     // Highlights the row under `pos` (the viewport's pixels, as MouseDown
     // gives them) as a left press would; Click follows when it moves.  False,
@@ -62,11 +64,9 @@ signals:
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
-    NameRowModel& rowModel() { return model_; }
-    const NameRowModel& rowModel() const { return model_; }
-
-    // Replaces all rows and highlights `currentRow` (-1: none) without Click.
-    void setRows(std::vector<NameRow> rows, int currentRow);
+    // Runs `replace`, which puts new rows in the model, and highlights
+    // `currentRow` (-1: none) without Click.
+    void replaceRows(const std::function<void()>& replace, int currentRow);
     int currentRow() const;
     // Highlights `row` (-1: none); Click follows when the row changes.
     void setCurrentRow(int row);
@@ -82,7 +82,7 @@ private:
     // range clears the highlight and gives false.
     bool highlight(int row);
 
-    NameRowModel model_;
+    QAbstractListModel* model_;
     bool quiet_ = false;
     int reported_ = -1;
 };
