@@ -62,18 +62,28 @@ std::string_view trimSpaces(std::string_view s)
 }
 
 // The non-empty pieces of a ";" list; none means every name.
-std::vector<std::string_view> patternPieces(std::string_view pattern)
+std::vector<std::string> patternPieces(std::string_view pattern)
 {
-    std::vector<std::string_view> pieces;
+    std::vector<std::string> pieces;
     size_t pos = 0;
     while (pos <= pattern.size()) {
         const size_t end = std::min(pattern.find(';', pos), pattern.size());
         const std::string_view piece = trimSpaces(pattern.substr(pos, end - pos));
         if (!piece.empty())
-            pieces.push_back(piece);
+            pieces.emplace_back(piece);
         pos = end + 1;
     }
     return pieces;
+}
+
+bool matchesAny(const std::vector<std::string>& pieces, std::string_view name)
+{
+    if (pieces.empty())
+        return true;
+    for (const std::string& piece : pieces)
+        if (wildcardMatch(piece, name))
+            return true;
+    return false;
 }
 
 Error invalidPropertyValue()
@@ -83,6 +93,41 @@ Error invalidPropertyValue()
 }
 
 } // namespace
+
+// A folder on its way into the list: read a round at a time, then ordered.
+struct FileListFill {
+    FileListFill(const std::string& folder, std::string_view pattern)
+        : reader(folder), pieces(patternPieces(pattern)), names(std::make_unique<SortedNames>())
+    {
+    }
+
+    // One round; true once the names are in order.
+    bool step(size_t roundSize)
+    {
+        if (!read) {
+            try {
+                read = reader.read(
+                    roundSize, [this](std::string_view name) { return matchesAny(pieces, name); },
+                    [this](std::string_view name) { names->add(name); });
+            } catch (const Error&) {
+                // The folder opened but failed midway: what was read is shown.
+                read = true;
+            }
+            // A small folder is read and ordered in the same round.
+            if (!read || names->size() > roundSize)
+                return false;
+        }
+        bool sorted = names->round(roundSize);
+        while (!sorted && names->size() <= roundSize)
+            sorted = names->round(roundSize);
+        return sorted;
+    }
+
+    FileReader reader;
+    std::vector<std::string> pieces;
+    std::unique_ptr<SortedNames> names;
+    bool read = false;
+};
 
 FileListBox::FileListBox(QWidget* parent)
     : NameListView(new FileNameModel, parent), names_(static_cast<FileNameModel*>(model()))
@@ -145,41 +190,27 @@ std::string FileListBox::List(int index) const
 
 void FileListBox::load(const std::string& absolutePath, const std::string& pattern)
 {
-    const std::vector<std::string_view> pieces = patternPieces(pattern);
-    auto names = std::make_unique<SortedNames>();
-    readFiles(
-        absolutePath,
-        [&](std::string_view name) {
-            if (pieces.empty())
-                return true;
-            for (std::string_view piece : pieces)
-                if (wildcardMatch(piece, name))
-                    return true;
-            return false;
-        },
-        [&](std::string_view name) { names->add(name); });
-
+    auto fill = std::make_unique<FileListFill>(absolutePath, pattern);
     path_ = absolutePath;
     pattern_ = pattern;
     fillTimer_.stop();
-    filling_.reset();
-    if (names->size() <= roundSize_) {
-        while (!names->round(roundSize_)) {
-        }
-        showRows(std::move(names));
-        return;
+    filling_ = std::move(fill);
+    // A folder that fits in a round is shown at once, as it always was.
+    fillRound();
+    if (filling_) {
+        replaceRows([this] { names_->setNames(nullptr); }, -1);
+        fillTimer_.start();
     }
-    filling_ = std::move(names);
-    replaceRows([this] { names_->setNames(nullptr); }, -1);
-    fillTimer_.start();
 }
 
 void FileListBox::fillRound()
 {
-    if (filling_ && filling_->round(roundSize_))
-        showRows(std::move(filling_));
-    if (!filling_)
-        fillTimer_.stop();
+    if (!filling_ || !filling_->step(roundSize_))
+        return;
+    std::unique_ptr<SortedNames> names = std::move(filling_->names);
+    filling_.reset();
+    fillTimer_.stop();
+    showRows(std::move(names));
 }
 
 void FileListBox::finishFilling() const

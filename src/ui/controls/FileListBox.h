@@ -11,6 +11,7 @@ namespace umbrix {
 
 class FileNameModel;
 class SortedNames;
+struct FileListFill;
 
 // The files of one folder that match a pattern: every entry that is not a
 // directory (regular files, links to files, dangling links, fifos, devices),
@@ -56,10 +57,10 @@ public:
     // Re-reads the folder; the highlight is cleared.  Throws as setPath.
     void refresh();
 
-    // True while the rows are being put in order.
+    // True while the rows are being read or put in order.
     bool filling() const { return filling_ != nullptr; }
-    // Names a round of ordering handles; a folder up to this size is shown
-    // at once.  The window keeps the default, tests make rounds small.
+    // Entries a round reads or orders; a folder up to this size is shown at
+    // once.  The window keeps the default, tests make rounds small.
     void setRoundSize(size_t names) { roundSize_ = names; }
 
 private:
@@ -71,7 +72,7 @@ private:
     void showRows(std::unique_ptr<SortedNames> names);
 
     FileNameModel* names_;
-    std::unique_ptr<SortedNames> filling_;
+    std::unique_ptr<FileListFill> filling_;
     QTimer fillTimer_;
     size_t roundSize_ = 20000;
     std::string path_;

@@ -90,16 +90,35 @@ std::vector<FolderEntry> readSubdirectories(const std::string& folder)
     return result;
 }
 
-void readFiles(const std::string& folder, const std::function<bool(std::string_view)>& accept,
-               const std::function<void(std::string_view)>& add)
+FileReader::FileReader(const std::string& folder)
 {
-    readFolder(folder, [&](int fd, const platform::DirectoryReader::Entry& entry) {
-        if (entry.type == DT_DIR || !accept(entry.name))
-            return;
+    if (folder.empty())
+        throw folderError(ENOENT);
+    reader_ = std::make_unique<platform::DirectoryReader>(folder);
+    if (!reader_->valid())
+        throw folderError(reader_->error());
+}
+
+FileReader::~FileReader() = default;
+
+bool FileReader::read(size_t count, const std::function<bool(std::string_view)>& accept,
+                      const std::function<void(std::string_view)>& add)
+{
+    platform::DirectoryReader::Entry entry{};
+    for (size_t examined = 0; examined < count; ++examined) {
+        if (!reader_->next(entry)) {
+            if (reader_->error() != 0)
+                throw folderError(reader_->error());
+            return true;
+        }
+        if (entry.type == DT_DIR || isDotOrDotDot(entry.name) || !accept(entry.name))
+            continue;
         FolderEntry::Kind kind;
-        if (classify(fd, entry.name.data(), entry.type, kind) && kind == FolderEntry::Kind::File)
+        if (classify(reader_->fd(), entry.name.data(), entry.type, kind) &&
+            kind == FolderEntry::Kind::File)
             add(entry.name);
-    });
+    }
+    return false;
 }
 
 } // namespace umbrix

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace umbrix {
+namespace platform {
+class DirectoryReader;
+}
 
 // An entry of a folder as the browser lists see it.
 struct FolderEntry {
@@ -19,10 +23,25 @@ struct FolderEntry {
 // does not exist or is no directory, else the number of the errno.
 std::vector<FolderEntry> readSubdirectories(const std::string& folder);
 
-// Hands `add` the name of every entry of `folder` that is not a directory
-// (nor a link to one) and whose name `accept` takes.  Throws as
-// readSubdirectories.
-void readFiles(const std::string& folder, const std::function<bool(std::string_view)>& accept,
-               const std::function<void(std::string_view)>& add);
+// The entries of a folder that are not directories (nor links to
+// directories), read a batch at a time: a folder of a million files need not
+// hold the window while it is read.
+class FileReader {
+public:
+    // Opens `folder`.  Throws as readSubdirectories.
+    explicit FileReader(const std::string& folder);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Examines up to `count` further entries and hands `add` the name of
+    // each file whose name `accept` takes; true once the folder is read.
+    // Throws when reading fails, as readSubdirectories.
+    bool read(size_t count, const std::function<bool(std::string_view)>& accept,
+              const std::function<void(std::string_view)>& add);
+
+private:
+    std::unique_ptr<platform::DirectoryReader> reader_;
+};
 
 } // namespace umbrix
