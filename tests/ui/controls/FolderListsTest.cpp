@@ -17,6 +17,7 @@ namespace {
 
 using test::makeDir;
 using test::makeFile;
+using test::makeTree;
 using Names = std::vector<std::string>;
 
 // Row of the list whose exact bytes are `bytes`, -1 when none.
@@ -287,21 +288,67 @@ TEST_F(FolderListsTest, NamesThatAreNotUtf8AreShownVisiblyAndKeptExact)
     EXPECT_EQ(fileNames(), Names{file});
 }
 
-TEST(FolderListsScale, TenThousandEntriesAllComeInNumberOrder)
+// A folder larger than a round is read and ordered between the window's
+// events; whoever asks for the rows meanwhile gets them complete.
+TEST(FolderListsScale, ALargeFolderFillsInRoundsWhileTheWindowAnswers)
 {
     test::TempDir tmp;
-    for (int i = 0; i < 5000; ++i) {
-        makeDir(tmp / ("d" + std::to_string(i)));
+    Names expected;
+    for (int i = 0; i < 300; ++i) {
         makeFile(tmp / ("f" + std::to_string(i) + ".bin"));
+        expected.push_back("f" + std::to_string(i) + ".bin");
     }
+    // Texts equal but for case fall back to their bytes.
+    for (const char* name : {"same.bin", "Same.bin"})
+        makeFile(tmp / name);
+    expected.insert(expected.end(), {"Same.bin", "same.bin"});
+    for (int i = 0; i < 40; ++i)
+        makeDir(tmp / ("d" + std::to_string(39 - i)));
+    makeTree(tmp.path(), {"small/", "small/b", "small/a"});
+
     DirListBox dirs;
     dirs.setPath(tmp.path());
+    ASSERT_EQ(dirs.ListCount(), 41);
+    EXPECT_EQ(dirs.List(0), tmp / "d0");
+    EXPECT_EQ(dirs.List(39), tmp / "d39");
+
     FileListBox files;
+    files.setRoundSize(16);
     files.setPath(tmp.path());
-    EXPECT_EQ(dirs.ListCount(), 5000);
-    EXPECT_EQ(files.ListCount(), 5000);
-    EXPECT_EQ(dirs.List(4999), tmp / "d4999");
-    EXPECT_EQ(files.List(10), "f10.bin");
+    EXPECT_TRUE(files.filling());
+    EXPECT_EQ(files.model()->rowCount(), 0);
+    int rowsWhenAnswered = -1;
+    QMetaObject::invokeMethod(
+        &files, [&] { rowsWhenAnswered = files.model()->rowCount(); }, Qt::QueuedConnection);
+    int rounds = 0;
+    for (; files.filling() && rounds < 10000; ++rounds)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(rowsWhenAnswered, 0);
+    EXPECT_GT(rounds, 20);
+    ASSERT_FALSE(files.filling());
+    Names shown;
+    for (int row = 0; row < files.model()->rowCount(); ++row)
+        shown.push_back(
+            files.model()->index(row, 0).data(NameRowModel::BytesRole).toByteArray().toStdString());
+    EXPECT_EQ(shown, expected);
+
+    // Asked for mid-way, the rows are completed there and then.
+    files.setPattern("f1*");
+    EXPECT_TRUE(files.filling());
+    ASSERT_EQ(files.ListCount(), 111);
+    EXPECT_FALSE(files.filling());
+    EXPECT_EQ(files.List(0), "f1.bin");
+    EXPECT_EQ(files.List(10), "f19.bin");
+    EXPECT_EQ(files.List(11), "f100.bin");
+
+    // A folder opened before the last is filled replaces it for good.
+    files.setPattern("*");
+    EXPECT_TRUE(files.filling());
+    files.setPath(tmp / "small");
+    for (int i = 0; i < 100; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(files.model()->rowCount(), 2);
+    EXPECT_EQ(files.List(0), "a");
 }
 
 } // namespace
