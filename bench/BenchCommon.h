@@ -17,10 +17,12 @@ struct Options {
     std::vector<int64_t> attributeSizes{3000, 30000};
     int64_t deleteEntries = 100000;
     int64_t copyFiles = 10000;
+    int64_t browseFiles = 1000000;
     bool search = true;
     bool attributes = true;
     bool selectAll = true;
     bool fileCommands = true;
+    bool browse = true;
     int runs = 5;
     std::string dir;
     std::string referenceWalker; // run as (r) beside (a) when given

@@ -5,6 +5,7 @@
 #include "AttributeRun.h"
 #include "BaselineWalk.h"
 #include "BenchCommon.h"
+#include "BrowseRun.h"
 #include "CommandRows.h"
 #include "FileCommandRun.h"
 #include "ReferenceRun.h"
@@ -40,15 +41,17 @@ constexpr int64_t kCheckEntries = 3000; // enough for every kind of link
 constexpr int64_t kCheckAttributeRows = 500;
 constexpr int64_t kCheckDeleteEntries = 3000;
 constexpr int64_t kCheckCopyFiles = 200;
+constexpr int64_t kCheckBrowseFiles = 25000; // more than a round of the file list
 
 void usage()
 {
     std::fprintf(stderr,
                  "usage: umbrix_bench [--sizes N,N,...] [--attribute-sizes N,N,...] [--runs N]\n"
-                 "                    [--delete-entries N] [--copy-files N] [--dir FOLDER]\n"
+                 "                    [--delete-entries N] [--copy-files N] [--browse-files N]\n"
+                 "                    [--dir FOLDER]\n"
                  "                    [--reference-walker PATH]\n"
                  "                    [--search-only | --attributes-only | --select-all-only |\n"
-                 "                     --file-commands-only]\n"
+                 "                     --file-commands-only | --browse-only]\n"
                  "       umbrix_bench --check   (one run of each kind on a small tree; exits 1\n"
                  "                               when a count disagrees with the tree)\n");
 }
@@ -78,14 +81,18 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.deleteEntries = std::strtoll(argv[++i], nullptr, 10);
         } else if (arg == "--copy-files" && hasValue) {
             options.copyFiles = std::strtoll(argv[++i], nullptr, 10);
+        } else if (arg == "--browse-files" && hasValue) {
+            options.browseFiles = std::strtoll(argv[++i], nullptr, 10);
         } else if (arg == "--search-only") {
-            options.attributes = options.selectAll = options.fileCommands = false;
+            options.attributes = options.selectAll = options.fileCommands = options.browse = false;
         } else if (arg == "--attributes-only") {
-            options.search = options.selectAll = options.fileCommands = false;
+            options.search = options.selectAll = options.fileCommands = options.browse = false;
         } else if (arg == "--select-all-only") {
-            options.search = options.attributes = options.fileCommands = false;
+            options.search = options.attributes = options.fileCommands = options.browse = false;
         } else if (arg == "--file-commands-only") {
-            options.search = options.attributes = options.selectAll = false;
+            options.search = options.attributes = options.selectAll = options.browse = false;
+        } else if (arg == "--browse-only") {
+            options.search = options.attributes = options.selectAll = options.fileCommands = false;
         } else if (arg == "--runs" && hasValue) {
             options.runs = std::atoi(argv[++i]);
         } else if (arg == "--dir" && hasValue) {
@@ -101,8 +108,9 @@ bool parseOptions(int argc, char** argv, Options& options)
             if (size <= 0)
                 return false;
     return options.runs > 0 && !options.sizes.empty() && !options.attributeSizes.empty() &&
-           options.deleteEntries > 0 && options.copyFiles > 0 &&
-           (options.search || options.attributes || options.selectAll || options.fileCommands);
+           options.deleteEntries > 0 && options.copyFiles > 0 && options.browseFiles > 0 &&
+           (options.search || options.attributes || options.selectAll || options.fileCommands ||
+            options.browse);
 }
 
 // The folder every tree of this run lives in, removed with them at the end.
@@ -238,6 +246,7 @@ int runCheck(const std::string& work)
     small.deleteEntries = kCheckDeleteEntries;
     small.copyFiles = kCheckCopyFiles;
     runFileCommandRows(small, work, v);
+    runBrowseRows(kCheckBrowseFiles, 1, work, v);
 
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "every count agrees with the tree" : "counts disagree");
@@ -384,6 +393,8 @@ int runBenchmark(const Options& options, const std::string& work)
             loadBefore.c_str(), loadAverage().c_str());
         printFileCommandReport(stdout, figures, options.runs);
     }
+    if (options.browse)
+        printBrowseReport(stdout, runBrowseRows(options.browseFiles, options.runs, work, v));
     std::printf("\n");
     v.print(stdout);
     std::printf("%s\n", v.clean() ? "counts: every run agrees with its tree"
@@ -405,6 +416,8 @@ int main(int argc, char** argv)
                              argc == 5 && std::strcmp(argv[4], "view-all") == 0);
     if (argc == 4 && std::strcmp(argv[1], "--walk-run") == 0)
         return walkRunMain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--browse-run") == 0)
+        return browseRunMain(argc, argv, argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--select-all-run") == 0)
         return selectAllRunMain(argc, argv, argv[2], argv[3]);
     if (argc == 7 && std::strcmp(argv[1], "--file-command-run") == 0)

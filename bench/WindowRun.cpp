@@ -90,6 +90,10 @@ private:
     int64_t answered_ = 0;
 };
 
+// Lets the freshly shown window be laid out and painted before the clock
+// starts, as it would be long before a person clicks.
+} // namespace
+
 int64_t peakResidentKiB()
 {
     std::ifstream status("/proc/self/status");
@@ -100,10 +104,6 @@ int64_t peakResidentKiB()
     }
     return -1;
 }
-
-// Lets the freshly shown window be laid out and painted before the clock
-// starts, as it would be long before a person clicks.
-} // namespace
 
 void settle(const AppState& state)
 {

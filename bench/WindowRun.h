@@ -48,6 +48,9 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
 WindowResult runWindowSearch(const std::string& root, const std::string& settings,
                              bool viewAll = false);
 
+// The process's peak resident memory in KiB (VmHWM), -1 when unknown.
+int64_t peakResidentKiB();
+
 // Runs this program again with `args` in a fresh process and returns what it
 // printed.  Throws std::runtime_error when it fails.
 std::string runThisProgram(const std::vector<std::string>& args);
