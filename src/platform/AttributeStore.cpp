@@ -2,6 +2,7 @@
 
 #include "platform/AttributeJournal.h"
 #include "platform/EntryAccess.h"
+#include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "platform/StoreBackends.h"
 #include "platform/StoreSelector.h"
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace umbrix::platform {
 namespace stores {
@@ -127,6 +129,19 @@ void journalUnhide(StoreKind kind, const std::string& path, JournalIdentity iden
     journal->record(kind, path, identity, before, before & ~Attr::Hidden);
 }
 
+// The failure of a write of `merged` over `stored`, as a person can act on
+// it: an owner refused by the FAT or exFAT driver with the system bit in
+// play lacks CAP_LINUX_IMMUTABLE, which is the driver's only such rule.
+int refusal(StoreKind kind, const struct statx& st, int err, uint32_t stored, uint32_t merged)
+{
+    if (storeMissing(kind, err))
+        return StoreRefusal::NoReachableAttributes;
+    if (kind == StoreKind::Fat && err == EPERM && ((stored | merged) & Attr::System) &&
+        st.stx_uid == ::geteuid())
+        return StoreRefusal::systemBitNeedsRoot(stores::visibleBits(stored), merged);
+    return err;
+}
+
 int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t attributes)
 {
     if (kind == StoreKind::DosAttrib)
@@ -134,12 +149,12 @@ int storeExamined(StoreKind kind, Entry& entry, const struct statx& st, uint32_t
 
     uint32_t stored = 0;
     if (const int err = readWord(kind, entry, stored))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+        return refusal(kind, st, err, stored, stored);
     const uint32_t merged = stores::rewrittenBits(stored, attributes);
     if (merged == stored)
         return 0;
     if (const int err = writeWord(kind, entry, merged))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+        return refusal(kind, st, err, stored, merged);
     return 0;
 }
 
@@ -166,7 +181,8 @@ int storeAttributesAt(int folderFd, const char* name, const std::string& path, u
 
     Entry entry(folderFd, name);
     struct statx st;
-    if (const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
+    if (const int err =
+            entry.examine(StoreKeyMask | STATX_UID | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
         return err;
     if (S_ISLNK(st.stx_mode))
         return EPERM;
@@ -194,9 +210,10 @@ int copyDosAttributes(int sourceFd, int targetFd, bool& onTarget)
         return err;
     onTarget = true;
     Entry target = Entry::opened(targetFd);
-    if (const int err = target.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
+    if (const int err =
+            target.examine(StoreKeyMask | STATX_UID | STATX_BTIME | STATX_MTIME | STATX_CTIME, st))
         return err;
-    return storeExamined(storeFor(st, target), target, st, word & Attr::Writable);
+    return plainErrno(storeExamined(storeFor(st, target), target, st, word & Attr::Writable));
 }
 
 int FolderAttributes::of(int folderFd, FolderAttributes& attributes, FolderIdentity& identity)
@@ -257,12 +274,12 @@ int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
     }
     uint32_t word = 0;
     if (const int err = readWord(kind, entry, word))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+        return storeMissing(kind, err) ? StoreRefusal::NoReachableAttributes : err;
     stored = stores::visibleBits(word);
     if ((stored & (Attr::Hidden | Attr::System)) != Attr::Hidden)
         return 0;
     if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
-        return storeMissing(kind, err) ? EOPNOTSUPP : err;
+        return storeMissing(kind, err) ? StoreRefusal::NoReachableAttributes : err;
     journalUnhide(kind, path, {device_, inode}, directory, word);
     return 0;
 }
@@ -284,7 +301,8 @@ AttributeChange changeAttributes(const std::string& path, const WordChange& chan
     }
     Entry entry(reached.folder(), reached.name());
     struct statx st;
-    const int err = entry.examine(StoreKeyMask | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
+    const int err =
+        entry.examine(StoreKeyMask | STATX_UID | STATX_BTIME | STATX_MTIME | STATX_CTIME, st);
     if (err || readFault) {
         result.queryError = readFault ? readFault : err;
         return result;

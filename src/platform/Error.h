@@ -33,7 +33,27 @@ int32_t errorNumberFromErrno(int err);
 // above it renamed, or swapped for a link; the entry itself replaced).
 inline constexpr const char* ChangedSinceText = "Changed since it was found, left alone";
 
-// The system's text for an errno value; "" for 0; ChangedSinceText for ESTALE.
+// Attribute writes that a volume's driver refused where its errno alone
+// would tell a person nothing they can act on.  They travel where errnos
+// travel, as codes above every errno, and read as EPERM or EOPNOTSUPP to
+// code that dispatches on the errno (plainErrno).
+namespace StoreRefusal {
+// exFAT before Linux 6.7: the volume keeps attributes, but this kernel
+// gives no way to read or write them.
+inline constexpr int NoReachableAttributes = 0x10000;
+// The driver asks for CAP_LINUX_IMMUTABLE to set or clear the system bit,
+// or to change anything of an entry that has it (exFAT; FAT mounted with
+// sys_immutable).  The code keeps the writable bits before and wanted, so
+// that its text names the attributes and the command that does it as root.
+int systemBitNeedsRoot(uint32_t before, uint32_t wanted);
+} // namespace StoreRefusal
+
+// The errno a StoreRefusal code stands for; any other code as it is.
+int plainErrno(int code);
+
+// The system's text for an errno value; "" for 0; ChangedSinceText for ESTALE;
+// for a StoreRefusal code, which attribute could not be changed, why, and
+// what to do.
 std::string SystemMessageText(int32_t code);
 
 // The standard description of a numbered error that has one ("Permission

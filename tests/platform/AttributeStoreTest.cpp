@@ -1,6 +1,7 @@
 #include "platform/AttributeStore.h"
 
 #include "platform/DosAttribCodec.h"
+#include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
@@ -232,6 +233,41 @@ TEST(NtfsStore, StoreChoiceFollowsTheMountNotTheDeviceNumber)
     EXPECT_EQ(rawDosAttrib(file).size(), dosattrib::FreshSize);
 }
 
+// What a person reads for a write the FAT or exFAT driver refused: which
+// attribute, why, and the command that does it as root (attrib's own rule
+// asks a hidden or system entry to name the bit it keeps).
+TEST(StoreRefusal, SaysWhichAttributeWhyAndHowAsRoot)
+{
+    constexpr uint32_t H = Attr::Hidden, S = Attr::System, R = Attr::ReadOnly;
+    const std::string why =
+        " (the driver asks for CAP_LINUX_IMMUTABLE). As root: sudo umbrix-attrib";
+    const struct {
+        const char* name;
+        uint32_t before, wanted;
+        std::string text;
+    } rows[] = {
+        {"set S", 0, S,
+         "The system attribute could not be changed: on this volume only root may set or clear "
+         "the system attribute" +
+             why + " +S PATH"},
+        {"clear H and S", H | S | R, R,
+         "The hidden and system attributes could not be changed: on this volume only root may "
+         "set or clear the system attribute" +
+             why + " -H -S PATH"},
+        {"clear H of a system entry", H | S, S,
+         "The hidden attribute could not be changed: on this volume only root may change a "
+         "system entry" +
+             why + " -H +S PATH"},
+    };
+    for (const auto& row : rows) {
+        const int code = umbrix::StoreRefusal::systemBitNeedsRoot(row.before, row.wanted);
+        EXPECT_EQ(umbrix::SystemMessageText(code), row.text) << row.name;
+        EXPECT_EQ(umbrix::plainErrno(code), EPERM) << row.name;
+        EXPECT_EQ(umbrix::errorNumberFromErrno(code), umbrix::ErrorNumber::PathFileAccess)
+            << row.name;
+    }
+}
+
 // A volume of a kernel driver that keeps the attribute word itself, on a
 // loop device, where the machine can make one (the test guest does).
 constexpr unsigned long FatGetAttributes = 0x80047210;
@@ -278,7 +314,11 @@ TEST_P(DriverStore, TheDriversWordIsTheStore)
         // is stored anywhere else instead.
         const std::string file = root + "/FILE.TXT";
         makeFile(file, "content");
-        EXPECT_EQ(storeAttributes(file, Attr::Hidden), EOPNOTSUPP);
+        const int err = storeAttributes(file, Attr::Hidden);
+        EXPECT_EQ(umbrix::plainErrno(err), EOPNOTSUPP);
+        EXPECT_EQ(umbrix::SystemMessageText(err),
+                  "This volume keeps no attributes that Umbrix can reach on this kernel (exFAT "
+                  "before Linux 6.7): nothing was changed");
         EXPECT_EQ(storedWord(file), 0u);
         EXPECT_LE(::llistxattr(file.c_str(), nullptr, 0), 0);
         std::printf("%s has no attribute ioctls here: writes were refused\n", volume.type);
