@@ -7,8 +7,10 @@
 #include "fileops/DeleteCommand.h"
 #include "fileops/FakeCommandView.h"
 #include "platform/AttributeStore.h"
+#include "platform/Error.h"
 #include "support/SambaTool.h"
 #include "support/TempDir.h"
+#include "ui/main/MainWindowFixture.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -158,6 +161,82 @@ TEST_F(GuestVolume, TheServersOwnValueAgrees)
     EXPECT_EQ(samba.run(served + "/file", {"decode"}),
               std::regex_replace(before, std::regex(" attrib=0x[0-9a-f]+"), after));
     EXPECT_EQ(storedWord(at("file")) & Attr::Writable, Attr::Hidden);
+}
+
+// Copies to and from the guest's ext4 volume ($UMBRIX_GUEST_EXT4) carry
+// the attributes through both stores; the guest judges them once more after
+// unmounting and mounting both volumes again.
+TEST_F(GuestVolume, CopiesCarryTheAttributesToAndFromExt4)
+{
+    const std::string ext4 =
+        environment("UMBRIX_GUEST_EXT4") + "/" + environment("UMBRIX_GUEST_FS");
+    test::makeDir(ext4);
+    test::makeTree(root, {"out.txt=x"});
+    test::makeFile(ext4 + "/in.txt", "x");
+    const uint32_t H = Attr::Hidden, S = Attr::System, R = Attr::ReadOnly, A = Attr::Archive;
+    ASSERT_EQ(platform::storeAttributes(at("out.txt"), H | A), 0);
+    ASSERT_EQ(platform::storeAttributes(ext4 + "/in.txt", H | S | R), 0);
+    const FileSystemObject fs;
+    fs.CopyFile(at("out.txt"), ext4 + "/", false);
+    fs.CopyFile(ext4 + "/in.txt", root + "/", false);
+    EXPECT_EQ(storedWord(ext4 + "/out.txt") & Attr::Writable, H | A);
+    EXPECT_EQ(storedWord(at("in.txt")) & Attr::Writable, H | S | R);
+}
+
+// As a desktop mounts a stick for the user who plugged it in: each attribute
+// set by umbrix-attrib as that user, where the driver keeps the ones named
+// in $UMBRIX_GUEST_REFUSED to root.  A refusal says which and what to do.
+TEST_F(GuestVolume, AnOrdinaryUserChangesWhatTheDriverLetsIt)
+{
+    ASSERT_NE(::geteuid(), 0u) << "the guest runs this case as an ordinary user";
+    const std::string refused = environment("UMBRIX_GUEST_REFUSED");
+    for (const auto& [letter, bit] :
+         {std::pair{'R', Attr::ReadOnly}, std::pair{'H', Attr::Hidden},
+          std::pair{'S', Attr::System}, std::pair{'A', Attr::Archive}}) {
+        const std::string file = at(std::string(1, letter));
+        test::makeFile(file, "x");
+        const test::AttribResult r =
+            test::attribProgram({"+" + std::string(1, letter), file}, work.path());
+        if (refused.find(letter) == std::string::npos) {
+            EXPECT_EQ(r.err, "") << letter;
+            EXPECT_EQ(storedWord(file) & bit, bit) << letter; // new files come archived
+            continue;
+        }
+        EXPECT_EQ(r.err, SystemMessageText(StoreRefusal::systemBitNeedsRoot(0, bit)) + " - " +
+                             file + "\n");
+        EXPECT_EQ(storedWord(file) & bit, 0u) << letter;
+    }
+}
+
+// The stick as a shortcut virus leaves it, laid out by the guest with
+// another program (fatattr) at $UMBRIX_GUEST_STICK: the main window's search
+// lists every hidden or system entry and unhides what was hidden alone, then
+// attrib's classic command clears the rest; the guest judges it all again
+// after a remount.
+class GuestStick : public test::MainWindowFixture {};
+
+TEST_F(GuestStick, TheWindowsSearchThenAttribsClassicCommandCleanIt)
+{
+    const std::string stick = environment("UMBRIX_GUEST_STICK");
+    if (stick.empty())
+        GTEST_SKIP() << "no stick here: the test guest (tools/guest) lays one out";
+    const std::string nbsp = stick + "/\xc2\xa0";
+    window->browser.dirList->setPath(stick);
+    window->cmdSearch->click();
+    std::vector<std::string> rows = resultRows();
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{stick + "/Photos", stick + "/Photos/beach.jpg",
+                                        stick + "/Work", stick + "/Work/report.doc",
+                                        stick + "/autorun.inf", nbsp, nbsp + "/Thesis.docx"}));
+    for (const char* unhidden : {"/Photos/beach.jpg", "/Work/report.doc", "/\xc2\xa0/Thesis.docx"})
+        EXPECT_EQ(storedWord(stick + unhidden) & (Attr::Hidden | Attr::System), 0u) << unhidden;
+    EXPECT_EQ(storedWord(nbsp) & Attr::Writable, Attr::Hidden | Attr::System);
+
+    const test::AttribResult r =
+        test::attribProgram({"-h", "-s", "-r", "/s", "/d", stick + "/*"}, tree.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(storedWord(nbsp) & Attr::Writable, 0u);
 }
 
 } // namespace

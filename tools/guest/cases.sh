@@ -7,7 +7,7 @@ set -uo pipefail
 out=$1
 shift
 tests=$GUEST_BUILD/tests
-export UMBRIX_TEST_TMP=/tmp/umbrix-tests QT_QPA_PLATFORM=offscreen
+export UMBRIX_TEST_TMP=/tmp/umbrix-tests QT_QPA_PLATFORM=offscreen HOME=/root
 mkdir -p "$UMBRIX_TEST_TMP"
 # load MODULE...: the drivers from the kernel's own modules.
 load() {
@@ -32,15 +32,24 @@ verdict() {
   { echo "$first"; cat "$log"; } >"$out/$case"
 }
 
-# gtest CASE PROGRAM FILTER
+# gtest CASE PROGRAM FILTER [JUDGE...]: the program's run (as $RUNAS when
+# set), then JUDGE, whose output joins the log and whose failure fails the
+# case.
 gtest() {
-  local log=/tmp/$1.log
-  (cd /tmp && timeout 600 "$tests/$2" --gtest_filter="$3") >"$log" 2>&1
-  verdict "$1" "$log" $?
+  local case=$1 log=/tmp/$1.log status
+  (cd /tmp && timeout 600 ${RUNAS:-} "$tests/$2" --gtest_filter="$3") >"$log" 2>&1
+  status=$?
+  shift 3
+  if [ $# -gt 0 ]; then
+    echo "--- $*" >>"$log"
+    "$@" >>"$log" 2>&1 || status=${status/#0/1}
+  fi
+  verdict "$case" "$log" "$status"
 }
 
-# volume TYPE: a fresh volume of TYPE (or, for cifs-ksmbd and cifs-smbd, a
-# share served from an ext4 volume) mounted at /tmp/vol/TYPE.
+# volume TYPE [OPTIONS]: a fresh volume of TYPE (or, for cifs-ksmbd and
+# cifs-smbd, a share served from an ext4 volume) mounted at /tmp/vol/TYPE
+# with the mount options OPTIONS.
 volume() {
   local type=$1 image=/tmp/vol/$1.img
   mkdir -p "/tmp/vol/$type"
@@ -48,13 +57,87 @@ volume() {
     cifs-*) serve "${type#cifs-}"; return ;;
   esac
   load "$type" nls_ascii nls_utf8 nls_cp437
-  truncate -s 64M "$image"
+  rm -f "$image" && truncate -s 64M "$image"
   case $type in
-    vfat) mkfs.vfat "$image" ;;
+    vfat) mkfs.vfat -F 32 "$image" ;;
     exfat) mkfs.exfat "$image" ;;
     ntfs3) mkntfs -F -Q "$image" ;;
     ext4) mkfs.ext4 -q "$image" ;;
-  esac >/dev/null && mount -o loop -t "$type" "$image" "/tmp/vol/$type"
+  esac >/dev/null && mount -o "loop${2:+,$2}" -t "$type" "$image" "/tmp/vol/$type"
+}
+
+# fsck_ro TYPE IMAGE: the file-system checker's read-only pass.
+fsck_ro() {
+  case $1 in
+    vfat) fsck.vfat -n "$2" ;;
+    exfat) fsck.exfat -n "$2" ;;
+    ntfs3) ntfsfix -n "$2" ;;
+    ext4) fsck.ext4 -n "$2" ;;
+  esac
+}
+
+# remount TYPE [OPTIONS] FOLDER...: both volumes, TYPE's and the ext4 one,
+# unmounted, found clean by fsck and mounted again; what umbrix-attrib lists
+# in each FOLDER, and fatattr on FAT, must be as before.
+remount() {
+  local type=$1 options=$2 before after t
+  shift 2
+  before=$(second_readers "$@")
+  for t in "$type" ext4; do
+    umount "/tmp/vol/$t" && fsck_ro "$t" "/tmp/vol/$t.img" || return 1
+    mount -o "loop${options:+,$options}" -t "$t" "/tmp/vol/$t.img" "/tmp/vol/$t" || return 1
+    options=
+  done
+  after=$(second_readers "$@")
+  echo "$after"
+  [ -n "$before" ] && [ "$before" = "$after" ] ||
+    { echo "not what the volumes held before the remount:"; diff <(echo "$before") <(echo "$after"); return 1; }
+  echo "kept over a remount: $(echo "$before" | wc -l) lines"
+}
+second_readers() {
+  local folder
+  for folder in "$@"; do
+    "$GUEST_BUILD/src/cli/umbrix-attrib" /S /D "$folder/*"
+    case $folder in /tmp/vol/vfat*) find "$folder" -mindepth 1 -exec fatattr {} + ;; esac
+  done
+}
+
+# shortname: an entry stored under its 8.3 name alone (an upper-case name
+# that fits gets no long-name entry) takes attributes and keeps them.
+shortname() {
+  echo x >/tmp/vol/vfat/SHORT.TXT &&
+    "$GUEST_BUILD/src/cli/umbrix-attrib" +H +S /tmp/vol/vfat/SHORT.TXT || return 1
+  sync
+  grep -qa 'SHORT   TXT' /tmp/vol/vfat.img && ! grep -qaP 'S\x00H\x00O\x00R\x00T\x00' /tmp/vol/vfat.img ||
+    { echo "SHORT.TXT is not stored under its 8.3 name alone"; return 1; }
+}
+
+# judge_volume TYPE: what the cases left, after a remount; on FAT a name
+# stored as 8.3 alone too.
+judge_volume() {
+  if [ "$1" = vfat ]; then shortname || return 1; fi
+  remount "$1" "" "/tmp/vol/$1" /tmp/vol/ext4/copies
+}
+
+# The stick as a shortcut virus leaves it, laid out by fatattr: the user's
+# folders hidden and system, with a shortcut beside each, their files
+# hidden, autorun.inf system and hidden, everything else moved into a
+# hidden system folder named by a non-breaking space.
+stick() {
+  local s=$1 nbsp=$'\xc2\xa0'
+  mkdir -p "$s/Photos" "$s/Work" "$s/$nbsp" &&
+    for f in Photos/beach.jpg Work/report.doc "$nbsp/Thesis.docx" autorun.inf Photos.lnk Work.lnk \
+      "$nbsp.lnk" readme.txt; do echo x >"$s/$f" || return 1; done &&
+    fatattr +h +s "$s/Photos" "$s/Work" "$s/$nbsp" "$s/autorun.inf" &&
+    fatattr +h "$s/Photos/beach.jpg" "$s/Work/report.doc" "$s/$nbsp/Thesis.docx"
+}
+# judge_stick: after a remount nothing on the stick is hidden, system or
+# read-only any more, as fatattr reads it.
+judge_stick() {
+  remount vfat iocharset=utf8 /tmp/vol/vfat || return 1
+  if find /tmp/vol/vfat -mindepth 1 -exec fatattr {} + | awk 'substr($0, 1, 6) ~ /[rhs]/' | grep .; then
+    echo "still hidden, system or read-only after the remount"; return 1
+  fi
 }
 
 # serve SERVER: the share "share" of /tmp/vol/ext4/SERVER by ksmbd or smbd on
@@ -99,7 +182,7 @@ CONF
   fi
   for _ in $(seq 10); do
     mount -t cifs //127.0.0.1/share "/tmp/vol/cifs-$server" \
-      -o username=root,password=guest,vers=2.1,cache=none,actimeo=0 2>"$dir/mount.log" && return 0
+      -o username=root,password=guest,vers=2.1,cache=none,actimeo=0,nodfs 2>"$dir/mount.log" && return 0
     sleep 0.2
   done
   cat "$dir/mount.log" "$dir"/*.log 2>/dev/null
@@ -118,20 +201,41 @@ for case in "$@"; do
       load "${case#stores.}" nls_ascii nls_utf8 nls_cp437
       gtest "$case" platform/platform_tests "DriverVolumes/*/${case#stores.}" ;;
     stores.ntfs-3g) gtest "$case" platform/platform_tests "NtfsStore.*" ;;
-    volume.*)
-      type=${case#volume.} served=
-      case $type in cifs-*) served=/tmp/vol/ext4/${type#cifs-} ;; esac
-      volume "$type" >"/tmp/$case.log" 2>&1
+    volume.* | user.* | stick.vfat)
+      # user.TYPE[-OPTION]: mounted as a desktop mounts a stick for the user
+      # who plugged it in, and worked on as that user.
+      spec=${case#*.} type=${spec%%-*} served= options= judge= stick= filter='GuestVolume.*:-*User*'
+      case $case in
+        volume.cifs-*) type=$spec served=/tmp/vol/ext4/${type#cifs-} ;;
+        volume.*) judge="judge_volume $type" ;;
+        user.*)
+          options=uid=1000,gid=1000,fmask=0022,dmask=0022
+          [ "$type" = exfat ] || options+=,flush # exFAT knows no "flush"
+          [ "$spec" = "$type" ] || options+=,${spec#*-}
+          filter='*User*' ;;
+        stick.*) options=iocharset=utf8 filter='GuestStick.*' judge=judge_stick stick=/tmp/vol/vfat ;;
+      esac
+      [ -d /tmp/vol/ext4/lost+found ] || volume ext4 >>"/tmp/$case.log" 2>&1
+      mkdir -p /tmp/vol/ext4/copies
+      volume "$type" "$options" >"/tmp/$case.log" 2>&1
       status=$?
+      if [ "$case" = stick.vfat ] && [ $status = 0 ]; then stick /tmp/vol/vfat; status=$?; fi
+      runas=
+      case $case in user.*) chmod 1777 "$UMBRIX_TEST_TMP"; runas="setpriv --reuid=1000 --regid=1000 --clear-groups" ;; esac
+      case $case in user.exfat* | user.*sys_immutable) refused=S ;; *) refused= ;; esac
       if [ $status = 0 ]; then
         UMBRIX_GUEST_VOLUME=/tmp/vol/$type UMBRIX_GUEST_FS=$type UMBRIX_GUEST_SERVED=$served \
-          gtest "$case" guest/guest_volume_tests '*'
+          UMBRIX_GUEST_EXT4=/tmp/vol/ext4/copies UMBRIX_GUEST_REFUSED=$refused RUNAS=$runas \
+          UMBRIX_GUEST_STICK=$stick gtest "$case" guest/guest_volume_tests "$filter" $judge
       elif [ $status = 2 ]; then
         cp "/tmp/$case.log" "$out/$case"
       else
         { echo "failed: the guest could not make the volume"; cat "/tmp/$case.log"; } >"$out/$case"
       fi
-      case $type in cifs-*) unserve "${type#cifs-}" ;; esac
+      case $type in
+        cifs-*) unserve "${type#cifs-}" ;;
+        *) umount "/tmp/vol/$type" ;;
+      esac
       ;;
     *) echo "failed: no such guest case" >"$out/$case" ;;
   esac
