@@ -211,7 +211,8 @@ for case in "$@"; do
     volume.* | user.* | stick.vfat)
       # user.TYPE[-OPTION]: mounted as a desktop mounts a stick for the user
       # who plugged it in, and worked on as that user.
-      spec=${case#*.} type=${spec%%-*} served= options= judge= stick= filter='GuestVolume.*:-*User*'
+      spec=${case#*.} type=${spec%%-*} served= options= judge= stick= runas= refused=
+      filter='GuestVolume.*:-*User*'
       case $case in
         volume.cifs-*) type=$spec served=/tmp/vol/ext4/${type#cifs-} ;;
         volume.*) judge="judge_volume $type" ;;
@@ -219,7 +220,10 @@ for case in "$@"; do
           options=uid=1000,gid=1000,fmask=0022,dmask=0022
           [ "$type" = exfat ] || options+=,flush # exFAT knows no "flush"
           [ "$spec" = "$type" ] || options+=,${spec#*-}
-          filter='*User*' ;;
+          # Both keep the system bit to root (CAP_LINUX_IMMUTABLE).
+          case $spec in exfat | *sys_immutable) refused=S ;; esac
+          chmod 1777 "$UMBRIX_TEST_TMP"
+          runas="setpriv --reuid=1000 --regid=1000 --clear-groups" filter='*User*' ;;
         stick.*) options=iocharset=utf8 filter='GuestStick.*' judge=judge_stick stick=/tmp/vol/vfat ;;
       esac
       [ -d /tmp/vol/ext4/lost+found ] || volume ext4 >>"/tmp/$case.log" 2>&1
@@ -227,9 +231,6 @@ for case in "$@"; do
       volume "$type" "$options" >"/tmp/$case.log" 2>&1
       status=$?
       if [ "$case" = stick.vfat ] && [ $status = 0 ]; then stick /tmp/vol/vfat; status=$?; fi
-      runas=
-      case $case in user.*) chmod 1777 "$UMBRIX_TEST_TMP"; runas="setpriv --reuid=1000 --regid=1000 --clear-groups" ;; esac
-      case $case in user.exfat* | user.*sys_immutable) refused=S ;; *) refused= ;; esac
       if [ $status = 0 ]; then
         UMBRIX_GUEST_VOLUME=/tmp/vol/$type UMBRIX_GUEST_FS=$type UMBRIX_GUEST_SERVED=$served \
           UMBRIX_GUEST_EXT4=/tmp/vol/ext4/copies UMBRIX_GUEST_REFUSED=$refused RUNAS=$runas \
