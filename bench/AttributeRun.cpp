@@ -2,15 +2,12 @@
 
 #include "FlatFiles.h"
 #include "GapMeter.h"
+#include "OffscreenWindow.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
-#include "app/Startup.h"
-#include "settings/SettingsLocation.h"
 #include "ui/controls/ResultListBox.h"
-#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
-#include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 
 #include <QAction>
@@ -120,22 +117,15 @@ int64_t rawReadHidden(const std::vector<std::string>& paths)
 int attributeRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
                      int64_t count, const std::string& kind)
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication application(argc, argv);
-    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
-                                              QString::fromStdString(settings + "/system"));
-    ScopedMsgBoxResponder answers;
-    ScopedBeepCounter beeps;
-
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    OffscreenWindow offscreen(argc, argv, settings);
+    if (!offscreen.start())
         return 2;
-    EnterSearchState(window);
-    for (int64_t i = 0; i < count; ++i)
-        window.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('f', i));
-    ShowSearchResults(window);
-    ResultListBox& box = window.lstFoundFiles.box(0);
+    FrmSeek& window = offscreen.window;
+    const AppState& state = offscreen.state;
+    ResultListBox& box = offscreen.showFound([&](FrmSeek& found) {
+        for (int64_t i = 0; i < count; ++i)
+            found.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('f', i));
+    });
     // Selected as a person selects them, which fills the panel.
     window.lstFoundFiles.setCurrentIndex(0);
     window.bAttribute->mnuSelectAll->trigger();
@@ -164,7 +154,7 @@ int attributeRunMain(int argc, char** argv, const std::string& root, const std::
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();
-    const bool quiet = answers.calls().empty() && beeps.count() == 0;
+    const bool quiet = offscreen.answers.calls().empty() && offscreen.beeps.count() == 0;
     std::printf("%s %.6f %.6f %lld %lld %s %lld %.3f %.3f %d\n", kResultTag, r.seconds,
                 r.cpuSeconds, static_cast<long long>(r.rows), static_cast<long long>(r.selected),
                 r.boxes.c_str(), static_cast<long long>(r.yields), r.longestGapMs,

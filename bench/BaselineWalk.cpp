@@ -1,5 +1,6 @@
 #include "BaselineWalk.h"
 
+#include "platform/AttributeStore.h"
 #include "platform/EntryAccess.h"
 #include "platform/FileDescriptor.h"
 
@@ -73,7 +74,7 @@ struct Walker {
         const unsigned long attributes = std::strtoul(value + 2, nullptr, 16);
         if (attributes & 0x6)
             ++counts.listed;
-        if ((attributes & 0x6) != 0x2)
+        if (!platform::isUnhideCandidate(static_cast<uint32_t>(attributes)))
             return;
         char text[16];
         const int length = std::snprintf(text, sizeof text, "0x%lx", attributes & ~0x2ul);

@@ -2,13 +2,11 @@
 
 #include "FlatFiles.h"
 #include "GapMeter.h"
+#include "OffscreenWindow.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
-#include "app/Startup.h"
-#include "settings/SettingsLocation.h"
 #include "ui/controls/FileListBox.h"
-#include "ui/main/AppState.h"
 #include "ui/main/BrowserPanel.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/Interaction.h"
@@ -49,17 +47,11 @@ void makeFlatFolder(const std::string& folder, int64_t files)
 
 int browseRunMain(int argc, char** argv, const std::string& folder, const std::string& settings)
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication application(argc, argv);
-    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
-                                              QString::fromStdString(settings + "/system"));
-    ScopedMsgBoxResponder answers;
-
+    OffscreenWindow offscreen(argc, argv, settings);
+    FrmSeek& window = offscreen.window;
     BrowseResult r;
-    AppState state;
-    FrmSeek window(state);
     const Stopwatch watch;
-    if (!startUp(window, {}, folder))
+    if (!offscreen.start(folder))
         return 2;
     QCoreApplication::processEvents();
     r.shownSeconds = watch.wallSeconds();
@@ -80,7 +72,7 @@ int browseRunMain(int argc, char** argv, const std::string& folder, const std::s
                 static_cast<long long>(r.rounds), r.longestGapMs, r.longestGapCpuMs,
                 static_cast<long long>(r.peakKiB));
     std::fflush(stdout);
-    return answers.calls().empty() ? 0 : 3;
+    return offscreen.answers.calls().empty() ? 0 : 3;
 }
 
 std::vector<BrowseResult> runBrowseRows(int64_t files, int runs, const std::string& work,

@@ -2,16 +2,13 @@
 
 #include "FlatFiles.h"
 #include "GapMeter.h"
+#include "OffscreenWindow.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
-#include "app/Startup.h"
 #include "platform/AttributeStore.h"
-#include "settings/SettingsLocation.h"
 #include "ui/controls/ResultListBox.h"
-#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
-#include "ui/main/SearchCommand.h"
 #include "ui/services/FolderBrowser.h"
 #include "ui/services/Interaction.h"
 
@@ -131,28 +128,21 @@ double timeProgram(const std::vector<std::string>& args)
 int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std::string& root,
                        const std::string& settings, int64_t count, const std::string& target)
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication application(argc, argv);
-    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
-                                              QString::fromStdString(settings + "/system"));
-    ScopedMsgBoxResponder answers;
-    ScopedBeepCounter beeps;
+    OffscreenWindow offscreen(argc, argv, settings);
     ScopedFolderBrowser browser([&](const FolderBrowseCall&) { return target; });
-
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    if (!offscreen.start())
         return 2;
-    EnterSearchState(window);
-    if (kind == "delete") {
-        const size_t slash = root.rfind('/');
-        window.lstFoundFiles.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
-    } else {
-        for (int64_t i = 0; i < count; ++i)
-            window.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('c', i));
-    }
-    ShowSearchResults(window);
-    ResultListBox& box = window.lstFoundFiles.box(0);
+    FrmSeek& window = offscreen.window;
+    const AppState& state = offscreen.state;
+    ResultListBox& box = offscreen.showFound([&](FrmSeek& found) {
+        if (kind == "delete") {
+            const size_t slash = root.rfind('/');
+            found.lstFoundFiles.FoundFileAdd(root.substr(0, slash + 1), root.substr(slash + 1));
+        } else {
+            for (int64_t i = 0; i < count; ++i)
+                found.lstFoundFiles.FoundFileAdd(folderOf(root, i), numberedFile('c', i));
+        }
+    });
     box.setAllSelected(true);
     box.setListIndex(0);
     window.SourceList = SourceKind::Listbox;
@@ -173,7 +163,7 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
     gaps.stop();
 
     r.rowsAfter = box.ListCount();
-    r.messages = static_cast<int64_t>(answers.calls().size());
+    r.messages = static_cast<int64_t>(offscreen.answers.calls().size());
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();
@@ -182,7 +172,7 @@ int fileCommandRunMain(int argc, char** argv, const std::string& kind, const std
                 static_cast<long long>(r.messages), static_cast<long long>(r.yields),
                 r.longestGapMs, r.longestGapCpuMs);
     std::fflush(stdout);
-    return beeps.count() == 0 ? 0 : 3;
+    return offscreen.beeps.count() == 0 ? 0 : 3;
 }
 
 FileCommandResult runFileCommandWindow(const std::string& kind, const std::string& root,

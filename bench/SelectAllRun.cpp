@@ -1,16 +1,13 @@
 #include "SelectAllRun.h"
 
 #include "GapMeter.h"
+#include "OffscreenWindow.h"
 #include "RowFormat.h"
 #include "Stopwatch.h"
 #include "WindowRun.h"
-#include "app/Startup.h"
-#include "settings/SettingsLocation.h"
 #include "ui/controls/ResultListBox.h"
-#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/main/ListBoxOperations.h"
-#include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 
 #include <QAction>
@@ -32,24 +29,17 @@ constexpr double kGapMs = 20;
 
 int selectAllRunMain(int argc, char** argv, const std::string& root, const std::string& settings)
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication application(argc, argv);
-    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
-                                              QString::fromStdString(settings + "/system"));
-    ScopedMsgBoxResponder answers;
-    ScopedBeepCounter beeps;
-
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    OffscreenWindow offscreen(argc, argv, settings);
+    if (!offscreen.start())
         return 2;
-    EnterSearchState(window);
-    for (const auto& folder : std::filesystem::directory_iterator(root))
-        for (const auto& file : std::filesystem::directory_iterator(folder.path()))
-            window.lstFoundFiles.FoundFileAdd(folder.path().string() + "/",
-                                              file.path().filename().string());
-    ShowSearchResults(window);
-    ResultListBox& box = window.lstFoundFiles.box(0);
+    FrmSeek& window = offscreen.window;
+    const AppState& state = offscreen.state;
+    ResultListBox& box = offscreen.showFound([&](FrmSeek& found) {
+        for (const auto& folder : std::filesystem::directory_iterator(root))
+            for (const auto& file : std::filesystem::directory_iterator(folder.path()))
+                found.lstFoundFiles.FoundFileAdd(folder.path().string() + "/",
+                                                 file.path().filename().string());
+    });
     settle(state);
 
     SelectAllResult r;
@@ -77,7 +67,7 @@ int selectAllRunMain(int argc, char** argv, const std::string& root, const std::
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();
     r.longestGapCpuMs = gaps.longestCpuMs();
-    const bool quiet = answers.calls().empty() && beeps.count() == 0;
+    const bool quiet = offscreen.answers.calls().empty() && offscreen.beeps.count() == 0;
     std::printf("%s %.6f %.6f %.6f %lld %lld %s %lld %.3f %.3f %d\n", kResultTag, r.selectMs,
                 r.seconds, r.cpuSeconds, static_cast<long long>(r.rows),
                 static_cast<long long>(r.selected), r.boxes.c_str(),

@@ -2,14 +2,12 @@
 
 #include "ChildProcess.h"
 #include "GapMeter.h"
+#include "OffscreenWindow.h"
 #include "Stopwatch.h"
-#include "app/Startup.h"
 #include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/Error.h"
-#include "settings/SettingsLocation.h"
 #include "ui/controls/DirListBox.h"
-#include "ui/main/AppState.h"
 #include "ui/main/FrmSeek.h"
 #include "ui/services/Interaction.h"
 
@@ -90,8 +88,6 @@ private:
     int64_t answered_ = 0;
 };
 
-// Lets the freshly shown window be laid out and painted before the clock
-// starts, as it would be long before a person clicks.
 } // namespace
 
 int64_t peakResidentKiB()
@@ -105,15 +101,6 @@ int64_t peakResidentKiB()
     return -1;
 }
 
-void settle(const AppState& state)
-{
-    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(200);
-    while (Clock::now() < until || state.Busy) {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
 std::string panelBoxes(const FrmSeek& window)
 {
     std::string boxes;
@@ -125,23 +112,17 @@ std::string panelBoxes(const FrmSeek& window)
 int windowRunMain(int argc, char** argv, const std::string& root, const std::string& settings,
                   bool viewAll)
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication application(argc, argv);
-    const ScopedSettingsLocation settingsHere(QString::fromStdString(settings + "/user"),
-                                              QString::fromStdString(settings + "/system"));
-    ScopedMsgBoxResponder answers;
-    ScopedBeepCounter beeps;
-
     // The journal the program keeps of every change, as it keeps it.
     AttributeJournalFile journal(settings + "/journal", "umbrix", [](const std::string& message) {
         std::fprintf(stderr, "journal: %s\n", message.c_str());
     });
     const platform::ScopedAttributeJournal journalled(journal);
 
-    AppState state;
-    FrmSeek window(state);
-    if (!startUp(window, {}))
+    OffscreenWindow offscreen(argc, argv, settings);
+    if (!offscreen.start())
         return 2;
+    FrmSeek& window = offscreen.window;
+    const AppState& state = offscreen.state;
     try {
         window.browser.dirList->setPath(root);
     } catch (const Error& error) {
@@ -168,9 +149,10 @@ int windowRunMain(int argc, char** argv, const std::string& root, const std::str
         r.rows += window.lstFoundFiles.box(b).ListCount();
     r.scanned = window.lblCountx->text().trimmed().toLongLong();
     const bool finishedMessage =
-        std::any_of(answers.calls().begin(), answers.calls().end(), [](const MsgBoxCall& call) {
-            return call.prompt == QLatin1String("File scanning completed.");
-        });
+        std::any_of(offscreen.answers.calls().begin(), offscreen.answers.calls().end(),
+                    [](const MsgBoxCall& call) {
+                        return call.prompt == QLatin1String("File scanning completed.");
+                    });
     r.completed = finishedMessage && window.cmdSearch->text() == QLatin1String("Reset");
     r.yields = gaps.rounds();
     r.longestGapMs = gaps.longestMs();

@@ -11,10 +11,6 @@ class FrmSeek;
 
 namespace umbrix::bench {
 
-// Lets a filled window be laid out and painted, and any work it is busy
-// with end, before a clock starts: a person acts on a settled window.
-void settle(const AppState& state);
-
 // The attribute panel's five boxes (read-only, hidden, system, archive,
 // directory) as digits: 0 unchecked, 1 checked, 2 grayed.
 std::string panelBoxes(const FrmSeek& window);

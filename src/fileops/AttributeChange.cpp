@@ -89,18 +89,7 @@ bool stepWithRetry(SelectionCommandView& view, const std::string& path, bool off
 
 uint32_t attributeIndexBit(int16_t index)
 {
-    switch (index) {
-    case 0:
-        return ReadOnly;
-    case 1:
-        return Hidden;
-    case 2:
-        return System;
-    case 3:
-        return Archive;
-    default:
-        return 0;
-    }
+    return index >= 0 && index < 4 ? AttributeBoxBits[static_cast<std::size_t>(index)] : 0;
 }
 
 std::optional<uint32_t> changedAttributeWord(uint32_t word, int16_t index, int16_t action)
@@ -122,8 +111,6 @@ std::optional<uint32_t> changedAttributeWord(uint32_t word, int16_t index, int16
     // The directory bit is never written, so a directory is written even
     // when the attribute was already as asked.
     n -= d;
-    if (n < 0)
-        n = 0;
     if (n == a)
         return std::nullopt;
     return static_cast<uint32_t>(n);
@@ -201,8 +188,8 @@ bool ResetAttributes(SelectionCommandView& view, const std::string& path,
     return result;
 }
 
-SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
-                                          int16_t index)
+CommandEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
+                                        int16_t index)
 {
     const JournalFlush flushAtEnd;
     const platform::ScopedFolderReuse sameFolder;
@@ -211,7 +198,7 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
         if (current >= 0 && rows.Selected(current))
             ChangeAttribute(view, rows.ListPath(current), index, AttributeAction::Clear, false,
                             rows.ListIdentity(current));
-        return SelectionEnd::Finished;
+        return CommandEnd::Finished;
     }
     const int32_t n = rows.ListCount();
     ProgressCaption caption(view);
@@ -220,18 +207,15 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
         if (rows.Selected(i))
             ChangeAttribute(view, rows.ListPath(i), index, AttributeAction::Clear, false,
                             rows.ListIdentity(i));
-        view.DoEvents();
         caption.show(percent);
-        if (view.Closing())
-            return SelectionEnd::Closing;
-        if (view.CancelAction())
-            return SelectionEnd::Cancelled;
+        if (const CommandEnd end = yieldAndCheckStop(view); end != CommandEnd::Finished)
+            return end;
     }
-    return SelectionEnd::Finished;
+    return CommandEnd::Finished;
 }
 
-SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
-                                int16_t action, bool offerCancel, bool& changed)
+CommandEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
+                              int16_t action, bool offerCancel, bool& changed)
 {
     const JournalFlush flushAtEnd;
     const platform::ScopedFolderReuse sameFolder;
@@ -248,24 +232,21 @@ SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& 
     if (rows.SelCount() <= 1) {
         const int32_t current = rows.ListIndex();
         if (current >= 0 && rows.Selected(current) && !change(current))
-            return SelectionEnd::Abandoned;
-        return SelectionEnd::Finished;
+            return CommandEnd::Abandoned;
+        return CommandEnd::Finished;
     }
     const int32_t n = rows.ListCount();
     ProgressCaption caption(view);
     for (int32_t j = 0; j < n; ++j) {
         if (rows.Selected(j)) {
             if (!change(j))
-                return SelectionEnd::Abandoned;
+                return CommandEnd::Abandoned;
             caption.show(progressPercent(j + 1, n));
         }
-        view.DoEvents();
-        if (view.Closing())
-            return SelectionEnd::Closing;
-        if (view.CancelAction())
-            return SelectionEnd::Cancelled;
+        if (const CommandEnd end = yieldAndCheckStop(view); end != CommandEnd::Finished)
+            return end;
     }
-    return SelectionEnd::Finished;
+    return CommandEnd::Finished;
 }
 
 } // namespace umbrix

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "fileops/SelectionCommand.h"
+#include "platform/AttributeStore.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +18,12 @@ namespace AttributeAction {
 inline constexpr int16_t Clear = 0;
 inline constexpr int16_t Set = 1;
 } // namespace AttributeAction
+
+// The bit of each of the attribute panel's boxes, in their order; the last,
+// the directory box, only shows.
+inline constexpr std::array<uint32_t, 5> AttributeBoxBits = {
+    platform::Attr::ReadOnly, platform::Attr::Hidden, platform::Attr::System,
+    platform::Attr::Archive, platform::Attr::Directory};
 
 // The attribute bit of an index, 0 outside 0 to 3.
 uint32_t attributeIndexBit(int16_t index);
@@ -44,19 +52,12 @@ bool ResetAttributes(SelectionCommandView& view, const std::string& path,
                      const platform::EntryIdentity& identity = {});
 
 // How a walk through a selection ended.
-enum class SelectionEnd {
-    Finished,
-    Cancelled, // CancelAction was seen
-    Closing,   // the program is shutting down: nothing more is to be done
-    Abandoned  // the user gave up in a failure box
-};
-
 // Clears attribute `index` from the selected rows of `rows` (the selected
 // row alone, when no more than one is selected), with the progress caption,
 // a yield and the two stop checks after every row.  Finishing the command
 // (caption, CancelAction, the panel's box) is the caller's.
-SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
-                                          int16_t index);
+CommandEnd RemoveAttributeFromSelection(SelectionCommandView& view, const SelectedRows& rows,
+                                        int16_t index);
 
 // The attribute panel's box command on one result list box: sets (or clears)
 // attribute `index` on every selected row quietly, and `changed` becomes true
@@ -64,7 +65,7 @@ SelectionEnd RemoveAttributeFromSelection(SelectionCommandView& view, const Sele
 // progress caption, a yield and the stop checks after each row.  A failure
 // that is not the entry's own (reading the list) asks whether to retry; the
 // box has a Cancel button when `offerCancel`, and Cancel abandons the command.
-SelectionEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
-                                int16_t action, bool offerCancel, bool& changed);
+CommandEnd changeSelectedRows(SelectionCommandView& view, const SelectedRows& rows, int16_t index,
+                              int16_t action, bool offerCancel, bool& changed);
 
 } // namespace umbrix

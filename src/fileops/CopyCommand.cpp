@@ -29,9 +29,9 @@ void CopyEntry(const FileSystemObject& fs, const std::string& source, const std:
         fs.CopyFile(source, target, true);
 }
 
-CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                     const std::string& source, const std::string& targetFolder, bool offerCancel,
-                     CopyTally& tally, const platform::EntryIdentity& identity)
+CommandEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                        const std::string& source, const std::string& targetFolder,
+                        bool offerCancel, CopyTally& tally, const platform::EntryIdentity& identity)
 {
     // A row whose path leads to another entry now is reported "changed
     // since" and not copied: what it leads to may lie outside the tree.
@@ -42,11 +42,11 @@ CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
     };
     switch (retryStep(view, source, kCopyError, offerCancel, stillTheRow)) {
     case StepEnd::GaveUp:
-        return CopyEnd::Cancelled;
+        return CommandEnd::Cancelled;
     case StepEnd::Skipped:
         ++tally.skipped;
         tally.copied = true;
-        return CopyEnd::Finished;
+        return CommandEnd::Finished;
     case StepEnd::Done:
         break;
     }
@@ -57,11 +57,11 @@ CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
     if (retryStep(view, source, kCopyError, offerCancel, [&] {
             tally.attributeSet = GetEntryAttributes(source, false, reparsePoint, identity);
         }) == StepEnd::GaveUp)
-        return CopyEnd::Cancelled;
+        return CommandEnd::Cancelled;
     switch (retryStep(view, source, kCopyError, offerCancel,
                       [&] { CopyEntry(fs, source, target, tally.attributeSet); })) {
     case StepEnd::GaveUp:
-        return CopyEnd::Cancelled;
+        return CommandEnd::Cancelled;
     case StepEnd::Skipped:
         ++tally.skipped;
         break;
@@ -69,12 +69,12 @@ CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
         break;
     }
     tally.copied = true;
-    return CopyEnd::Finished;
+    return CommandEnd::Finished;
 }
 
-CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
-                         const SelectedRows& rows, const std::string& targetFolder,
-                         CopyTally& tally)
+CommandEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                            const SelectedRows& rows, const std::string& targetFolder,
+                            CopyTally& tally)
 {
     // The path of the row being copied: a row that cannot be read is named
     // by the one before it.
@@ -82,7 +82,7 @@ CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
     const auto copyRow = [&](int32_t row) {
         if (retryStep(view, source, kCopyError, true, [&] { source = rows.ListPath(row); }) ==
             StepEnd::GaveUp)
-            return CopyEnd::Cancelled;
+            return CommandEnd::Cancelled;
         return copyOneEntry(view, fs, source, targetFolder, true, tally, rows.ListIdentity(row));
     };
 
@@ -90,24 +90,23 @@ CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
         const int32_t current = rows.ListIndex();
         if (current >= 0 && rows.Selected(current))
             return copyRow(current);
-        return CopyEnd::Finished;
+        return CommandEnd::Finished;
     }
     const int32_t n = rows.ListCount();
     int32_t percent = 0;
     for (int32_t i = 0; i < n; ++i) {
         if (rows.Selected(i)) {
             percent = progressPercent(i + 1, n);
-            if (copyRow(i) == CopyEnd::Cancelled)
-                return CopyEnd::Cancelled;
+            if (copyRow(i) == CommandEnd::Cancelled)
+                return CommandEnd::Cancelled;
         }
         view.setCaption(processingCaption(percent));
         // A long copy keeps the window alive; the walk stops only when the
         // program is closing.
-        view.DoEvents();
-        if (view.Closing())
-            return CopyEnd::Closing;
+        if (yieldAndCheckStop(view, false) == CommandEnd::Closing)
+            return CommandEnd::Closing;
     }
-    return CopyEnd::Finished;
+    return CommandEnd::Finished;
 }
 
 } // namespace umbrix

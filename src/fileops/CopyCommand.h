@@ -31,24 +31,19 @@ struct CopyTally {
     int32_t attributeSet = 0;
 };
 
-enum class CopyEnd {
-    Finished,
-    Cancelled, // the user answered Cancel in a failure box
-    Closing    // the program is shutting down: nothing more is to be done
-};
-
 // Copies one entry into `targetFolder` (ending in "/").  Failures ask "Copy
 // Error, Retry?" with Yes and No, and Cancel when `offerCancel`.
-CopyEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                     const std::string& source, const std::string& targetFolder, bool offerCancel,
-                     CopyTally& tally, const platform::EntryIdentity& identity = {});
+CommandEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                        const std::string& source, const std::string& targetFolder,
+                        bool offerCancel, CopyTally& tally,
+                        const platform::EntryIdentity& identity = {});
 
 // Copies the selected rows of one result list box: the current row alone
 // when no more than one is selected (without progress), else every selected
 // row in order, with the progress caption after each row, selected or not,
 // and a yield.  Failures offer Cancel.
-CopyEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
-                         const SelectedRows& rows, const std::string& targetFolder,
-                         CopyTally& tally);
+CommandEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                            const SelectedRows& rows, const std::string& targetFolder,
+                            CopyTally& tally);
 
 } // namespace umbrix

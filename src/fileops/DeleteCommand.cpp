@@ -47,8 +47,7 @@ bool emptyContents(SelectionCommandView& view, const Folder& folder, bool& cance
         if (retryStep(view, noted, kDeleteError, true, [&] { file.Delete(true); }) ==
             StepEnd::GaveUp)
             return giveUp();
-        view.DoEvents();
-        if (view.Closing())
+        if (yieldAndCheckStop(view, false) == CommandEnd::Closing)
             return giveUp();
     }
 
@@ -106,16 +105,16 @@ bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs
     return emptyContents(view, *folder, cancel);
 }
 
-DeleteEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                          const std::string& path)
+CommandEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                           const std::string& path)
 {
     ResetAttributes(view, path);
     retryStep(view, path, kDeleteError, false, [&] { fs.GetFile(path).Delete(true); });
-    return DeleteEnd::Finished;
+    return CommandEnd::Finished;
 }
 
-DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path)
+CommandEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                             const std::string& path)
 {
     ResetAttributes(view, path);
     bool cancel = false;
@@ -123,13 +122,13 @@ DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& 
     if (DeleteFolderContents(view, fs, path, cancel))
         removeTree(view, fs, path, {}, false, gone);
     if (view.Closing())
-        return DeleteEnd::Closing;
-    return cancel ? DeleteEnd::Cancelled : DeleteEnd::Finished;
+        return CommandEnd::Closing;
+    return cancel ? CommandEnd::Cancelled : CommandEnd::Finished;
 }
 
-DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path, bool& gone,
-                            const platform::EntryIdentity& identity)
+CommandEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                             const std::string& path, bool& gone,
+                             const platform::EntryIdentity& identity)
 {
     gone = false;
     // A path that leads to another entry than the row's now is reported
@@ -141,9 +140,9 @@ DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& 
     };
     switch (retryStep(view, path, kDeleteError, true, stillTheRow)) {
     case StepEnd::GaveUp:
-        return DeleteEnd::Cancelled;
+        return CommandEnd::Cancelled;
     case StepEnd::Skipped:
-        return DeleteEnd::Finished;
+        return CommandEnd::Finished;
     case StepEnd::Done:
         break;
     }
@@ -153,7 +152,7 @@ DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& 
     if (retryStep(view, path, kDeleteError, true, [&] {
             attributes = GetEntryAttributes(path, false, reparsePoint, identity);
         }) == StepEnd::GaveUp)
-        return DeleteEnd::Cancelled;
+        return CommandEnd::Cancelled;
 
     // A link has no attributes of its own here, so a link to a folder is
     // removed as the link it is.
@@ -161,22 +160,22 @@ DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& 
         bool cancel = false;
         if (DeleteFolderContents(view, fs, path, cancel, identity) &&
             removeTree(view, fs, path, identity, true, gone) == StepEnd::GaveUp)
-            return DeleteEnd::Cancelled;
+            return CommandEnd::Cancelled;
         if (view.Closing())
-            return DeleteEnd::Closing;
-        return cancel ? DeleteEnd::Cancelled : DeleteEnd::Finished;
+            return CommandEnd::Closing;
+        return cancel ? CommandEnd::Cancelled : CommandEnd::Finished;
     }
     if (retryStep(view, path, kDeleteError, true, [&] {
             const File file = fs.GetFile(path, identity);
             file.Delete(true);
             gone = !file.Exists();
         }) == StepEnd::GaveUp)
-        return DeleteEnd::Cancelled;
-    return DeleteEnd::Finished;
+        return CommandEnd::Cancelled;
+    return CommandEnd::Finished;
 }
 
-DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
-                             DeletableRows& rows)
+CommandEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                              DeletableRows& rows)
 {
     // Each folder of the rows is opened once, for its first row: a folder
     // swapped for a link meanwhile cannot send the rows after it elsewhere.
@@ -184,15 +183,16 @@ DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject&
     if (rows.SelCount() <= 1) {
         const int32_t i = rows.ListIndex();
         if (i == -1)
-            return DeleteEnd::Finished;
+            return CommandEnd::Finished;
         if (rows.Selected(i)) {
             const std::string path = rows.ListPath(i);
             if (entryExists(path)) {
                 bool gone = false;
-                const DeleteEnd end = deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
+                const CommandEnd end =
+                    deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
                 if (gone)
                     rows.RemoveItem(i);
-                if (end != DeleteEnd::Finished)
+                if (end != CommandEnd::Finished)
                     return end;
             }
         }
@@ -200,7 +200,7 @@ DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject&
             rows.selectCurrent(i);
         else if (rows.ListCount() > 0)
             rows.selectCurrent(rows.ListCount() - 1);
-        return DeleteEnd::Finished;
+        return CommandEnd::Finished;
     }
 
     // From the last row to the first: removing a row leaves the indexes of
@@ -214,21 +214,19 @@ DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject&
                 rows.RemoveItem(i);
             } else {
                 bool gone = false;
-                const DeleteEnd end = deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
+                const CommandEnd end =
+                    deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
                 if (gone)
                     rows.RemoveItem(i);
-                if (end != DeleteEnd::Finished)
+                if (end != CommandEnd::Finished)
                     return end;
             }
         }
         view.setCaption(processingCaption(percent));
-        view.DoEvents();
-        if (view.Closing())
-            return DeleteEnd::Closing;
-        if (view.CancelAction())
-            return DeleteEnd::Cancelled;
+        if (const CommandEnd end = yieldAndCheckStop(view); end != CommandEnd::Finished)
+            return end;
     }
-    return DeleteEnd::Finished;
+    return CommandEnd::Finished;
 }
 
 } // namespace umbrix

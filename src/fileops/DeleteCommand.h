@@ -21,12 +21,6 @@ public:
 };
 
 // How a delete ended.
-enum class DeleteEnd {
-    Finished,
-    Cancelled, // a Cancel answer, or CancelAction seen between rows
-    Closing    // the program is shutting down: nothing more is to be done
-};
-
 // The entries of the folder `path` and of every folder below it, files only:
 // the emptied tree is the caller's to remove.  Every failure asks "Delete
 // Error, Retry?" with Yes, No and Cancel; Cancel sets `cancel` and every
@@ -38,22 +32,22 @@ bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs
 
 // The file list's entry `path`: attributes reset, then deleted even when
 // read-only; a failure asks with Yes and No.
-DeleteEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                          const std::string& path);
+CommandEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                           const std::string& path);
 
 // The directory list's entry `path`: attributes reset, its files deleted,
 // then the tree.  A failure of the tree's removal asks with Yes and No.
-DeleteEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path);
+CommandEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                             const std::string& path);
 
 // One result row's entry: attributes reset, then a folder (by its attribute
 // word) with everything in it, or a file.  `gone` says whether the entry no
 // longer exists afterwards.  Failures ask with Yes, No and Cancel.  A known
 // `identity` is the entry the row was found as: a path that leads elsewhere
 // now is reported "changed since" and nothing is done to it.
-DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                            const std::string& path, bool& gone,
-                            const platform::EntryIdentity& identity = {});
+CommandEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                             const std::string& path, bool& gone,
+                             const platform::EntryIdentity& identity = {});
 
 // The selected rows of one result list box: the current row alone when no
 // more than one is selected, else every selected row from the last to the
@@ -61,7 +55,7 @@ DeleteEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject& 
 // Rows whose entries are gone afterwards leave the list (a lone selected row
 // whose entry had vanished beforehand stays).  Finishing the command
 // (caption, CancelAction, showing the box) is the caller's.
-DeleteEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
-                             DeletableRows& rows);
+CommandEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject& fs,
+                              DeletableRows& rows);
 
 } // namespace umbrix

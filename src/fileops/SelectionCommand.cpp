@@ -16,6 +16,16 @@ int32_t progressPercent(int64_t done, int64_t total)
     return static_cast<int32_t>(percent);
 }
 
+CommandEnd yieldAndCheckStop(SelectionCommandView& view, bool cancellable)
+{
+    view.DoEvents();
+    if (view.Closing())
+        return CommandEnd::Closing;
+    if (cancellable && view.CancelAction())
+        return CommandEnd::Cancelled;
+    return CommandEnd::Finished;
+}
+
 std::string processingCaption(int32_t percent)
 {
     std::string caption(AppTitle);

@@ -39,6 +39,20 @@ public:
     }
 };
 
+// How a command over a selection ended.
+enum class CommandEnd {
+    Finished,  // every row done (a summary may end early once it knows all)
+    Cancelled, // a Cancel answer, or CancelAction seen between rows
+    Closing,   // the program is shutting down: nothing more is to be done
+    Abandoned  // the user gave up in a failure box
+};
+
+// The tail of every row of a command: the window gets its pending events,
+// and a stop asked for meanwhile ends the command.  Closing outranks
+// Cancel; a command that stops only for the program's end passes
+// `cancellable` false.  Finished means "go on".
+CommandEnd yieldAndCheckStop(SelectionCommandView& view, bool cancellable = true);
+
 // One result list box as a command over its selection reads it.  Rows are
 // full paths as bytes.
 class SelectedRows {

@@ -268,7 +268,7 @@ int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
     const auto kind = static_cast<StoreKind>(kind_);
     if (kind == StoreKind::DosAttrib) {
         const int err = stores::dosAttribUnhide(entry, stored);
-        if (err == 0 && (stored & (Attr::Hidden | Attr::System)) == Attr::Hidden)
+        if (err == 0 && isUnhideCandidate(stored))
             journalUnhide(kind, path, {device_, inode}, directory, stored);
         return err;
     }
@@ -276,7 +276,7 @@ int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
     if (const int err = readWord(kind, entry, word))
         return storeMissing(kind, err) ? StoreRefusal::NoReachableAttributes : err;
     stored = stores::visibleBits(word);
-    if ((stored & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+    if (!isUnhideCandidate(stored))
         return 0;
     if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
         return storeMissing(kind, err) ? StoreRefusal::NoReachableAttributes : err;

@@ -26,6 +26,14 @@ inline constexpr uint32_t ReparsePoint = 0x400;
 inline constexpr uint32_t Writable = ReadOnly | Hidden | System | Archive;
 } // namespace Attr
 
+// What the search unhides, wherever it is decided: hidden and not system.
+// Hidden together with system is how the system marks its own files, and
+// those are left alone.
+constexpr bool isUnhideCandidate(uint32_t word)
+{
+    return (word & (Attr::Hidden | Attr::System)) == Attr::Hidden;
+}
+
 // The attribute word of the entry `name` (one path component, bytes) of the
 // open folder `folderFd`, read from the store of its filesystem: read-only,
 // hidden, system and archive from the store (read-only from the mode bits

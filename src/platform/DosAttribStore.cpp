@@ -150,7 +150,7 @@ int dosAttribUnhide(Entry& entry, uint32_t& stored)
     if (!dosattrib::parse(value.data, parsed))
         return EBADMSG; // never overwrite what we cannot read
     stored = parsed.attribValid ? visibleBits(parsed.attrib) : 0;
-    if ((stored & (Attr::Hidden | Attr::System)) != Attr::Hidden)
+    if (!isUnhideCandidate(stored))
         return 0;
     const std::string newValue =
         dosattrib::withAttrib(value.data, parsed, parsed.attrib & ~Attr::Hidden);

@@ -179,14 +179,4 @@ int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoi
     return reducedAttributes(code, word, quiet, reparsePoint);
 }
 
-int32_t GetEntryAttributesAt(int folderFd, const std::string& name, const std::string& path,
-                             bool quiet, bool& reparsePoint)
-{
-    if (isBlank(path))
-        return 0;
-    uint32_t word = 0;
-    const int code = platform::queryAttributesAt(folderFd, name.c_str(), path, word);
-    return reducedAttributes(code, word, quiet, reparsePoint);
-}
-
 } // namespace umbrix

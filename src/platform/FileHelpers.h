@@ -49,10 +49,4 @@ int32_t reducedAttributeSet(uint32_t word);
 int32_t GetEntryAttributes(const std::string& path, bool quiet, bool& reparsePoint,
                            const platform::EntryIdentity& expected = {});
 
-// GetEntryAttributes of the entry `name` of the open folder `folderFd`, where
-// `path` names the same entry: the same answers and failures, the entry
-// looked up from the folder rather than along the whole path.
-int32_t GetEntryAttributesAt(int folderFd, const std::string& name, const std::string& path,
-                             bool quiet, bool& reparsePoint);
-
 } // namespace umbrix

@@ -10,11 +10,6 @@ bool isDotEntry(std::string_view name)
     return name == "." || name == "..";
 }
 
-bool hiddenNotSystem(int32_t attributes)
-{
-    return (attributes & (kHidden | kSystem)) == kHidden;
-}
-
 int nextName(DirectoryReader& reader, std::string_view pattern, std::string& name, ino_t& inode,
              unsigned char& type)
 {

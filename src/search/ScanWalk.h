@@ -48,7 +48,6 @@ inline constexpr std::size_t kOpenLevels = 64;
 enum class Resume { Next, Leave };
 
 bool isDotEntry(std::string_view name);
-bool hiddenNotSystem(int32_t attributes);
 
 // The next name of `reader` that `pattern` selects ("" selects every name)
 // into `name`, cleared at the end; 0, or the errno of a failed read, which

@@ -147,7 +147,7 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
     // others, only the hidden bit changes.  The rewrite reads the entry once
     // more and the listing goes by what it found: the walk may meanwhile have
     // unhidden it under another name (a hard link, a bind mount further down).
-    if (hiddenNotSystem(attr)) {
+    if (platform::isUnhideCandidate(static_cast<uint32_t>(attr))) {
         uint32_t stored = 0;
         if (const int err =
                 level.attributes.unhide(name.c_str(), inode, directory, path, stored)) {

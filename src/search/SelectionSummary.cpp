@@ -7,50 +7,20 @@ namespace umbrix {
 
 namespace {
 
-int32_t attributesOf(const std::string& path, const platform::EntryIdentity& identity = {})
+int32_t attributesOf(const std::string& path, const platform::EntryIdentity& identity)
 {
     bool reparsePoint = false;
     return GetEntryAttributes(path, true, reparsePoint, identity);
 }
 
-bool has(const std::string& path, uint32_t bit)
-{
-    return (static_cast<uint32_t>(attributesOf(path)) & bit) != 0;
-}
-
 } // namespace
-
-bool IsReadOnly(const std::string& path)
-{
-    return has(path, SummaryBits[0]);
-}
-
-bool IsHidden(const std::string& path)
-{
-    return has(path, SummaryBits[1]);
-}
-
-bool IsSystem(const std::string& path)
-{
-    return has(path, SummaryBits[2]);
-}
-
-bool IsArchive(const std::string& path)
-{
-    return has(path, SummaryBits[3]);
-}
-
-bool IsDirectory(const std::string& path)
-{
-    return has(path, SummaryBits[4]);
-}
 
 bool SelectionSummary::add(int32_t attributes)
 {
     for (std::size_t a = 0; a < states_.size(); ++a) {
         if (states_[a] == SummaryState::Mixed)
             continue;
-        const int32_t value = (static_cast<uint32_t>(attributes) & SummaryBits[a])
+        const int32_t value = (static_cast<uint32_t>(attributes) & AttributeBoxBits[a])
                                   ? SummaryState::All
                                   : SummaryState::None;
         states_[a] = !first_ && value != states_[a] ? SummaryState::Mixed : value;
@@ -67,7 +37,7 @@ bool SelectionSummary::allMixed() const
     return true;
 }
 
-SummaryEnd summarizeSelection(SelectionCommandView& view, const SelectedRows& rows,
+CommandEnd summarizeSelection(SelectionCommandView& view, const SelectedRows& rows,
                               SelectionSummary& summary)
 {
     const platform::ScopedFolderReuse sameFolder;
@@ -79,13 +49,10 @@ SummaryEnd summarizeSelection(SelectionCommandView& view, const SelectedRows& ro
         if (rows.Selected(i) && summary.add(attributesOf(rows.ListPath(i), rows.ListIdentity(i))))
             break;
         caption.show(progressPercent(i + 1, n));
-        view.DoEvents();
-        if (view.Closing())
-            return SummaryEnd::Closing;
-        if (view.CancelAction())
-            return SummaryEnd::Cancelled;
+        if (const CommandEnd end = yieldAndCheckStop(view); end != CommandEnd::Finished)
+            return end;
     }
-    return SummaryEnd::Complete;
+    return CommandEnd::Finished;
 }
 
 } // namespace umbrix

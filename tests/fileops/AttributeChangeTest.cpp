@@ -157,7 +157,7 @@ TEST_F(AttributeEngine, RemovingFromEightOfEightShowsEveryPercentage)
     FakeRows rows;
     for (int i = 0; i < 8; ++i)
         rows.add(hiddenFile("f" + std::to_string(i)), true);
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
     std::vector<std::string> expected;
     for (int p : {12, 25, 38, 50, 62, 75, 88, 100})
         expected.push_back(processingCaption(p));
@@ -173,10 +173,10 @@ TEST_F(AttributeEngine, RemovingFromOneSelectedRowNeedsItToBeTheCurrentOne)
     rows.add(hiddenFile("a"), false);
     rows.add(hiddenFile("b"), true);
     rows.listIndex = 0;
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
     EXPECT_EQ(storedWord(rows.paths[1]), Attr::Hidden);
     rows.listIndex = 1;
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Finished);
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
     EXPECT_EQ(storedWord(rows.paths[1]), 0u);
     EXPECT_TRUE(view.captions.empty());
     EXPECT_EQ(view.yields, 0);
@@ -192,7 +192,7 @@ TEST_F(AttributeEngine, CancelInTheRetryBoxStopsAHundredEntryLoop)
         return point == FaultPoint::WriteAttributes && path == refused ? EROFS : 0;
     });
     view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Cancel; };
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), SelectionEnd::Cancelled);
+    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Cancelled);
     EXPECT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.captions.size(), 10u);
     EXPECT_EQ(view.captions.back(), processingCaption(10));
@@ -207,7 +207,7 @@ TEST_F(AttributeEngine, ClosingEndsALoopAtTheNextYield)
         rows.add(hiddenFile("f" + std::to_string(i)), true);
     view.atYield = [&](int yield) { view.closing = yield == 2; };
     bool changed = false;
-    EXPECT_EQ(changeSelectedRows(view, rows, 0, Set, true, changed), SelectionEnd::Closing);
+    EXPECT_EQ(changeSelectedRows(view, rows, 0, Set, true, changed), CommandEnd::Closing);
     EXPECT_TRUE(changed);
     EXPECT_EQ(storedWord(rows.paths[0]), Attr::Hidden | Attr::ReadOnly);
     EXPECT_EQ(storedWord(rows.paths[1]), Attr::Hidden | Attr::ReadOnly);
@@ -222,7 +222,7 @@ TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsO
     rows.add(tmp / "vanished", true);
     rows.add(hiddenFile("c"), true);
     bool changed = false;
-    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), SelectionEnd::Finished);
+    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), CommandEnd::Finished);
     EXPECT_TRUE(changed);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(view.captions, (std::vector<std::string>{processingCaption(25), processingCaption(75),
@@ -233,7 +233,7 @@ TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsO
     EXPECT_EQ(storedWord(rows.paths[3]), Attr::Hidden | Attr::System);
 
     changed = false;
-    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), SelectionEnd::Finished);
+    EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), CommandEnd::Finished);
     EXPECT_FALSE(changed);
 }
 
@@ -259,7 +259,7 @@ TEST_F(AttributeEngine, RowsWhosePathsLeadElsewhereAreLeftAlone)
         bool changed = false;
         EXPECT_EQ(removeCommand ? RemoveAttributeFromSelection(view, rows, 1)
                                 : changeSelectedRows(view, rows, 1, Clear, true, changed),
-                  SelectionEnd::Finished);
+                  CommandEnd::Finished);
         for (const char* name : {"outside/f", "outside/g", "moved/f", "swapped", "old"})
             EXPECT_EQ(storedWord(tmp / name), Attr::Hidden) << name;
         EXPECT_FALSE(changed);
@@ -279,11 +279,11 @@ TEST_F(AttributeEngine, ListFailureInTheBoxCommandOffersRetry)
     struct Case {
         bool offerCancel;
         int answer;
-        SelectionEnd end;
+        CommandEnd end;
         uint32_t second; // the word of row 1 afterwards
-    } cases[] = {{true, MsgBoxAnswer::Yes, SelectionEnd::Finished, Attr::Hidden | Attr::Archive},
-                 {false, MsgBoxAnswer::No, SelectionEnd::Finished, Attr::Hidden},
-                 {true, MsgBoxAnswer::Cancel, SelectionEnd::Abandoned, Attr::Hidden}};
+    } cases[] = {{true, MsgBoxAnswer::Yes, CommandEnd::Finished, Attr::Hidden | Attr::Archive},
+                 {false, MsgBoxAnswer::No, CommandEnd::Finished, Attr::Hidden},
+                 {true, MsgBoxAnswer::Cancel, CommandEnd::Abandoned, Attr::Hidden}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         view = FakeCommandView{};

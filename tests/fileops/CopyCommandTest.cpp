@@ -48,7 +48,7 @@ TEST_F(CopyCommandTest, ThreeOfTenRowsWithTheProgressOfTheLastSelectedRow)
         makeTree(dir.path(), {name + "=" + std::to_string(i)});
         rows.add(at(name), i == 3 || i == 5 || i == 10);
     }
-    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CommandEnd::Finished);
 
     Names percents;
     for (const std::string& caption : view.captions)
@@ -73,7 +73,7 @@ TEST_F(CopyCommandTest, OneSelectedRowIsCopiedWithoutProgressAndAnUnselectedCurr
     rows.add(at("src/b"), true);
     for (int32_t current : {0, 1}) {
         rows.listIndex = current;
-        EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+        EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CommandEnd::Finished);
     }
     EXPECT_FALSE(exists(at("dst/a")));
     EXPECT_EQ(readTextFile(at("dst/b")), "b");
@@ -90,7 +90,7 @@ TEST_F(CopyCommandTest, AListedLinkIsCopiedAsALink)
     FakeRows rows;
     rows.add(at("src/rowlink"), true);
     rows.listIndex = 0;
-    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CommandEnd::Finished);
     EXPECT_EQ(linkTarget(at("dst/rowlink")), at("outside"));
     EXPECT_TRUE(view.boxes.empty());
 
@@ -103,7 +103,7 @@ TEST_F(CopyCommandTest, AListedLinkIsCopiedAsALink)
     ASSERT_EQ(::rename(at("src/z").c_str(), at("moved").c_str()), 0);
     ASSERT_EQ(::symlink(at("outside").c_str(), at("src/z").c_str()), 0);
     view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
-    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CopyEnd::Finished);
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CommandEnd::Finished);
     ASSERT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.boxes[0].prompt, at("src/z/f") + "\r\r" + ChangedSinceText);
     EXPECT_FALSE(exists(at("dst/f")));
@@ -128,13 +128,13 @@ TEST_F(CopyCommandTest, RetryBoxesAndWhatEachAnswerDoes)
     struct Case {
         int answer;
         int failures;
-        CopyEnd end;
+        CommandEnd end;
         Names copied;
         int skipped;
     } cases[] = {
-        {MsgBoxAnswer::Yes, 1, CopyEnd::Finished, {"a", "bad", "c"}, 0},
-        {MsgBoxAnswer::No, 9, CopyEnd::Finished, {"a", "c"}, 1},
-        {MsgBoxAnswer::Cancel, 9, CopyEnd::Cancelled, {"a"}, 0},
+        {MsgBoxAnswer::Yes, 1, CommandEnd::Finished, {"a", "bad", "c"}, 0},
+        {MsgBoxAnswer::No, 9, CommandEnd::Finished, {"a", "c"}, 1},
+        {MsgBoxAnswer::Cancel, 9, CommandEnd::Cancelled, {"a"}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -176,7 +176,7 @@ TEST_F(CopyCommandTest, AReadOnlyHiddenOrSystemTargetEndsInTheRetryQuestion)
         view.boxes.clear();
         for (const char* source : {"src/f", "src/tree"})
             EXPECT_EQ(copyOneEntry(view, fs, at(source), at(into), false, tally),
-                      CopyEnd::Finished);
+                      CommandEnd::Finished);
         ASSERT_EQ(view.boxes.size(), 2u);
         for (const std::string& target : {into + "f", into + "tree/f"}) {
             const std::string& prompt = view.boxes[target.ends_with("tree/f") ? 1 : 0].prompt;
@@ -197,8 +197,9 @@ TEST_F(CopyCommandTest, AVanishedSourceAnsweredNoIsAskedAboutTwice)
     // From the file list: Yes and No only.  The first box is the attribute
     // query, the second the copy, made as the entry before was (a folder).
     EXPECT_EQ(copyOneEntry(view, fs, at("src/folder"), at("dst/"), false, tally),
-              CopyEnd::Finished);
-    EXPECT_EQ(copyOneEntry(view, fs, at("src/gone"), at("dst/"), false, tally), CopyEnd::Finished);
+              CommandEnd::Finished);
+    EXPECT_EQ(copyOneEntry(view, fs, at("src/gone"), at("dst/"), false, tally),
+              CommandEnd::Finished);
     ASSERT_EQ(view.boxes.size(), 2u);
     for (const FakeCommandView::Box& box : view.boxes) {
         EXPECT_EQ(box.buttons,

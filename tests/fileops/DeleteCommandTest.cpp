@@ -84,15 +84,23 @@ TEST_F(DeleteCommandTest, EachAnswerToTheRetryBox)
     const struct {
         int answer;
         int failures;
-        DeleteEnd end;
+        CommandEnd end;
         Names gone, kept;
         size_t boxes;
     } cases[] = {
-        {MsgBoxAnswer::Yes, 1, DeleteEnd::Finished, {"t"}, {}, 1},
-        {MsgBoxAnswer::No, 9, DeleteEnd::Finished, {"t/top", "t/a/mid", "t/a/b/c/deep"},
-         {"t/a/b/locked"}, 2},
-        {MsgBoxAnswer::Cancel, 9, DeleteEnd::Cancelled, {"t/top", "t/a/mid"},
-         {"t/a/b/locked", "t/a/b/c/deep"}, 1},
+        {MsgBoxAnswer::Yes, 1, CommandEnd::Finished, {"t"}, {}, 1},
+        {MsgBoxAnswer::No,
+         9,
+         CommandEnd::Finished,
+         {"t/top", "t/a/mid", "t/a/b/c/deep"},
+         {"t/a/b/locked"},
+         2},
+        {MsgBoxAnswer::Cancel,
+         9,
+         CommandEnd::Cancelled,
+         {"t/top", "t/a/mid"},
+         {"t/a/b/locked", "t/a/b/c/deep"},
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -145,7 +153,7 @@ TEST_F(DeleteCommandTest, FiveOfTenRowsFromTheLastToTheFirstWithProgress)
     ASSERT_EQ(::unlink(at("f9").c_str()), 0);
     const UnlinkRecorder unlinks;
 
-    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+    EXPECT_EQ(deleteSelectedRows(view, fs, rows), CommandEnd::Finished);
     EXPECT_EQ(rows.paths, kept);
     EXPECT_EQ(unlinks.unlinked, (Names{at("f7"), at("f5"), at("f3"), at("f1")}));
     Names percents;
@@ -181,14 +189,14 @@ TEST_F(DeleteCommandTest, OneSelectedRowKeepsItsPlaceAndAVanishedOneStays)
         if (c.removeFirst) {
             ASSERT_EQ(::unlink(rows.paths[static_cast<size_t>(c.index)].c_str()), 0);
         }
-        EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+        EXPECT_EQ(deleteSelectedRows(view, fs, rows), CommandEnd::Finished);
         EXPECT_EQ(rows.paths, c.left);
         EXPECT_EQ(rows.current, c.current);
     }
     // No current row: nothing is deleted.
     rows.listIndex = -1;
     rows.current = -2;
-    EXPECT_EQ(deleteSelectedRows(view, fs, rows), DeleteEnd::Finished);
+    EXPECT_EQ(deleteSelectedRows(view, fs, rows), CommandEnd::Finished);
     EXPECT_EQ(rows.current, -2);
     EXPECT_TRUE(view.captions.empty());
 }
@@ -205,7 +213,7 @@ TEST_F(DeleteCommandTest, StopsBetweenRowsOnCancelActionAndAtOnceWhenClosing)
         FakeCommandView v;
         v.atYield = [&](int) { (closing ? v.closing : v.cancelAction) = true; };
         EXPECT_EQ(deleteSelectedRows(v, fs, rows),
-                  closing ? DeleteEnd::Closing : DeleteEnd::Cancelled);
+                  closing ? CommandEnd::Closing : CommandEnd::Cancelled);
         EXPECT_EQ(rows.paths.size(), 3u);
     }
 }
@@ -284,7 +292,7 @@ TEST_F(DeleteCommandTest, RowsAndWhatBecomesOfThem)
         });
         FakeCommandView v;
         v.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
-        EXPECT_EQ(deleteSelectedRows(v, fs, rows), DeleteEnd::Finished);
+        EXPECT_EQ(deleteSelectedRows(v, fs, rows), CommandEnd::Finished);
 
         for (const std::string& name : c.gone)
             EXPECT_FALSE(exists(at(name))) << name;
@@ -317,7 +325,7 @@ TEST_F(DeleteCommandTest, NoDescriptorLeftEndsTheDeleteWithOneReport)
     });
     view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
     bool gone = false;
-    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), DeleteEnd::Cancelled);
+    EXPECT_EQ(deleteListedEntry(view, fs, at("t"), gone), CommandEnd::Cancelled);
     ASSERT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::OKOnly + MsgBoxStyle::Critical);
     EXPECT_NE(view.boxes[0].prompt.find(std::strerror(EMFILE)), std::string::npos);
@@ -329,16 +337,16 @@ TEST_F(DeleteCommandTest, FileAndDirectoryListEntries)
     makeTree(dir.path(), {"ro.txt", "d/", "d/x/", "d/x/y"});
     setDosAttrib(at("ro.txt"), 0x1 | 0x2);
     setDosAttrib(at("d"), 0x1);
-    EXPECT_EQ(deleteFileEntry(view, fs, at("ro.txt")), DeleteEnd::Finished);
+    EXPECT_EQ(deleteFileEntry(view, fs, at("ro.txt")), CommandEnd::Finished);
     EXPECT_FALSE(exists(at("ro.txt")));
-    EXPECT_EQ(deleteFolderEntry(view, fs, at("d")), DeleteEnd::Finished);
+    EXPECT_EQ(deleteFolderEntry(view, fs, at("d")), CommandEnd::Finished);
     EXPECT_FALSE(exists(at("d")));
     EXPECT_TRUE(view.boxes.empty());
 
     // Their failure boxes offer Yes and No only.
     makeTree(dir.path(), {"f"});
     const UnlinkRecorder unlinks(at("f"));
-    EXPECT_EQ(deleteFileEntry(view, fs, at("f")), DeleteEnd::Finished);
+    EXPECT_EQ(deleteFileEntry(view, fs, at("f")), CommandEnd::Finished);
     ASSERT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.boxes[0].buttons,
               MsgBoxStyle::YesNo + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);

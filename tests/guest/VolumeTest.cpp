@@ -129,8 +129,8 @@ TEST_F(GuestVolume, ADeleteTakesProtectedEntriesAway)
               {"autorun.inf", Attr::ReadOnly | Attr::Hidden | Attr::System}});
     const FileSystemObject fs;
     test::FakeCommandView view;
-    EXPECT_EQ(deleteFolderEntry(view, fs, at("Photos")), DeleteEnd::Finished);
-    EXPECT_EQ(deleteFileEntry(view, fs, at("autorun.inf")), DeleteEnd::Finished);
+    EXPECT_EQ(deleteFolderEntry(view, fs, at("Photos")), CommandEnd::Finished);
+    EXPECT_EQ(deleteFileEntry(view, fs, at("autorun.inf")), CommandEnd::Finished);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_FALSE(test::exists(at("Photos")));
     EXPECT_FALSE(test::exists(at("autorun.inf")));

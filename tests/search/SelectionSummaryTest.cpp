@@ -73,7 +73,7 @@ TEST_F(Summary, TriStateOfMixedSelections)
             {"archive-ro", "dir", "everything", "gone", "hidden", "plain", "sys-dir"}, c.selected);
         SelectionSummary summary;
         view = FakeCommandView{};
-        EXPECT_EQ(summarizeSelection(view, r, summary), SummaryEnd::Complete);
+        EXPECT_EQ(summarizeSelection(view, r, summary), CommandEnd::Finished);
         EXPECT_EQ(summary.states(), c.states) << testing::PrintToString(r.selected);
         EXPECT_EQ(view.yields, 7);
     }
@@ -86,7 +86,7 @@ TEST_F(Summary, StopsOnceEveryStateIsMixed)
     FakeRows r =
         rows({"everything", "hidden", "plain-dir", "plain"}, {"everything", "plain-dir", "plain"});
     SelectionSummary summary;
-    EXPECT_EQ(summarizeSelection(view, r, summary), SummaryEnd::Complete);
+    EXPECT_EQ(summarizeSelection(view, r, summary), CommandEnd::Finished);
     EXPECT_EQ(summary.states(), (States{M, M, M, M, M}));
     EXPECT_EQ(view.captions,
               (std::vector<std::string>{processingCaption(25), processingCaption(50)}));
@@ -104,7 +104,7 @@ TEST_F(Summary, StopRequestsEndTheWalkAtTheNextYield)
         };
         SelectionSummary summary;
         EXPECT_EQ(summarizeSelection(view, r, summary),
-                  closing ? SummaryEnd::Closing : SummaryEnd::Cancelled);
+                  closing ? CommandEnd::Closing : CommandEnd::Cancelled);
         EXPECT_EQ(view.yields, 1);
     }
 }

@@ -51,16 +51,10 @@ std::string ShellResultText(int32_t code)
     switch (code) {
     case 2:
         return "File not found.";
-    case 3:
-        return "Path not found.";
-    case 5:
-        return "Access denied.";
-    case 27:
-        return "Incomplete association type of file.";
     case 31:
         return "Missing association type of file.";
     default:
-        return code < 33 ? "Generic access file error." : "";
+        return "";
     }
 }
 

@@ -23,8 +23,8 @@ std::string AuthorNameText();
 // e-mail and web links that lie over them.
 std::string AboutText(std::string_view appTitle, int major, int minor, int revision);
 
-// What a failed hand-over of a document means, by the shell's result code;
-// "" for success (33 and above).
+// What a failed hand-over of a document means, by the shell's result code:
+// 2 nothing to open, 31 no program took it; "" for success (above 32).
 std::string ShellResultText(int32_t code);
 
 } // namespace umbrix

@@ -257,10 +257,10 @@ void AttributePanel::ShowSelectionAttributes(int16_t L)
     host.begin();
     const ResultBoxRows rows(window_.lstFoundFiles.box(L));
     SelectionSummary summary;
-    const SummaryEnd end = summarizeSelection(host, rows, summary);
-    if (end == SummaryEnd::Closing)
+    const CommandEnd end = summarizeSelection(host, rows, summary);
+    if (end == CommandEnd::Closing)
         return;
-    if (end == SummaryEnd::Complete && !window_.CancelAction()) {
+    if (end == CommandEnd::Finished && !window_.CancelAction()) {
         for (std::size_t a = 0; a < chkAttr.size(); ++a)
             setValue(static_cast<int>(a), static_cast<CheckValue>(std::abs(summary.states()[a])));
     }
@@ -278,7 +278,7 @@ void AttributePanel::RemoveAttributeFromSelection(int16_t index)
     AttributeHost& host = window_.attributeHost();
     host.begin();
     const ResultBoxRows rows(window_.lstFoundFiles.box(window_.lstFoundFiles.CurrentIndex()));
-    if (umbrix::RemoveAttributeFromSelection(host, rows, index) == SelectionEnd::Closing)
+    if (umbrix::RemoveAttributeFromSelection(host, rows, index) == CommandEnd::Closing)
         return;
     host.end();
     window_.setCaption(std::string(AppTitle));
@@ -317,32 +317,27 @@ void AttributePanel::chkAttr_Click(int16_t Index)
     AttributeHost& host = window_.attributeHost();
     host.begin();
 
-    SelectionEnd end = SelectionEnd::Finished;
+    CommandEnd end = CommandEnd::Finished;
     if (columns.TotalListbox() > 1) {
         for (int k = 0; k < columns.TotalListbox(); ++k) {
             const ResultBoxRows rows(columns.box(k));
             end = changeSelectedRows(host, rows, Index, action, offerCancel, changed);
-            if (end != SelectionEnd::Finished)
+            if (end == CommandEnd::Finished)
+                end = yieldAndCheckStop(host);
+            if (end != CommandEnd::Finished)
                 break;
-            host.DoEvents();
-            if (state.Closing)
-                return;
-            if (window_.CancelAction()) {
-                end = SelectionEnd::Cancelled;
-                break;
-            }
         }
     } else {
         const ResultBoxRows rows(L);
         end = changeSelectedRows(host, rows, Index, action, offerCancel, changed);
     }
 
-    if (end == SelectionEnd::Closing || state.Closing)
+    if (end == CommandEnd::Closing || state.Closing)
         return;
-    if (end == SelectionEnd::Abandoned) {
+    if (end == CommandEnd::Abandoned) {
         const BusyScope busy(state);
         setValue(Index, restore);
-    } else if (end == SelectionEnd::Finished && !window_.CancelAction() && !changed) {
+    } else if (end == CommandEnd::Finished && !window_.CancelAction() && !changed) {
         // Nothing was written: a box over several rows cannot say more than
         // "some"; over one row it goes back to what it showed.
         const BusyScope busy(state);

@@ -32,7 +32,7 @@ void FrmSeek::mnuCopy_Click()
     AttributeHost& host = *attributeHost_;
     host.begin();
     CopyTally tally;
-    CopyEnd end = CopyEnd::Finished;
+    CommandEnd end = CommandEnd::Finished;
     if (SourceList == SourceKind::Listbox) {
         const ResultBoxRows rows(lstFoundFiles.box(lstFoundFiles.CurrentIndex()));
         std::optional<WaitCursor> hourglass;
@@ -45,10 +45,10 @@ void FrmSeek::mnuCopy_Click()
                                    browser.filList->List(browser.filList->ListIndex());
         end = copyOneEntry(host, *FileSystem, source, folder, false, tally);
     }
-    if (end == CopyEnd::Closing)
+    if (end == CommandEnd::Closing)
         return;
     host.end();
-    if (end == CopyEnd::Finished && tally.copied) {
+    if (end == CommandEnd::Finished && tally.copied) {
         // Entries skipped after a failure were not copied, and the message
         // says so rather than report them as copied.
         if (tally.skipped == 0)

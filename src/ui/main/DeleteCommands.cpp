@@ -264,7 +264,7 @@ void FrmSeek::DeleteSelected()
     host.begin();
     const FileSystemObject& fs = *FileSystem;
 
-    DeleteEnd end = DeleteEnd::Finished;
+    CommandEnd end = CommandEnd::Finished;
     ResultListBox* hidden = nullptr;
     // The box the delete works on, whichever box takes the focus meanwhile.
     const int16_t box = lstFoundFiles.CurrentIndex();
@@ -296,7 +296,7 @@ void FrmSeek::DeleteSelected()
             end = deleteFileEntry(host, fs, path);
         else
             reportNothingDeleted(this, path);
-        if (end != DeleteEnd::Finished)
+        if (end != CommandEnd::Finished)
             break;
         browser.dirList->openNearest(browser.dirList->Path());
         restoreListIndex(*browser.dirList.get(), i);
@@ -331,7 +331,7 @@ void FrmSeek::DeleteSelected()
     case SourceKind::None:
         break;
     }
-    if (end == DeleteEnd::Closing)
+    if (end == CommandEnd::Closing)
         return;
     if (hidden)
         hidden->show();
