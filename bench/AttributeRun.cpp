@@ -51,8 +51,6 @@ bool readValue(const std::string& path, unsigned long& attributes)
     return true;
 }
 
-// Lets the freshly filled window be laid out and painted, and the summary
-// that selecting every row starts run to its end, before the clock starts.
 } // namespace
 
 std::vector<std::string> buildAttributeFiles(const std::string& root, int64_t count)
@@ -60,14 +58,7 @@ std::vector<std::string> buildAttributeFiles(const std::string& root, int64_t co
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
-        const std::string folder = folderOf(root, i);
-        if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
-            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
-        const std::string path = folder + numberedFile('f', i);
-        std::FILE* f = std::fopen(path.c_str(), "w");
-        if (!f)
-            throw std::runtime_error("create " + path + ": " + std::strerror(errno));
-        std::fclose(f);
+        const std::string path = makeFlatFile(root, i, 'f');
         writeValue(path, kHidden | kArchive);
         paths.push_back(path);
     }

@@ -49,16 +49,7 @@ std::vector<std::string> buildCopyFiles(const std::string& root, int64_t count)
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
-        const std::string folder = folderOf(root, i);
-        if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
-            throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
-        const std::string path = folder + numberedFile('c', i);
-        std::FILE* f = std::fopen(path.c_str(), "w");
-        if (!f)
-            throw std::runtime_error("create " + path + ": " + std::strerror(errno));
-        const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-        if (std::fclose(f) != 0 || !written)
-            throw std::runtime_error("write " + path + ": " + std::strerror(errno));
+        const std::string path = makeFlatFile(root, i, 'c', content);
         static const char value[] = "0x22";
         if (lsetxattr(path.c_str(), kXattr, value, sizeof value, 0) != 0)
             throw std::runtime_error("setxattr " + path + ": " + std::strerror(errno));

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace umbrix::bench {
 
@@ -24,6 +29,24 @@ inline std::string numberedFile(char prefix, int64_t i)
     char name[32];
     std::snprintf(name, sizeof name, "%c%06lld", prefix, static_cast<long long>(i));
     return name;
+}
+
+// Makes file `i` holding `content` (and its folder, with the folder's first
+// file) and returns its path.  Throws std::runtime_error.
+inline std::string makeFlatFile(const std::string& root, int64_t i, char prefix,
+                                std::string_view content = {})
+{
+    const std::string folder = folderOf(root, i);
+    if (i % kFilesPerFolder == 0 && mkdir(folder.c_str(), 0755) != 0)
+        throw std::runtime_error("mkdir " + folder + ": " + std::strerror(errno));
+    const std::string path = folder + numberedFile(prefix, i);
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f)
+        throw std::runtime_error("create " + path + ": " + std::strerror(errno));
+    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    if (std::fclose(f) != 0 || !written)
+        throw std::runtime_error("write " + path + ": " + std::strerror(errno));
+    return path;
 }
 
 } // namespace umbrix::bench

@@ -180,21 +180,23 @@ CommandEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject
     // Each folder of the rows is opened once, for its first row: a folder
     // swapped for a link meanwhile cannot send the rows after it elsewhere.
     const platform::ScopedFolderReuse sameFolder;
+    // The row's entry deleted, and the row gone with it.
+    const auto deleteRow = [&](int32_t i, const std::string& path) {
+        bool gone = false;
+        const CommandEnd end = deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
+        if (gone)
+            rows.RemoveItem(i);
+        return end;
+    };
     if (rows.SelCount() <= 1) {
         const int32_t i = rows.ListIndex();
         if (i == -1)
             return CommandEnd::Finished;
         if (rows.Selected(i)) {
             const std::string path = rows.ListPath(i);
-            if (entryExists(path)) {
-                bool gone = false;
-                const CommandEnd end =
-                    deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
-                if (gone)
-                    rows.RemoveItem(i);
-                if (end != CommandEnd::Finished)
+            if (entryExists(path))
+                if (const CommandEnd end = deleteRow(i, path); end != CommandEnd::Finished)
                     return end;
-            }
         }
         if (i < rows.ListCount())
             rows.selectCurrent(i);
@@ -210,17 +212,10 @@ CommandEnd deleteSelectedRows(SelectionCommandView& view, const FileSystemObject
         const int32_t percent = progressPercent(n - i, n);
         if (rows.Selected(i)) {
             const std::string path = rows.ListPath(i);
-            if (!entryExists(path)) {
+            if (!entryExists(path))
                 rows.RemoveItem(i);
-            } else {
-                bool gone = false;
-                const CommandEnd end =
-                    deleteListedEntry(view, fs, path, gone, rows.ListIdentity(i));
-                if (gone)
-                    rows.RemoveItem(i);
-                if (end != CommandEnd::Finished)
-                    return end;
-            }
+            else if (const CommandEnd end = deleteRow(i, path); end != CommandEnd::Finished)
+                return end;
         }
         view.setCaption(processingCaption(percent));
         if (const CommandEnd end = yieldAndCheckStop(view); end != CommandEnd::Finished)
