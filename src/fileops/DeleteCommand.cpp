@@ -105,22 +105,46 @@ bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs
     return emptyContents(view, *folder, cancel);
 }
 
-CommandEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                           const std::string& path)
+namespace {
+
+// A path that leads to another entry than the one listed now is reported
+// once and left alone, before anything about it changes.
+void failWhenElsewhere(const std::string& path, const platform::EntryIdentity& identity)
 {
-    ResetAttributes(view, path);
-    retryStep(view, path, kDeleteError, false, [&] { fs.GetFile(path).Delete(true); });
+    platform::ReachedEntry entry;
+    if (platform::reachEntry(path, identity, entry) == ESTALE)
+        fileops::fail(ESTALE, {});
+}
+
+bool stillTheListedEntry(SelectionCommandView& view, const std::string& path,
+                         const platform::EntryIdentity& identity)
+{
+    return retryStep(view, path, kDeleteError, false,
+                     [&] { failWhenElsewhere(path, identity); }) == StepEnd::Done;
+}
+
+} // namespace
+
+CommandEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
+                           const std::string& path, const platform::EntryIdentity& identity)
+{
+    if (!stillTheListedEntry(view, path, identity))
+        return CommandEnd::Finished;
+    ResetAttributes(view, path, identity);
+    retryStep(view, path, kDeleteError, false, [&] { fs.GetFile(path, identity).Delete(true); });
     return CommandEnd::Finished;
 }
 
 CommandEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                             const std::string& path)
+                             const std::string& path, const platform::EntryIdentity& identity)
 {
-    ResetAttributes(view, path);
+    if (!stillTheListedEntry(view, path, identity))
+        return CommandEnd::Finished;
+    ResetAttributes(view, path, identity);
     bool cancel = false;
     bool gone = false;
-    if (DeleteFolderContents(view, fs, path, cancel))
-        removeTree(view, fs, path, {}, false, gone);
+    if (DeleteFolderContents(view, fs, path, cancel, identity))
+        removeTree(view, fs, path, identity, false, gone);
     if (view.Closing())
         return CommandEnd::Closing;
     return cancel ? CommandEnd::Cancelled : CommandEnd::Finished;
@@ -131,14 +155,7 @@ CommandEnd deleteListedEntry(SelectionCommandView& view, const FileSystemObject&
                              const platform::EntryIdentity& identity)
 {
     gone = false;
-    // A path that leads to another entry than the row's now is reported
-    // once and left alone, before anything about it changes.
-    const auto stillTheRow = [&] {
-        platform::ReachedEntry entry;
-        if (platform::reachEntry(path, identity, entry) == ESTALE)
-            fileops::fail(ESTALE, {});
-    };
-    switch (retryStep(view, path, kDeleteError, true, stillTheRow)) {
+    switch (retryStep(view, path, kDeleteError, true, [&] { failWhenElsewhere(path, identity); })) {
     case StepEnd::GaveUp:
         return CommandEnd::Cancelled;
     case StepEnd::Skipped:

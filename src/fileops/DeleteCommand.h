@@ -31,14 +31,17 @@ bool DeleteFolderContents(SelectionCommandView& view, const FileSystemObject& fs
                           const platform::EntryIdentity& identity = {});
 
 // The file list's entry `path`: attributes reset, then deleted even when
-// read-only; a failure asks with Yes and No.
+// read-only; a failure asks with Yes and No.  A known `identity` is the
+// entry the list showed: a path that leads elsewhere now is reported
+// "changed since" and nothing is done to it.
 CommandEnd deleteFileEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                           const std::string& path);
+                           const std::string& path, const platform::EntryIdentity& identity = {});
 
 // The directory list's entry `path`: attributes reset, its files deleted,
 // then the tree.  A failure of the tree's removal asks with Yes and No.
+// `identity` as for deleteFileEntry.
 CommandEnd deleteFolderEntry(SelectionCommandView& view, const FileSystemObject& fs,
-                             const std::string& path);
+                             const std::string& path, const platform::EntryIdentity& identity = {});
 
 // One result row's entry: attributes reset, then a folder (by its attribute
 // word) with everything in it, or a file.  `gone` says whether the entry no

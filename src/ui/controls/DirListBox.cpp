@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <sys/stat.h>
 
 namespace umbrix {
 namespace {
@@ -18,6 +19,15 @@ namespace {
 QString textOf(std::string_view bytes)
 {
     return QString::fromStdString(displayText(bytes));
+}
+
+// A folder of the chain as it is now, the link itself when it is one.
+platform::EntryIdentity identityOf(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return {};
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 } // namespace
@@ -87,6 +97,12 @@ std::string DirListBox::List(int index) const
     return row < 0 ? std::string() : rows_->rows()[static_cast<size_t>(row)].bytes;
 }
 
+platform::EntryIdentity DirListBox::ListIdentity(int index) const
+{
+    const int row = rowOfIndex(index);
+    return row < 0 ? platform::EntryIdentity() : rows_->rows()[static_cast<size_t>(row)].identity;
+}
+
 // The chain's rows run ancestors, open directory, subdirectories, so one
 // offset maps every list index (-ancestors-1 .. count-1) to its row.
 int DirListBox::rowOfIndex(int index) const
@@ -113,12 +129,14 @@ void DirListBox::load(const std::string& absolutePath, int keepIndex)
     rows.reserve(ancestors.size() + 1 + subdirs.size());
     int depth = 0;
     for (const std::string& ancestor : ancestors)
-        rows.push_back(NameRow{textOf(lastComponent(ancestor)), ancestor, depth++, openIcon});
-    rows.push_back(NameRow{textOf(lastComponent(absolutePath)), absolutePath, depth++, openIcon});
+        rows.push_back(NameRow{textOf(lastComponent(ancestor)), ancestor, depth++, openIcon,
+                               identityOf(ancestor)});
+    rows.push_back(NameRow{textOf(lastComponent(absolutePath)), absolutePath, depth++, openIcon,
+                           identityOf(absolutePath)});
     for (FolderEntry& entry : subdirs) {
         const bool link = entry.kind == FolderEntry::Kind::DirectoryLink;
         rows.push_back(NameRow{textOf(entry.name), joinPath(absolutePath, entry.name), depth,
-                               link ? linkIcon : closedIcon});
+                               link ? linkIcon : closedIcon, entry.identity});
     }
     sortByDisplayText(rows.begin() + static_cast<std::ptrdiff_t>(ancestors.size() + 1), rows.end());
 

@@ -45,6 +45,9 @@ public:
     void setListIndex(int index);
     // Full path of the entry at `index`; "" outside the chain.
     std::string List(int index) const;
+    // Which entry `index` was when the list was read; unknown outside the
+    // chain.
+    platform::EntryIdentity ListIdentity(int index) const;
 
     // Opens `path` or, when that cannot be opened (a delete took it), the
     // nearest folder above it that can; the same path is re-read.

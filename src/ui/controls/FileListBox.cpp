@@ -22,6 +22,7 @@ public:
         endResetModel();
     }
     std::string_view name(int row) const { return names_->name(static_cast<size_t>(row)); }
+    uint64_t inode(int row) const { return names_->inode(static_cast<size_t>(row)); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
@@ -108,7 +109,7 @@ struct FileListFill {
             try {
                 read = reader.read(
                     roundSize, [this](std::string_view name) { return matchesAny(pieces, name); },
-                    [this](std::string_view name) { names->add(name); });
+                    [this](std::string_view name, uint64_t inode) { names->add(name, inode); });
             } catch (const Error&) {
                 // The folder opened but failed midway: what was read is shown.
                 read = true;
@@ -188,6 +189,13 @@ std::string FileListBox::List(int index) const
     return std::string(names_->name(index));
 }
 
+platform::EntryIdentity FileListBox::ListIdentity(int index) const
+{
+    if (index < 0 || index >= ListCount())
+        return {};
+    return {device_, names_->inode(index)};
+}
+
 void FileListBox::load(const std::string& absolutePath, const std::string& pattern)
 {
     auto fill = std::make_unique<FileListFill>(absolutePath, pattern);
@@ -208,6 +216,7 @@ void FileListBox::fillRound()
     if (!filling_ || !filling_->step(roundSize_))
         return;
     std::unique_ptr<SortedNames> names = std::move(filling_->names);
+    device_ = filling_->reader.device();
     filling_.reset();
     fillTimer_.stop();
     showRows(std::move(names));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EntryReach.h"
 #include "ui/controls/NameListView.h"
 
 #include <QTimer>
@@ -53,6 +54,9 @@ public:
     void setListIndex(int index);
     // Bare file name (bytes) of entry `index`; "" outside 0..ListCount()-1.
     std::string List(int index) const;
+    // Which entry `index` was when the folder was read; unknown outside the
+    // list.
+    platform::EntryIdentity ListIdentity(int index) const;
 
     // Re-reads the folder; the highlight is cleared.  Throws as setPath.
     void refresh();
@@ -72,6 +76,7 @@ private:
     void showRows(std::unique_ptr<SortedNames> names);
 
     FileNameModel* names_;
+    uint64_t device_ = 0; // of the folder shown
     std::unique_ptr<FileListFill> filling_;
     QTimer fillTimer_;
     size_t roundSize_ = 20000;

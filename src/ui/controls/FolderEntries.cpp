@@ -59,6 +59,12 @@ bool isDotOrDotDot(std::string_view name)
     return name == "." || name == "..";
 }
 
+uint64_t deviceOf(int folderFd)
+{
+    struct stat st {};
+    return ::fstat(folderFd, &st) == 0 ? static_cast<uint64_t>(st.st_dev) : 0;
+}
+
 template <typename Visit> void readFolder(const std::string& folder, Visit&& visit)
 {
     if (folder.empty())
@@ -66,10 +72,11 @@ template <typename Visit> void readFolder(const std::string& folder, Visit&& vis
     platform::DirectoryReader reader(folder);
     if (!reader.valid())
         throw folderError(reader.error());
+    const uint64_t device = deviceOf(reader.fd());
     platform::DirectoryReader::Entry entry{};
     while (reader.next(entry)) {
         if (!isDotOrDotDot(entry.name))
-            visit(reader.fd(), entry);
+            visit(reader.fd(), device, entry);
     }
     if (reader.error() != 0)
         throw folderError(reader.error());
@@ -80,12 +87,13 @@ template <typename Visit> void readFolder(const std::string& folder, Visit&& vis
 std::vector<FolderEntry> readSubdirectories(const std::string& folder)
 {
     std::vector<FolderEntry> result;
-    readFolder(folder, [&](int fd, const platform::DirectoryReader::Entry& entry) {
+    readFolder(folder, [&](int fd, uint64_t device, const platform::DirectoryReader::Entry& entry) {
         if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN)
             return;
         FolderEntry::Kind kind;
         if (classify(fd, entry.name.data(), entry.type, kind) && kind != FolderEntry::Kind::File)
-            result.push_back(FolderEntry{std::string(entry.name), kind});
+            result.push_back(FolderEntry{std::string(entry.name), kind,
+                                         {device, static_cast<uint64_t>(entry.inode)}});
     });
     return result;
 }
@@ -97,12 +105,13 @@ FileReader::FileReader(const std::string& folder)
     reader_ = std::make_unique<platform::DirectoryReader>(folder);
     if (!reader_->valid())
         throw folderError(reader_->error());
+    device_ = deviceOf(reader_->fd());
 }
 
 FileReader::~FileReader() = default;
 
 bool FileReader::read(size_t count, const std::function<bool(std::string_view)>& accept,
-                      const std::function<void(std::string_view)>& add)
+                      const std::function<void(std::string_view, uint64_t)>& add)
 {
     platform::DirectoryReader::Entry entry{};
     for (size_t examined = 0; examined < count; ++examined) {
@@ -116,7 +125,7 @@ bool FileReader::read(size_t count, const std::function<bool(std::string_view)>&
         FolderEntry::Kind kind;
         if (classify(reader_->fd(), entry.name.data(), entry.type, kind) &&
             kind == FolderEntry::Kind::File)
-            add(entry.name);
+            add(entry.name, static_cast<uint64_t>(entry.inode));
     }
     return false;
 }

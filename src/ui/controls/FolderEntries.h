@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +19,7 @@ struct FolderEntry {
     enum class Kind { File, Directory, DirectoryLink };
     std::string name; // bytes
     Kind kind = Kind::File;
+    platform::EntryIdentity identity; // the folder's device, the listing's inode
 };
 
 // The subdirectories of `folder`, links to directories included; "." and
@@ -34,14 +38,17 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    // Examines up to `count` further entries and hands `add` the name of
-    // each file whose name `accept` takes; true once the folder is read.
-    // Throws when reading fails, as readSubdirectories.
+    // Examines up to `count` further entries and hands `add` the name and
+    // inode of each file whose name `accept` takes; true once the folder is
+    // read.  Throws when reading fails, as readSubdirectories.
     bool read(size_t count, const std::function<bool(std::string_view)>& accept,
-              const std::function<void(std::string_view)>& add);
+              const std::function<void(std::string_view, uint64_t)>& add);
+    // The folder's device, which its entries' identities share.
+    uint64_t device() const { return device_; }
 
 private:
     std::unique_ptr<platform::DirectoryReader> reader_;
+    uint64_t device_ = 0;
 };
 
 } // namespace umbrix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EntryReach.h"
+
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QListView>
@@ -15,6 +17,7 @@ struct NameRow {
     std::string bytes;
     int indent = 0; // nesting level, drawn as a left margin
     QIcon icon;
+    platform::EntryIdentity identity; // what the entry was when listed
 };
 
 // The rows of a name list, replaced in one go so that ten thousand entries

@@ -10,9 +10,10 @@
 
 namespace umbrix {
 
-void SortedNames::add(std::string_view name)
+void SortedNames::add(std::string_view name, uint64_t inode)
 {
-    refs_.push_back(Ref{static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(name.size())});
+    refs_.push_back(
+        Ref{static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(name.size()), inode});
     bytes_.append(name);
 }
 

@@ -11,12 +11,13 @@ namespace umbrix {
 // The names of one folder in the order a person reads them (NameCollation,
 // ties by bytes), put in order a round at a time so that a folder of a
 // million files never holds the window for long.  The names live in one
-// block of bytes: a row costs its name and eight bytes, not a string and a
-// text of its own.
+// block of bytes: a row costs its name and sixteen bytes, not a string and
+// a text of its own.
 class SortedNames {
 public:
     // Every name comes before the first round.
-    void add(std::string_view name);
+    // `inode` is the entry's as the folder's listing gave it.
+    void add(std::string_view name, uint64_t inode);
     size_t size() const { return refs_.size(); }
 
     // Does the next piece of the ordering, about `budget` names' worth of
@@ -30,11 +31,13 @@ public:
     {
         return {bytes_.data() + refs_[row].offset, refs_[row].length};
     }
+    uint64_t inode(size_t row) const { return refs_[row].inode; }
 
 private:
     struct Ref {
         uint32_t offset;
         uint32_t length;
+        uint64_t inode;
     };
     enum class Phase { Keys, Runs, Merges, Done };
 

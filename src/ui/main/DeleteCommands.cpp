@@ -277,7 +277,7 @@ void FrmSeek::DeleteSelected()
             reportNothingDeleted(this, path);
             break;
         }
-        end = deleteFileEntry(host, fs, path);
+        end = deleteFileEntry(host, fs, path, browser.filList->ListIdentity(i));
         try {
             browser.filList->refresh();
         } catch (const Error&) {
@@ -288,12 +288,13 @@ void FrmSeek::DeleteSelected()
     case SourceKind::Dirbox: {
         const int i = browser.dirList->ListIndex();
         const std::string path = browser.dirList->List(i);
+        const platform::EntryIdentity identity = browser.dirList->ListIdentity(i);
         if (DirExists(path))
-            end = deleteFolderEntry(host, fs, path);
+            end = deleteFolderEntry(host, fs, path, identity);
         else if (FileExists(path))
             // A link to a folder is listed among the folders; it goes as the
             // link it is, and what it leads to stays.
-            end = deleteFileEntry(host, fs, path);
+            end = deleteFileEntry(host, fs, path, identity);
         else
             reportNothingDeleted(this, path);
         if (end != CommandEnd::Finished)

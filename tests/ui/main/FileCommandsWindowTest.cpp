@@ -1,3 +1,4 @@
+#include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "support/NtfsVolume.h" // readTextFile
 #include "ui/main/MainWindowFixture.h"
@@ -170,6 +171,39 @@ TEST_F(FileCommandsWindow, TheDirectoryListDeleteKeyAsksAboutTheHighlightedFolde
     QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     EXPECT_EQ(answers.calls().size(), 1u);
     EXPECT_TRUE(test::exists(at("u")));
+}
+
+// An entry of either browser list whose folder was swapped for a link after
+// it was listed is reported and left alone, and so is what the link leads to.
+TEST_F(FileCommandsWindow, BrowserDeletesLeaveAPathThatNowLeadsElsewhere)
+{
+    for (const char* base : {"a", "outside"}) {
+        folder(base);
+        folder(std::string(base) + "/sub");
+        file(std::string(base) + "/sub/inner");
+        file(std::string(base) + "/x");
+    }
+    window->browser.dirList->setPath(at("a"));
+    window->browser.filList->setPath(at("a"));
+    ASSERT_EQ(window->browser.dirList->List(0), at("a/sub"));
+    ASSERT_EQ(window->browser.filList->List(0), "x");
+    ASSERT_EQ(::rename(at("a").c_str(), at("a.old").c_str()), 0);
+    ASSERT_EQ(::symlink(at("outside").c_str(), at("a").c_str()), 0);
+
+    const QString changedSince = QString::fromUtf8(ChangedSinceText);
+    ScopedMsgBoxResponder answers([&](const MsgBoxCall& call) {
+        return call.prompt.contains(changedSince) ? MsgBoxAnswer::No : MsgBoxAnswer::Yes;
+    });
+    window->browser.filList->setListIndex(0);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    window->browser.dirList->setListIndex(0);
+    QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
+    EXPECT_TRUE(test::exists(at("outside/x")));
+    EXPECT_TRUE(test::exists(at("outside/sub/inner")));
+    int told = 0;
+    for (const MsgBoxCall& call : answers.calls())
+        told += call.prompt.contains(changedSince) ? 1 : 0;
+    EXPECT_EQ(told, 2);
 }
 
 // After a delete the window shows what is true now: the rows below a
