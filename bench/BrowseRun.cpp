@@ -125,8 +125,9 @@ void printBrowseReport(std::FILE* out, const std::vector<BrowseResult>& runs)
                  median(shown) <= kShownSeconds ? "met" : "NOT MET");
     std::fprintf(out, "  %-58s %8.1f  %s\n", "peak memory under 200 MiB", peakMiB,
                  peakMiB < kPeakMiB ? "met" : "NOT MET");
-    std::fprintf(out, "  %-58s %8.2f  %s\n", "longest gap between rounds of window events <= 200 ms",
-                 gap, gap <= kGapMs ? "met" : "NOT MET");
+    std::fprintf(out, "  %-58s %8.2f  %s\n",
+                 "longest gap between rounds of window events <= 200 ms", gap,
+                 gap <= kGapMs ? "met" : "NOT MET");
 }
 
 } // namespace umbrix::bench

@@ -119,8 +119,8 @@ void failWhenElsewhere(const std::string& path, const platform::EntryIdentity& i
 bool stillTheListedEntry(SelectionCommandView& view, const std::string& path,
                          const platform::EntryIdentity& identity)
 {
-    return retryStep(view, path, kDeleteError, false,
-                     [&] { failWhenElsewhere(path, identity); }) == StepEnd::Done;
+    return retryStep(view, path, kDeleteError, false, [&] { failWhenElsewhere(path, identity); }) ==
+           StepEnd::Done;
 }
 
 } // namespace

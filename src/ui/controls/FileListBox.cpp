@@ -99,8 +99,7 @@ Error invalidPropertyValue()
 struct FileListFill {
     FileListFill(const std::string& folder, std::string_view pattern)
         : reader(folder), pieces(patternPieces(pattern)), names(std::make_unique<SortedNames>())
-    {
-    }
+    {}
 
     // One round; true once the names are in order.
     bool step(size_t roundSize)

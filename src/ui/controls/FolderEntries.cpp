@@ -92,8 +92,8 @@ std::vector<FolderEntry> readSubdirectories(const std::string& folder)
             return;
         FolderEntry::Kind kind;
         if (classify(fd, entry.name.data(), entry.type, kind) && kind != FolderEntry::Kind::File)
-            result.push_back(FolderEntry{std::string(entry.name), kind,
-                                         {device, static_cast<uint64_t>(entry.inode)}});
+            result.push_back(FolderEntry{
+                std::string(entry.name), kind, {device, static_cast<uint64_t>(entry.inode)}});
     });
     return result;
 }

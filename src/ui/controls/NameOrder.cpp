@@ -49,8 +49,8 @@ void NameCollation::appendKey(QStringView text, std::string& out) const
     int32_t room = 4 * length + 16;
     for (;;) {
         out.resize(start + static_cast<size_t>(room));
-        const int32_t needed = ucol_getSortKey(collator_.get(), source, length,
-                                               reinterpret_cast<uint8_t*>(out.data() + start), room);
+        const int32_t needed = ucol_getSortKey(
+            collator_.get(), source, length, reinterpret_cast<uint8_t*>(out.data() + start), room);
         if (needed <= room) {
             // `needed` counts the key's closing NUL.
             out.resize(start + static_cast<size_t>(needed));

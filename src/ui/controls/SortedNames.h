@@ -51,7 +51,7 @@ private:
     std::vector<uint32_t> keyStarts_;
     std::vector<uint32_t> order_;
     Phase phase_ = Phase::Keys;
-    size_t next_ = 0;     // first name without a key; first unsorted run; left end of the next merge
+    size_t next_ = 0; // first name without a key; first unsorted run; left end of the next merge
     size_t runWidth_ = 0; // length of the sorted runs being merged
 };
 

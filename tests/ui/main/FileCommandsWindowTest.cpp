@@ -195,7 +195,8 @@ TEST_F(FileCommandsWindow, BrowserDeletesLeaveAPathThatNowLeadsElsewhere)
         return call.prompt.contains(changedSince) ? MsgBoxAnswer::No : MsgBoxAnswer::Yes;
     });
     window->browser.filList->setListIndex(0);
-    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window->browser.filList.get(), Qt::Key_Delete,
+                    Qt::ControlModifier | Qt::ShiftModifier);
     window->browser.dirList->setListIndex(0);
     QTest::keyClick(window->browser.dirList.get(), Qt::Key_Delete);
     EXPECT_TRUE(test::exists(at("outside/x")));
