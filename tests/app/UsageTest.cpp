@@ -6,10 +6,16 @@
 #include "support/TempDir.h"
 
 #include <QSettings>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace umbrix {
@@ -102,6 +108,52 @@ TEST(Usage, TheProgramAnswersHelpVersionAndMisreadLinesWithoutADisplay)
     EXPECT_TRUE(version.starts_with("umbrix ") && version.ends_with("\n") &&
                 version.find_first_not_of("0123456789.", 7) == version.size() - 1)
         << version;
+}
+
+// The window raises its open-file limit as the command line does: a delete
+// holds a descriptor for every level of the tree it empties.
+TEST(Usage, TheWindowRaisesItsOpenFileLimit)
+{
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max <= 256)
+        GTEST_SKIP() << "the hard limit leaves nothing to raise";
+    const std::string hard =
+        limit.rlim_max == RLIM_INFINITY ? "unlimited" : std::to_string(limit.rlim_max);
+    const test::TempDir dir;
+    ASSERT_EQ(::mkdir((dir / "runtime").c_str(), 0700), 0);
+    const pid_t pid =
+        test::startTool("/usr/bin/env",
+                        {"-i", "QT_QPA_PLATFORM=offscreen", "HOME=" + dir.path(),
+                         "XDG_CONFIG_HOME=" + dir / "config", "XDG_DATA_HOME=" + dir / "data",
+                         "XDG_STATE_HOME=" + dir / "state", "XDG_RUNTIME_DIR=" + dir / "runtime",
+                         "/usr/bin/prlimit", "--nofile=256:" + hard, UMBRIX_PROGRAM, dir.path()},
+                        dir / "out", dir / "err");
+    // The soft limit as the running program has it; it starts at 256.
+    const auto softLimit = [&] {
+        std::ifstream limits("/proc/" + std::to_string(pid) + "/limits");
+        std::string line;
+        while (std::getline(limits, line))
+            if (line.starts_with("Max open files"))
+                return line.substr(26, line.find_first_of(' ', 26) - 26);
+        return std::string();
+    };
+    const auto running = [&] {
+        std::error_code error;
+        return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) ==
+               std::filesystem::path(UMBRIX_PROGRAM);
+    };
+    // The raise comes first at start-up; the waits are only bounds.
+    std::string soft;
+    for (int i = 0; i < 3000 && (!running() || (soft = softLimit()) == "256"); ++i)
+        ::usleep(10000);
+    ::kill(pid, SIGTERM);
+    test::waitTool(pid);
+    EXPECT_NE(soft, "256");
+    EXPECT_FALSE(soft.empty());
+    if (hard != "unlimited") {
+        EXPECT_EQ(soft, hard);
+    }
 }
 
 // Qt decides where the stores live; the help text must name the files it
