@@ -3,6 +3,7 @@
 #include "fileops/RetryStep.h"
 #include "platform/AttributeStore.h"
 #include "platform/FileHelpers.h"
+#include "platform/FolderHandle.h"
 
 #include <cerrno>
 
@@ -33,6 +34,7 @@ CommandEnd copyOneEntry(SelectionCommandView& view, const FileSystemObject& fs,
                         const std::string& source, const std::string& targetFolder,
                         bool offerCancel, CopyTally& tally, const platform::EntryIdentity& identity)
 {
+    const platform::ScopedHeldFolder heldTarget(targetFolder);
     // A row whose path leads to another entry now is reported "changed
     // since" and not copied: what it leads to may lie outside the tree.
     const auto stillTheRow = [&] {
@@ -76,6 +78,8 @@ CommandEnd copySelectedRows(SelectionCommandView& view, const FileSystemObject& 
                             const SelectedRows& rows, const std::string& targetFolder,
                             CopyTally& tally)
 {
+    // Every row goes into the folder the command began with.
+    const platform::ScopedHeldFolder heldTarget(targetFolder);
     // The path of the row being copied: a row that cannot be read is named
     // by the one before it.
     std::string source;

@@ -3,6 +3,7 @@
 #include "platform/FaultInjection.h"
 
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -45,11 +46,53 @@ int identityAt(int folderFd, const char* name, FolderIdentity& identity)
     return identify(folderFd, name, 0, identity);
 }
 
+namespace {
+
+thread_local ScopedHeldFolder* heldFolder = nullptr;
+
+// "dst/", "dst//" and "dst" name one folder.
+std::string_view withoutTrailingSlashes(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+} // namespace
+
 int openFolder(const std::string& path, FileDescriptor& folder)
 {
     if (const int fault = injectedFault(FaultPoint::OpenDirectory, path))
         return fault;
+    if (heldFolder && heldFolder->open(path, folder))
+        return 0;
     return opened(::open(path.c_str(), FolderFlags), folder);
+}
+
+ScopedHeldFolder::ScopedHeldFolder(const std::string& path)
+    : previous_(heldFolder), path_(withoutTrailingSlashes(path))
+{
+    // A command within a command keeps the folder the outer one holds.
+    if ((!previous_ || !previous_->open(path_, folder_)) &&
+        opened(::open(path_.c_str(), FolderFlags), folder_) != 0)
+        folder_ = FileDescriptor();
+    heldFolder = this;
+}
+
+ScopedHeldFolder::~ScopedHeldFolder()
+{
+    heldFolder = previous_;
+}
+
+bool ScopedHeldFolder::open(const std::string& path, FileDescriptor& folder) const
+{
+    if (!folder_ || withoutTrailingSlashes(path) != path_)
+        return false;
+    const int copy = ::fcntl(folder_.get(), F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return false;
+    folder = FileDescriptor(copy);
+    return true;
 }
 
 int openFolderAt(int parentFd, const char* name, const std::string& path, FileDescriptor& folder)

@@ -40,8 +40,30 @@ int identityAt(int folderFd, const char* name, FolderIdentity& identity);
 
 // Opens the folder at `path` for reading its entries and looking them up.
 // The path is taken as the person named it, links in it included.  0 or an
-// errno (the fault hook's OpenDirectory included).
+// errno (the fault hook's OpenDirectory included).  A folder a
+// ScopedHeldFolder holds is that folder, wherever its path leads now.
 int openFolder(const std::string& path, FileDescriptor& folder);
+
+// While one lives on a thread, openFolder of its path gives the folder
+// opened when it began: a command's target folder renamed, or swapped for a
+// link, midway still receives the rest of the command, and the place the
+// link leads to nothing.  A folder that cannot be opened is not held; one
+// an enclosing scope holds stays the folder it holds.
+class ScopedHeldFolder {
+public:
+    explicit ScopedHeldFolder(const std::string& path);
+    ~ScopedHeldFolder();
+    ScopedHeldFolder(const ScopedHeldFolder&) = delete;
+    ScopedHeldFolder& operator=(const ScopedHeldFolder&) = delete;
+
+    // A descriptor of its own for the held folder, when `path` names it.
+    bool open(const std::string& path, FileDescriptor& folder) const;
+
+private:
+    ScopedHeldFolder* previous_;
+    std::string path_;
+    FileDescriptor folder_;
+};
 
 // Opens the folder `name` of the open folder `parentFd` without following a
 // link: a link there, or anything that is not a directory, is refused.

@@ -212,5 +212,28 @@ TEST_F(CopyCommandTest, AVanishedSourceAnsweredNoIsAskedAboutTwice)
     EXPECT_EQ(readTextFile(at("dst/folder/x")), "x");
 }
 
+// The target is the folder the command began with: swapped for a link after
+// the first row, it still receives the rest, and the link's target nothing.
+TEST_F(CopyCommandTest, ATargetSwappedForALinkMidwayIsNotFollowed)
+{
+    makeTree(dir.path(), {"src/f1=1", "src/f2=2", "src/sub/", "src/sub/x=x", "outside/"});
+    FakeRows rows;
+    for (const char* name : {"src/f1", "src/sub", "src/f2"})
+        rows.add(at(name), true);
+    view.atYield = [&](int yield) {
+        if (yield != 1)
+            return;
+        ASSERT_EQ(::rename(at("dst").c_str(), at("dst.old").c_str()), 0);
+        ASSERT_EQ(::symlink(at("outside").c_str(), at("dst").c_str()), 0);
+    };
+    EXPECT_EQ(copySelectedRows(view, fs, rows, at("dst/"), tally), CommandEnd::Finished);
+    EXPECT_EQ(readTextFile(at("dst.old/f1")), "1");
+    EXPECT_EQ(readTextFile(at("dst.old/sub/x")), "x");
+    EXPECT_EQ(readTextFile(at("dst.old/f2")), "2");
+    EXPECT_FALSE(exists(at("outside/sub")));
+    EXPECT_FALSE(exists(at("outside/f2")));
+    EXPECT_TRUE(view.boxes.empty());
+}
+
 } // namespace
 } // namespace umbrix
