@@ -43,7 +43,8 @@ inline std::string makeFlatFile(const std::string& root, int64_t i, char prefix,
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f)
         throw std::runtime_error("create " + path + ": " + std::strerror(errno));
-    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    const bool written =
+        content.empty() || std::fwrite(content.data(), 1, content.size(), f) == content.size();
     if (std::fclose(f) != 0 || !written)
         throw std::runtime_error("write " + path + ": " + std::strerror(errno));
     return path;

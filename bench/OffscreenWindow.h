@@ -36,7 +36,7 @@ public:
     ResultListBox& showFound(const std::function<void(FrmSeek&)>& add);
 
 private:
-    bool offscreen_;
+    bool offscreen_; // the platform is chosen before the application exists
     QApplication application_;
     ScopedSettingsLocation settingsHere_;
 
