@@ -18,6 +18,8 @@ namespace {
 constexpr std::string_view kSuffix = ".journal";
 // A batch goes to the file once it holds this much.
 constexpr size_t kBatchBytes = 64 * 1024;
+// Folders whose resolved form is kept for the records that follow.
+constexpr size_t kResolvedFolders = 8192;
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
 
 int64_t nowMicroseconds()
@@ -71,17 +73,35 @@ AttributeJournalFile::~AttributeJournalFile()
         trimJournals(folderFd_.get(), limits_.runs, limits_.bytes);
 }
 
-std::string_view AttributeJournalFile::resolvedFolder(std::string_view folder)
+const std::string& AttributeJournalFile::resolvedFolder(std::string_view folder)
 {
-    if (folder != lastFolder_) {
-        lastFolder_.assign(folder);
-        char* real = ::realpath(lastFolder_.c_str(), nullptr);
-        lastResolved_ = real ? real : lastFolder_;
-        std::free(real);
-        if (lastResolved_ == "/")
-            lastResolved_.clear();
+    std::string named(folder);
+    if (const auto found = resolved_.find(named); found != resolved_.end())
+        return found->second;
+
+    // A folder whose parent is resolved needs only a look at its own name:
+    // one that is no folder (a link) is resolved whole.  "" is the root.
+    std::string real;
+    const size_t slash = folder.rfind('/');
+    bool whole = !folder.empty();
+    if (slash != std::string_view::npos) {
+        const std::string_view name = folder.substr(slash + 1);
+        real = resolvedFolder(folder.substr(0, slash));
+        real.append("/").append(name);
+        struct stat st {};
+        whole = name.empty() || name == "." || name == ".." || ::lstat(real.c_str(), &st) != 0 ||
+                !S_ISDIR(st.st_mode);
     }
-    return lastResolved_;
+    if (whole) {
+        char* resolved = ::realpath(named.c_str(), nullptr);
+        real = resolved ? resolved : named;
+        std::free(resolved);
+        if (real == "/")
+            real.clear();
+    }
+    if (resolved_.size() >= kResolvedFolders)
+        resolved_.clear();
+    return resolved_.emplace(std::move(named), std::move(real)).first->second;
 }
 
 void AttributeJournalFile::record(platform::StoreKind store, std::string_view path,
@@ -138,6 +158,9 @@ void AttributeJournalFile::flush()
 {
     if (!pending_.empty())
         write();
+    // Folders are renamed and swapped between commands: each command, and
+    // each second of a long one, resolves them afresh.
+    resolved_.clear();
 }
 
 void AttributeJournalFile::finish()

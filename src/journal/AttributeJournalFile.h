@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace umbrix {
 
@@ -63,7 +64,7 @@ private:
     std::string open();
     void fail(const std::string& why);
     void rescue();
-    std::string_view resolvedFolder(std::string_view folder);
+    const std::string& resolvedFolder(std::string_view folder);
     std::string fullPath(std::string_view path);
     void append(std::string_view store, std::string_view path, platform::JournalIdentity identity,
                 uint32_t before, uint32_t after, std::string_view to);
@@ -79,8 +80,10 @@ private:
     platform::FileDescriptor folderFd_;
     platform::FileDescriptor fd_;
     bool reported_ = false;
-    std::string lastFolder_;
-    std::string lastResolved_;
+    // Each folder recorded lately, as named, and with no link in it: a walk
+    // records folder after folder below the same few, so each is mostly its
+    // parent's form and one name.
+    std::unordered_map<std::string, std::string> resolved_;
 };
 
 } // namespace umbrix

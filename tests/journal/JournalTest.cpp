@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -156,6 +157,36 @@ TEST_F(JournalFiles, TheCleanUpRemovesTheOldestEndedRunsBeyondCountAndSize)
     EXPECT_TRUE(exists(tmp / "elsewhere/foreign.journal"));
     EXPECT_TRUE(reports.empty()) << reported();
     EXPECT_EQ(contentsOf(second).records.size(), 3u);
+}
+
+// An undo follows no link, so each record names its folder as it really is,
+// however the run reached it, while the walk's folders are resolved a name at
+// a time.
+TEST_F(JournalFiles, EveryRecordNamesItsFolderWithoutLinks)
+{
+    for (const char* folder : {"real/a/b", "other"})
+        ASSERT_TRUE(std::filesystem::create_directories(tmp / folder));
+    ASSERT_EQ(::symlink((tmp / "real").c_str(), (tmp / "start").c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "other").c_str(), (tmp / "real/a/c").c_str()), 0);
+    char* resolved = ::realpath(tmp.path().c_str(), nullptr);
+    const std::string real = resolved;
+    std::free(resolved);
+    const std::pair<const char*, std::string> records[] = {
+        {"start/x", "/real/x"},     {"start/a/b/z", "/real/a/b/z"}, {"start/a/c/w", "/other/w"},
+        {"start/a/y", "/real/a/y"}, {"start/a/b/q", "/real/a/b/q"},
+    };
+    std::string path;
+    {
+        AttributeJournalFile journal(tmp / "journal", "test", reporter());
+        for (const auto& [named, expected] : records)
+            journal.record(StoreKind::DosAttrib, tmp / named, {1, 2}, Attr::Hidden, 0);
+        journal.flush();
+        path = journal.path();
+    }
+    const JournalContents contents = contentsOf(path);
+    ASSERT_EQ(contents.records.size(), std::size(records));
+    for (size_t i = 0; i < std::size(records); ++i)
+        EXPECT_EQ(contents.records[i].path, real + records[i].second) << records[i].first;
 }
 
 TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
