@@ -211,17 +211,17 @@ for case in "$@"; do
     volume.* | user.* | stick.vfat)
       # user.TYPE[-OPTION]: mounted as a desktop mounts a stick for the user
       # who plugged it in, and worked on as that user.
-      spec=${case#*.} type=${spec%%-*} served= options= judge= stick= runas= refused=
+      kind=${case#*.} type=${kind%%-*} served= options= judge= stick= runas= refused=
       filter='GuestVolume.*:-*User*'
       case $case in
-        volume.cifs-*) type=$spec served=/tmp/vol/ext4/${type#cifs-} ;;
+        volume.cifs-*) type=$kind served=/tmp/vol/ext4/${type#cifs-} ;;
         volume.*) judge="judge_volume $type" ;;
         user.*)
           options=uid=1000,gid=1000,fmask=0022,dmask=0022
           [ "$type" = exfat ] || options+=,flush # exFAT knows no "flush"
-          [ "$spec" = "$type" ] || options+=,${spec#*-}
+          [ "$kind" = "$type" ] || options+=,${kind#*-}
           # Both keep the system bit to root (CAP_LINUX_IMMUTABLE).
-          case $spec in exfat | *sys_immutable) refused=S ;; esac
+          case $kind in exfat | *sys_immutable) refused=S ;; esac
           chmod 1777 "$UMBRIX_TEST_TMP"
           runas="setpriv --reuid=1000 --regid=1000 --clear-groups" filter='*User*' ;;
         stick.*) options=iocharset=utf8 filter='GuestStick.*' judge=judge_stick stick=/tmp/vol/vfat ;;
