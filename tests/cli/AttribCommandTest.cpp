@@ -8,8 +8,11 @@
 #include "support/NtfsVolume.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -17,12 +20,10 @@ namespace {
 
 namespace Attr = platform::Attr;
 
-// The entries of the stick, in the order attrib /S /D lists them.
+// The stick's entries in the order attrib /S /D lists them, and their words.
 const char* const kEntries[] = {"autorun.inf", "Docs",   "notes.txt",       "Photos",
                                 "zz.dat",      "_u.txt", "Docs/report.doc", "Photos/img1.jpg"};
-
 constexpr const char* kInfected = "SH SH H SH A H R H";
-
 constexpr std::pair<uint32_t, char> kLetters[] = {
     {Attr::Archive, 'A'}, {Attr::System, 'S'}, {Attr::Hidden, 'H'}, {Attr::ReadOnly, 'R'}};
 
@@ -34,12 +35,15 @@ std::string letters(uint32_t word)
     return s.empty() ? "-" : s;
 }
 
-uint32_t wordOf(const std::string& letters)
+// The pieces of `text` each ended by `end`, or by the end of the text.
+std::vector<std::string> piecesOf(const std::string& text, char end = '\n')
 {
-    uint32_t word = 0;
-    for (const auto& [bit, letter] : kLetters)
-        word |= letters.find(letter) != std::string::npos ? bit : 0;
-    return word;
+    std::vector<std::string> pieces;
+    for (size_t at = 0, stop; at < text.size(); at = stop + 1) {
+        stop = std::min(text.find(end, at), text.size());
+        pieces.push_back(text.substr(at, stop - at));
+    }
+    return pieces;
 }
 
 std::string replaced(std::string text, const std::string& root)
@@ -49,10 +53,12 @@ std::string replaced(std::string text, const std::string& root)
     return text;
 }
 
-// A command on a fresh stick: its exit status and the letters of kEntries
-// afterwards, then the lines it prints, those of standard error after "! ".
+// A command run in a fresh stick ("@" names it): its exit status and the
+// letters of kEntries afterwards, then its lines, standard error's after "! ".
+// --unhide meets the entries in the folders' own order, so its lines before
+// the summary are compared as a set.
 struct Classic {
-    std::vector<std::string> arguments; // "@" is the stick
+    std::vector<std::string> arguments;
     const char* statusAndDisk;
     std::vector<std::string> lines;
 };
@@ -63,14 +69,9 @@ const Classic kClassics[] = {
      {"   SH      @/autorun.inf", "   SH      @/Docs", "    H      @/notes.txt",
       "   SH      @/Photos", "A          @/zz.dat", "    H      @/_u.txt",
       "     R     @/Docs/report.doc", "    H      @/Photos/img1.jpg"}},
-    {{"-h", "-r", "-s", "/s", "/d", "*.*"}, "0 - - - - A - - -", {}}, // in the stick
-    {{"-H", "-R", "-S", "/S", "/D", "@"}, "0 - - - - A - - -", {}},
-    {{"/d"}, // no path: the stick's own entries
-     "0 SH SH H SH A H R H",
-     {"   SH      @/autorun.inf", "   SH      @/Docs", "    H      @/notes.txt",
-      "   SH      @/Photos", "A          @/zz.dat", "    H      @/_u.txt"}},
+    {{"-h", "-R", "-s", "/s", "/D", "*.*"}, "0 - - - - A - - -", {}},
     {{"-H", "/S", "@/*.jpg", "@/_*"}, "0 SH SH H SH A - R -", {}},
-    {{"@/*"},
+    {{"*"}, // files only without /D
      "0 SH SH H SH A H R H",
      {"   SH      @/autorun.inf", "    H      @/notes.txt", "A          @/zz.dat",
       "    H      @/_u.txt"}},
@@ -113,73 +114,51 @@ const std::pair<std::vector<std::string>, const char*> kUsageErrors[] = {
     {{"--bogus"}, "Invalid switch - --bogus"},
 };
 
-// The pieces of `text` each ended by `end`, or by the end of the text.
-std::vector<std::string> piecesOf(const std::string& text, char end = '\n')
+TEST(AttribCommand, ClassicCommandsOnAnInfectedStick)
 {
-    std::vector<std::string> pieces;
-    for (size_t at = 0, stop; at < text.size(); at = stop + 1) {
-        stop = std::min(text.find(end, at), text.size());
-        pieces.push_back(text.substr(at, stop - at));
-    }
-    return pieces;
-}
-
-// --unhide lists as the walk meets the entries, in the folders' own order.
-std::vector<std::string> inWalkOrder(const Classic& c, std::vector<std::string> lines)
-{
-    if (c.arguments[0] == "--unhide" && !lines.empty())
-        std::sort(lines.begin(), lines.end() - 1);
-    return lines;
-}
-
-class ClassicCommands : public ::testing::Test {
-protected:
-    void infect(int n)
-    {
-        stick = tmp / ("stick" + std::to_string(n));
-        makeDir(stick);
-        makeTree(stick, {"Docs/", "Photos/", "autorun.inf", "notes.txt", "zz.dat", "_u.txt",
-                         "Docs/report.doc", "Photos/img1.jpg", "link -> notes.txt"});
-        const std::vector<std::string> words = piecesOf(kInfected, ' ');
-        for (size_t i = 0; i < std::size(kEntries); ++i)
-            ASSERT_EQ(platform::storeAttributes(stick + "/" + kEntries[i], wordOf(words[i])), 0);
-    }
-    std::string disk() const
-    {
+    TempDir tmp;
+    std::string stick;
+    const auto disk = [&] {
         std::string s;
         for (const char* entry : kEntries)
             s += (s.empty() ? "" : " ") + letters(storedWord(stick + "/" + entry));
         return s;
-    }
-    AttribResult run(const std::vector<std::string>& arguments) const
-    {
+    };
+    const auto run = [&](const std::vector<std::string>& arguments) {
         std::vector<std::string> given;
         for (const std::string& a : arguments)
             given.push_back(replaced(a, stick));
         return attribHere(given);
-    }
-
-    TempDir tmp;
-    std::string stick;
-};
-
-TEST_F(ClassicCommands, OnAnInfectedStick)
-{
+    };
     int n = 0;
     for (const Classic& c : kClassics) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
-        infect(n++);
+        stick = tmp / ("stick" + std::to_string(n++));
+        makeDir(stick);
+        makeTree(stick, {"Docs/", "Photos/", "autorun.inf", "notes.txt", "zz.dat", "_u.txt",
+                         "Docs/report.doc", "Photos/img1.jpg", "link -> notes.txt"});
+        const std::vector<std::string> words = piecesOf(kInfected, ' ');
+        for (size_t i = 0; i < std::size(kEntries); ++i) {
+            uint32_t word = 0;
+            for (const auto& [bit, letter] : kLetters)
+                word |= words[i].find(letter) != std::string::npos ? bit : 0;
+            ASSERT_EQ(platform::storeAttributes(stick + "/" + kEntries[i], word), 0);
+        }
         // The commands run in the stick, as a person runs them there.
         char previous[4096];
         ASSERT_TRUE(::getcwd(previous, sizeof previous) && ::chdir(stick.c_str()) == 0);
         const AttribResult r = run(c.arguments);
         ASSERT_EQ(::chdir(previous), 0);
-        std::vector<std::string> out;
+        std::vector<std::string> out, got = piecesOf(r.out);
         std::string err;
         for (const std::string& line : c.lines)
             line.starts_with("! ") ? void(err += replaced(line.substr(2), stick) + "\n")
                                    : out.push_back(replaced(line, stick));
-        EXPECT_EQ(inWalkOrder(c, piecesOf(r.out)), inWalkOrder(c, out));
+        if (c.arguments[0] == "--unhide" && !got.empty() && got.size() == out.size()) {
+            std::sort(got.begin(), got.end() - 1);
+            std::sort(out.begin(), out.end() - 1);
+        }
+        EXPECT_EQ(got, out);
         EXPECT_TRUE(r.out.ends_with('\n') || r.out.empty()) << r.out;
         EXPECT_EQ(r.err, err);
         EXPECT_EQ(std::to_string(r.status) + " " + disk(), c.statusAndDisk);
@@ -188,23 +167,20 @@ TEST_F(ClassicCommands, OnAnInfectedStick)
         const AttribResult r = run(arguments);
         EXPECT_EQ(r.err,
                   "umbrix-attrib: " + std::string(message) + "\nTry 'umbrix-attrib --help'.\n");
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out + std::to_string(r.status), "2");
     }
-    EXPECT_EQ(disk(), "SH SH H SH A H R H");
+    EXPECT_EQ(disk(), kInfected);
+    // The program itself: its help, and a partial failure in its status.
     const AttribResult help = attribProgram({"/?"}, tmp.path());
     EXPECT_TRUE(help.out.starts_with("Usage: umbrix-attrib [+R|-R]")) << help.out;
     EXPECT_EQ(help.out, attribProgram({"--help"}, tmp.path()).out);
-    const std::string version = attribProgram({"--version"}, tmp.path()).out;
-    EXPECT_TRUE(version.starts_with("umbrix-attrib ") && version.ends_with("\n") &&
-                version.find_first_not_of("0123456789.", 14) == version.size() - 1)
-        << version;
     EXPECT_EQ(attribProgram({"-H", stick + "/zz.dat", stick + "/no"}, tmp.path()).status, 1);
 }
 
 // NTFS keeps a folder's names in the order of their UTF-16 code units
-// upper-cased by its $UpCase table; ntfs-3g reads them back in that order.
-TEST(AttribOrder, NamesComeAsAnNtfsFolderKeepsThem)
+// upper-cased by its $UpCase table; ntfs-3g reads them back in that order,
+// and the listing of any other folder follows it.
+TEST(AttribCommand, NamesComeAsAnNtfsFolderKeepsThem)
 {
     const std::vector<std::string> ntfsOrder = piecesOf(
         "a.txt B.txt Z1 zz.dat z_ [x ^y _u.txt `z {v ~w \xC3\xA9.txt \xC3\x89\x32 \xC3\x9F "
@@ -243,7 +219,9 @@ TEST(AttribOrder, NamesComeAsAnNtfsFolderKeepsThem)
     EXPECT_EQ(listed(volume.root()), ntfsOrder);
 }
 
-TEST(AttribScripts, GetTheExactBytesOfANameThatIsNotText)
+// -0 and --json give scripts the exact bytes of a name that is not text;
+// Python's own JSON and base64 decoders are the judges.
+TEST(AttribCommand, ScriptsGetTheExactBytesOfANameThatIsNotText)
 {
     TempDir tmp;
     makeDir(tmp / "tree");
@@ -253,52 +231,56 @@ TEST(AttribScripts, GetTheExactBytesOfANameThatIsNotText)
     ASSERT_EQ(platform::storeAttributes(name, Attr::Hidden), 0);
 
     const AttribResult nul = attribProgram({"-0", "--unhide", tmp / "tree"}, tmp.path());
-    EXPECT_EQ(nul.status, 0) << nul.err;
-    EXPECT_EQ(nul.out, name + std::string(1, '\0'));
+    EXPECT_EQ(nul.out + nul.err, name + std::string(1, '\0'));
 
     const AttribResult json = attribProgram({"--json", "/S", tmp / "tree/*.dat"}, tmp.path());
     EXPECT_EQ(json.status, 0) << json.err;
-    // Python's own JSON and base64 decoders are the judges.
-    const std::string script = tmp / "decode.py";
-    makeFile(script, "import base64, json, sys\n"
-                     "o = json.loads(sys.stdin.readline())\n"
-                     "sys.stdout.buffer.write(base64.b64decode(o['path_base64']) + b'|' +\n"
-                     "  o['path'].encode() + b'|' + o['store'].encode() + b'|' +\n"
-                     "  str(o['before']).encode() + b'|' + str(o['after']).encode())\n");
     makeFile(tmp / "json.txt", json.out);
-    const std::string decoded = tmp / "decoded";
-    const int status = std::system(
-        ("/usr/bin/python3 " + script + " < " + tmp / "json.txt" + " > " + decoded).c_str());
+    const int status = std::system(("/usr/bin/python3 -c \"import base64, json, sys\n"
+                                    "o = json.loads(sys.stdin.readline())\n"
+                                    "sys.stdout.buffer.write(b'|'.join([base64.b64decode("
+                                    "o['path_base64']), o['path'].encode(), o['store'].encode(), "
+                                    "str(o['before']).encode(), str(o['after']).encode()]))\" < " +
+                                    tmp / "json.txt" + " > " + tmp / "decoded")
+                                       .c_str());
     ASSERT_EQ(status, 0);
     const std::string shown = tmp / "tree/na\\xEFve\\xFF.dat";
-    EXPECT_EQ(readTextFile(decoded), name + "|" + shown + "|user.DOSATTRIB|0|0");
-
-    const AttribResult text = attribProgram({"/S", tmp / "tree/*.dat"}, tmp.path());
-    EXPECT_EQ(text.out, "           " + shown + "\n");
+    EXPECT_EQ(readTextFile(tmp / "decoded"), name + "|" + shown + "|user.DOSATTRIB|0|0");
+    EXPECT_EQ(attribProgram({"/S", tmp / "tree/*.dat"}, tmp.path()).out,
+              "           " + shown + "\n");
 }
 
-TEST(AttribArguments, TimesForSince)
+TEST(AttribCommand, TimesForSince)
 {
-    EXPECT_EQ(cli::parseTime("@1700000000"), 1700000000LL * 1000000);
-    EXPECT_EQ(cli::parseTime("2023-11-14T22:13:20Z"), 1700000000LL * 1000000);
-    EXPECT_EQ(cli::parseTime("2023-11-14 22:13Z"), (1700000000LL - 20) * 1000000);
-    EXPECT_EQ(cli::parseTime("2023-11-14Z"), (1700000000LL - 80000) * 1000000);
+    constexpr int64_t kSecond = 1000000, k2023 = 1700000000;
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {
+        {"@1700000000", k2023 * kSecond},
+        {"2023-11-14T22:13:20Z", k2023 * kSecond},
+        {"2023-11-14 22:13Z", (k2023 - 20) * kSecond},
+        {"2023-11-14Z", (k2023 - 80000) * kSecond},
+        {"@-9223372036854", -9223372036854LL * kSecond},
+        {"2023-13-01", {}},
+        {"2023-11-14 25:00", {}},
+        {"yesterday", {}},
+        {"@", {}},
+        {"2023-11-14x", {}},
+        {"@9223372036855", {}},
+        {"@-9223372036855", {}},
+    };
+    for (const auto& [text, microseconds] : cases)
+        EXPECT_EQ(cli::parseTime(text), microseconds) << text;
+    // Without a zone, local time: some time, whatever the zone.
     EXPECT_TRUE(cli::parseTime("2023-11-14 22:13:20").has_value());
-    EXPECT_EQ(cli::parseTime("@-9223372036854"), -9223372036854LL * 1000000);
-    for (const char* bad : {"2023-13-01", "2023-11-14 25:00", "yesterday", "@", "2023-11-14x",
-                            "@9223372036855", "@-9223372036855", "@9223372036854775807"})
-        EXPECT_FALSE(cli::parseTime(bad).has_value()) << bad;
 }
 
-TEST(AttribProgress, AfterASecondOnATerminalRewrittenInPlaceAndCleared)
+TEST(AttribCommand, ProgressAfterASecondOnATerminalRewrittenInPlaceAndCleared)
 {
     char* text = nullptr;
     size_t size = 0;
     std::FILE* err = open_memstream(&text, &size);
     int64_t now = 0;
     {
-        cli::ProgressLine line(
-            stdout, err, true, [&] { return now; }, 40);
+        cli::ProgressLine line(stdout, err, true, [&] { return now; }, 40);
         const auto entries = [&](int from, const char* folder) {
             for (int i = from; i < from + 256; ++i)
                 line.update(i, folder);
@@ -312,10 +294,9 @@ TEST(AttribProgress, AfterASecondOnATerminalRewrittenInPlaceAndCleared)
         entries(769, "/stick/a folder with a long name/\xC3\xA9t\xC3\xA9/");
     }
     std::fclose(err);
-    EXPECT_EQ(std::string(text, size),
-              "\r\033[K512 entries examined - /stick/Photos/"
-              "\r\033[K1024 entries examined - ...ng name/\xC3\xA9t\xC3\xA9/"
-              "\r\033[K");
+    EXPECT_EQ(std::string(text, size), "\r\033[K512 entries examined - /stick/Photos/"
+                                       "\r\033[K1024 entries examined - ...ng name/\xC3\xA9t\xC3\xA9/"
+                                       "\r\033[K");
     std::free(text);
 }
 

@@ -158,39 +158,34 @@ TEST(ReadOnly, SambaTheProgramAndTheListingAgree)
     SmbServer smb(tmp);
     if (!smb.running())
         GTEST_SKIP() << smb.skipReason();
-    const std::string& share = smb.share();
-    int n = 0;
-    for (const mode_t mode : {0444u, 0644u}) {
-        for (const bool stored : {false, true}) {
-            for (const std::string change : {"+R", "-R"}) {
-                const std::string name = "f" + std::to_string(n++);
-                const std::string path = share + "/" + name;
-                const auto journalled = [&](const std::vector<std::string>& arguments) {
-                    AttributeJournalFile journal(tmp / (name + ".journal"), "test",
-                                                 [](const std::string&) {});
-                    const platform::ScopedAttributeJournal installed(journal);
-                    attribHere(arguments, tmp / (name + ".journal"));
-                };
-                const auto readsAs = [&](bool readOnly, const char* when) {
-                    SCOPED_TRACE(name + " " + change + " " + when);
-                    bool reparse = false;
-                    EXPECT_EQ(smb.allinfo(name).attributes.find('R') != std::string::npos,
-                              readOnly);
-                    EXPECT_EQ(GetEntryAttributes(path, false, reparse) & 1, readOnly ? 1 : 0);
-                    EXPECT_EQ(attribHere({path}).out.substr(5, 1), readOnly ? "R" : " ");
-                    EXPECT_EQ(modeOf(path) & 07777, mode);
-                };
-                makeFile(path, "x");
-                if (stored)
-                    smb.setmode(name, "+r");
-                ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-                readsAs(stored, "before");
-                journalled({change, path});
-                readsAs(change == "+R", "after");
-                journalled({"--undo"});
-                readsAs(stored, "undone");
-            }
-        }
+    for (unsigned n = 0; n < 8; ++n) {
+        const mode_t mode = (n & 4) ? 0444u : 0644u;
+        const bool stored = n & 2;
+        const std::string change = (n & 1) ? "+R" : "-R";
+        const std::string name = "f" + std::to_string(n), path = smb.share() + "/" + name;
+        const std::string journals = tmp / (name + ".journal");
+        const auto journalled = [&](const std::vector<std::string>& arguments) {
+            AttributeJournalFile journal(journals, "test", [](const std::string&) {});
+            const platform::ScopedAttributeJournal installed(journal);
+            attribHere(arguments, journals);
+        };
+        const auto readsAs = [&](bool readOnly, const char* when) {
+            SCOPED_TRACE(name + " " + change + " " + when);
+            bool reparse = false;
+            EXPECT_EQ(smb.allinfo(name).attributes.find('R') != std::string::npos, readOnly);
+            EXPECT_EQ(GetEntryAttributes(path, false, reparse) & 1, readOnly ? 1 : 0);
+            EXPECT_EQ(attribHere({path}).out.substr(5, 1), readOnly ? "R" : " ");
+            EXPECT_EQ(modeOf(path) & 07777, mode);
+        };
+        makeFile(path, "x");
+        if (stored)
+            smb.setmode(name, "+r");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        readsAs(stored, "before");
+        journalled({change, path});
+        readsAs(change == "+R", "after");
+        journalled({"--undo"});
+        readsAs(stored, "undone");
     }
 }
 

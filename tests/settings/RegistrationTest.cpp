@@ -9,6 +9,7 @@
 #include "ui/main/LogViewerInstance.h"
 #include "ui/services/Interaction.h"
 
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -22,86 +23,98 @@ namespace {
 const QString kApp = QStringLiteral("Umbrix");
 const QString kComponent = QStringLiteral("SCRRUN.DLL");
 const QString kCannot = QStringLiteral("Cannot register server component \"SCRRUN.DLL\"\r\r");
-const QString kTypelib = kCannot + QStringLiteral("The server was unable to complete the "
-                                                  "registration of all the type libraries used "
-                                                  "by its classes.");
-const QString kClass = kCannot + QStringLiteral("The server was unable to complete the "
-                                                "registration of all the object classes.");
-const QString kNotAdmin = QStringLiteral("Cannot register server component 'SCRRUN.DLL'\r\rYou "
-                                         "need 'Administrator' privileges to do it.");
-const QString kRegistered = QStringLiteral("SCRRUN.DLL  registered in your system.");
-const QString kNone;
 
-// One attempt: what the machine store held ("!" it cannot be written), who
-// asked, what the component answered (none: it could not be run), and what
-// the program did: its answer, the component calls, the message and its
-// icon, and the flag afterwards.
-struct Case {
-    const char* stored;
-    bool admin;
-    std::optional<int32_t> result;
-    bool quiet;
-    bool returns;
-    int calls;
-    QString message;
-    int icon;
-    bool flag;
+// One attempt, with the machine store holding `stored` ("!": it cannot be
+// written) and the component answering `result` (none: it could not be run).
+struct Attempt {
+    bool returned = false;
+    int calls = 0;
+    std::vector<MsgBoxCall> messages;
+    bool flag = false;
+    bool logged = false;
 };
 
-const Case kCases[] = {
-    {nullptr, true, 0, true, true, 1, kNone, 0, true},
-    {nullptr, true, 0, false, true, 1, kRegistered, 64, true},
-    {"!", true, 0, false, true, 1, kRegistered, 64, false},
-    {nullptr, true, SELFREG_E_TYPELIB, true, false, 1, kTypelib, 16, false},
-    {nullptr, true, SELFREG_E_CLASS, false, false, 1, kClass, 16, false},
-    // Unknown to the program: it goes on, the next start tries again, and
-    // no success is claimed even when asked to speak.
-    {nullptr, true, static_cast<int32_t>(0x80004005u), false, true, 1, kNone, 0, false},
-    {nullptr, true, std::nullopt, true, false, 1, kCannot + QStringLiteral("Input/output error"),
-     16, false},
-    {"1", true, SELFREG_E_CLASS, false, true, 0, kNone, 0, true},
-    {"0", true, 0, true, true, 1, kNone, 0, true},
-    {"", true, SELFREG_E_CLASS, true, false, 1, kClass, 16, false},
-    {nullptr, false, 0, true, false, 0, kNotAdmin, 16, false},
-    {"1", false, 0, true, true, 0, kNone, 0, true},
-};
-
-TEST(Registration, EachResultCodeHasItsMessageAnswerAndFlag)
+Attempt attempt(const char* stored, bool admin, std::optional<int32_t> result, bool quiet)
 {
-    int row = 0;
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(++row);
-        test::StoreSandbox stores;
-        if (c.stored && *c.stored == '!')
-            test::makeFile(stores.dir() / "system");
-        else if (c.stored)
-            stores.writeIni("system", std::string("[Software]\nVB%20and%20VBA%20Program%20"
-                                                  "Settings\\Umbrix\\Installed\\SCRRUN.DLL=") +
-                                          c.stored + "\n");
-        const ScopedAdminAnswer admin(c.admin);
-        const ScopedMsgBoxResponder messages;
-        int calls = 0;
-        EXPECT_EQ(RegisterScrRun(c.quiet, showRegistrationMessage,
-                                 [&]() -> int32_t {
-                                     ++calls;
-                                     if (!c.result)
-                                         throw errorFromErrno(EIO);
-                                     return *c.result;
-                                 }),
-                  c.returns);
-        EXPECT_EQ(calls, c.calls);
-        ASSERT_EQ(messages.calls().size(), c.message.isEmpty() ? 0u : 1u);
-        if (!c.message.isEmpty()) {
-            EXPECT_EQ(messages.calls()[0].prompt, c.message);
-            EXPECT_EQ(messages.calls()[0].buttons, c.icon);
-            EXPECT_EQ(messages.calls()[0].title, kApp);
+    test::StoreSandbox stores;
+    if (stored && *stored == '!')
+        test::makeFile(stores.dir() / "system");
+    else if (stored)
+        stores.writeIni("system", std::string("[Software]\nVB%20and%20VBA%20Program%20"
+                                              "Settings\\Umbrix\\Installed\\SCRRUN.DLL=") +
+                                      stored + "\n");
+    const ScopedAdminAnswer answer(admin);
+    const ScopedMsgBoxResponder messages;
+    Attempt a;
+    a.returned = RegisterScrRun(quiet, showRegistrationMessage, [&]() -> int32_t {
+        ++a.calls;
+        if (!result)
+            throw errorFromErrno(EIO);
+        return *result;
+    });
+    a.messages = messages.calls();
+    a.flag = IsInstalled(kApp, kComponent);
+    a.logged = test::readWholeFile(stores.logFile()).find("Trying to create the Registry key") !=
+               std::string::npos;
+    return a;
+}
+
+// An administrator's first start runs the component once: success sets the
+// flag and is told only when asked; a failure it knows is told, whatever
+// was asked, and stops the start; a code it does not know lets the start go
+// on unflagged and silent, so that the next start tries again.
+TEST(Registration, EachAnswerOfTheComponentHasItsMessageAnswerAndFlag)
+{
+    const std::optional<int32_t> results[] = {0, SELFREG_E_TYPELIB, SELFREG_E_CLASS,
+                                              static_cast<int32_t>(0x80004005u), std::nullopt};
+    QSet<QString> failureTexts;
+    for (const std::optional<int32_t>& result : results) {
+        for (const bool quiet : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (result ? *result : -1) << (quiet ? " quiet" : ""));
+            const Attempt a = attempt(nullptr, true, result, quiet);
+            const bool succeeded = result == 0;
+            const bool failed = !result || *result == SELFREG_E_TYPELIB || *result == SELFREG_E_CLASS;
+            EXPECT_EQ(a.calls, 1);
+            EXPECT_EQ(a.returned, !failed);
+            EXPECT_EQ(a.flag, succeeded);
+            EXPECT_FALSE(a.logged);
+            ASSERT_EQ(a.messages.size(), failed || (succeeded && !quiet) ? 1u : 0u);
+            if (a.messages.empty())
+                continue;
+            EXPECT_EQ(a.messages[0].title, kApp);
+            if (succeeded) {
+                EXPECT_EQ(a.messages[0].prompt, QStringLiteral("SCRRUN.DLL  registered in your system."));
+                EXPECT_EQ(a.messages[0].buttons, 64);
+                continue;
+            }
+            EXPECT_TRUE(a.messages[0].prompt.startsWith(kCannot)) << a.messages[0].prompt.toStdString();
+            EXPECT_EQ(a.messages[0].buttons, 16);
+            failureTexts.insert(a.messages[0].prompt);
         }
-        EXPECT_EQ(IsInstalled(kApp, kComponent), c.flag);
-        // Only a flag that cannot be written leaves a line in the log file.
-        EXPECT_EQ(test::readWholeFile(stores.logFile()).find("Trying to create the Registry key") !=
-                      std::string::npos,
-                  c.stored && *c.stored == '!');
     }
+    EXPECT_EQ(failureTexts.size(), 3) << "each failure tells its own reason";
+    EXPECT_TRUE(failureTexts.contains(kCannot + QStringLiteral("Input/output error")));
+
+    // A set flag skips the component for anyone; "0" or "" is no flag; a store
+    // that cannot take the flag is logged, and the next start tries again.
+    for (const bool admin : {true, false}) {
+        const Attempt flagged = attempt("1", admin, SELFREG_E_CLASS, false);
+        EXPECT_TRUE(flagged.returned && flagged.flag && flagged.messages.empty());
+        EXPECT_EQ(flagged.calls, 0);
+    }
+    for (const char* unset : {"0", ""})
+        EXPECT_EQ(attempt(unset, true, 0, true).calls, 1) << unset;
+    const Attempt unwritable = attempt("!", true, 0, true);
+    EXPECT_TRUE(unwritable.returned && unwritable.logged);
+    EXPECT_FALSE(unwritable.flag);
+    // Anyone else is told to ask an administrator, and nothing runs.
+    const Attempt user = attempt(nullptr, false, 0, true);
+    EXPECT_FALSE(user.returned || user.flag);
+    EXPECT_EQ(user.calls, 0);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].prompt,
+              QStringLiteral("Cannot register server component 'SCRRUN.DLL'\r\rYou need "
+                             "'Administrator' privileges to do it."));
 }
 
 // The effective user itself, in a child process that gave up root.
