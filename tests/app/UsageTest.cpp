@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "settings/SettingsStore.h"
-#include "support/NtfsVolume.h" // runTool, readTextFile
+#include "support/Tools.h"
 #include "support/TempDir.h"
 
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "cli/AttribRun.h"
 
 #include "cli/AttribMain.h"
-#include "support/NtfsVolume.h"
+#include "support/Tools.h"
 
 #include <cstdio>
 #include <cstdlib>

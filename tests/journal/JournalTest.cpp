@@ -5,7 +5,7 @@
 #include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
-#include "support/NtfsVolume.h" // startTool
+#include "support/Tools.h"
 #include "support/TempDir.h"
 
 #include <chrono>

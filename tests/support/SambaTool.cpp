@@ -1,7 +1,5 @@
 #include "support/SambaTool.h"
 
-#include "support/NtfsVolume.h" // runTool, readTextFile
-
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -45,8 +43,8 @@ SambaTool::SambaTool(const TempDir& dir) : log_(dir / "samba.log")
 {
     const std::string probe = dir / "samba-probe.log";
     if (runTool(SystemPython, {"-c", "import samba.ndr, samba.dcerpc.xattr"}, probe) != 0)
-        missing_ = "Samba's Python modules are missing (Debian package python3-samba): " +
-                   readTextFile(probe);
+        absent("Samba's Python modules are missing (Debian package python3-samba): " +
+               readTextFile(probe));
 }
 
 std::string SambaTool::run(const std::string& path, std::vector<std::string> args) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/TempDir.h"
+#include "support/Tools.h"
 
 #include <string>
 #include <vector>
@@ -13,13 +14,13 @@ namespace umbrix::test {
 //   {"text", "0x22"}                       stores the text form
 //   {"encode", "3", "0x22", "field=value"...}  stores a binary record (3, 4 or 5)
 //   {"decode"}   "text|binary version=N hex=0x.. field=0x.." as Samba reads it
-class SambaTool {
+class SambaTool : public Peer {
 public:
     // Working files go into `dir`.
     explicit SambaTool(const TempDir& dir);
 
     // "" when Samba's modules can be used, else why not.
-    const std::string& missing() const { return missing_; }
+    const std::string& missing() const { return skipReason(); }
 
     // Runs a command; the output without its final line break.  A refusal by
     // Samba fails the calling test.
@@ -27,7 +28,6 @@ public:
 
 private:
     std::string log_;
-    std::string missing_;
 };
 
 } // namespace umbrix::test

@@ -1,7 +1,5 @@
 #include "support/SmbServer.h"
 
-#include "support/NtfsVolume.h" // findTool, runTool, readTextFile
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -9,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -21,56 +18,24 @@
 namespace umbrix::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-sockaddr_in loopback(int port)
+// With `port` 0: a port nobody listens on now (another program could take
+// it before smbd does; the start-up then fails visibly rather than talking
+// to a stranger).  Otherwise `port` when something listens there, else 0.
+int loopbackPort(int port)
 {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// A port nobody listens on now.  Another program could take it before smbd
-// does; the start-up then fails visibly rather than talking to a stranger.
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address = loopback(0);
+    auto* any = reinterpret_cast<sockaddr*>(&address);
     socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool accepts(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const sockaddr_in address = loopback(port);
-    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// The value after "key:" on its own line of smbclient's output.
-std::string field(const std::string& output, const std::string& key)
-{
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key + ":", 0) != 0)
-            continue;
-        const size_t start = line.find_first_not_of(" \t", key.size() + 1);
-        return start == std::string::npos ? std::string() : line.substr(start);
-    }
-    return {};
+    const bool ok = fd >= 0 && (port == 0 ? ::bind(fd, any, size) == 0 &&
+                                                ::getsockname(fd, any, &size) == 0
+                                          : ::connect(fd, any, size) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return ok ? ntohs(address.sin_port) : 0;
 }
 
 } // namespace
@@ -78,102 +43,71 @@ std::string field(const std::string& output, const std::string& key)
 SmbServer::SmbServer(const TempDir& tmp) : share_(tmp / "share")
 {
     makeDir(share_);
-    start(tmp / "smb", share_);
+    start(tmp / "smb");
 }
 
-bool SmbServer::start(const std::string& workFolder, const std::string& shareFolder)
+bool SmbServer::start(const std::string& work)
 {
     const std::string smbd = findTool("smbd");
     smbclient_ = findTool("smbclient");
-    if (smbd.empty() || smbclient_.empty()) {
-        reason_ = "smbd or smbclient is not installed (Debian packages samba, smbclient)";
-        return false;
+    if (smbd.empty() || smbclient_.empty())
+        return absent("smbd or smbclient is not installed (Debian packages samba, smbclient)");
+    if (::geteuid() != 0)
+        return absent("smbd serves the share as root, and this test does not run as root");
+    if ((port_ = loopbackPort(0)) == 0)
+        return failed(std::string("no free port on 127.0.0.1: ") + std::strerror(errno));
+    ::mkdir(work.c_str(), 0755);
+    config_ = work + "/smb.conf";
+    log_ = work + "/smbd.out";
+    std::ofstream conf(config_);
+    conf << "[global]\nserver role = standalone server\nsmb ports = " << port_ << "\n"
+         << "interfaces = 127.0.0.1\nbind interfaces only = yes\ndisable netbios = yes\n"
+         << "load printers = no\nprinting = bsd\nprintcap name = /dev/null\n"
+         << "disable spoolss = yes\nmap to guest = Bad User\nguest account = root\n";
+    for (const char* dir : {"lock", "state", "cache", "pid", "ncalrpc", "private"}) {
+        ::mkdir((work + "/" + dir).c_str(), 0755);
+        conf << dir << (std::strcmp(dir, "private") ? " directory = " : " dir = ") << work << "/"
+             << dir << "\n";
     }
-    if (::geteuid() != 0) {
-        reason_ = "smbd serves the share as root, and this test does not run as root";
-        return false;
-    }
-    port_ = freePort();
-    if (port_ == 0) {
-        reason_ = std::string("no free port on 127.0.0.1: ") + std::strerror(errno);
-        ADD_FAILURE() << reason_;
-        return false;
-    }
+    conf << "log file = " << work << "/smbd.log\n[share]\npath = " << share_ << "\n"
+         << "guest ok = yes\nguest only = yes\nread only = no\nforce user = root\n"
+         << "store dos attributes = yes\nmap archive = no\nmap hidden = no\nmap system = no\n";
+    conf.close();
 
-    ::mkdir(workFolder.c_str(), 0755);
-    for (const char* sub : {"lock", "state", "cache", "pid", "private", "ncalrpc", "log"})
-        ::mkdir((workFolder + "/" + sub).c_str(), 0755);
-    config_ = workFolder + "/smb.conf";
-    log_ = workFolder + "/log/smbd.out";
-    {
-        std::ofstream conf(config_);
-        conf << "[global]\n"
-             << "server role = standalone server\n"
-             << "smb ports = " << port_ << "\n"
-             << "interfaces = 127.0.0.1\nbind interfaces only = yes\n"
-             << "disable netbios = yes\nload printers = no\nprinting = bsd\n"
-             << "printcap name = /dev/null\ndisable spoolss = yes\n"
-             << "map to guest = Bad User\nguest account = root\n";
-        for (const char* dir : {"lock", "state", "cache", "pid", "ncalrpc"})
-            conf << dir << " directory = " << workFolder << "/" << dir << "\n";
-        conf << "private dir = " << workFolder << "/private\n"
-             << "log file = " << workFolder << "/log/smbd.log\n"
-             << "[share]\npath = " << shareFolder << "\n"
-             << "guest ok = yes\nguest only = yes\nread only = no\nforce user = root\n"
-             << "store dos attributes = yes\n"
-             << "map archive = no\nmap hidden = no\nmap system = no\n";
-    }
-
-    pid_ = startTool(smbd, {"--foreground", "-s", config_}, log_);
-    if (pid_ <= 0) {
-        reason_ = "cannot start smbd";
-        ADD_FAILURE() << reason_;
-        return false;
-    }
-
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-        if (accepts(port_))
+    if ((pid_ = startTool(smbd, {"--foreground", "-s", config_}, log_)) <= 0)
+        return failed("cannot start smbd");
+    for (int wait = 0; wait < 500; ++wait) {
+        if (loopbackPort(port_))
             return true;
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            reason_ = "smbd ended at start-up: " + readTextFile(log_) +
-                      readTextFile(workFolder + "/log/smbd.log");
-            ADD_FAILURE() << reason_;
-            return false;
+            return failed("smbd ended at start-up: " + readTextFile(log_) +
+                          readTextFile(work + "/smbd.log"));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    stop();
-    reason_ = "smbd did not listen on port " + std::to_string(port_) +
-              " within 10 s: " + readTextFile(log_);
-    ADD_FAILURE() << reason_;
-    return false;
+    ::kill(pid_, SIGKILL);
+    waitTool(pid_);
+    pid_ = -1;
+    return failed("smbd did not listen on port " + std::to_string(port_) +
+                  " within 10 s: " + readTextFile(log_));
 }
 
 SmbServer::~SmbServer()
 {
-    stop();
-}
-
-void SmbServer::stop()
-{
     if (pid_ <= 0)
         return;
-    // smbd's children follow their parent out.
+    // smbd's children follow their parent out; one that hangs is ended.
     ::kill(pid_, SIGTERM);
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
     int status = 0;
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
-            break;
-        }
+    for (int wait = 0; wait < 250; ++wait) {
+        if (::waitpid(pid_, &status, WNOHANG) != 0)
+            return;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    pid_ = -1;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, &status, 0);
 }
 
 std::string SmbServer::client(const std::string& command)
@@ -185,11 +119,10 @@ std::string SmbServer::client(const std::string& command)
         {"//127.0.0.1/share", "-p", std::to_string(port_), "-N", "-s", config_, "-c", command},
         log);
     const std::string output = readTextFile(log);
-    if (status != 0 || output.find("NT_STATUS_") != std::string::npos) {
-        ADD_FAILURE() << "smbclient -c '" << command << "' failed: " << output;
-        return {};
-    }
-    return output;
+    if (status == 0 && output.find("NT_STATUS_") == std::string::npos)
+        return output;
+    ADD_FAILURE() << "smbclient -c '" << command << "' failed: " << output;
+    return {};
 }
 
 void SmbServer::setmode(const std::string& relativeName, const std::string& mode)
@@ -199,14 +132,22 @@ void SmbServer::setmode(const std::string& relativeName, const std::string& mode
 
 SmbServer::Info SmbServer::allinfo(const std::string& relativeName)
 {
-    const std::string output = client("allinfo \"" + relativeName + "\"");
+    // "key:   value" lines; attributes as "attributes: RHA (23)", no
+    // letters before the number for none.
+    std::istringstream in(client("allinfo \"" + relativeName + "\""));
     Info info;
-    info.createTime = field(output, "create_time");
-    // "attributes: RHA (23)"; no letters before the number for none.
-    const std::string attributes = field(output, "attributes");
-    info.attributes = attributes.substr(0, attributes.find('('));
-    while (!info.attributes.empty() && info.attributes.back() == ' ')
-        info.attributes.pop_back();
+    for (std::string line; std::getline(in, line);) {
+        const size_t colon = line.find(':');
+        const size_t value = line.find_first_not_of(" \t", colon + 1);
+        const std::string key = line.substr(0, colon);
+        const std::string text = value == std::string::npos ? "" : line.substr(value);
+        if (key == "create_time" && info.createTime.empty())
+            info.createTime = text;
+        else if (key == "attributes" && info.attributes.empty()) {
+            info.attributes = text.substr(0, text.find('('));
+            info.attributes.erase(info.attributes.find_last_not_of(' ') + 1);
+        }
+    }
     return info;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/TempDir.h"
+#include "support/Tools.h"
 
 #include <string>
 #include <sys/types.h>
@@ -21,17 +22,14 @@ namespace umbrix::test {
 //
 // A machine without smbd or smbclient, or a user other than root, gives a
 // skip reason; a server that does not come up where it could is a failure.
-class SmbServer {
+class SmbServer : public Peer {
 public:
-    // The share is the new folder `tmp`/share, the work folder `tmp`/smb.
     explicit SmbServer(const TempDir& tmp);
     ~SmbServer();
     SmbServer(const SmbServer&) = delete;
     SmbServer& operator=(const SmbServer&) = delete;
 
     bool running() const { return pid_ > 0; }
-    const std::string& skipReason() const { return reason_; }
-    int port() const { return port_; }
     const std::string& share() const { return share_; }
 
     // smbclient's "setmode" on the entry at `relativeName` of the share, with
@@ -47,8 +45,7 @@ public:
     Info allinfo(const std::string& relativeName);
 
 private:
-    bool start(const std::string& workFolder, const std::string& shareFolder);
-    void stop();
+    bool start(const std::string& workFolder);
     // Runs one smbclient command; its output, or "" and a test failure.
     std::string client(const std::string& command);
 
@@ -56,7 +53,6 @@ private:
     std::string smbclient_;
     std::string config_;
     std::string log_;
-    std::string reason_;
     pid_t pid_ = -1;
     int port_ = 0;
 };

@@ -1,7 +1,5 @@
 #include "support/WinePrefix.h"
 
-#include "support/NtfsVolume.h" // findTool, runTool, readTextFile
-
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -26,7 +24,7 @@ WinePrefix::WinePrefix(const std::string& folder)
 {
     wine_ = findTool("wine");
     if (wine_.empty()) {
-        reason_ = "Wine is not installed (Debian packages wine, wine64)";
+        absent("Wine is not installed (Debian packages wine, wine64)");
         return;
     }
     // The test program is Wine's only user here; its environment reaches
@@ -37,8 +35,7 @@ WinePrefix::WinePrefix(const std::string& folder)
     std::remove(log_.c_str());
     if (runTool(wine_, {"cmd", "/c", "echo", "ready"}, log_) != 0 ||
         readTextFile(log_).find("ready") == std::string::npos) {
-        reason_ = "Wine could not make a prefix: " + readTextFile(log_);
-        ADD_FAILURE() << reason_;
+        failed("Wine could not make a prefix: " + readTextFile(log_));
         return;
     }
     ready_ = true;

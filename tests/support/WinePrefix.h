@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Tools.h"
+
 #include <string>
 #include <vector>
 
@@ -12,7 +14,7 @@ namespace umbrix::test {
 //
 // A machine without Wine gives a skip reason; a prefix that cannot be made
 // where Wine exists is a failure.
-class WinePrefix {
+class WinePrefix : public Peer {
 public:
     explicit WinePrefix(const std::string& folder);
     ~WinePrefix();
@@ -20,7 +22,6 @@ public:
     WinePrefix& operator=(const WinePrefix&) = delete;
 
     bool ready() const { return ready_; }
-    const std::string& skipReason() const { return reason_; }
 
     // `attrib <change> Z:\...` for the Linux path `path`; change is one of
     // "+h", "-r"... (Wine 8's attrib takes one per call).
@@ -35,7 +36,6 @@ private:
     std::string wine_;
     std::string prefix_;
     std::string log_;
-    std::string reason_;
     bool ready_ = false;
 };
 

@@ -6,7 +6,7 @@
 #include "suspects/ShellLink.h"
 #include "suspects/ShellLinkBytes.h"
 #include "suspects/SuspectRules.h"
-#include "support/NtfsVolume.h"
+#include "support/Tools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
