@@ -280,7 +280,8 @@ TEST(AttribCommand, ProgressAfterASecondOnATerminalRewrittenInPlaceAndCleared)
     std::FILE* err = open_memstream(&text, &size);
     int64_t now = 0;
     {
-        cli::ProgressLine line(stdout, err, true, [&] { return now; }, 40);
+        cli::ProgressLine line(
+            stdout, err, true, [&] { return now; }, 40);
         const auto entries = [&](int from, const char* folder) {
             for (int i = from; i < from + 256; ++i)
                 line.update(i, folder);
@@ -294,9 +295,10 @@ TEST(AttribCommand, ProgressAfterASecondOnATerminalRewrittenInPlaceAndCleared)
         entries(769, "/stick/a folder with a long name/\xC3\xA9t\xC3\xA9/");
     }
     std::fclose(err);
-    EXPECT_EQ(std::string(text, size), "\r\033[K512 entries examined - /stick/Photos/"
-                                       "\r\033[K1024 entries examined - ...ng name/\xC3\xA9t\xC3\xA9/"
-                                       "\r\033[K");
+    EXPECT_EQ(std::string(text, size),
+              "\r\033[K512 entries examined - /stick/Photos/"
+              "\r\033[K1024 entries examined - ...ng name/\xC3\xA9t\xC3\xA9/"
+              "\r\033[K");
     std::free(text);
 }
 

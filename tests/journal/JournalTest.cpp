@@ -5,8 +5,8 @@
 #include "journal/AttributeJournalFile.h"
 #include "platform/AttributeJournal.h"
 #include "platform/AttributeStore.h"
-#include "support/Tools.h"
 #include "support/TempDir.h"
+#include "support/Tools.h"
 
 #include <chrono>
 #include <csignal>
@@ -30,40 +30,34 @@ namespace {
 namespace Attr = platform::Attr;
 using platform::StoreKind;
 
-TEST(JournalLines, EveryPathComesBackByteForByte)
+TEST(JournalLines, EveryRecordComesBackByteForByte)
 {
-    const std::string paths[] = {
-        "/plain/name.txt",   "/tab\there",        "/new\nline",
-        "/back\\slash\\x41", "/na\xefve\xff.dat", "/caf\xc3\xa9/\xe2\x82\xac",
-        "/\x7f\x01",         "/ space /",         std::string("/nul\0in", 7),
+    const auto text = [](const JournalRecord& r) {
+        return testing::PrintToString(std::tuple(r.microseconds, r.store, r.path, r.before, r.after,
+                                                 r.identity.device, r.identity.inode));
     };
-    for (const std::string& path : paths) {
-        JournalRecord record{1700000000123456, "user.DOSATTRIB", path, 0x22, 0x20, {2049, 77}};
+    for (const std::string& path :
+         {std::string("/plain/name.txt"), std::string("/tab\there"), std::string("/new\nline"),
+          std::string("/back\\slash\\x41"), std::string("/na\xefve\xff.dat"),
+          std::string("/caf\xc3\xa9/\xe2\x82\xac"), std::string("/\x7f\x01 space /"),
+          std::string("/nul\0in", 7)}) {
+        const JournalRecord record{1700000000123456, "user.DOSATTRIB", path, 0x22, 0x20,
+                                   {2049, 77}};
         const std::string line = journalLine(record);
-        ASSERT_TRUE(line.ends_with("\n"));
-        EXPECT_EQ(line.find('\n'), line.size() - 1);
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
         JournalRecord back;
-        ASSERT_TRUE(parseJournalLine(std::string_view(line).substr(0, line.size() - 1), back))
-            << line;
-        EXPECT_EQ(back.path, path);
-        EXPECT_EQ(back.microseconds, record.microseconds);
-        EXPECT_EQ(back.before, 0x22u);
-        EXPECT_EQ(back.after, 0x20u);
-        EXPECT_EQ(back.store, "user.DOSATTRIB");
-        EXPECT_EQ(back.identity, record.identity);
+        EXPECT_TRUE(parseJournalLine(std::string_view(line).substr(0, line.size() - 1), back));
+        EXPECT_EQ(text(back), text(record)) << line;
     }
     // A line of the first journals, without device:inode, still reads.
     JournalRecord old;
     ASSERT_TRUE(
         parseJournalLine("2023-11-14T22:13:20.123456Z\tx\t0x00000002\t0x00000000\t/a", old));
-    EXPECT_EQ(old.path, "/a");
-    EXPECT_EQ(old.identity, platform::JournalIdentity{});
-    EXPECT_EQ(journalTime(1700000000123456), "2023-11-14T22:13:20.123456Z");
-    JournalRecord ignored;
+    EXPECT_EQ(text(old), text({1700000000123456, "x", "/a", 2, 0, {}}));
     for (const char* bad : {"", "# comment", "2023-11-14T22:13:20.123456Z\tx\t0x1\t0x0\t/a",
                             "2023-11-14T22:13:20.123456Z\tx\t0x00000001\t0x00000000\t/a\\x4",
                             "2023-11-14T22:13:20.123456Z\tx\t0x00000001\t0x00000000\t1\t/a"})
-        EXPECT_FALSE(parseJournalLine(bad, ignored)) << bad;
+        EXPECT_FALSE(parseJournalLine(bad, old)) << bad;
 }
 
 // Sets an environment variable for the guard's lifetime ("" unsets it).

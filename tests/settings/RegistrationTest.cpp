@@ -73,7 +73,8 @@ TEST(Registration, EachAnswerOfTheComponentHasItsMessageAnswerAndFlag)
             SCOPED_TRACE(testing::Message() << (result ? *result : -1) << (quiet ? " quiet" : ""));
             const Attempt a = attempt(nullptr, true, result, quiet);
             const bool succeeded = result == 0;
-            const bool failed = !result || *result == SELFREG_E_TYPELIB || *result == SELFREG_E_CLASS;
+            const bool failed =
+                !result || *result == SELFREG_E_TYPELIB || *result == SELFREG_E_CLASS;
             EXPECT_EQ(a.calls, 1);
             EXPECT_EQ(a.returned, !failed);
             EXPECT_EQ(a.flag, succeeded);
@@ -83,11 +84,13 @@ TEST(Registration, EachAnswerOfTheComponentHasItsMessageAnswerAndFlag)
                 continue;
             EXPECT_EQ(a.messages[0].title, kApp);
             if (succeeded) {
-                EXPECT_EQ(a.messages[0].prompt, QStringLiteral("SCRRUN.DLL  registered in your system."));
+                EXPECT_EQ(a.messages[0].prompt,
+                          QStringLiteral("SCRRUN.DLL  registered in your system."));
                 EXPECT_EQ(a.messages[0].buttons, 64);
                 continue;
             }
-            EXPECT_TRUE(a.messages[0].prompt.startsWith(kCannot)) << a.messages[0].prompt.toStdString();
+            EXPECT_TRUE(a.messages[0].prompt.startsWith(kCannot))
+                << a.messages[0].prompt.toStdString();
             EXPECT_EQ(a.messages[0].buttons, 16);
             failureTexts.insert(a.messages[0].prompt);
         }

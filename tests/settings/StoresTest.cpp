@@ -166,8 +166,8 @@ TEST(RegistryStoreTest, FailedWriteNamesTheValue)
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
     EXPECT_TRUE(text.starts_with("Umbrix\t")) << text;
     EXPECT_TRUE(text.ends_with("\t(Call SaveRegValue)\t[ Trying to save the Registry value ''" +
-                               kInstalledKey + "\\SCRRUN.DLL'' failure.; Err=" +
-                               std::to_string(EIO) + " ]\r\n"))
+                               kInstalledKey +
+                               "\\SCRRUN.DLL'' failure.; Err=" + std::to_string(EIO) + " ]\r\n"))
         << text;
     EXPECT_FALSE(IsInstalled(kApp, kComponent));
 }

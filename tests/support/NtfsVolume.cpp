@@ -80,8 +80,9 @@ bool NtfsVolume::remount()
 {
     if (!mounted_ || !unmount())
         return false;
-    mounted_ = retried(
-        [this] { return runTool(findTool("ntfs-3g"), {image_, root_}, log_) == 0 && isFuseMount(root_); });
+    mounted_ = retried([this] {
+        return runTool(findTool("ntfs-3g"), {image_, root_}, log_) == 0 && isFuseMount(root_);
+    });
     return mounted_;
 }
 

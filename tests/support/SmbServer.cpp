@@ -30,9 +30,9 @@ int loopbackPort(int port)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     auto* any = reinterpret_cast<sockaddr*>(&address);
     socklen_t size = sizeof address;
-    const bool ok = fd >= 0 && (port == 0 ? ::bind(fd, any, size) == 0 &&
-                                                ::getsockname(fd, any, &size) == 0
-                                          : ::connect(fd, any, size) == 0);
+    const bool ok =
+        fd >= 0 && (port == 0 ? ::bind(fd, any, size) == 0 && ::getsockname(fd, any, &size) == 0
+                              : ::connect(fd, any, size) == 0);
     if (fd >= 0)
         ::close(fd);
     return ok ? ntohs(address.sin_port) : 0;
