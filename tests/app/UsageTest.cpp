@@ -2,8 +2,8 @@
 
 #include "app/CommandLine.h"
 #include "settings/SettingsStore.h"
-#include "support/Tools.h"
 #include "support/TempDir.h"
+#include "support/Tools.h"
 
 #include <QSettings>
 #include <csignal>
@@ -23,6 +23,36 @@ namespace {
 
 constexpr float LongestPause = std::numeric_limits<float>::max();
 
+struct ProgramRun {
+    int exitCode = -1;
+    std::string output;
+    std::string errors;
+};
+
+// The built program with `arguments` and none of this session's
+// environment: no display can be reached, so a QApplication made before the
+// answer would end it with an error, and no variable leads to the user's
+// folders.
+ProgramRun runProgramWithoutDisplay(const std::vector<const char*>& arguments)
+{
+    const test::TempDir dir;
+    std::vector<std::string> args{"-i",
+                                  "QT_QPA_PLATFORM=xcb",
+                                  "HOME=" + dir.path(),
+                                  "XDG_CONFIG_HOME=" + dir / "config",
+                                  "XDG_DATA_HOME=" + dir / "data",
+                                  UMBRIX_PROGRAM};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    ProgramRun run;
+    run.exitCode = test::waitTool(test::startTool("/usr/bin/env", args, dir / "out", dir / "err"));
+    run.output = test::readTextFile(dir / "out");
+    run.errors = test::readTextFile(dir / "err");
+    return run;
+}
+
+// The first information switch decides, and only one folder opens the
+// window; the program answers without a display: help and version on
+// standard output, a misread line with the help on standard error.
 TEST(Usage, TheFirstInformationSwitchDecidesAndOnlyOneFolderOpensTheWindow)
 {
     const struct {
@@ -48,59 +78,20 @@ TEST(Usage, TheFirstInformationSwitchDecidesAndOnlyOneFolderOpensTheWindow)
         {{"a", "-style=fusion", "b"}, InfoRequest::UsageError},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
         std::vector<const char*> argv{"umbrix"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
         argv.push_back(nullptr);
         EXPECT_EQ(infoRequestFromArguments(static_cast<int>(argv.size()) - 1, argv.data()),
-                  c.request)
-            << (c.arguments.empty() ? "(none)" : c.arguments.back());
-    }
-}
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string output;
-    std::string errors;
-};
-
-// The built program with `arguments` and none of this session's
-// environment: no display can be reached, so a QApplication made before the
-// answer would end it with an error, and no variable leads to the user's
-// folders.
-ProgramRun runProgramWithoutDisplay(const test::TempDir& dir,
-                                    const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> args{"-i",
-                                  "QT_QPA_PLATFORM=xcb",
-                                  "HOME=" + dir.path(),
-                                  "XDG_CONFIG_HOME=" + dir / "config",
-                                  "XDG_DATA_HOME=" + dir / "data",
-                                  UMBRIX_PROGRAM};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    ProgramRun run;
-    run.exitCode = test::waitTool(test::startTool("/usr/bin/env", args, dir / "out", dir / "err"));
-    run.output = test::readTextFile(dir / "out");
-    run.errors = test::readTextFile(dir / "err");
-    return run;
-}
-
-TEST(Usage, TheProgramAnswersHelpVersionAndMisreadLinesWithoutADisplay)
-{
-    const struct {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string output, errors;
-    } cases[] = {
-        {{"/timeout:2", "--help"}, 0, usageText(), ""},
-        {{"--version"}, 0, versionText(), ""},
-        {{"--bogus"}, 2, "", usageText()},
-    };
-    for (const auto& c : cases) {
-        const test::TempDir dir;
-        const ProgramRun run = runProgramWithoutDisplay(dir, c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.back();
-        EXPECT_EQ(run.output, c.output) << c.arguments.back();
-        EXPECT_EQ(run.errors, c.errors) << c.arguments.back();
+                  c.request);
+        if (c.request == InfoRequest::None)
+            continue;
+        const ProgramRun run = runProgramWithoutDisplay(c.arguments);
+        const std::string answer = c.request == InfoRequest::Version ? versionText() : usageText();
+        const bool misread = c.request == InfoRequest::UsageError;
+        EXPECT_EQ(run.exitCode, misread ? 2 : 0);
+        EXPECT_EQ(run.output, misread ? "" : answer);
+        EXPECT_EQ(run.errors, misread ? answer : "");
     }
     EXPECT_TRUE(usageText().starts_with("Usage: umbrix [/timeout:SECONDS] [FOLDER]\n"));
     // The configured version, not the template's placeholder.

@@ -15,7 +15,9 @@ namespace {
 
 using test::readWholeFile;
 
-TEST(LogErrorTest, AppendsOneLinePerCallAcrossRuns)
+// One line per call, appended across runs; the log's own folder is made,
+// never its parents, and a folder that cannot be used loses the line quietly.
+TEST(LogErrorTest, AppendsOneLinePerCallAcrossRunsAndMakesOnlyTheLastFolderLevel)
 {
     test::StoreSandbox box;
     // This program is log_tests; the folder is made with the first line.
@@ -32,11 +34,7 @@ TEST(LogErrorTest, AppendsOneLinePerCallAcrossRuns)
         "Umbrix\t\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d\twhy; \\(Other\\)\t\\[ second \\]\r\n");
     EXPECT_TRUE(std::regex_match(readWholeFile(box.logFile()), lines))
         << readWholeFile(box.logFile());
-}
 
-TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently)
-{
-    test::StoreSandbox box;
     test::makeFile(box.dir() / "file");
     for (const char* folder : {"a/b", "file"}) {
         ScopedLogFolder unusable(box.dir() / folder);
@@ -44,10 +42,6 @@ TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently)
     }
     EXPECT_FALSE(test::exists(box.dir() / "a"));
     EXPECT_EQ(readWholeFile(box.dir() / "file"), "");
-
-    ScopedLogFolder oneLevel(box.dir() / "a");
-    LogError("P", "kept", 0, "");
-    EXPECT_NE(readWholeFile(box.dir() / "a/LOG_TESTS.log").find("[ kept ]"), std::string::npos);
 }
 
 // Whatever sits at the log path, the line lands in a regular file: the
@@ -55,47 +49,36 @@ TEST(LogErrorTest, MakesOnlyTheLastFolderLevelAndFailsSilently)
 TEST(LogErrorTest, ALogPathThatIsNoRegularFileSendsTheLineToTheFallback)
 {
     test::StoreSandbox box;
-    const std::string folder = box.dir() / "log";
-    const std::string data = box.dir() / "data";
+    const std::string folder = box.dir() / "log", data = box.dir() / "data";
+    const std::string at = folder + "/LOG_TESTS.log", fallback = data + "/LOG_TESTS.log";
     const std::string outside = box.dir() / "outside";
     test::makeDir(folder);
-    const std::string name = "/LOG_TESTS.log";
-
-    const struct {
-        const char* what;
-        void (*make)(const std::string& at, const std::string& outside);
-    } cases[] = {
-        {"fifo", [](const std::string& at,
-                    const std::string&) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }},
-        {"link",
-         [](const std::string& at, const std::string& target) {
-             ASSERT_EQ(::symlink(target.c_str(), at.c_str()), 0);
-         }},
-        {"folder", [](const std::string& at, const std::string&) { test::makeDir(at); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ::unlink((folder + name).c_str());
-        ::rmdir((folder + name).c_str());
-        ::unlink((data + name).c_str());
+    for (const std::string what : {"fifo", "link", "folder"}) {
+        SCOPED_TRACE(what);
+        ::unlink(at.c_str());
+        ::rmdir(at.c_str());
+        ::unlink(fallback.c_str());
         test::makeFile(outside);
-        c.make(folder + name, outside);
+        if (what == "fifo")
+            ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0);
+        else if (what == "link")
+            ASSERT_EQ(::symlink(outside.c_str(), at.c_str()), 0);
+        else
+            test::makeDir(at);
         ScopedLogFolder redirected(folder, data);
 
-        auto logged = std::async(std::launch::async, [&] { LogError("P", c.what, 0, ""); });
+        auto logged = std::async(std::launch::async, [&] { LogError("P", what, 0, ""); });
         if (logged.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             // A reader lets the stuck open go on, so the test ends.
-            const int reader = ::open((folder + name).c_str(), O_RDONLY | O_NONBLOCK);
+            const int reader = ::open(at.c_str(), O_RDONLY | O_NONBLOCK);
             logged.wait();
             ::close(reader);
             ADD_FAILURE() << "LogError hung on the log path";
         }
-        EXPECT_NE(readWholeFile(data + name).find(std::string("[ ") + c.what + " ]"),
-                  std::string::npos);
+        EXPECT_NE(readWholeFile(fallback).find("[ " + what + " ]"), std::string::npos);
         EXPECT_EQ(readWholeFile(outside), "");
     }
 }
-
 // A program run from its build folder logs beside itself; an installed one,
 // even one whose folder root could write, never does.
 TEST(LogErrorTest, AnInstalledProgramLogsInTheDataFolderOnly)
