@@ -28,10 +28,14 @@ public:
     {
         if (next_)
             next_->record(store, path, identity, before, after);
-        store_ = store;
-        path_.assign(path);
-        before_ = before;
-        after_ = after;
+        keep(store, path, before, after);
+    }
+    void recordWalked(platform::StoreKind store, std::string_view path, size_t rootSize,
+                      platform::JournalIdentity identity, uint32_t before, uint32_t after) override
+    {
+        if (next_)
+            next_->recordWalked(store, path, rootSize, identity, before, after);
+        keep(store, path, before, after);
     }
     void recordMove(std::string_view from, std::string_view to,
                     platform::JournalIdentity identity) override
@@ -56,6 +60,14 @@ public:
     uint32_t after() const { return after_; }
 
 private:
+    void keep(platform::StoreKind store, std::string_view path, uint32_t before, uint32_t after)
+    {
+        store_ = store;
+        path_.assign(path);
+        before_ = before;
+        after_ = after;
+    }
+
     platform::AttributeJournal* next_;
     platform::StoreKind store_{};
     std::string path_;

@@ -52,6 +52,19 @@ bool stillNamed(int folderFd, const std::string& name, int fd)
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
+// A relative path would mean nothing to an undo run from elsewhere.
+std::string absolute(std::string_view path)
+{
+    if (path.starts_with('/'))
+        return std::string(path);
+    std::string full;
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd))
+        full.append(cwd).append("/");
+    full.append(path);
+    return full;
+}
+
 } // namespace
 
 AttributeJournalFile::AttributeJournalFile(std::string folder, std::string program, Reporter report,
@@ -108,45 +121,54 @@ void AttributeJournalFile::record(platform::StoreKind store, std::string_view pa
                                   platform::JournalIdentity identity, uint32_t before,
                                   uint32_t after)
 {
-    append(platform::storeName(store), path, identity, before, after, {});
+    append(platform::storeName(store), fullPath(path), identity, before, after, {});
+}
+
+void AttributeJournalFile::recordWalked(platform::StoreKind store, std::string_view path,
+                                        size_t rootSize, platform::JournalIdentity identity,
+                                        uint32_t before, uint32_t after)
+{
+    // The root is resolved as any folder is; the names below it stand as the
+    // walk met them, since its write went through the folders it held, not
+    // through whatever a name may lead to by now.
+    std::string_view root = path.substr(0, rootSize);
+    std::string_view below = path.substr(root.size());
+    while (root.ends_with('/'))
+        root.remove_suffix(1);
+    while (below.starts_with('/'))
+        below.remove_prefix(1);
+    std::string full = root.empty() ? std::string() : resolvedFolder(absolute(root));
+    full.append("/").append(below);
+    append(platform::storeName(store), full, identity, before, after, {});
 }
 
 void AttributeJournalFile::recordMove(std::string_view from, std::string_view to,
                                       platform::JournalIdentity identity)
 {
-    append(kMoveRecord, from, identity, 0, 0, fullPath(to));
+    append(kMoveRecord, fullPath(from), identity, 0, 0, fullPath(to));
 }
 
 void AttributeJournalFile::recordFolderMade(std::string_view path,
                                             platform::JournalIdentity identity)
 {
-    append(kFolderMadeRecord, path, identity, 0, 0, {});
+    append(kFolderMadeRecord, fullPath(path), identity, 0, 0, {});
 }
 
 std::string AttributeJournalFile::fullPath(std::string_view path)
 {
-    // A relative path would mean nothing to an undo run from elsewhere.
-    std::string absolute;
-    if (!path.starts_with("/")) {
-        char cwd[4096];
-        if (::getcwd(cwd, sizeof cwd))
-            absolute = std::string(cwd) + "/";
-        absolute += path;
-        path = absolute;
-    }
+    const std::string named = absolute(path);
     // An undo follows no link on its way to the entry: links above it are
     // resolved now, once a folder, while they lead where the write went.
-    const size_t slash = path.rfind('/');
-    std::string full(resolvedFolder(path.substr(0, slash)));
-    full.append(path.substr(slash));
+    const size_t slash = named.rfind('/');
+    std::string full(resolvedFolder(std::string_view(named).substr(0, slash)));
+    full.append(std::string_view(named).substr(slash));
     return full;
 }
 
-void AttributeJournalFile::append(std::string_view store, std::string_view path,
+void AttributeJournalFile::append(std::string_view store, std::string_view full,
                                   platform::JournalIdentity identity, uint32_t before,
                                   uint32_t after, std::string_view to)
 {
-    const std::string full = fullPath(path);
     if (pending_.empty() && !fd_)
         pending_ = journalHeader(program_, started_);
     appendJournalLine(pending_, nowMicroseconds(), store, full, identity, before, after, to);

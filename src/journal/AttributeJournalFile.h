@@ -46,6 +46,8 @@ public:
 
     void record(platform::StoreKind store, std::string_view path,
                 platform::JournalIdentity identity, uint32_t before, uint32_t after) override;
+    void recordWalked(platform::StoreKind store, std::string_view path, size_t rootSize,
+                      platform::JournalIdentity identity, uint32_t before, uint32_t after) override;
     void recordMove(std::string_view from, std::string_view to,
                     platform::JournalIdentity identity) override;
     void recordFolderMade(std::string_view path, platform::JournalIdentity identity) override;
@@ -66,7 +68,7 @@ private:
     void rescue();
     const std::string& resolvedFolder(std::string_view folder);
     std::string fullPath(std::string_view path);
-    void append(std::string_view store, std::string_view path, platform::JournalIdentity identity,
+    void append(std::string_view store, std::string_view full, platform::JournalIdentity identity,
                 uint32_t before, uint32_t after, std::string_view to);
 
     std::string folder_;

@@ -2,6 +2,7 @@
 
 #include "platform/StoreSelector.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -27,6 +28,17 @@ public:
     // `path` names the entry as the caller named it (bytes).
     virtual void record(StoreKind store, std::string_view path, JournalIdentity identity,
                         uint32_t before, uint32_t after) = 0;
+    // The same for a write made by a walk: past its first `rootSize` bytes
+    // (the walk's root), `path` names folders the walk entered by name
+    // without following a link and wrote through while it held them, so
+    // only the root can hold a link.  A journal that names entries as they
+    // were named takes it as record().
+    virtual void recordWalked(StoreKind store, std::string_view path, size_t rootSize,
+                              JournalIdentity identity, uint32_t before, uint32_t after)
+    {
+        (void)rootSize;
+        record(store, path, identity, before, after);
+    }
     // An entry moved by rename (the quarantine): `from` and `to` name it
     // before and after, as the caller named them.  A journal that keeps
     // attribute words only (a test's) lets moves pass.

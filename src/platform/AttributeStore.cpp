@@ -119,14 +119,17 @@ void journalWrite(StoreKind kind, const std::string& path, const struct statx& s
 // The same for an unhiding: the word before is the stored one the unhiding
 // read, with the type the walk gave, and the inode is the one the folder's
 // listing gave, as the walk's rows name it; the entry is asked nothing more.
-void journalUnhide(StoreKind kind, const std::string& path, JournalIdentity identity,
-                   bool directory, uint32_t stored)
+void journalUnhide(StoreKind kind, const std::string& path, size_t walkRootSize,
+                   JournalIdentity identity, bool directory, uint32_t stored)
 {
     AttributeJournal* journal = attributeJournal();
     if (!journal)
         return;
     const uint32_t before = stores::visibleBits(stored) | (directory ? Attr::Directory : 0);
-    journal->record(kind, path, identity, before, before & ~Attr::Hidden);
+    if (walkRootSize > 0)
+        journal->recordWalked(kind, path, walkRootSize, identity, before, before & ~Attr::Hidden);
+    else
+        journal->record(kind, path, identity, before, before & ~Attr::Hidden);
 }
 
 // The failure of a write of `merged` over `stored`, as a person can act on
@@ -258,8 +261,8 @@ int FolderAttributes::query(const char* name, unsigned char type, const std::str
     return 0;
 }
 
-int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
-                             const std::string& path, uint32_t& stored) const
+int FolderAttributes::unhide(const char* name, ino_t inode, bool directory, const std::string& path,
+                             uint32_t& stored, size_t walkRootSize) const
 {
     stored = 0;
     if (const int fault = injectedFault(FaultPoint::WriteAttributes, path))
@@ -269,7 +272,7 @@ int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
     if (kind == StoreKind::DosAttrib) {
         const int err = stores::dosAttribUnhide(entry, stored);
         if (err == 0 && isUnhideCandidate(stored))
-            journalUnhide(kind, path, {device_, inode}, directory, stored);
+            journalUnhide(kind, path, walkRootSize, {device_, inode}, directory, stored);
         return err;
     }
     uint32_t word = 0;
@@ -280,7 +283,7 @@ int FolderAttributes::unhide(const char* name, ino_t inode, bool directory,
         return 0;
     if (const int err = writeWord(kind, entry, word & ~Attr::Hidden))
         return storeMissing(kind, err) ? StoreRefusal::NoReachableAttributes : err;
-    journalUnhide(kind, path, {device_, inode}, directory, word);
+    journalUnhide(kind, path, walkRootSize, {device_, inode}, directory, word);
     return 0;
 }
 

@@ -127,8 +127,10 @@ public:
     // hidden, or a system entry by now, is left alone and is no failure.
     // `inode` (the listing's) and `directory`, which the walk knows, complete
     // the record the journal keeps, so nothing more is asked of the entry.
+    // A walk names the size of its root in `path` (AttributeJournal::
+    // recordWalked); 0 records the path as it is named.
     int unhide(const char* name, ino_t inode, bool directory, const std::string& path,
-               uint32_t& stored) const;
+               uint32_t& stored, size_t walkRootSize = 0) const;
 
     // The store the folder's entries are read from.
     StoreKind store() const;

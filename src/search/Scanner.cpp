@@ -149,8 +149,8 @@ Resume Walk::listEntry(Level& level, const std::string& name, const std::string&
     // unhidden it under another name (a hard link, a bind mount further down).
     if (platform::isUnhideCandidate(static_cast<uint32_t>(attr))) {
         uint32_t stored = 0;
-        if (const int err =
-                level.attributes.unhide(name.c_str(), inode, directory, path, stored)) {
+        if (const int err = level.attributes.unhide(name.c_str(), inode, directory, path, stored,
+                                                    levels_[0].folder.size())) {
             // A refused rewrite leaves the entry hidden: it is listed as it
             // is, and the refusal is reported, whatever its kind.
             const Error error = errorFromErrno(err);

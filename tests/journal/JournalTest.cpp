@@ -155,7 +155,8 @@ TEST_F(JournalFiles, TheCleanUpRemovesTheOldestEndedRunsBeyondCountAndSize)
 
 // An undo follows no link, so each record names its folder as it really is,
 // however the run reached it, while the walk's folders are resolved a name at
-// a time.
+// a time.  A walk's own record resolves its root alone: below it, the walk
+// wrote through the folders it entered, whatever their names lead to now.
 TEST_F(JournalFiles, EveryRecordNamesItsFolderWithoutLinks)
 {
     for (const char* folder : {"real/a/b", "other"})
@@ -165,22 +166,34 @@ TEST_F(JournalFiles, EveryRecordNamesItsFolderWithoutLinks)
     char* resolved = ::realpath(tmp.path().c_str(), nullptr);
     const std::string real = resolved;
     std::free(resolved);
-    const std::pair<const char*, std::string> records[] = {
-        {"start/x", "/real/x"},     {"start/a/b/z", "/real/a/b/z"}, {"start/a/c/w", "/other/w"},
-        {"start/a/y", "/real/a/y"}, {"start/a/b/q", "/real/a/b/q"},
+    const size_t walked = (tmp / "start/").size();
+    const struct {
+        const char* named;
+        size_t walkRoot; // 0: not the walk's
+        std::string expected;
+    } records[] = {
+        {"start/x", 0, "/real/x"},          {"start/a/b/z", 0, "/real/a/b/z"},
+        {"start/a/c/w", 0, "/other/w"},     {"start/a/y", 0, "/real/a/y"},
+        {"start/a/b/q", 0, "/real/a/b/q"},  {"start/a/c/v", walked, "/real/a/c/v"},
+        {"start/a/b/p", walked, "/real/a/b/p"},
     };
     std::string path;
     {
         AttributeJournalFile journal(tmp / "journal", "test", reporter());
-        for (const auto& [named, expected] : records)
-            journal.record(StoreKind::DosAttrib, tmp / named, {1, 2}, Attr::Hidden, 0);
+        for (const auto& r : records) {
+            if (r.walkRoot)
+                journal.recordWalked(StoreKind::DosAttrib, tmp / r.named, r.walkRoot, {1, 2},
+                                     Attr::Hidden, 0);
+            else
+                journal.record(StoreKind::DosAttrib, tmp / r.named, {1, 2}, Attr::Hidden, 0);
+        }
         journal.flush();
         path = journal.path();
     }
     const JournalContents contents = contentsOf(path);
     ASSERT_EQ(contents.records.size(), std::size(records));
     for (size_t i = 0; i < std::size(records); ++i)
-        EXPECT_EQ(contents.records[i].path, real + records[i].second) << records[i].first;
+        EXPECT_EQ(contents.records[i].path, real + records[i].expected) << records[i].named;
 }
 
 TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
