@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -59,20 +58,8 @@ TEST(SettingsStoreTest, TextRoundTripsThroughTheUserFileAlone)
 // through, and never waited on; the user hears of it once.
 TEST(SettingsStoreTest, ANonRegularFileIsLeftAloneWithOneMessage)
 {
-    const struct {
-        const char* name;
-        std::function<void(const std::string& ini, const std::string& victim)> make;
-    } cases[] = {
-        {"link",
-         [](const std::string& ini, const std::string& victim) {
-             ASSERT_EQ(::symlink(victim.c_str(), ini.c_str()), 0);
-         }},
-        {"fifo", [](const std::string& ini,
-                    const std::string&) { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }},
-        {"folder", [](const std::string& ini, const std::string&) { test::makeDir(ini); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const std::string kind : {"link", "fifo", "folder"}) {
+        SCOPED_TRACE(kind);
         StoreSandbox box;
         QStringList told;
         const SettingsComplaint previous =
@@ -81,7 +68,12 @@ TEST(SettingsStoreTest, ANonRegularFileIsLeftAloneWithOneMessage)
         test::makeFile(victim, "[Setting]\nLogLeft=7\n");
         box.writeIni("user", "");
         ASSERT_EQ(::unlink(box.userIni().c_str()), 0);
-        c.make(box.userIni(), victim);
+        if (kind == "link")
+            ASSERT_EQ(::symlink(victim.c_str(), box.userIni().c_str()), 0);
+        else if (kind == "fifo")
+            ASSERT_EQ(::mkfifo(box.userIni().c_str(), 0600), 0);
+        else
+            test::makeDir(box.userIni());
         const mode_t type = test::modeOf(box.userIni()) & S_IFMT;
 
         EXPECT_EQ(leftSetting(), QStringLiteral("0"));
