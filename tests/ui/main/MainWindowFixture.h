@@ -13,8 +13,6 @@
 #include "ui/main/SearchCommand.h"
 #include "ui/services/Interaction.h"
 
-#include <QAbstractButton>
-#include <QLabel>
 #include <QMenu>
 #include <climits>
 #include <gtest/gtest.h>
@@ -40,7 +38,6 @@ protected:
         window->browser.dirList->setPath(tree.path());
         ASSERT_EQ(state.CurrentPath, tree.path());
     }
-
     void TearDown() override
     {
         // The viewer stores its place when it is unloaded, which must happen
@@ -49,7 +46,6 @@ protected:
         window.reset();
         EXPECT_EQ(::chdir(previousDirectory_), 0);
     }
-
     virtual std::string commandLine() const { return {}; }
 
     std::string at(const std::string& relative) const { return tree / relative; }
@@ -64,6 +60,12 @@ protected:
         makeDir(at(relative));
         if (attributes)
             setDosAttrib(at(relative), attributes);
+    }
+    uint32_t attributesOf(const std::string& relative)
+    {
+        uint32_t word = 0;
+        EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
+        return word;
     }
 
     // The results view as the search host fills it: each call adds a box
@@ -81,7 +83,8 @@ protected:
             window->lstFoundFiles.FoundFileAdd(tree.path() + "/", name);
         }
     }
-    // Selects `rows` of result box b alone, `current` its current row.
+    // Selects `rows` of result box b alone, `current` its current row, and
+    // makes the result list the source of the commands.
     void selectRows(int b, const std::vector<int>& rows, int current)
     {
         ResultListBox& box = window->lstFoundFiles.box(b);
@@ -89,12 +92,17 @@ protected:
         for (int row : rows)
             box.setSelected(row, true);
         box.setListIndex(current);
+        window->lstFoundFiles.setCurrentIndex(b);
+        window->SourceList = SourceKind::Listbox;
     }
-    uint32_t attributesOf(const std::string& relative)
+    // Every row of every result box in use, as exact bytes, box by box.
+    std::vector<std::string> resultRows()
     {
-        uint32_t word = 0;
-        EXPECT_EQ(platform::queryAttributes(at(relative), word), 0) << relative;
-        return word;
+        std::vector<std::string> rows;
+        for (int b = 0; b < window->lstFoundFiles.TotalListbox(); ++b)
+            for (int i = 0; i < window->lstFoundFiles.box(b).ListCount(); ++i)
+                rows.push_back(window->lstFoundFiles.box(b).ListPath(i));
+        return rows;
     }
     // The row of the file list naming `name`, -1 when none does.
     int fileRow(const std::string& name) const
@@ -104,21 +112,16 @@ protected:
                 return i;
         return -1;
     }
+
+    // The five boxes of the attribute panel: 0 clear, 1 checked, 2 grayed.
     int box(int i) const { return static_cast<int>(window->fraAttrib->value(i)); }
-    // A control of the attribute panel by its name.
-    template <class W = QWidget> W* panelControl(const QString& name) const
-    {
-        W* control = window->fraAttrib->findChild<W*>(name);
-        EXPECT_NE(control, nullptr) << name.toStdString();
-        return control;
-    }
+    std::vector<int> panel() const { return {box(0), box(1), box(2), box(3), box(4)}; }
     QCheckBox* attributeBox(int i) const
     {
-        return panelControl<QCheckBox>(QStringLiteral("chkAttr%1").arg(i));
+        return window->fraAttrib->findChild<QCheckBox*>(QStringLiteral("chkAttr%1").arg(i));
     }
-    // The five boxes of the attribute panel: 0 clear, 1 checked, 2 grayed.
-    std::vector<int> panel() const { return {box(0), box(1), box(2), box(3), box(4)}; }
     bool menuOpen() const { return window->bAttribute->isVisible(); }
+    int messageCount() const { return static_cast<int>(messages.calls().size()); }
 
     // What a person checks of any arrangement: every visible control lies
     // inside the window and none covers another.
@@ -129,47 +132,18 @@ protected:
             if (child->isVisibleTo(window.get()) && !child->isWindow())
                 shown.push_back(child);
         ASSERT_FALSE(shown.empty());
-        const QRect inside = window->rect();
         for (std::size_t i = 0; i < shown.size(); ++i) {
             const QRect r = shown[i]->geometry();
-            EXPECT_TRUE(inside.contains(r)) << name(shown[i]) << " lies outside the window";
+            EXPECT_TRUE(window->rect().contains(r)) << name(shown[i]) << " lies outside";
             for (std::size_t j = i + 1; j < shown.size(); ++j)
                 EXPECT_FALSE(r.intersects(shown[j]->geometry()))
                     << name(shown[i]) << " covers " << name(shown[j]);
         }
     }
-    // No visible caption, check box or button is narrower than its text in
-    // the current font and style.  The path line runs to the window's edge
-    // and may be longer, as a path may.
-    void expectCaptionsFit()
-    {
-        int checked = 0;
-        for (QWidget* child : window->findChildren<QWidget*>()) {
-            if (!child->isVisibleTo(window.get()) || child == window->lblDir.get())
-                continue;
-            if (!qobject_cast<QLabel*>(child) && !qobject_cast<QAbstractButton*>(child))
-                continue;
-            ++checked;
-            EXPECT_LE(child->sizeHint().width(), child->width()) << name(child);
-        }
-        EXPECT_GE(checked, 3);
-    }
     static std::string name(const QWidget* widget)
     {
         return widget->metaObject()->className() + std::string(" \"") +
-               widget->objectName().toStdString() + "\" at " +
-               std::to_string(widget->geometry().x()) + "," +
-               std::to_string(widget->geometry().y());
-    }
-
-    // Every row of every result box in use, as exact bytes, box by box.
-    std::vector<std::string> resultRows()
-    {
-        std::vector<std::string> rows;
-        for (int b = 0; b < window->lstFoundFiles.TotalListbox(); ++b)
-            for (int i = 0; i < window->lstFoundFiles.box(b).ListCount(); ++i)
-                rows.push_back(window->lstFoundFiles.box(b).ListPath(i));
-        return rows;
+               widget->objectName().toStdString() + "\"";
     }
 
     // Start-up reads the settings and the log viewer writes them.

@@ -1,9 +1,7 @@
 #include "suspects/ShellLinkBytes.h"
 #include "ui/main/MainWindowFixture.h"
 #include "ui/main/SuspectsDialog.h"
-#include "ui/main/WindowMenu.h"
 
-#include <QAction>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -53,20 +51,6 @@ TEST_F(SuspectsDialogTest, ListsChecksAndQuarantinesTheCheckedOnes)
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_TRUE(messages.calls()[0].prompt.contains(QStringLiteral("x.vbs")));
     EXPECT_TRUE(test::exists(at("x.vbs")));
-}
-
-// The item is grayed while a search runs, as "About..." is.
-TEST_F(SuspectsDialogTest, TheMenuItemKeepsOutOfTheSearchsWay)
-{
-    for (int i = 0; i < 20; ++i)
-        file("h" + std::to_string(i), 0x2);
-    state.ScanPause = 0.01f;
-    QAction& item = *window->windowMenu->item(SystemCommand::CheckShortcuts);
-    int enabledDuring = 0;
-    const ScopedDoEventsHook during([&] { enabledDuring += state.Searching && item.isEnabled(); });
-    window->cmdSearch->click();
-    EXPECT_EQ(enabledDuring, 0);
-    EXPECT_TRUE(item.isEnabled());
 }
 
 } // namespace
