@@ -1,8 +1,6 @@
 #include "ui/main/LogViewer.h"
 
-#include "settings/SettingsStore.h"
 #include "settings/StoreSandbox.h"
-#include "ui/main/LogViewerInstance.h"
 #include "ui/services/Interaction.h"
 
 #include <QAction>
@@ -39,8 +37,7 @@ protected:
 };
 
 // First loaded hidden at the top left; dragged by its text, it stores its
-// place in twips, and the next one opens there.  A hand-edited place counts
-// by its leading number.
+// place in twips, and the next one opens there.
 TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart)
 {
     EXPECT_FALSE(viewer.isVisible());
@@ -60,12 +57,6 @@ TEST_F(LogViewerTest, PlaceIsStoredInTwipsAfterADragAndSurvivesARestart)
     viewer.close();
     EXPECT_TRUE(stored(QPoint(200, 100)));
     EXPECT_EQ(LogViewer().pos(), QPoint(200, 100));
-
-    SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogLeft,
-                QString::number(std::lround(40 * tpp)) + QStringLiteral("xyz"));
-    SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogTop,
-                QStringLiteral("abc"));
-    EXPECT_EQ(LogViewer().pos(), QPoint(40, 0));
 }
 
 // Each entry is followed by an empty line with the caret on it; at the
@@ -159,17 +150,6 @@ TEST_F(LogViewerTest, DoubleClickAsksBeforeClearing)
     answer = MsgBoxAnswer::Yes;
     QTest::mouseDClick(surface, Qt::LeftButton);
     EXPECT_TRUE(viewer.isEmpty());
-}
-
-TEST(LogViewerInstanceTest, OneViewerTakesTheTextAsUtf8)
-{
-    test::StoreSandbox box;
-    LogViewer& viewer = loadLogViewer();
-    EXPECT_EQ(&loadLogViewer(), &viewer);
-    logToViewer("caf\xC3\xA9", true);
-    EXPECT_EQ(viewer.text(), QStringLiteral("caf\u00e9\n\n"));
-    unloadLogViewer();
-    EXPECT_EQ(logViewer(), nullptr);
 }
 
 } // namespace

@@ -53,43 +53,22 @@ TEST_F(WindowMenuTest, TheMenuItsPlaceAndAltSpace)
     EXPECT_EQ(window->txtTip->text(), QString()) << "the key is the menu's";
 }
 
-// Enabling clears the gray only when both of its bits are set; the check
-// mark is set and cleared alone; the item follows the state word.
-TEST_F(WindowMenuTest, StateRulesForEnablingAndChecking)
-{
-    const struct {
-        bool enableRule;
-        uint32_t before;
-        bool on;
-        uint32_t after;
-    } rules[] = {
-        {true, 1, true, 1},    {true, 3, true, 0},   {true, 11, true, 8},   {true, 1, false, 3},
-        {true, 8, false, 11},  {false, 3, true, 11}, {false, 8, false, 0},  {false, 11, false, 3},
-    };
-    for (const auto& r : rules) {
-        SCOPED_TRACE(testing::Message() << r.enableRule << " " << r.before << " " << r.on);
-        ASSERT_TRUE(menu().setItemState(About, r.before));
-        (r.enableRule ? EnableSystemMenuItem : SetSystemMenuCheck)(window.get(), About, r.on);
-        uint32_t word = 0;
-        ASSERT_TRUE(menu().itemState(About, word));
-        EXPECT_EQ(word, r.after);
-        EXPECT_EQ(item(About).isEnabled(), (r.after & 3) == 0);
-        EXPECT_EQ(GetSystemMenuCheck(window.get(), About), (r.after & 8) != 0);
-    }
-    EnableSystemMenuItem(nullptr, About, true);
-    EXPECT_FALSE(item(About).isEnabled()) << "no window: nothing changes";
-    EXPECT_FALSE(GetSystemMenuCheck(window.get(), 2002));
-}
-
-// The mark, not the variable, decides the new value; the viewer is shown
-// (on top) only when there is something in it, and its place is stored
-// when it goes.
+// The mark, not the variable, decides the new value, which is stored and
+// read at the next start; the viewer is shown (on top) only when there is
+// something in it, and its place is stored when it goes.
 TEST_F(WindowMenuTest, LogErrorsFlipsTheSwitchTheMarkTheSettingAndTheViewer)
 {
     item(LogErrors).trigger();
     EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
     EXPECT_EQ(stored(SettingName::LogError), QStringLiteral("True"));
     EXPECT_FALSE(viewerShown()) << "an empty log is not shown";
+    {
+        AppState otherState;
+        FrmSeek other(otherState);
+        ASSERT_TRUE(startUp(other, {}));
+        EXPECT_TRUE(otherState.LogErrors && other.windowMenu->item(LogErrors)->isChecked())
+            << "the next start reads the switch";
+    }
     item(LogErrors).trigger();
     EXPECT_FALSE(state.LogErrors || item(LogErrors).isChecked());
     EXPECT_EQ(stored(SettingName::LogError), QStringLiteral("False"));
@@ -152,44 +131,6 @@ TEST_F(WindowMenuTest, WindowCommandsActOnTheWindow)
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(state.Closing);
     EXPECT_FALSE(menu().routed());
-}
-
-// The name goes into the About caption; a second hook must not route the
-// commands twice; unhooked, the program's commands do nothing.
-TEST_F(WindowMenuTest, ANamedSetupAndHookingTwice)
-{
-    AppState otherState;
-    FrmSeek other(otherState);
-    SetupSystemMenu(&other, QStringLiteral("Umbrix 0.1"));
-    WindowMenu* otherMenu = WindowMenu::of(&other);
-    EXPECT_EQ(otherMenu->item(About)->text(), QStringLiteral("About Umbrix 0.1"));
-    HookSystemMenu(&other);
-    HookSystemMenu(&other);
-    otherMenu->item(LogErrors)->trigger();
-    EXPECT_TRUE(otherState.LogErrors) << "routed once, flipped once";
-    EXPECT_FALSE(state.LogErrors);
-    UnhookSystemMenu(&other);
-    otherMenu->item(LogErrors)->trigger();
-    EXPECT_TRUE(otherState.LogErrors);
-}
-
-class WindowMenuWithLogging : public WindowMenuTest {
-protected:
-    void SetUp() override
-    {
-        SaveSetting(QStringLiteral("Umbrix"), SettingName::Section, SettingName::LogError,
-                    QStringLiteral("yes"));
-        WindowMenuTest::SetUp();
-    }
-};
-
-// Start-up reads the stored switch, checks the item and loads the viewer
-// hidden.
-TEST_F(WindowMenuWithLogging, TheStoredSwitchChecksTheItemAtStart)
-{
-    EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
-    ASSERT_NE(logViewer(), nullptr);
-    EXPECT_FALSE(viewerShown());
 }
 
 } // namespace
