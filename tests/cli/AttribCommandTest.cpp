@@ -35,17 +35,6 @@ std::string letters(uint32_t word)
     return s.empty() ? "-" : s;
 }
 
-// The pieces of `text` each ended by `end`, or by the end of the text.
-std::vector<std::string> piecesOf(const std::string& text, char end = '\n')
-{
-    std::vector<std::string> pieces;
-    for (size_t at = 0, stop; at < text.size(); at = stop + 1) {
-        stop = std::min(text.find(end, at), text.size());
-        pieces.push_back(text.substr(at, stop - at));
-    }
-    return pieces;
-}
-
 std::string replaced(std::string text, const std::string& root)
 {
     for (size_t at = 0; (at = text.find('@', at)) != std::string::npos; at += root.size())

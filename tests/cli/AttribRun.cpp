@@ -3,6 +3,7 @@
 #include "cli/AttribMain.h"
 #include "support/Tools.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -51,6 +52,16 @@ AttribResult attribProgram(const std::vector<std::string>& arguments, const std:
     result.out = readTextFile(outPath);
     result.err = readTextFile(errPath);
     return result;
+}
+
+std::vector<std::string> piecesOf(const std::string& text, char end)
+{
+    std::vector<std::string> pieces;
+    for (size_t at = 0, stop; at < text.size(); at = stop + 1) {
+        stop = std::min(text.find(end, at), text.size());
+        pieces.push_back(text.substr(at, stop - at));
+    }
+    return pieces;
 }
 
 std::vector<JournalFileInfo> journalsIn(const std::string& folder)

@@ -24,6 +24,9 @@ AttribResult attribHere(const std::vector<std::string>& arguments,
 AttribResult attribProgram(const std::vector<std::string>& arguments, const std::string& workFolder,
                            const std::string& dataHome = {});
 
+// The pieces of `text` each ended by `end`, or by the end of the text.
+std::vector<std::string> piecesOf(const std::string& text, char end = '\n');
+
 // The journal files of `folder`, oldest run first; a folder the journal
 // refuses fails the test.
 std::vector<JournalFileInfo> journalsIn(const std::string& folder);

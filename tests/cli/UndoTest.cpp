@@ -8,8 +8,10 @@
 #include "support/SmbServer.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace umbrix::test {
@@ -41,45 +43,64 @@ protected:
     std::vector<std::string> reports;
 };
 
+// Each entry a run changed, and what happened to it since: an undo restores
+// what is as the run left it, newest change first, and leaves alone what
+// changed since.  The journal knows each entry's inode: an undo goes down to
+// it from the top without following links and touches that inode alone.
 TEST_F(Undo, PutsBackNewestFirstAndLeavesAloneWhatChangedSince)
 {
-    makeTree(tmp.path(), {"files/", "files/a", "files/b", "files/c", "files/d"});
-    ASSERT_EQ(run({"+H", at("*")}).status, 0);
-    // The same run changes a twice.
-    ASSERT_EQ(runAll({{"-H", "+A", at("a")}, {"+H", at("a")}}).status, 0);
-    ASSERT_EQ(word("a"), H | A);
-    ASSERT_EQ(journalsIn(journals).size(), 2u);
+    makeTree(tmp.path(),
+             {"files/", "files/kept", "files/twice", "files/changed", "files/gone", "files/swapped",
+              "files/sub/", "files/sub/f", "outside/", "outside/sub/", "outside/sub/f"});
+    // The same run changes `twice` twice.
+    ASSERT_EQ(runAll({{"+H", at("*"), at("sub/f")}, {"-H", "+A", at("twice")}}).status, 0);
+    const std::string ours = journalsIn(journals).at(0).path;
+    const std::string restored = "Restored  " + std::string(11, ' ');
+    const std::string changed = "Changed since, left alone - ";
+    const std::string gone = "No longer there, left alone - ";
+    // Meanwhile one entry is changed, one removed, one swapped for another
+    // file, and the folder of one for a link to a folder outside.
+    ASSERT_EQ(platform::storeAttributes(at("changed"), H | S), 0);
+    ASSERT_EQ(::unlink(at("gone").c_str()), 0);
+    ASSERT_EQ(::rename(at("swapped").c_str(), at("swapped.old").c_str()), 0);
+    makeFile(at("swapped"));
+    setDosAttrib(at("swapped"), H);
+    ASSERT_EQ(::rename(at("sub").c_str(), at("old").c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "outside/sub").c_str(), at("sub").c_str()), 0);
+    // Each entry, the undo's line for it and its word afterwards.
+    const std::tuple<const char*, std::string, uint32_t> rows[] = {
+        {"kept", restored, 0}, {"twice", restored, 0},  {"changed", changed, H | S},
+        {"gone", gone, 0},     {"swapped", changed, H}, {"sub/f", changed, 0}};
     // The newest run is the newest by the time its journal records, not by its name.
-    makeFile(journals + "/zzz.journal", "# Umbrix attribute journal 2: test, process 1, started "
-                                        "2001-01-01T00:00:00.000000Z\n" +
-                                            journalLine({1, "user.DOSATTRIB", at("d"), 0, A, {}}));
+    makeFile(journals + "/zzz.journal",
+             "# Umbrix attribute journal 2: test, process 1, started "
+             "2001-01-01T00:00:00.000000Z\n" +
+                 journalLine({1, "user.DOSATTRIB", at("kept"), 0, A, {}}));
 
-    // Undo the last run, then the one before it.
-    AttribResult r = run({"--undo"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(word("a"), H);
-
-    ASSERT_EQ(platform::storeAttributes(at("b"), H | S), 0); // someone else's change
-    ASSERT_EQ(::unlink(at("c").c_str()), 0);
-    const std::vector<JournalFileInfo> files = journalsIn(journals);
-    ASSERT_EQ(files.size(), 4u);
-    ASSERT_EQ(::unlink(files[0].path.c_str()), 0);
-    r = run({"--undo", files[1].path});
+    const AttribResult r = run({"--undo"});
     EXPECT_EQ(r.status, 1) << r.err; // not everything asked was done
     EXPECT_EQ(r.err, "");
-    const std::string restored = "Restored  " + std::string(11, ' ');
-    EXPECT_EQ(r.out, "Undoing " + files[1].path + "\n" + restored + at("d") + "\n" +
-                         "No longer there, left alone - " + at("c") + "\n" +
-                         "Changed since, left alone - " + at("b") + "\n" + restored + at("a") +
-                         "\n" + "2 restored, 2 left alone.\n");
-    EXPECT_EQ(word("a"), 0u);
-    EXPECT_EQ(word("b"), H | S);
-    EXPECT_EQ(word("d"), 0u);
+    std::vector<std::string> lines = piecesOf(r.out), expected{"Undoing " + ours};
+    for (const auto& [name, note, after] : rows) {
+        expected.push_back(note + at(name));
+        if (note != gone) {
+            EXPECT_EQ(word(name), after) << name;
+        }
+    }
+    // Its newest change first: back to hidden, then to nothing.
+    expected.push_back("Restored      H      " + at("twice"));
+    expected.push_back("3 restored, 4 left alone.");
+    ASSERT_EQ(lines.size(), expected.size()) << r.out;
+    std::sort(lines.begin() + 1, lines.end() - 1);
+    std::sort(expected.begin() + 1, expected.end() - 1);
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(word("old/f"), H);
+    EXPECT_EQ(storedWord(tmp / "outside/sub/f"), 0u);
 
     // The undo was journalled like any run: undoing it redoes.
     ASSERT_EQ(run({"--undo"}).status, 0);
-    EXPECT_EQ(word("a"), H);
-    EXPECT_EQ(word("d"), H);
+    EXPECT_EQ(word("kept"), H);
+    EXPECT_EQ(word("twice"), A);
     EXPECT_TRUE(reports.empty()) << testing::PrintToString(reports);
 }
 
@@ -123,30 +144,6 @@ TEST_F(Undo, SinceTakesOnlyTheLaterChangesAndAJournalIsNamedByItsFileName)
         EXPECT_NE(r.err.find(complaint), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
     }
-}
-
-// The journal knows each entry's inode: an undo goes down to it from the
-// top without following links and touches that inode alone.
-TEST_F(Undo, AnEntryWhosePathNowLeadsElsewhereIsLeftAlone)
-{
-    makeTree(tmp.path(), {"files/", "files/sub/", "files/sub/f", "files/g", "outside/",
-                          "outside/sub/", "outside/sub/f"});
-    ASSERT_EQ(run({"+H", at("sub/f"), at("g")}).status, 0);
-    // sub is swapped for a link to a folder outside; g for another file.
-    ASSERT_EQ(::rename(at("sub").c_str(), at("old").c_str()), 0);
-    ASSERT_EQ(::symlink((tmp / "outside/sub").c_str(), at("sub").c_str()), 0);
-    ASSERT_EQ(::rename(at("g").c_str(), at("g.old").c_str()), 0);
-    makeFile(at("g"));
-    setDosAttrib(at("g"), H);
-
-    const AttribResult r = run({"--undo"});
-    EXPECT_EQ(r.out, "Undoing " + journalsIn(journals)[0].path + "\n" +
-                         "Changed since, left alone - " + at("g") + "\n" +
-                         "Changed since, left alone - " + at("sub/f") + "\n" +
-                         "0 restored, 2 left alone.\n");
-    EXPECT_EQ(storedWord(tmp / "outside/sub/f"), 0u);
-    EXPECT_EQ(word("g"), H);
-    EXPECT_EQ(word("old/f"), H);
 }
 
 // Read-only is the stored bit alone, as smbd reads it: smbd, the program and
