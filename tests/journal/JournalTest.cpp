@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -172,9 +171,12 @@ TEST_F(JournalFiles, EveryRecordNamesItsFolderWithoutLinks)
         size_t walkRoot; // 0: not the walk's
         std::string expected;
     } records[] = {
-        {"start/x", 0, "/real/x"},          {"start/a/b/z", 0, "/real/a/b/z"},
-        {"start/a/c/w", 0, "/other/w"},     {"start/a/y", 0, "/real/a/y"},
-        {"start/a/b/q", 0, "/real/a/b/q"},  {"start/a/c/v", walked, "/real/a/c/v"},
+        {"start/x", 0, "/real/x"},
+        {"start/a/b/z", 0, "/real/a/b/z"},
+        {"start/a/c/w", 0, "/other/w"},
+        {"start/a/y", 0, "/real/a/y"},
+        {"start/a/b/q", 0, "/real/a/b/q"},
+        {"start/a/c/v", walked, "/real/a/c/v"},
         {"start/a/b/p", walked, "/real/a/b/p"},
     };
     std::string path;
@@ -201,37 +203,28 @@ TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
     makeDir(tmp / "elsewhere");
     for (int i = 0; i < 25; ++i)
         makeFile(tmp / ("elsewhere/2001010" + std::to_string(i) + "T000000.000000Z-1.journal"));
-    const struct {
-        const char* name;
-        std::function<void(const std::string&)> make;
-        std::string complaint; // "": the folder is taken, and closed to others
-    } cases[] = {
-        {"link",
-         [&](const std::string& f) {
-             ASSERT_EQ(::symlink((tmp / "elsewhere").c_str(), f.c_str()), 0);
-         },
-         "The folder is a symbolic link"},
-        {"others",
-         [](const std::string& f) {
-             makeDir(f);
-             ASSERT_EQ(::chown(f.c_str(), 65534, 65534), 0);
-         },
-         "The folder belongs to another user"},
-        {"file", [](const std::string& f) { makeFile(f); }, "Not a folder"},
-        {"open",
-         [](const std::string& f) {
-             makeDir(f);
-             ASSERT_EQ(::chmod(f.c_str(), 0777), 0);
-         },
-         ""},
+    // Each kind of folder, and what the refusal says ("": the folder is
+    // taken, and closed to others).
+    const std::pair<std::string, std::string> cases[] = {
+        {"link", "The folder is a symbolic link"},
+        {"others", "The folder belongs to another user"},
+        {"file", "Not a folder"},
+        {"open", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [kind, complaint] : cases) {
+        SCOPED_TRACE(kind);
         reports.clear();
-        const std::string folder = tmp / c.name;
-        c.make(folder);
+        const std::string folder = tmp / kind;
+        if (kind == "link")
+            ASSERT_EQ(::symlink((tmp / "elsewhere").c_str(), folder.c_str()), 0);
+        else if (kind == "file")
+            makeFile(folder);
+        else
+            makeDir(folder);
+        ASSERT_EQ(kind == "others" ? ::chown(folder.c_str(), 65534, 65534) : 0, 0);
+        ASSERT_EQ(kind == "open" ? ::chmod(folder.c_str(), 0777) : 0, 0);
         const std::string written = run(folder, 3, {1, 1});
-        if (c.complaint.empty()) {
+        if (complaint.empty()) {
             EXPECT_EQ(contentsOf(written).records.size(), 3u);
             EXPECT_EQ(modeOf(folder) & 07777, 0700u);
             EXPECT_TRUE(reports.empty()) << reported();
@@ -239,18 +232,11 @@ TEST_F(JournalFiles, AFolderNotPrivateToTheUserIsNeitherWrittenNorCleanedUp)
         }
         EXPECT_EQ(written, "");
         ASSERT_EQ(reports.size(), 2u) << reported();
-        EXPECT_NE(reports[0].find(c.complaint), std::string::npos) << reports[0];
+        EXPECT_NE(reports[0].find(complaint), std::string::npos) << reports[0];
         EXPECT_NE(reports[1].find(tmp / "runtime/umbrix-journal/"), std::string::npos)
             << reports[1];
     }
     EXPECT_EQ(journalsIn(tmp / "elsewhere").size(), 25u);
-}
-
-// A small tmpfs of our own stands in for a full or read-only disk.
-ScopedMount storeOfItsOwn(const std::string& folder)
-{
-    makeDir(folder);
-    return ScopedMount("tmpfs", folder, "tmpfs", 0, "size=64k,mode=0755");
 }
 
 // A full store is reported once and its records wait for room.  What a
@@ -259,7 +245,9 @@ ScopedMount storeOfItsOwn(const std::string& folder)
 // under the name the program once used takes nothing.
 TEST_F(JournalFiles, AStoreThatCannotTakeTheRecordsLosesNone)
 {
-    ScopedMount store = storeOfItsOwn(tmp / "small");
+    // A small tmpfs of our own stands in for a full or read-only disk.
+    makeDir(tmp / "small");
+    ScopedMount store("tmpfs", tmp / "small", "tmpfs", 0, "size=64k,mode=0755");
     if (!store.mounted())
         GTEST_SKIP() << store.reason();
     const std::string filler = tmp / "small/filler";
