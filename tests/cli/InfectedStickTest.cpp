@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
-#include <sstream>
 
 namespace umbrix::test {
 namespace {
@@ -38,15 +37,6 @@ std::map<std::string, std::string> snapshot(const std::string& root)
         entries[path.substr(root.size())] = state;
     }
     return entries;
-}
-
-std::set<std::string> listedPaths(const std::string& nulSeparated)
-{
-    std::set<std::string> paths;
-    std::istringstream in(nulSeparated);
-    for (std::string path; std::getline(in, path, '\0');)
-        paths.insert(path);
-    return paths;
 }
 
 TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
@@ -84,7 +74,8 @@ TEST(InfectedStick, LeftoversAreFoundQuarantinedAndEverythingComesBack)
                                           stick + "/autorun.inf",     stick + "/WindowsServices"};
     AttribResult r = attribProgram({"--suspects", "-0", stick}, tmp.path());
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(listedPaths(r.out), leftovers);
+    const std::vector<std::string> listed = piecesOf(r.out, '\0');
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), leftovers);
     r = attribProgram({"--suspects", stick}, tmp.path());
     EXPECT_NE(r.out.find("shortcut that starts cmd, beside a hidden folder of its name - " + stick +
                          "/Photos.lnk\n"),
