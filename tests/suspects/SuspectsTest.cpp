@@ -2,12 +2,12 @@
 // lnkinfo; the rules on their own; what the quarantine refuses.
 
 #include "platform/AttributeStore.h"
+#include "support/TempDir.h"
+#include "support/Tools.h"
 #include "suspects/Quarantine.h"
 #include "suspects/ShellLink.h"
 #include "suspects/ShellLinkBytes.h"
 #include "suspects/SuspectRules.h"
-#include "support/Tools.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -39,7 +39,8 @@ TEST(ShellLinkFile, ReadsBackWhatTheFormatLaysOutAsLnkinfoDoes)
         const std::string info = readTextFile(tmp / "info");
         for (const std::string& part : {layout.localPath, layout.relativePath, layout.arguments})
             EXPECT_TRUE(part.empty() || info.find(": " + part + "\n") != std::string::npos)
-                << part << "\n" << info;
+                << part << "\n"
+                << info;
         std::remove((tmp / "info").c_str());
     }
 }
@@ -57,7 +58,8 @@ TEST(ShellLinkFile, DamagedBytesGiveAReasonAndNothingElse)
     lying[lying.size() - 4 - 2 * 14 - 2] = '\xFF';
     lying[lying.size() - 4 - 2 * 14 - 1] = '\xFF';
     EXPECT_NE(suspects::readShellLink(lying, link), "");
-    EXPECT_NE(suspects::readShellLink(good + std::string(suspects::kMaxShellLinkBytes, '\0'), link), "");
+    EXPECT_NE(suspects::readShellLink(good + std::string(suspects::kMaxShellLinkBytes, '\0'), link),
+              "");
 }
 
 TEST(SuspectRules, AutorunLinesThatStartSomething)
@@ -99,14 +101,12 @@ TEST(SuspectSearch, AShortcutThatCannotBeReadIsListedButNotSure)
     ASSERT_EQ(::mkfifo((tmp / "fifo.lnk").c_str(), 0600), 0);
     const suspects::SuspectFindings found =
         suspects::findSuspects(tmp.path(), [](const std::string&) { return true; });
-    ASSERT_EQ(found.suspects.size(), 3u);
-    EXPECT_EQ(found.suspects[0].path, tmp / "damaged.lnk");
-    EXPECT_EQ(found.suspects[0].reason, "shortcut that cannot be read: no shortcut header");
-    EXPECT_FALSE(found.suspects[0].sure);
-    EXPECT_EQ(found.suspects[1].path, tmp / "elsewhere/x.lnk");
-    EXPECT_TRUE(found.suspects[1].sure);
-    EXPECT_EQ(found.suspects[2].path, tmp / "fifo.lnk");
-    EXPECT_FALSE(found.suspects[2].sure);
+    std::vector<std::string> seen;
+    for (const suspects::Suspect& suspect : found.suspects)
+        seen.push_back(suspect.path.substr(tmp.path().size()) + (suspect.sure ? " sure" : ""));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"/damaged.lnk", "/elsewhere/x.lnk sure", "/fifo.lnk"}));
+    EXPECT_EQ(found.suspects.at(0).reason, "shortcut that cannot be read: no shortcut header");
 }
 
 TEST(Quarantine, AMoveThatCannotBeMadeIsReportedAndNothingIsLost)
@@ -115,9 +115,9 @@ TEST(Quarantine, AMoveThatCannotBeMadeIsReportedAndNothingIsLost)
     makeTree(tmp.path(), {"top/", "top/a=1", "top/sub/", "top/sub/a=2", "outside/", "outside/x=3",
                           "top/via -> ../outside"});
     const std::string top = tmp / "top";
-    const suspects::QuarantineResult result = suspects::quarantine(
-        top, {top + "/a", top + "/sub/a", top + "/via/x", tmp / "outside/x"},
-        [](const std::string&) { return true; });
+    const suspects::QuarantineResult result =
+        suspects::quarantine(top, {top + "/a", top + "/sub/a", top + "/via/x", tmp / "outside/x"},
+                             [](const std::string&) { return true; });
     ASSERT_EQ(result.moved.size(), 2u);
     EXPECT_EQ(result.moved[1].to, top + "/Umbrix quarantine/a (2)");
     EXPECT_EQ(readTextFile(result.moved[1].to), "2");
