@@ -14,6 +14,7 @@
 #include "ui/services/Interaction.h"
 
 #include <QMenu>
+#include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
 #include <memory>
@@ -104,13 +105,19 @@ protected:
                 rows.push_back(window->lstFoundFiles.box(b).ListPath(i));
         return rows;
     }
+    std::vector<std::string> fileNames() const
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < window->browser.filList->ListCount(); ++i)
+            names.push_back(window->browser.filList->List(i));
+        return names;
+    }
     // The row of the file list naming `name`, -1 when none does.
     int fileRow(const std::string& name) const
     {
-        for (int i = 0; i < window->browser.filList->ListCount(); ++i)
-            if (window->browser.filList->List(i) == name)
-                return i;
-        return -1;
+        const std::vector<std::string> names = fileNames();
+        const auto at = std::find(names.begin(), names.end(), name);
+        return at == names.end() ? -1 : static_cast<int>(at - names.begin());
     }
 
     // The five boxes of the attribute panel: 0 clear, 1 checked, 2 grayed.

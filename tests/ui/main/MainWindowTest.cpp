@@ -89,24 +89,6 @@ TEST_F(MainWindow, OptionBoxesSetTheFlagsAndFilesAndFoldersExcludeEachOther)
     EXPECT_EQ(beeps.count(), 1);
 }
 
-// Esc is the window's while a search runs (it stops the search) and passes
-// to the focused control otherwise.
-TEST_F(MainWindow, EscDuringASearchIsTakenByTheWindow)
-{
-    QLineEdit* box = window->browser.txtSearchSpec.get();
-    box->setText(QStringLiteral("*.txt"));
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Escape);
-    EXPECT_FALSE(state.CancelSearch);
-    state.Searching = true;
-    QTest::keyClick(box, Qt::Key_Escape);
-    EXPECT_EQ(beeps.count(), 1);
-    EXPECT_TRUE(state.CancelSearch);
-    QTest::keyClick(box, Qt::Key_A);
-    EXPECT_EQ(box->text(), QStringLiteral("a")) << "other keys pass";
-    state.Searching = false;
-}
-
 // Two equal columns fill any width that holds them; a narrower window keeps
 // the arrangement it had.
 TEST_F(MainWindow, TheBrowserViewKeepsTwoEqualColumnsAtAnyWidth)

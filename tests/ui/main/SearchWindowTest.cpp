@@ -44,13 +44,6 @@ protected:
                 out.push_back(child->geometry());
         return out;
     }
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (int i = 0; i < window->browser.filList->ListCount(); ++i)
-            names.push_back(window->browser.filList->List(i));
-        return names;
-    }
 
 private:
     std::unique_ptr<ScopedDoEventsHook> hook_;
@@ -89,8 +82,9 @@ TEST_F(SearchWindow, AWholeSearchListsSortedRowsWithTotalsAndAnnouncesTheEnd)
     EXPECT_EQ(attributesOf("both.ini"), 0x6u);
 }
 
-// Esc stops the walk and keeps what was found; Cancel stops it and goes
-// back to the browser view; neither announces an end.
+// Esc, which is the window's while a search runs, stops the walk and keeps
+// what was found; Cancel stops it and goes back to the browser view;
+// neither announces an end.
 TEST_F(SearchWindow, EscKeepsWhatWasFoundAndCancelDiscardsIt)
 {
     hiddenFiles(30);
@@ -203,7 +197,7 @@ TEST_F(SearchWindow, EnterOpensWhatWasTyped)
         EXPECT_EQ(window->browser.filList->Path(), c.folder);
         EXPECT_EQ(std::string(::getcwd(here, sizeof here)), c.folder);
         EXPECT_EQ(box->text(), QString::fromStdString(c.box));
-        EXPECT_EQ(files(), c.files);
+        EXPECT_EQ(fileNames(), c.files);
     }
 }
 
@@ -218,9 +212,9 @@ TEST_F(SearchWindow, TypingFiltersTheFileListAndABadPatternIsRefused)
     box->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
     QTest::keyClicks(box, QStringLiteral("*.t"));
-    EXPECT_TRUE(files().empty());
+    EXPECT_TRUE(fileNames().empty());
     QTest::keyClicks(box, QStringLiteral("xt"));
-    EXPECT_EQ(files(), std::vector<std::string>{"top.txt"});
+    EXPECT_EQ(fileNames(), std::vector<std::string>{"top.txt"});
     EXPECT_EQ(messageCount(), 0);
 
     box->setText(QStringLiteral("bad") + QChar(0));

@@ -62,13 +62,6 @@ TEST_F(WindowMenuTest, LogErrorsFlipsTheSwitchTheMarkTheSettingAndTheViewer)
     EXPECT_TRUE(state.LogErrors && item(LogErrors).isChecked());
     EXPECT_EQ(stored(SettingName::LogError), QStringLiteral("True"));
     EXPECT_FALSE(viewerShown()) << "an empty log is not shown";
-    {
-        AppState otherState;
-        FrmSeek other(otherState);
-        ASSERT_TRUE(startUp(other, {}));
-        EXPECT_TRUE(otherState.LogErrors && other.windowMenu->item(LogErrors)->isChecked())
-            << "the next start reads the switch";
-    }
     item(LogErrors).trigger();
     EXPECT_FALSE(state.LogErrors || item(LogErrors).isChecked());
     EXPECT_EQ(stored(SettingName::LogError), QStringLiteral("False"));
@@ -83,6 +76,13 @@ TEST_F(WindowMenuTest, LogErrorsFlipsTheSwitchTheMarkTheSettingAndTheViewer)
     EXPECT_FALSE(viewerShown());
     EXPECT_EQ(stored(SettingName::LogTop),
               QString::number(std::lround(50 * logViewer()->twipsPerPixel())));
+    // Last: starting another window hands the shared viewer to its state.
+    item(LogErrors).trigger();
+    AppState otherState;
+    FrmSeek other(otherState);
+    ASSERT_TRUE(startUp(other, {}));
+    EXPECT_TRUE(otherState.LogErrors && other.windowMenu->item(LogErrors)->isChecked())
+        << "the next start reads the stored switch";
 }
 
 TEST_F(WindowMenuTest, WhatCouldDisturbTheWalkIsGrayedWhileItRuns)
