@@ -100,43 +100,6 @@ TEST_F(AttributeEngine, UnreadableEntryIsReportedUnlessQuiet)
     EXPECT_EQ(view.boxes[0].title, "Umbrix");
 }
 
-TEST_F(AttributeEngine, RefusedWriteAsksToRetryAndFollowsTheAnswer)
-{
-    const std::string f = hiddenFile("f");
-    int refusals = 0;
-    const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
-        if (point != FaultPoint::WriteAttributes || path != f || refusals == 0)
-            return 0;
-        --refusals;
-        return EACCES;
-    });
-    struct Case {
-        int answer;
-        bool result;
-        bool cancelAction;
-    } cases[] = {{MsgBoxAnswer::Yes, true, false},
-                 {MsgBoxAnswer::No, false, false},
-                 {MsgBoxAnswer::Cancel, false, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.answer);
-        view = FakeCommandView{};
-        view.answer = [&](const FakeCommandView::Box&) { return c.answer; };
-        refusals = 1;
-        setDosAttrib(f, Attr::Hidden);
-        EXPECT_EQ(ChangeAttribute(view, f, 1, Clear, true), c.result);
-        ASSERT_EQ(view.boxes.size(), 1u);
-        EXPECT_EQ(view.boxes[0].prompt,
-                  "Unable to change Attribute to the file or directory:\r\r\"" + f +
-                      "\"\r\rRetry?");
-        EXPECT_EQ(view.boxes[0].title, "Set Attribute Error");
-        EXPECT_EQ(view.boxes[0].buttons,
-                  MsgBoxStyle::YesNoCancel + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
-        EXPECT_EQ(view.msgAnswer, c.answer);
-        EXPECT_EQ(view.cancelAction, c.cancelAction);
-        EXPECT_EQ(storedWord(f), c.result ? 0u : Attr::Hidden);
-    }
-}
-
 TEST_F(AttributeEngine, ResetClearsTheProtectiveBitsAndKeepsArchive)
 {
     const std::string f =
@@ -152,69 +115,7 @@ TEST_F(AttributeEngine, ResetClearsTheProtectiveBitsAndKeepsArchive)
     EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::Exclamation);
 }
 
-TEST_F(AttributeEngine, RemovingFromEightOfEightShowsEveryPercentage)
-{
-    FakeRows rows;
-    for (int i = 0; i < 8; ++i)
-        rows.add(hiddenFile("f" + std::to_string(i)), true);
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
-    std::vector<std::string> expected;
-    for (int p : {12, 25, 38, 50, 62, 75, 88, 100})
-        expected.push_back(processingCaption(p));
-    EXPECT_EQ(view.captions, expected);
-    EXPECT_EQ(view.yields, 8);
-    for (const std::string& path : rows.paths)
-        EXPECT_EQ(storedWord(path), 0u) << path;
-}
-
-TEST_F(AttributeEngine, RemovingFromOneSelectedRowNeedsItToBeTheCurrentOne)
-{
-    FakeRows rows;
-    rows.add(hiddenFile("a"), false);
-    rows.add(hiddenFile("b"), true);
-    rows.listIndex = 0;
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
-    EXPECT_EQ(storedWord(rows.paths[1]), Attr::Hidden);
-    rows.listIndex = 1;
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Finished);
-    EXPECT_EQ(storedWord(rows.paths[1]), 0u);
-    EXPECT_TRUE(view.captions.empty());
-    EXPECT_EQ(view.yields, 0);
-}
-
-TEST_F(AttributeEngine, CancelInTheRetryBoxStopsAHundredEntryLoop)
-{
-    FakeRows rows;
-    for (int i = 0; i < 100; ++i)
-        rows.add(hiddenFile("f" + std::to_string(i)), true);
-    const std::string refused = rows.paths[9];
-    const ScopedFaultHook refuse([&](FaultPoint point, std::string_view path) {
-        return point == FaultPoint::WriteAttributes && path == refused ? EROFS : 0;
-    });
-    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::Cancel; };
-    EXPECT_EQ(RemoveAttributeFromSelection(view, rows, 1), CommandEnd::Cancelled);
-    EXPECT_EQ(view.boxes.size(), 1u);
-    EXPECT_EQ(view.captions.size(), 10u);
-    EXPECT_EQ(view.captions.back(), processingCaption(10));
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(storedWord(rows.paths[static_cast<size_t>(i)]), i < 9 ? 0u : Attr::Hidden) << i;
-}
-
-TEST_F(AttributeEngine, ClosingEndsALoopAtTheNextYield)
-{
-    FakeRows rows;
-    for (int i = 0; i < 5; ++i)
-        rows.add(hiddenFile("f" + std::to_string(i)), true);
-    view.atYield = [&](int yield) { view.closing = yield == 2; };
-    bool changed = false;
-    EXPECT_EQ(changeSelectedRows(view, rows, 0, Set, true, changed), CommandEnd::Closing);
-    EXPECT_TRUE(changed);
-    EXPECT_EQ(storedWord(rows.paths[0]), Attr::Hidden | Attr::ReadOnly);
-    EXPECT_EQ(storedWord(rows.paths[1]), Attr::Hidden | Attr::ReadOnly);
-    EXPECT_EQ(storedWord(rows.paths[2]), Attr::Hidden);
-}
-
-TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsOnly)
+TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesQuietly)
 {
     FakeRows rows;
     rows.add(hiddenFile("a"), true);
@@ -225,9 +126,6 @@ TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsO
     EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), CommandEnd::Finished);
     EXPECT_TRUE(changed);
     EXPECT_TRUE(view.boxes.empty());
-    EXPECT_EQ(view.captions, (std::vector<std::string>{processingCaption(25), processingCaption(75),
-                                                       processingCaption(100)}));
-    EXPECT_EQ(view.yields, 4);
     EXPECT_EQ(storedWord(rows.paths[0]), Attr::Hidden | Attr::System);
     EXPECT_EQ(storedWord(rows.paths[1]), Attr::Hidden);
     EXPECT_EQ(storedWord(rows.paths[3]), Attr::Hidden | Attr::System);
@@ -235,41 +133,6 @@ TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesAndCaptionsSelectedRowsO
     changed = false;
     EXPECT_EQ(changeSelectedRows(view, rows, 2, Set, true, changed), CommandEnd::Finished);
     EXPECT_FALSE(changed);
-}
-
-// Rows reached after a folder above them was swapped for a link, or after
-// the entry was replaced: both commands leave what the path leads to alone.
-TEST_F(AttributeEngine, RowsWhosePathsLeadElsewhereAreLeftAlone)
-{
-    for (const bool removeCommand : {true, false}) {
-        SCOPED_TRACE(removeCommand ? "remove attribute" : "panel box");
-        view = FakeCommandView{};
-        makeDir(tmp / "a");
-        makeDir(tmp / "outside");
-        FakeRows rows;
-        for (const char* name : {"a/f", "a/g", "swapped"})
-            rows.add(hiddenFile(name), true);
-        hiddenFile("outside/f");
-        hiddenFile("outside/g");
-        ASSERT_EQ(::rename((tmp / "a").c_str(), (tmp / "moved").c_str()), 0);
-        ASSERT_EQ(::symlink((tmp / "outside").c_str(), (tmp / "a").c_str()), 0);
-        ASSERT_EQ(::rename((tmp / "swapped").c_str(), (tmp / "old").c_str()), 0);
-        hiddenFile("swapped");
-
-        bool changed = false;
-        EXPECT_EQ(removeCommand ? RemoveAttributeFromSelection(view, rows, 1)
-                                : changeSelectedRows(view, rows, 1, Clear, true, changed),
-                  CommandEnd::Finished);
-        for (const char* name : {"outside/f", "outside/g", "moved/f", "swapped", "old"})
-            EXPECT_EQ(storedWord(tmp / name), Attr::Hidden) << name;
-        EXPECT_FALSE(changed);
-        // The panel's box command is quiet about entries; the menu's names them.
-        ASSERT_EQ(view.boxes.size(), removeCommand ? 3u : 0u);
-        for (const auto& box : view.boxes)
-            EXPECT_EQ(box.prompt, ChangedSinceText);
-        for (const char* name : {"a", "outside", "moved", "swapped", "old"})
-            std::filesystem::remove_all(tmp / name);
-    }
 }
 
 TEST_F(AttributeEngine, ListFailureInTheBoxCommandOffersRetry)
