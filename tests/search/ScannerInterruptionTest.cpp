@@ -2,6 +2,7 @@
 #include "platform/PathChain.h"
 #include "platform/PathText.h"
 #include "search/ScanTreeFixture.h"
+#include "search/ScanWalk.h"
 
 #include <cerrno>
 #include <sys/xattr.h>
@@ -11,12 +12,12 @@ namespace {
 
 using platform::FaultPoint;
 using Logs = std::vector<RecordingScanHost::LogEntry>;
-constexpr FaultPoint Open = FaultPoint::OpenDirectory;
 
 // A subfolder beside a hidden file, both hidden; the subfolder's name is not
 // UTF-8, so every report must show display text.
 const std::string kSub = "s\xff";
 const std::string kInner = kSub + "/inner";
+const std::vector<std::string> kAll{kInner, kSub, "top"};
 
 class ScanInterruption : public ScanTreeFixture {
 protected:
@@ -31,29 +32,11 @@ protected:
     void restart()
     {
         freshSearch();
-        for (const std::string& entry : {kSub, kInner, std::string("top")})
+        for (const std::string& entry : kAll) {
+            ::removexattr(at(entry).c_str(), "user.DOSATTRIB");
             store(entry, H);
+        }
     }
-    int hiddenLeft() const
-    {
-        int left = 0;
-        for (const std::string& entry : {kSub, kInner, std::string("top")})
-            left += (attributes(entry) & H) ? 1 : 0;
-        return left;
-    }
-
-    // Makes `point` fail with `err` for `target`, a folder spelled with or
-    // without its trailing "/".
-    static platform::ScopedFaultHook failing(FaultPoint point, std::string target, int err)
-    {
-        auto trimmed = [](std::string_view path) {
-            return path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
-        };
-        return platform::ScopedFaultHook([=](FaultPoint p, std::string_view path) {
-            return p == point && trimmed(path) == trimmed(target) ? err : 0;
-        });
-    }
-
     // The three-line report of a failure on `name` in the folder `in`.
     std::string report(const std::string& name, int err, const std::string& in = kSub) const
     {
@@ -84,149 +67,103 @@ TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce)
         host.onYield = [&] {
             if (host.rows.size() != c.atRows && host.yields != c.atYield)
                 return;
-            if (c.cancel)
-                flags.Searching = false;
-            else
-                flags.CancelSearch = true;
+            (c.cancel ? flags.Searching : flags.CancelSearch) = !c.cancel;
         };
         EXPECT_EQ(scan(), c.cancel);
         EXPECT_EQ(host.rows.size(), c.rows);
         // Nothing after the stop was unhidden either.
-        EXPECT_EQ(hiddenLeft(), 3 - static_cast<int>(c.rows));
+        int hidden = 0;
+        for (const std::string& entry : kAll)
+            hidden += (attributes(entry) & H) ? 1 : 0;
+        EXPECT_EQ(hidden, 3 - static_cast<int>(c.rows));
         // After Esc the window ends the search.
         EXPECT_EQ(flags.Searching, !c.cancel);
     }
 }
 
-TEST_F(ScanInterruption, AFullResultListEndsTheWalkLikeCancel)
+// Every failure is reported in the log (three lines naming the folder, the
+// entry and the error), never in silence and never as done: the entry keeps
+// its stored value, a folder that cannot be opened is not entered, an entry
+// whose attributes cannot be read is listed only with "view all", and a
+// full result list or no descriptor left ends the walk.
+TEST_F(ScanInterruption, FailuresAreReportedAndLeaveTheDiskAsItWas)
 {
-    for (const bool logging : {true, false}) {
-        restart();
-        options.LogErrors = logging;
-        host.rowLimit = 0;
-        EXPECT_TRUE(scan());
-        EXPECT_TRUE(host.rows.empty());
-        // The walk ended at the first row, deepest down: nothing above it changed.
-        EXPECT_EQ(attributes("top"), H);
-        EXPECT_EQ(attributes(kSub), H | D);
-        const Logs told{{"Too many entries found to display in listbox.", true}};
-        EXPECT_EQ(host.logs, logging ? told : Logs{});
-    }
-}
-
-TEST_F(ScanInterruption, AFolderThatCannotBeOpenedIsReportedAndNotEntered)
-{
-    const std::string unable =
-        "Unable to access to the file or directory: \"" + displayText(at(kSub)) + "/\"";
-    const struct {
-        std::string target;
-        int err;
-        bool logging;
-        std::vector<std::string> rows;
-        Logs logs;
-    } cases[] = {
-        // Both reads of the folder tell, whatever the failure.
-        {kSub, EACCES, false, {kSub, "top"}, {{report("", EACCES)}, {report("", EACCES)}}},
-        {kSub, ENAMETOOLONG, true, {kSub, "top"}, {{unable}, {report("", ENAMETOOLONG)}}},
-        {kSub,
-         ENAMETOOLONG,
-         false,
-         {kSub, "top"},
-         {{report("", ENAMETOOLONG)}, {report("", ENAMETOOLONG)}}},
-        {"", EACCES, false, {}, {{report("", EACCES, "")}, {report("", EACCES, "")}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.target + " " + std::to_string(c.err));
-        restart();
-        options.LogErrors = c.logging;
-        const auto hook = failing(Open, at(c.target), c.err);
-        EXPECT_FALSE(scan());
-        EXPECT_EQ(sortedRows(), paths(c.rows));
-        EXPECT_EQ(host.logs, c.logs);
-        EXPECT_EQ(attributes(kInner), H);
-        // Reading the start folder 4, listing it 2.
-        EXPECT_EQ(flags.ScannedCount, c.target.empty() ? 0 : 6);
-    }
-}
-
-TEST_F(ScanInterruption, NoDescriptorLeftEndsTheWalkWithOneReport)
-{
-    for (const int err : {EMFILE, ENFILE}) {
-        restart();
-        const auto hook = failing(Open, at(kSub), err);
-        EXPECT_TRUE(scan());
-        EXPECT_EQ(host.logs, (Logs{{report(kSub, err, ""), true}}));
-        EXPECT_EQ(attributes(kInner), H);
-    }
-}
-
-// An entry whose attributes cannot be read is reported, never overwritten,
-// and listed only with "view all"; a folder among them is still searched.
-TEST_F(ScanInterruption, AttributesThatCannotBeReadAreReportedAndNeverOverwritten)
-{
-    const std::string garbage = "not an attribute record";
+    const std::string unable = std::string(scan::kUnableToAccess) + "\"" +
+                               displayText(at(kSub)) + "/\"";
+    const Logs tooMany{{std::string(scan::kTooManyEntries), true}};
     struct Case {
-        const char* how;
-        std::string entry;
-        std::function<platform::ScopedFaultHook()> fail;
+        const char* name;
+        FaultPoint point;
+        std::string target; // fails at `point`; unparsable for EBADMSG
         int err;
-        bool viewAll;
-    };
-    const auto unparsable = [&](const std::string& entry) {
-        EXPECT_EQ(::setxattr(at(entry).c_str(), "user.DOSATTRIB", garbage.data(), garbage.size(), 0),
-                  0);
-        return platform::ScopedFaultHook({});
+        bool logging, viewAll;
+        int rowLimit;
+        bool stopped;
+        std::vector<std::string> rows, untouched;
+        Logs logs;
     };
     const Case cases[] = {
-        {"unparsable folder", kSub, [&] { return unparsable(kSub); }, EBADMSG, false},
-        {"failing read", kSub, [&] { return failing(FaultPoint::ReadAttributes, at(kSub), EIO); },
-         EIO, false},
-        {"unparsable file", "top", [&] { return unparsable("top"); }, EBADMSG, false},
-        {"unparsable file, view all", "top", [&] { return unparsable("top"); }, EBADMSG, true},
+        // Both reads of a folder tell, whatever the failure.
+        {"closed folder", FaultPoint::OpenDirectory, kSub, EACCES, false, false, -1, false,
+         {kSub, "top"}, {kInner}, {{report("", EACCES)}, {report("", EACCES)}}},
+        {"closed folder, logging", FaultPoint::OpenDirectory, kSub, ENAMETOOLONG, true, false, -1,
+         false, {kSub, "top"}, {kInner}, {{unable}, {report("", ENAMETOOLONG)}}},
+        {"closed start", FaultPoint::OpenDirectory, "", EACCES, false, false, -1, false, {}, kAll,
+         {{report("", EACCES, "")}, {report("", EACCES, "")}}},
+        {"no descriptor", FaultPoint::OpenDirectory, kSub, EMFILE, false, false, -1, true, {},
+         {kInner}, {{report(kSub, EMFILE, ""), true}}},
+        {"no file table", FaultPoint::OpenDirectory, kSub, ENFILE, false, false, -1, true, {},
+         {kInner}, {{report(kSub, ENFILE, ""), true}}},
+        {"unparsable folder", FaultPoint::ReadAttributes, kSub, EBADMSG, false, false, -1, false,
+         {kInner, "top"}, {kSub}, {{report(kSub, EBADMSG, "")}}},
+        {"unreadable folder", FaultPoint::ReadAttributes, kSub, EIO, false, false, -1, false,
+         {kInner, "top"}, {kSub}, {{report(kSub, EIO, "")}}},
+        {"unparsable file", FaultPoint::ReadAttributes, "top", EBADMSG, false, false, -1, false,
+         {kInner, kSub}, {"top"}, {{report("top", EBADMSG, "")}}},
+        {"unparsable file, view all", FaultPoint::ReadAttributes, "top", EBADMSG, false, true, -1,
+         false, kAll, {"top"}, {{report("top", EBADMSG, "")}}},
+        // Every refused rewrite is told, the access errors included.
+        {"refused rewrite", FaultPoint::WriteAttributes, "top", EACCES, true, false, -1, false,
+         kAll, {"top"}, {{report("top", EACCES, "")}}},
+        {"failed rewrite", FaultPoint::WriteAttributes, kInner, EIO, true, false, -1, false, kAll,
+         {kInner}, {{report("inner", EIO)}}},
+        // No room ends the walk at its first row, deepest down: nothing
+        // above it changes.
+        {"no room to rewrite", FaultPoint::WriteAttributes, kInner, ENOMEM, true, false, -1, true,
+         {}, kAll, tooMany},
+        {"full list", FaultPoint::WriteAttributes, "-", 0, true, false, 0, true, {},
+         {kSub, "top"}, tooMany},
+        {"full list, quiet", FaultPoint::WriteAttributes, "-", 0, false, false, 0, true, {},
+         {kSub, "top"}, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.how);
+        SCOPED_TRACE(c.name);
         restart();
+        options.LogErrors = c.logging;
         options.ViewAll = c.viewAll;
-        const auto hook = c.fail();
-        const std::string before = rawDosAttrib(at(c.entry));
-        EXPECT_FALSE(scan());
-        std::vector<std::string> rows{kInner, kSub, "top"};
-        if (!c.viewAll)
-            std::erase(rows, c.entry);
-        EXPECT_EQ(sortedRows(), paths(rows));
-        EXPECT_EQ(host.logs, (Logs{{report(c.entry, c.err, "")}}));
-        EXPECT_EQ(rawDosAttrib(at(c.entry)), before);
-        for (const std::string& other : rows)
-            EXPECT_EQ(other == c.entry || !(attributes(other) & H), true) << other;
-        ASSERT_EQ(::removexattr(at(c.entry).c_str(), "user.DOSATTRIB"), 0);
-    }
-}
-
-TEST_F(ScanInterruption, ARefusedRewriteStillListsAndLeavesTheDiskAsItWas)
-{
-    const std::vector<std::string> all{kInner, kSub, "top"};
-    const struct {
-        std::string target;
-        int err;
-        std::vector<std::string> rows;
-        Logs logs;
-    } cases[] = {
-        // Every refusal is told, the access errors included.
-        {"top", EACCES, all, {{report("top", EACCES, "")}}},
-        {kInner, EIO, all, {{report("inner", EIO)}}},
-        // No room left ends the walk as a full result list does.
-        {kInner, ENOMEM, {}, {{"Too many entries found to display in listbox.", true}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.err);
-        restart();
-        options.LogErrors = true;
-        const auto hook = failing(FaultPoint::WriteAttributes, at(c.target), c.err);
-        EXPECT_EQ(scan(), c.err == ENOMEM);
+        host.rowLimit = c.rowLimit;
+        if (c.err == EBADMSG) {
+            const std::string garbage = "not an attribute record";
+            ASSERT_EQ(::setxattr(at(c.target).c_str(), "user.DOSATTRIB", garbage.data(),
+                                 garbage.size(), 0),
+                      0);
+        }
+        std::vector<std::string> before;
+        for (const std::string& entry : c.untouched)
+            before.push_back(rawDosAttrib(at(entry)));
+        const auto trimmed = [](std::string_view path) {
+            return path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+        };
+        const platform::ScopedFaultHook hook([&](FaultPoint point, std::string_view path) {
+            return c.err != EBADMSG && point == c.point && trimmed(path) == trimmed(at(c.target))
+                       ? c.err
+                       : 0;
+        });
+        EXPECT_EQ(scan(), c.stopped);
         EXPECT_EQ(sortedRows(), paths(c.rows));
         EXPECT_EQ(host.logs, c.logs);
-        EXPECT_EQ(attributes(c.target), H);
+        for (size_t i = 0; i < c.untouched.size(); ++i)
+            EXPECT_EQ(rawDosAttrib(at(c.untouched[i])), before[i]) << displayText(c.untouched[i]);
     }
 }
 
