@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 #include "support/NtfsVolume.h"
+#include "support/SambaTool.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -49,32 +50,6 @@ protected:
 
 } // namespace
 
-TEST_F(AttributeStore, EntriesAreReadWithoutFollowingLinks)
-{
-    makeTree(tmp.path(),
-             {"dir/", ".dotted", "target", "link -> target", "dangling -> nowhere", "dot -> ."});
-    setDosAttrib(tmp / "target", Attr::Hidden);
-    // A leading dot hides nothing.  The scanner asks from the open parent
-    // folder, and must hear the same as a query by path.
-    // clang-format off
-    const std::pair<const char*, uint32_t> entries[] = {
-        {"file", 0},      {"dir", Attr::Directory},          {".dotted", 0},
-        {"target", Attr::Hidden}, {"link", Attr::ReparsePoint}, {"dangling", Attr::ReparsePoint},
-        {"dot", Attr::ReparsePoint}};
-    // clang-format on
-    const FileDescriptor folder(::open(tmp.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    for (const auto& [name, expected] : entries) {
-        uint32_t at = 0xDEADBEEF;
-        EXPECT_EQ(queryAttributesAt(folder.get(), name, tmp / name, at), 0) << name;
-        EXPECT_EQ(at, expected) << name;
-        EXPECT_EQ(storedWord(tmp / name), expected) << name;
-    }
-    // procfs keeps no user xattrs: the directory bit and read-only from the
-    // mode are all there is.
-    EXPECT_EQ(storedWord("/proc/sys"), Attr::Directory);
-    EXPECT_EQ(storedWord("/proc/self/status"), Attr::ReadOnly);
-}
-
 TEST_F(AttributeStore, TheFirstValueStored)
 {
     // Nothing to record creates no value and leaves the mode alone.
@@ -119,24 +94,45 @@ TEST_F(AttributeStore, WritesKeepTheStoredFormAndEveryOtherBit)
         ASSERT_EQ(storeAttributes(file, c.written), 0);
         EXPECT_EQ(rawDosAttrib(file), c.after);
     }
-}
 
-TEST_F(AttributeStore, FailuresAreReportedAndChangeNothing)
-{
-    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
-    uint32_t word = 0;
-    EXPECT_EQ(queryAttributes(tmp / "missing", word), ENOENT);
-    EXPECT_EQ(queryAttributes(file + "/below", word), ENOTDIR);
-    EXPECT_EQ(storeAttributes(tmp / "missing", Attr::Hidden), ENOENT);
-    EXPECT_EQ(storeAttributes("/proc/self/status", Attr::Hidden), EOPNOTSUPP);
-
-    // A value of no known form is neither read nor overwritten.
-    const std::string garbage = "not an attribute\0\x01\x02"s;
-    setRaw(file, garbage);
-    EXPECT_EQ(queryAttributes(file, word), EBADMSG);
-    EXPECT_EQ(storeAttributes(file, Attr::ReadOnly), EBADMSG);
-    EXPECT_EQ(rawDosAttrib(file), garbage);
-    EXPECT_EQ(modeOf(file) & 07777, 0666u);
+    // Values Samba's own encoder made, judged after the write by its decoder.
+    const SambaTool samba(tmp);
+    if (!samba.missing().empty())
+        GTEST_SKIP() << samba.missing();
+    const struct {
+        const char* name;
+        bool directory;
+        std::vector<std::string> encode;
+        uint32_t written;
+        const char* decoded;
+    } sambaCases[] = {
+        {"text", false, {"text", "0x22"}, 0x20, "text version=65535 hex=0x20 attrib=0x20"},
+        {"text-dir", true, {"text", "0x12"}, 0, "text version=65535 hex=0x10 attrib=0x10"},
+        // A one-digit prefix that the new word outgrows.
+        {"v3", false,
+         {"encode", "3", "0x1", "valid_flags=0x3f", "attrib=0x1", "ea_size=9", "size=0x1234",
+          "alloc_size=0x2000", "create_time=0x1d0000000000001", "change_time=0x1d0000000000002"},
+         0x21,
+         "binary version=3 hex=0x21 valid_flags=0x3f attrib=0x21 ea_size=0x9 size=0x1234 "
+         "alloc_size=0x2000 create_time=0x1d0000000000001 change_time=0x1d0000000000002"},
+        {"v4-dir", true,
+         {"encode", "4", "", "valid_flags=0x11", "attrib=0x12", "itime=0x1d8000000000003",
+          "create_time=0x1d8000000000004"},
+         0,
+         "binary version=4 hex= valid_flags=0x11 attrib=0x10 create_time=0x1d8000000000004 "
+         "itime=0x1d8000000000003"},
+        {"v5", false,
+         {"encode", "5", "", "valid_flags=0x11", "attrib=0x22", "create_time=0x1d9000000000001"},
+         0x2, "binary version=5 hex= valid_flags=0x11 attrib=0x2 create_time=0x1d9000000000001"},
+    };
+    for (const auto& c : sambaCases) {
+        SCOPED_TRACE(c.name);
+        const std::string entry = tmp / c.name;
+        c.directory ? makeDir(entry) : makeFile(entry, "content");
+        samba.run(entry, c.encode);
+        ASSERT_EQ(storeAttributes(entry, c.written), 0);
+        EXPECT_EQ(samba.run(entry, {"decode"}), c.decoded);
+    }
 }
 
 TEST_F(AttributeStore, ACommandsKeptFolderServesOnlyItsOwnEntries)

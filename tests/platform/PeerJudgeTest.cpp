@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sys/stat.h>
@@ -41,138 +42,133 @@ void searchStep(const std::string& folder, const std::vector<std::string>& names
     }
 }
 
-std::string withoutHidden(std::string letters)
-{
-    if (const size_t h = letters.find('H'); h != std::string::npos)
-        letters.erase(h, 1);
-    return letters;
-}
-
-// One entry as the peer prepares it.
-struct Entry {
-    std::string name;
-    bool folder;
-    std::vector<std::string> changes; // the peer's own attribute commands
-    mode_t mode;                      // 0: as made
-    std::string before;               // the peer's letters after its changes
-    bool hiddenOnly;                  // the search unhides it
+// A peer's view of a folder: it sets attributes by letter and shows them as
+// its letters.  One Wine prefix serves the whole program: making it takes
+// seconds.
+class Peer {
+public:
+    virtual ~Peer() = default;
+    virtual std::string skipReason() = 0; // "" when the peer can judge
+    virtual std::string folder() = 0;
+    virtual void set(const std::string& name, char letter) = 0;
+    virtual std::string letters(const std::string& name) = 0;
+    // The creation time the peer shows, where it shows one.
+    virtual std::string created(const std::string&) { return {}; }
 };
+
+class SambaPeer : public Peer {
+public:
+    std::string skipReason() override { return smb_.running() ? "" : smb_.skipReason(); }
+    std::string folder() override { return smb_.share(); }
+    void set(const std::string& name, char letter) override
+    {
+        smb_.setmode(name, std::string("+") + letter);
+    }
+    std::string letters(const std::string& name) override { return smb_.allinfo(name).attributes; }
+    std::string created(const std::string& name) override { return smb_.allinfo(name).createTime; }
+
+private:
+    TempDir tmp_;
+    SmbServer smb_{tmp_};
+};
+
+class WinePeer : public Peer {
+public:
+    std::string skipReason() override { return wine().ready() ? "" : wine().skipReason(); }
+    std::string folder() override { return tmp_.path(); }
+    void set(const std::string& name, char letter) override
+    {
+        wine().attrib(tmp_ / name, std::string("+") + letter);
+    }
+    std::string letters(const std::string& name) override { return wine().attributesOf(tmp_ / name); }
+
+private:
+    static WinePrefix& wine()
+    {
+        static TempDir folder;
+        static WinePrefix prefix(folder.path());
+        return prefix;
+    }
+    TempDir tmp_;
+};
+
+struct PeerKind {
+    const char* name;
+    std::function<std::unique_ptr<Peer>()> make;
+    bool sambaLetters; // else Wine's
+};
+
+class PeerJudge : public ::testing::TestWithParam<PeerKind> {};
 
 } // namespace
 
-TEST(SambaJudge, TheSearchStepChangesNothingButTheHiddenBit)
+// Samba keeps read-only apart from the mode: a 0444 file reads as hidden
+// only, and the search must not make it read-only for Samba.  Wine's
+// read-only is the mode, and Wine shows every file as archived.  Either
+// way the search takes the hidden bit from the hidden entries that are not
+// system entries and changes nothing else, mode included; an entry only
+// looked at gets no value.
+TEST_P(PeerJudge, TheSearchStepChangesNothingButTheHiddenBit)
 {
-    TempDir tmp;
-    SmbServer smb(tmp);
-    if (!smb.running())
-        GTEST_SKIP() << smb.skipReason();
-    const std::string& share = smb.share();
-
-    // Samba keeps read-only apart from the mode: a 0444 file reads as
-    // hidden only, and the search must not make it read-only for Samba.
-    const Entry entries[] = {
-        {"h", false, {"+h"}, 0, "H", true},       {"s", false, {"+s"}, 0, "S", false},
-        {"hs", false, {"+hs"}, 0, "HS", false},   {"r", false, {"+r"}, 0, "R", false},
-        {"a", false, {"+a"}, 0, "A", false},      {"rha", false, {"+rha"}, 0, "RHA", true},
-        {"h444", false, {"+h"}, 0444, "H", true}, {"hdir", true, {"+h"}, 0, "HD", true},
-        {"looked", false, {}, 0, "", false},
+    const std::unique_ptr<Peer> peer = GetParam().make();
+    if (const std::string why = peer->skipReason(); !why.empty())
+        GTEST_SKIP() << why;
+    const struct {
+        const char* name;
+        bool folder;
+        const char* set; // the peer's letters, one change each
+        mode_t mode;     // 0: as made
+        const char* samba;
+        const char* wine; // "-": not asked of Wine
+    } entries[] = {
+        {"h", false, "h", 0, "H", "AH"},          {"s", false, "s", 0, "S", "AS"},
+        {"hs", false, "hs", 0, "HS", "ASH"},      {"r", false, "r", 0, "R", "AR"},
+        {"a", false, "a", 0, "A", "A"},           {"rh", false, "rh", 0, "RH", "AHR"},
+        {"rha", false, "rha", 0, "RHA", "AHR"},   {"h444", false, "h", 0444, "H", "-"},
+        {"hdir", true, "h", 0, "HD", "H"},        {"looked", false, "", 0, "", "A"},
     };
+    const std::string folder = peer->folder();
     std::vector<std::string> names;
-    std::map<std::string, SmbServer::Info> before;
-    for (const Entry& e : entries) {
-        e.folder ? makeDir(share + "/" + e.name) : makeFile(share + "/" + e.name, "x");
-        for (const std::string& change : e.changes)
-            smb.setmode(e.name, change);
-        if (e.mode) {
-            ASSERT_EQ(::chmod((share + "/" + e.name).c_str(), e.mode), 0);
-        }
-        before[e.name] = smb.allinfo(e.name);
-        EXPECT_EQ(before[e.name].attributes, e.before) << e.name;
-        names.push_back(e.name);
-    }
-    const bool lookedHadValue = !rawDosAttrib(share + "/looked").empty();
-
-    searchStep(share, names);
-
-    for (const Entry& e : entries) {
-        SCOPED_TRACE(e.name);
-        const std::string path = share + "/" + e.name;
-        const SmbServer::Info after = smb.allinfo(e.name);
-        EXPECT_EQ(after.attributes, e.hiddenOnly ? withoutHidden(e.before) : e.before);
-        EXPECT_EQ(after.createTime, before[e.name].createTime);
-        const mode_t made = e.folder ? 0755 : 0644;
-        EXPECT_EQ(modeOf(path) & 07777, e.mode ? e.mode : made);
-    }
-    // Only looked at: no value appears (Samba's own reading made none either).
-    EXPECT_FALSE(lookedHadValue);
-    EXPECT_EQ(rawDosAttrib(share + "/looked"), "");
-}
-
-namespace {
-
-// One prefix for the whole program: making it takes seconds.
-class WineJudge : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        folder_ = std::make_unique<TempDir>();
-        wine_ = std::make_unique<WinePrefix>(folder_->path());
-    }
-    static void TearDownTestSuite()
-    {
-        wine_.reset();
-        folder_.reset();
-    }
-    void SetUp() override
-    {
-        if (!wine_->ready())
-            GTEST_SKIP() << wine_->skipReason();
-    }
-
-    static std::unique_ptr<TempDir> folder_;
-    static std::unique_ptr<WinePrefix> wine_;
-    TempDir tmp;
-};
-
-std::unique_ptr<TempDir> WineJudge::folder_;
-std::unique_ptr<WinePrefix> WineJudge::wine_;
-
-} // namespace
-
-TEST_F(WineJudge, TheSearchStepChangesNothingButTheHiddenBit)
-{
-    // Wine's read-only is the mode (attrib +r takes the write bits away), and
-    // Wine shows every file as archived.
-    const Entry entries[] = {
-        {"h", false, {"+h"}, 0, "AH", true},
-        {"s", false, {"+s"}, 0, "AS", false},
-        {"hs", false, {"+h", "+s"}, 0, "ASH", false},
-        {"r", false, {"+r"}, 0, "AR", false},
-        {"rh", false, {"+r", "+h"}, 0, "AHR", true},
-        {"rha", false, {"+r", "+h", "+a"}, 0, "AHR", true},
-        {"hdir", true, {"+h"}, 0, "H", true},
-        {"looked", false, {}, 0, "A", false},
-    };
-    std::vector<std::string> names;
-    for (const Entry& e : entries) {
-        const std::string path = tmp / e.name;
-        e.folder ? makeDir(path) : makeFile(path, "x");
-        for (const std::string& change : e.changes)
-            wine_->attrib(path, change);
-        EXPECT_EQ(wine_->attributesOf(path), e.before) << e.name;
-        names.push_back(e.name);
-    }
     std::map<std::string, mode_t> modes;
-    for (const Entry& e : entries)
-        modes[e.name] = modeOf(tmp / e.name) & 07777;
-
-    searchStep(tmp.path(), names);
-
-    for (const Entry& e : entries) {
-        SCOPED_TRACE(e.name);
-        const std::string path = tmp / e.name;
-        EXPECT_EQ(wine_->attributesOf(path), e.hiddenOnly ? withoutHidden(e.before) : e.before);
-        EXPECT_EQ(modeOf(path) & 07777, modes[e.name]);
+    std::map<std::string, std::string> created;
+    for (const auto& e : entries) {
+        if (!GetParam().sambaLetters && e.wine == std::string("-"))
+            continue;
+        const std::string path = folder + "/" + e.name;
+        e.folder ? makeDir(path) : makeFile(path, "x");
+        for (const char* letter = e.set; *letter; ++letter)
+            peer->set(e.name, *letter);
+        if (e.mode) {
+            ASSERT_EQ(::chmod(path.c_str(), e.mode), 0);
+        }
+        EXPECT_EQ(peer->letters(e.name), GetParam().sambaLetters ? e.samba : e.wine) << e.name;
+        modes[e.name] = modeOf(path) & 07777;
+        created[e.name] = peer->created(e.name);
+        names.push_back(e.name);
     }
-    EXPECT_EQ(rawDosAttrib(tmp / "looked"), "");
+    const bool lookedHadValue = !rawDosAttrib(folder + "/looked").empty();
+
+    searchStep(folder, names);
+
+    for (const auto& e : entries) {
+        if (!modes.count(e.name))
+            continue;
+        SCOPED_TRACE(e.name);
+        std::string before = GetParam().sambaLetters ? e.samba : e.wine;
+        const bool unhidden = std::string(e.set).find('h') != std::string::npos &&
+                              std::string(e.set).find('s') == std::string::npos;
+        if (unhidden)
+            before.erase(before.find('H'), 1);
+        EXPECT_EQ(peer->letters(e.name), before);
+        EXPECT_EQ(modeOf(folder + "/" + e.name) & 07777, modes[e.name]);
+        EXPECT_EQ(peer->created(e.name), created[e.name]);
+    }
+    EXPECT_FALSE(lookedHadValue);
+    EXPECT_EQ(rawDosAttrib(folder + "/looked"), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Peers, PeerJudge,
+    ::testing::Values(PeerKind{"Samba", [] { return std::make_unique<SambaPeer>(); }, true},
+                      PeerKind{"Wine", [] { return std::make_unique<WinePeer>(); }, false}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -1,6 +1,7 @@
 // What a walk that holds each folder open may rely on: the entry it names is
-// the one read and written, whatever happens to the path meanwhile, and a
-// write changes no more than the bits that differ.
+// the one read and written, whatever happens to the path meanwhile, no link
+// is followed, a write changes no more than the bits that differ, and what
+// cannot be read is never overwritten.
 
 #include "platform/AttributeStore.h"
 #include "platform/DosAttribCodec.h"
@@ -50,6 +51,46 @@ std::string describe(const ::testing::TestParamInfo<bool>& info)
 
 } // namespace
 
+// A path is split at its last component, which is never followed, even
+// where a slash would make lstat follow it; the folder part is taken as
+// named, links and all.  A leading dot hides nothing.
+TEST_P(StoreSafety, EachPathReadsItsOwnEntryNeverWhatALinkLeadsTo)
+{
+    makeTree(tmp.path(), {"dir/", "dir/file", ".dotted", "target", "link -> target",
+                          "dangling -> nowhere", "dot -> .", "dirlink -> dir"});
+    setDosAttrib(tmp / "target", Attr::Hidden);
+    setDosAttrib(tmp / "dir", Attr::Hidden);
+    const std::pair<std::string, uint32_t> cases[] = {
+        {tmp / "dir", Attr::Directory | Attr::Hidden}, {tmp / ".dotted", 0},
+        {tmp / "target", Attr::Hidden}, {tmp / "link", Attr::ReparsePoint},
+        {tmp / "dangling", Attr::ReparsePoint}, {tmp / "dot", Attr::ReparsePoint},
+        {tmp / "dirlink", Attr::ReparsePoint}, {"/", Attr::Directory},
+        {tmp / "dir/", Attr::Directory | Attr::Hidden}, {tmp / "dir//", Attr::Directory | Attr::Hidden},
+        {tmp / "dir/../dir/file", 0}, {tmp / "dirlink/file", 0},
+        {tmp / "dirlink/", Attr::ReparsePoint},
+        // procfs keeps no user xattrs: the directory bit and read-only from
+        // the mode are all there is.
+        {"/proc/sys", Attr::Directory}, {"/proc/self/status", Attr::ReadOnly}};
+    const Folder folder(tmp.path());
+    for (const auto& [path, expected] : cases) {
+        uint32_t word = 0xDEADBEEF;
+        EXPECT_EQ(queryAttributes(path, word), 0) << path;
+        EXPECT_EQ(word, expected) << path;
+        // The walk asks from the open parent folder and must hear the same.
+        const std::string name =
+            path.starts_with(tmp.path()) ? path.substr(tmp.path().size() + 1) : "/";
+        if (name.find('/') == std::string::npos) {
+            word = 0xDEADBEEF;
+            EXPECT_EQ(queryAttributesAt(folder.fd, name.c_str(), path, word), 0) << name;
+            EXPECT_EQ(word, expected) << name;
+        }
+    }
+    uint32_t word = 0;
+    EXPECT_EQ(queryAttributes("", word), ENOENT);
+    EXPECT_EQ(storeAttributes(tmp / "dirlink/", 0), EPERM);
+    EXPECT_EQ(rawDosAttrib(tmp / "dir"), "0x2\0"s);
+}
+
 TEST_P(StoreSafety, AFolderSwappedForALinkIsNotFollowed)
 {
     makeTree(tmp.path(), {"tree/", "tree/a/", "tree/a/f", "elsewhere/", "elsewhere/f"});
@@ -89,48 +130,37 @@ TEST_P(StoreSafety, TheWalkReachesEntriesItHasNotExamined)
     EXPECT_EQ(rawDosAttrib(tmp / "f"), "0x0\0"s);
 }
 
-TEST_P(StoreSafety, AnUnreadableValueStillTellsTheEntrysType)
+// A value of no known form is neither read nor overwritten, yet still tells
+// the entry's type; failures change neither the value nor the mode.
+TEST_P(StoreSafety, FailuresAreReportedAndChangeNothing)
 {
     makeTree(tmp.path(), {"dir/", "file"});
+    const std::string garbage = "not an attribute\0\x01\x02"s;
     const Folder folder(tmp.path());
     for (const char* name : {"dir", "file"})
-        ASSERT_EQ(::lsetxattr((tmp / name).c_str(), dosattrib::XattrName, "0xZZ", 5, 0), 0);
+        ASSERT_EQ(::lsetxattr((tmp / name).c_str(), dosattrib::XattrName, garbage.data(),
+                              garbage.size(), 0),
+                  0);
+    ASSERT_EQ(::chmod((tmp / "file").c_str(), 0666), 0);
 
-    uint32_t word = 0xDEADBEEF;
-    EXPECT_EQ(queryAttributesAt(folder.fd, "dir", tmp / "dir", word), EBADMSG);
-    EXPECT_EQ(word, Attr::Directory);
-    EXPECT_EQ(queryAttributes(tmp / "dir", word), EBADMSG);
-    EXPECT_EQ(word, Attr::Directory);
-    EXPECT_EQ(queryAttributesAt(folder.fd, "file", tmp / "file", word), EBADMSG);
-    EXPECT_EQ(word, 0u);
-    // Nothing overwrites what cannot be read.
-    EXPECT_EQ(storeAttributesAt(folder.fd, "dir", tmp / "dir", 0), EBADMSG);
-    EXPECT_EQ(rawDosAttrib(tmp / "dir"), "0xZZ\0"s);
-}
-
-TEST_P(StoreSafety, APathIsSplitAtItsLastComponentWhichIsNeverFollowed)
-{
-    makeTree(tmp.path(), {"dir/", "dir/file", "dirlink -> dir"});
-    setDosAttrib(tmp / "dir", Attr::Hidden);
-    const std::pair<std::string, uint32_t> cases[] = {
-        {"/", Attr::Directory},
-        {tmp / "dir/", Attr::Directory | Attr::Hidden},
-        {tmp / "dir//", Attr::Directory | Attr::Hidden},
-        {tmp / "dir/../dir/file", 0},
-        // The folder part is taken as named, links and all; the last
-        // component is not, even where a slash would make lstat follow it.
-        {tmp / "dirlink/file", 0},
-        {tmp / "dirlink/", Attr::ReparsePoint},
-    };
-    for (const auto& [path, expected] : cases) {
+    const std::pair<const char*, uint32_t> typed[] = {{"dir", Attr::Directory}, {"file", 0}};
+    for (const auto& [name, type] : typed) {
         uint32_t word = 0xDEADBEEF;
-        EXPECT_EQ(queryAttributes(path, word), 0) << path;
-        EXPECT_EQ(word, expected) << path;
+        EXPECT_EQ(queryAttributesAt(folder.fd, name, tmp / name, word), EBADMSG);
+        EXPECT_EQ(word, type);
+        word = 0xDEADBEEF;
+        EXPECT_EQ(queryAttributes(tmp / name, word), EBADMSG);
+        EXPECT_EQ(word, type);
+        EXPECT_EQ(storeAttributesAt(folder.fd, name, tmp / name, Attr::ReadOnly), EBADMSG);
+        EXPECT_EQ(storeAttributes(tmp / name, Attr::ReadOnly), EBADMSG);
+        EXPECT_EQ(rawDosAttrib(tmp / name), garbage);
     }
+    EXPECT_EQ(modeOf(tmp / "file") & 07777, 0666u);
     uint32_t word = 0;
-    EXPECT_EQ(queryAttributes("", word), ENOENT);
-    EXPECT_EQ(storeAttributes(tmp / "dirlink/", 0), EPERM);
-    EXPECT_EQ(rawDosAttrib(tmp / "dir"), "0x2\0"s);
+    EXPECT_EQ(queryAttributes(tmp / "missing", word), ENOENT);
+    EXPECT_EQ(queryAttributes(tmp / "file/below", word), ENOTDIR);
+    EXPECT_EQ(storeAttributes(tmp / "missing", Attr::Hidden), ENOENT);
+    EXPECT_EQ(storeAttributes("/proc/self/status", Attr::Hidden), EOPNOTSUPP);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, StoreSafety, ::testing::Bool(), describe);
