@@ -4,7 +4,6 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 #include "support/NtfsVolume.h"
-#include "support/SambaTool.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -93,45 +92,6 @@ TEST_F(AttributeStore, WritesKeepTheStoredFormAndEveryOtherBit)
         EXPECT_EQ(storedWord(file), c.read);
         ASSERT_EQ(storeAttributes(file, c.written), 0);
         EXPECT_EQ(rawDosAttrib(file), c.after);
-    }
-
-    // Values Samba's own encoder made, judged after the write by its decoder.
-    const SambaTool samba(tmp);
-    if (!samba.missing().empty())
-        GTEST_SKIP() << samba.missing();
-    const struct {
-        const char* name;
-        bool directory;
-        std::vector<std::string> encode;
-        uint32_t written;
-        const char* decoded;
-    } sambaCases[] = {
-        {"text", false, {"text", "0x22"}, 0x20, "text version=65535 hex=0x20 attrib=0x20"},
-        {"text-dir", true, {"text", "0x12"}, 0, "text version=65535 hex=0x10 attrib=0x10"},
-        // A one-digit prefix that the new word outgrows.
-        {"v3", false,
-         {"encode", "3", "0x1", "valid_flags=0x3f", "attrib=0x1", "ea_size=9", "size=0x1234",
-          "alloc_size=0x2000", "create_time=0x1d0000000000001", "change_time=0x1d0000000000002"},
-         0x21,
-         "binary version=3 hex=0x21 valid_flags=0x3f attrib=0x21 ea_size=0x9 size=0x1234 "
-         "alloc_size=0x2000 create_time=0x1d0000000000001 change_time=0x1d0000000000002"},
-        {"v4-dir", true,
-         {"encode", "4", "", "valid_flags=0x11", "attrib=0x12", "itime=0x1d8000000000003",
-          "create_time=0x1d8000000000004"},
-         0,
-         "binary version=4 hex= valid_flags=0x11 attrib=0x10 create_time=0x1d8000000000004 "
-         "itime=0x1d8000000000003"},
-        {"v5", false,
-         {"encode", "5", "", "valid_flags=0x11", "attrib=0x22", "create_time=0x1d9000000000001"},
-         0x2, "binary version=5 hex= valid_flags=0x11 attrib=0x2 create_time=0x1d9000000000001"},
-    };
-    for (const auto& c : sambaCases) {
-        SCOPED_TRACE(c.name);
-        const std::string entry = tmp / c.name;
-        c.directory ? makeDir(entry) : makeFile(entry, "content");
-        samba.run(entry, c.encode);
-        ASSERT_EQ(storeAttributes(entry, c.written), 0);
-        EXPECT_EQ(samba.run(entry, {"decode"}), c.decoded);
     }
 }
 

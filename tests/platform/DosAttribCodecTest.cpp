@@ -1,6 +1,10 @@
 #include "platform/DosAttribCodec.h"
 
+#include "support/SambaTool.h"
 #include "support/TempDir.h"
+
+#include <cstdio>
+#include <sys/xattr.h>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -73,6 +77,11 @@ TEST(DosAttribCodec, EveryBinaryVersionReadsAndRewritesOnlyItsAttrib)
         {&SambaV3, 3, 0x22, 16, 0x27, "0x27"}, {&SambaV4, 4, 0x22, 12, 0x4, ""},
         {&SambaV5, 5, 0x22, 12, 0x0, ""},      {&SambaV3ShortPrefix, 3, 0x1, 12, 0x9, "0x9"},
     };
+    // Samba's decoder judges each rewritten value too, where it can run.
+    const umbrix::test::TempDir tmp;
+    const umbrix::test::SambaTool samba(tmp);
+    const std::string file = tmp / "judged";
+    umbrix::test::makeFile(file);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << "version " << c.version << ", " << c.value->size() << " bytes");
@@ -82,8 +91,16 @@ TEST(DosAttribCodec, EveryBinaryVersionReadsAndRewritesOnlyItsAttrib)
         EXPECT_EQ(p.attrib, c.attrib);
         EXPECT_EQ(p.attribOffset, c.attribOffset);
         EXPECT_TRUE(p.attribValid);
-        EXPECT_EQ(dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten)),
+        const std::string rewritten = dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten));
+        EXPECT_EQ(rewritten,
                   patched(patched(*c.value, 0, c.prefix), c.attribOffset, c.rewritten + "\0\0\0"s));
+        if (!samba.missing().empty())
+            continue;
+        ASSERT_EQ(::setxattr(file.c_str(), dosattrib::XattrName, rewritten.data(), rewritten.size(), 0), 0);
+        char attrib[24];
+        std::snprintf(attrib, sizeof attrib, " attrib=0x%x", static_cast<unsigned>(c.rewritten));
+        const std::string decoded = samba.run(file, {"decode"});
+        EXPECT_NE(decoded.find(attrib), std::string::npos) << decoded;
     }
     // A longer prefix lays the header out again and keeps the record.
     EXPECT_EQ(dosattrib::withAttrib(SambaV3ShortPrefix, parsed(SambaV3ShortPrefix), 0x21),
