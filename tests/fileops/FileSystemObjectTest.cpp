@@ -110,21 +110,20 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroug
     const struct {
         std::string source, target;
         bool overwrite;
-        int32_t number; // 0: copied
+        int32_t number;    // 0: copied
         std::string named; // part of the description
-    } cases[] = {
-        {"new.txt", "old.txt", true, 0, ""},
-        {"link", "linkcopy", true, 0, ""},
-        {"link", "linkkept", true, 0, ""},
-        {"dangling", "danglingcopy", true, 0, ""},
-        {"missing", "x", true, ErrorNumber::FileNotFound, std::strerror(ENOENT)},
-        {"folder", "x", true, errorNumberFromErrno(EISDIR), ""},
-        // An existing folder at the target is never replaced by a file.
-        {"new.txt", "folder", true, errorNumberFromErrno(EISDIR), ""},
-        {"new.txt", "nowhere/a.txt", true, ErrorNumber::FileNotFound, "nowhere/a.txt"},
-        {"new.txt", "new.txt", true, ErrorNumber::InvalidArgument, ""},
-        {"data.txt", "old.txt", false, errorNumberFromErrno(EEXIST), dir / "old.txt"},
-        {"new.txt", "linkcopy", true, 0, ""}};
+    } cases[] = {{"new.txt", "old.txt", true, 0, ""},
+                 {"link", "linkcopy", true, 0, ""},
+                 {"link", "linkkept", true, 0, ""},
+                 {"dangling", "danglingcopy", true, 0, ""},
+                 {"missing", "x", true, ErrorNumber::FileNotFound, std::strerror(ENOENT)},
+                 {"folder", "x", true, errorNumberFromErrno(EISDIR), ""},
+                 // An existing folder at the target is never replaced by a file.
+                 {"new.txt", "folder", true, errorNumberFromErrno(EISDIR), ""},
+                 {"new.txt", "nowhere/a.txt", true, ErrorNumber::FileNotFound, "nowhere/a.txt"},
+                 {"new.txt", "new.txt", true, ErrorNumber::InvalidArgument, ""},
+                 {"data.txt", "old.txt", false, errorNumberFromErrno(EEXIST), dir / "old.txt"},
+                 {"new.txt", "linkcopy", true, 0, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source + " to " + c.target);
         const auto copy = [&] { fso.CopyFile(dir / c.source, dir / c.target, c.overwrite); };
@@ -165,11 +164,11 @@ class FolderCopyTest : public FileSystemObjectTest {
 protected:
     void SetUp() override
     {
-        makeTree(dir.path(), {"outside/", "outside/keep.txt=outside", "src/", "src/top.txt=top",
-                              "src/a/", "src/a/b/", "src/a/b/deep.txt=deep", "src/ro/",
-                              "src/ro/inside.txt=inside", "src/a/rel -> ../outside",
-                              "src/abs -> " + dir / "outside", "src/\xff\xfe.bin=bytes",
-                              "src/..x=dots"});
+        makeTree(dir.path(),
+                 {"outside/", "outside/keep.txt=outside", "src/", "src/top.txt=top", "src/a/",
+                  "src/a/b/", "src/a/b/deep.txt=deep", "src/ro/", "src/ro/inside.txt=inside",
+                  "src/a/rel -> ../outside", "src/abs -> " + dir / "outside",
+                  "src/\xff\xfe.bin=bytes", "src/..x=dots"});
         ASSERT_EQ(::chmod((dir / "src/ro").c_str(), 0555), 0);
         ASSERT_EQ(::mkfifo((dir / "src/pipe").c_str(), 0600), 0);
     }
@@ -400,8 +399,8 @@ TEST_P(CopyAcrossStores, TheCopyHasTheSourcesAttributesAndACreationTimeOfItsOwn)
             if (fromNtfs)
                 ASSERT_EQ(platform::storeAttributes(path, set), 0);
             else
-                samba.run(path, {"encode", "3", hex, "valid_flags=0x11", std::string("attrib=") + hex,
-                                 "create_time=0x1d0000000000001"});
+                samba.run(path, {"encode", "3", hex, "valid_flags=0x11",
+                                 std::string("attrib=") + hex, "create_time=0x1d0000000000001"});
             made.push_back({name, set | (folder ? Attr::Directory : 0),
                             fromNtfs ? ntfsCreationTime(path) : 0x1d0000000000001});
             folder ? fso.CopyFolder(path, to + "/", true) : fso.CopyFile(path, to + "/", true);

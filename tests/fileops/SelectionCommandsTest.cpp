@@ -72,7 +72,9 @@ protected:
     {
         return {
             {"delete", FaultPoint::Unlink,
-             [this](FakeCommandView& v, FakeDeletableRows& r) { return deleteSelectedRows(v, fs, r); },
+             [this](FakeCommandView& v, FakeDeletableRows& r) {
+                 return deleteSelectedRows(v, fs, r);
+             },
              [this](const std::string& n) { return !exists(at("src/" + n)); }, true,
              "Delete Error, Retry?"},
             {"copy", FaultPoint::CopyEntry,
@@ -167,8 +169,8 @@ TEST_F(SelectionCommands, SelectedRowsOnlyAndTheCurrentOneWhenAlone)
         const char* selected;
         int32_t current;
         bool progress;
-    } selections[] = {{"-x-x--x--x", -1, true}, {"-x-", 1, false}, {"-x-", 0, false},
-                      {"---", -1, false}};
+    } selections[] = {
+        {"-x-x--x--x", -1, true}, {"-x-", 1, false}, {"-x-", 0, false}, {"---", -1, false}};
     for (const Command& command : commands()) {
         for (const auto& s : selections) {
             SCOPED_TRACE(std::string(command.name) + " " + s.selected + " at " +
@@ -211,7 +213,7 @@ TEST_F(SelectionCommands, StopRequestsEndTheWalkAtTheNextYield)
             view.atYield = [&](int) { (closing ? view.closing : view.cancelAction) = true; };
             const bool stops = closing || command.cancellable;
             const CommandEnd end = command.run(view, rows);
-            EXPECT_EQ(end, !stops  ? CommandEnd::Finished
+            EXPECT_EQ(end, !stops    ? CommandEnd::Finished
                            : closing ? CommandEnd::Closing
                                      : CommandEnd::Cancelled);
             int done = 0;
@@ -311,13 +313,30 @@ TEST_F(SelectionCommands, DeleteTakesTheRowsEntryAndNothingBeyondIt)
              EXPECT_EQ(::chmod(at("t/a/b/low").c_str(), 0444), 0);
              EXPECT_EQ(::chmod(at("t/a/b").c_str(), 0500), 0);
          },
-         {}, {"t"}, {"outside/v0"}},
-        {"a listed link to a folder", {"row -> " + at("outside")}, {"row"}, {}, {}, {"row"},
+         {},
+         {"t"},
          {"outside/v0"}},
-        {"a folder inside swapped midway", {"t/", "t/a/", "t/a/v/", "t/a/v/v0", "t/a/v/v1"}, {"t"},
-         {}, "t/a/v/", {"t", "moved/v/v0", "moved/v/v1"}, {"outside/v0", "outside/v/v0"}},
-        {"names with pattern characters", {"t/", "t/*", "t/a?", "t/[x]", "t/keep"},
-         {"t/*", "t/a?", "t/[x]"}, {}, {}, {"t/*", "t/a?", "t/[x]"}, {"t/keep"}},
+        {"a listed link to a folder",
+         {"row -> " + at("outside")},
+         {"row"},
+         {},
+         {},
+         {"row"},
+         {"outside/v0"}},
+        {"a folder inside swapped midway",
+         {"t/", "t/a/", "t/a/v/", "t/a/v/v0", "t/a/v/v1"},
+         {"t"},
+         {},
+         "t/a/v/",
+         {"t", "moved/v/v0", "moved/v/v1"},
+         {"outside/v0", "outside/v/v0"}},
+        {"names with pattern characters",
+         {"t/", "t/*", "t/a?", "t/[x]", "t/keep"},
+         {"t/*", "t/a?", "t/[x]"},
+         {},
+         {},
+         {"t/*", "t/a?", "t/[x]"},
+         {"t/keep"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

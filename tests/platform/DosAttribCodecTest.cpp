@@ -4,10 +4,9 @@
 #include "support/TempDir.h"
 
 #include <cstdio>
-#include <sys/xattr.h>
-
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/xattr.h>
 
 namespace dosattrib = umbrix::platform::dosattrib;
 using namespace std::string_literals;
@@ -91,12 +90,15 @@ TEST(DosAttribCodec, EveryBinaryVersionReadsAndRewritesOnlyItsAttrib)
         EXPECT_EQ(p.attrib, c.attrib);
         EXPECT_EQ(p.attribOffset, c.attribOffset);
         EXPECT_TRUE(p.attribValid);
-        const std::string rewritten = dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten));
+        const std::string rewritten =
+            dosattrib::withAttrib(*c.value, p, static_cast<uint8_t>(c.rewritten));
         EXPECT_EQ(rewritten,
                   patched(patched(*c.value, 0, c.prefix), c.attribOffset, c.rewritten + "\0\0\0"s));
         if (!samba.missing().empty())
             continue;
-        ASSERT_EQ(::setxattr(file.c_str(), dosattrib::XattrName, rewritten.data(), rewritten.size(), 0), 0);
+        ASSERT_EQ(
+            ::setxattr(file.c_str(), dosattrib::XattrName, rewritten.data(), rewritten.size(), 0),
+            0);
         char attrib[24];
         std::snprintf(attrib, sizeof attrib, " attrib=0x%x", static_cast<unsigned>(c.rewritten));
         const std::string decoded = samba.run(file, {"decode"});

@@ -9,8 +9,8 @@
 #include "support/WinePrefix.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <sys/stat.h>
@@ -80,7 +80,10 @@ public:
     {
         wine().attrib(tmp_ / name, std::string("+") + letter);
     }
-    std::string letters(const std::string& name) override { return wine().attributesOf(tmp_ / name); }
+    std::string letters(const std::string& name) override
+    {
+        return wine().attributesOf(tmp_ / name);
+    }
 
 private:
     static WinePrefix& wine()
@@ -121,11 +124,11 @@ TEST_P(PeerJudge, TheSearchStepChangesNothingButTheHiddenBit)
         const char* samba;
         const char* wine; // "-": not asked of Wine
     } entries[] = {
-        {"h", false, "h", 0, "H", "AH"},          {"s", false, "s", 0, "S", "AS"},
-        {"hs", false, "hs", 0, "HS", "ASH"},      {"r", false, "r", 0, "R", "AR"},
-        {"a", false, "a", 0, "A", "A"},           {"rh", false, "rh", 0, "RH", "AHR"},
-        {"rha", false, "rha", 0, "RHA", "AHR"},   {"h444", false, "h", 0444, "H", "-"},
-        {"hdir", true, "h", 0, "HD", "H"},        {"looked", false, "", 0, "", "A"},
+        {"h", false, "h", 0, "H", "AH"},        {"s", false, "s", 0, "S", "AS"},
+        {"hs", false, "hs", 0, "HS", "ASH"},    {"r", false, "r", 0, "R", "AR"},
+        {"a", false, "a", 0, "A", "A"},         {"rh", false, "rh", 0, "RH", "AHR"},
+        {"rha", false, "rha", 0, "RHA", "AHR"}, {"h444", false, "h", 0444, "H", "-"},
+        {"hdir", true, "h", 0, "HD", "H"},      {"looked", false, "", 0, "", "A"},
     };
     const std::string folder = peer->folder();
     std::vector<std::string> names;

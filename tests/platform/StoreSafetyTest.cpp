@@ -61,16 +61,23 @@ TEST_P(StoreSafety, EachPathReadsItsOwnEntryNeverWhatALinkLeadsTo)
     setDosAttrib(tmp / "target", Attr::Hidden);
     setDosAttrib(tmp / "dir", Attr::Hidden);
     const std::pair<std::string, uint32_t> cases[] = {
-        {tmp / "dir", Attr::Directory | Attr::Hidden}, {tmp / ".dotted", 0},
-        {tmp / "target", Attr::Hidden}, {tmp / "link", Attr::ReparsePoint},
-        {tmp / "dangling", Attr::ReparsePoint}, {tmp / "dot", Attr::ReparsePoint},
-        {tmp / "dirlink", Attr::ReparsePoint}, {"/", Attr::Directory},
-        {tmp / "dir/", Attr::Directory | Attr::Hidden}, {tmp / "dir//", Attr::Directory | Attr::Hidden},
-        {tmp / "dir/../dir/file", 0}, {tmp / "dirlink/file", 0},
+        {tmp / "dir", Attr::Directory | Attr::Hidden},
+        {tmp / ".dotted", 0},
+        {tmp / "target", Attr::Hidden},
+        {tmp / "link", Attr::ReparsePoint},
+        {tmp / "dangling", Attr::ReparsePoint},
+        {tmp / "dot", Attr::ReparsePoint},
+        {tmp / "dirlink", Attr::ReparsePoint},
+        {"/", Attr::Directory},
+        {tmp / "dir/", Attr::Directory | Attr::Hidden},
+        {tmp / "dir//", Attr::Directory | Attr::Hidden},
+        {tmp / "dir/../dir/file", 0},
+        {tmp / "dirlink/file", 0},
         {tmp / "dirlink/", Attr::ReparsePoint},
         // procfs keeps no user xattrs: the directory bit and read-only from
         // the mode are all there is.
-        {"/proc/sys", Attr::Directory}, {"/proc/self/status", Attr::ReadOnly}};
+        {"/proc/sys", Attr::Directory},
+        {"/proc/self/status", Attr::ReadOnly}};
     const Folder folder(tmp.path());
     for (const auto& [path, expected] : cases) {
         uint32_t word = 0xDEADBEEF;

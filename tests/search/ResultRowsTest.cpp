@@ -40,7 +40,8 @@ public:
     void endInsertRows() override
     {
         ASSERT_EQ(rows_.shown(), shown_ + last_ - first_ + 1);
-        for (int32_t row = std::max(first_, 1); row <= std::min(last_ + 1, rows_.shown() - 1); ++row)
+        for (int32_t row = std::max(first_, 1); row <= std::min(last_ + 1, rows_.shown() - 1);
+             ++row)
             EXPECT_FALSE(rowLess(std::string(rows_.bytes(row)), std::string(rows_.bytes(row - 1))))
                 << row;
         ++runs;
@@ -70,7 +71,8 @@ TEST(ResultRows, RowsCommittedAtAnyPointComeOutSortedAndEachCommitIsTold)
 {
     std::mt19937 random(7);
     const std::string letters = "aAbB._\xC3\xA9\xFF";
-    const std::string folders[] = {"/" + std::string(40, 'f') + "/", "/" + std::string(40, 'F') + "/"};
+    const std::string folders[] = {"/" + std::string(40, 'f') + "/",
+                                   "/" + std::string(40, 'F') + "/"};
     for (const unsigned commitEvery : {1u, 50u, 97u, 700u, 100000u}) {
         SCOPED_TRACE(commitEvery);
         ResultRows rows;

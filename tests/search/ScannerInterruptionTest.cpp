@@ -88,8 +88,8 @@ TEST_F(ScanInterruption, EscKeepsWhatWasFoundAndCancelDiscardsAtOnce)
 // full result list or no descriptor left ends the walk.
 TEST_F(ScanInterruption, FailuresAreReportedAndLeaveTheDiskAsItWas)
 {
-    const std::string unable = std::string(scan::kUnableToAccess) + "\"" +
-                               displayText(at(kSub)) + "/\"";
+    const std::string unable =
+        std::string(scan::kUnableToAccess) + "\"" + displayText(at(kSub)) + "/\"";
     const Logs tooMany{{std::string(scan::kTooManyEntries), true}};
     struct Case {
         const char* name;
@@ -102,6 +102,7 @@ TEST_F(ScanInterruption, FailuresAreReportedAndLeaveTheDiskAsItWas)
         std::vector<std::string> rows, untouched;
         Logs logs;
     };
+    // clang-format off
     const Case cases[] = {
         // Both reads of a folder tell, whatever the failure.
         {"closed folder", FaultPoint::OpenDirectory, kSub, EACCES, false, false, -1, false,
@@ -136,6 +137,7 @@ TEST_F(ScanInterruption, FailuresAreReportedAndLeaveTheDiskAsItWas)
         {"full list, quiet", FaultPoint::WriteAttributes, "-", 0, false, false, 0, true, {},
          {kSub, "top"}, {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         restart();

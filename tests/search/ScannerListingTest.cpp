@@ -128,19 +128,18 @@ TEST_F(ScanListing, EachEntryIsExaminedOnceDeepestFirstAndLinksAreNeverFollowed)
         EXPECT_EQ(host.identities[i].dev, st.st_dev) << host.rows[i];
         EXPECT_EQ(host.identities[i].ino, st.st_ino) << host.rows[i];
     }
-    EXPECT_EQ(opened, (std::map<std::string, int>{{root() + "/", 1},
-                                                  {at("sub/"), 1},
-                                                  {at("sub/inner/"), 1},
-                                                  {at("dir.txt/"), 1}}));
+    EXPECT_EQ(opened,
+              (std::map<std::string, int>{
+                  {root() + "/", 1}, {at("sub/"), 1}, {at("sub/inner/"), 1}, {at("dir.txt/"), 1}}));
     std::map<std::string, int> once;
-    for (const char* entry : {"sub", "sub/inner", "sub/inner/deepest.txt", "sub/deep.txt",
-                              "sub/deep.dat", "sub/loop.txt", "dir.txt", "top.txt", "link.txt",
-                              "dirlink.txt", "dangling.txt"})
+    for (const char* entry :
+         {"sub", "sub/inner", "sub/inner/deepest.txt", "sub/deep.txt", "sub/deep.dat",
+          "sub/loop.txt", "dir.txt", "top.txt", "link.txt", "dirlink.txt", "dangling.txt"})
         once[at(entry)] = 1;
     EXPECT_EQ(queried, once);
-    EXPECT_EQ(rewritten, (std::map<std::string, int>{{at("sub/inner/deepest.txt"), 1},
-                                                     {at("dir.txt"), 1},
-                                                     {at("top.txt"), 1}}));
+    EXPECT_EQ(rewritten,
+              (std::map<std::string, int>{
+                  {at("sub/inner/deepest.txt"), 1}, {at("dir.txt"), 1}, {at("top.txt"), 1}}));
     EXPECT_EQ(attributes("sub"), H | D);
     EXPECT_EQ(attributes("sub/deep.dat"), H);
     // Reading root 2+6, sub 2+4, inner 2+1, dir.txt 2; listing inner 1,
@@ -176,11 +175,16 @@ TEST_P(ScanStores, OddNamesAndEveryKindEndAsTheRulesSay)
     }
     // Each entry with the attributes it is given and those it must end with;
     // ".dir" marks a folder.
-    std::map<std::string, std::pair<uint32_t, uint32_t>> entries{
-        {" leading", {H, 0}}, {"trailing ", {H, 0}}, {"line\nbreak", {H | A, A}},
-        {"caf\xc3\xa9.dir", {H, D}}, {"caf\xc3\xa9.dir/deep", {H, 0}}, {std::string(255, 'n'), {H, 0}},
-        {"system", {S, S}}, {"hidden-system", {H | S, H | S}}, {"hidden-readonly", {H | R, R}},
-        {"*?<>|\"", {H, 0}}};
+    std::map<std::string, std::pair<uint32_t, uint32_t>> entries{{" leading", {H, 0}},
+                                                                 {"trailing ", {H, 0}},
+                                                                 {"line\nbreak", {H | A, A}},
+                                                                 {"caf\xc3\xa9.dir", {H, D}},
+                                                                 {"caf\xc3\xa9.dir/deep", {H, 0}},
+                                                                 {std::string(255, 'n'), {H, 0}},
+                                                                 {"system", {S, S}},
+                                                                 {"hidden-system", {H | S, H | S}},
+                                                                 {"hidden-readonly", {H | R, R}},
+                                                                 {"*?<>|\"", {H, 0}}};
     if (!GetParam()) {
         for (const char* name : {"latin1-caf\xe9", "broken-\xff\xfe", "caf\xc3\xa9.dir/\xff"})
             entries[name] = {H, 0};
