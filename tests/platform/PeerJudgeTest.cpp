@@ -45,9 +45,9 @@ void searchStep(const std::string& folder, const std::vector<std::string>& names
 // A peer's view of a folder: it sets attributes by letter and shows them as
 // its letters.  One Wine prefix serves the whole program: making it takes
 // seconds.
-class Peer {
+class Judge {
 public:
-    virtual ~Peer() = default;
+    virtual ~Judge() = default;
     virtual std::string skipReason() = 0; // "" when the peer can judge
     virtual std::string folder() = 0;
     virtual void set(const std::string& name, char letter) = 0;
@@ -56,7 +56,7 @@ public:
     virtual std::string created(const std::string&) { return {}; }
 };
 
-class SambaPeer : public Peer {
+class SambaJudge : public Judge {
 public:
     std::string skipReason() override { return smb_.running() ? "" : smb_.skipReason(); }
     std::string folder() override { return smb_.share(); }
@@ -72,7 +72,7 @@ private:
     SmbServer smb_{tmp_};
 };
 
-class WinePeer : public Peer {
+class WineJudge : public Judge {
 public:
     std::string skipReason() override { return wine().ready() ? "" : wine().skipReason(); }
     std::string folder() override { return tmp_.path(); }
@@ -97,7 +97,7 @@ private:
 
 struct PeerKind {
     const char* name;
-    std::function<std::unique_ptr<Peer>()> make;
+    std::function<std::unique_ptr<Judge>()> make;
     bool sambaLetters; // else Wine's
 };
 
@@ -113,7 +113,7 @@ class PeerJudge : public ::testing::TestWithParam<PeerKind> {};
 // looked at gets no value.
 TEST_P(PeerJudge, TheSearchStepChangesNothingButTheHiddenBit)
 {
-    const std::unique_ptr<Peer> peer = GetParam().make();
+    const std::unique_ptr<Judge> peer = GetParam().make();
     if (const std::string why = peer->skipReason(); !why.empty())
         GTEST_SKIP() << why;
     const struct {
@@ -172,6 +172,6 @@ TEST_P(PeerJudge, TheSearchStepChangesNothingButTheHiddenBit)
 
 INSTANTIATE_TEST_SUITE_P(
     Peers, PeerJudge,
-    ::testing::Values(PeerKind{"Samba", [] { return std::make_unique<SambaPeer>(); }, true},
-                      PeerKind{"Wine", [] { return std::make_unique<WinePeer>(); }, false}),
+    ::testing::Values(PeerKind{"Samba", [] { return std::make_unique<SambaJudge>(); }, true},
+                      PeerKind{"Wine", [] { return std::make_unique<WineJudge>(); }, false}),
     [](const auto& info) { return std::string(info.param.name); });
