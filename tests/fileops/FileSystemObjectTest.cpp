@@ -35,6 +35,7 @@ using test::modeOf;
 using test::readTextFile;
 using test::ScopedMount;
 using Names = std::vector<std::string>;
+namespace Attr = platform::Attr;
 
 Names namesIn(const std::string& path)
 {
@@ -106,7 +107,12 @@ TEST_F(FileSystemObjectTest, CopyFileCarriesContentModeTimeAndExtendedAttributes
 TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroughALink)
 {
     makeTree(dir.path(), {"new.txt=new", "old.txt=old", "data.txt=precious", "link -> data.txt",
-                          "dangling -> /no/such/place", "folder/"});
+                          "dangling -> /no/such/place", "folder/", "r=old", "h=old", "s=old"});
+    // A read-only, hidden or system file is never replaced.
+    const std::pair<const char*, uint32_t> kept[] = {
+        {"r", Attr::ReadOnly}, {"h", Attr::Hidden}, {"s", Attr::System}};
+    for (const auto& [name, attribute] : kept)
+        test::setDosAttrib(dir / name, attribute);
     const struct {
         std::string source, target;
         bool overwrite;
@@ -123,6 +129,9 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroug
                  {"new.txt", "nowhere/a.txt", true, ErrorNumber::FileNotFound, "nowhere/a.txt"},
                  {"new.txt", "new.txt", true, ErrorNumber::InvalidArgument, ""},
                  {"data.txt", "old.txt", false, errorNumberFromErrno(EEXIST), dir / "old.txt"},
+                 {"new.txt", "r", true, errorNumberFromErrno(EACCES), dir / "r"},
+                 {"new.txt", "h", true, errorNumberFromErrno(EACCES), dir / "h"},
+                 {"new.txt", "s", true, errorNumberFromErrno(EACCES), dir / "s"},
                  {"new.txt", "linkcopy", true, 0, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source + " to " + c.target);
@@ -139,8 +148,13 @@ TEST_F(FileSystemObjectTest, CopyFileReplacesOnlyWhenAllowedAndNeverWritesThroug
     EXPECT_EQ(linkTarget(dir / "danglingcopy"), "/no/such/place");
     EXPECT_EQ(linkTarget(dir / "linkkept"), "data.txt");
     EXPECT_TRUE(S_ISREG(modeOf(dir / "linkcopy")));
-    EXPECT_EQ(namesIn(dir.path()), (Names{"dangling", "danglingcopy", "data.txt", "folder", "link",
-                                          "linkcopy", "linkkept", "new.txt", "old.txt"}));
+    for (const auto& [name, attribute] : kept) {
+        EXPECT_EQ(readTextFile(dir / name), "old");
+        EXPECT_EQ(test::storedWord(dir / name), attribute);
+    }
+    EXPECT_EQ(namesIn(dir.path()), (Names{"dangling", "danglingcopy", "data.txt", "folder", "h",
+                                          "link", "linkcopy", "linkkept", "new.txt", "old.txt",
+                                          "r", "s"}));
     EXPECT_TRUE(namesIn(dir / "folder").empty());
 }
 
@@ -326,8 +340,6 @@ TEST_F(FileSystemObjectTest, DeleteFolderStopsAtMountPoints)
     EXPECT_EQ(readTextFile(dir / "t/vol/onvolume.txt"), "volume");
     EXPECT_EQ(readTextFile(dir / "elsewhere/keep.txt"), "keep");
 }
-
-namespace Attr = platform::Attr;
 
 // Samba's letters for a word, in the order smbclient prints them.
 std::string sambaLetters(uint32_t word)

@@ -392,41 +392,6 @@ TEST_F(SelectionCommands, NoDescriptorLeftEndsTheDeleteWithOneReport)
     EXPECT_TRUE(exists(at(deep + "/f")));
 }
 
-// A read-only, hidden or system file at the target is refused, in a folder
-// too, and kept as it was; a source gone since it was listed is asked about.
-TEST_F(SelectionCommands, CopyNeverReplacesAProtectedFile)
-{
-    makeTree(dir.path(), {"src/", "src/f=new", "src/tree/", "src/tree/f=new"});
-    FakeCommandView view;
-    view.answer = [](const FakeCommandView::Box&) { return MsgBoxAnswer::No; };
-    CopyTally tally;
-    for (const uint32_t attribute : {Attr::ReadOnly, Attr::Hidden, Attr::System}) {
-        SCOPED_TRACE(attribute);
-        const std::string into = "dst" + std::to_string(attribute) + "/";
-        makeTree(dir.path(), {into, into + "f=old", into + "tree/", into + "tree/f=old"});
-        setDosAttrib(at(into + "f"), attribute);
-        setDosAttrib(at(into + "tree/f"), attribute);
-        view.boxes.clear();
-        for (const char* source : {"src/f", "src/tree"})
-            EXPECT_EQ(copyOneEntry(view, fs, at(source), at(into), false, tally),
-                      CommandEnd::Finished);
-        ASSERT_EQ(view.boxes.size(), 2u);
-        for (const std::string& target : {into + "f", into + "tree/f"}) {
-            EXPECT_EQ(readTextFile(at(target)), "old");
-            EXPECT_EQ(storedWord(at(target)), attribute);
-        }
-        EXPECT_NE(view.boxes[1].prompt.find(std::strerror(EACCES)), std::string::npos);
-    }
-    EXPECT_EQ(tally.skipped, 6);
-    view.boxes.clear();
-    EXPECT_EQ(copyOneEntry(view, fs, at("src/gone"), at("dst1/"), false, tally),
-              CommandEnd::Finished);
-    ASSERT_FALSE(view.boxes.empty());
-    EXPECT_EQ(view.boxes.back().buttons,
-              MsgBoxStyle::YesNo + MsgBoxStyle::Critical + MsgBoxStyle::DefaultButton2);
-    EXPECT_TRUE(view.boxes.back().prompt.starts_with(at("src/gone") + "\r\r"));
-}
-
 // The target is the folder the command began with: swapped for a link after
 // the first row, it still receives the rest, and the link's target nothing.
 TEST_F(SelectionCommands, ACopysTargetSwappedForALinkMidwayIsNotFollowed)
