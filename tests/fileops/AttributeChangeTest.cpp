@@ -73,46 +73,36 @@ protected:
     FakeCommandView view;
 };
 
-TEST_F(AttributeEngine, ChangeWritesOnlyWhenTheWordChanges)
+TEST_F(AttributeEngine, ChangeAndResetWriteOnlyWhenTheWordChanges)
 {
     const std::string f = hiddenFile("f", Attr::Archive);
     EXPECT_TRUE(ChangeAttribute(view, f, 1, Set, false));
     EXPECT_EQ(storedWord(f), Attr::Archive | Attr::Hidden);
     EXPECT_FALSE(ChangeAttribute(view, f, 1, Set, false));
-    EXPECT_TRUE(ChangeAttribute(view, f, 1, Clear, false));
-    EXPECT_EQ(storedWord(f), Attr::Archive);
-
     makeDir(tmp / "d");
-    EXPECT_TRUE(ChangeAttribute(view, tmp / "d", 3, Clear, false));
     EXPECT_TRUE(ChangeAttribute(view, tmp / "d", 1, Set, false));
     EXPECT_EQ(storedWord(tmp / "d"), Attr::Directory | Attr::Hidden);
+    // Reset clears the protective bits and keeps archive.
+    setDosAttrib(f, Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive);
+    EXPECT_TRUE(ResetAttributes(view, f));
+    EXPECT_EQ(storedWord(f), Attr::Archive);
+    EXPECT_FALSE(ResetAttributes(view, f));
     EXPECT_TRUE(view.boxes.empty());
 }
 
-TEST_F(AttributeEngine, UnreadableEntryIsReportedUnlessQuiet)
+TEST_F(AttributeEngine, AMissingEntryIsReportedUnlessQuiet)
 {
     EXPECT_FALSE(ChangeAttribute(view, tmp / "missing", 1, Set, true));
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_FALSE(ChangeAttribute(view, tmp / "missing", 1, Set, false));
-    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_FALSE(ResetAttributes(view, tmp / "missing"));
+    ASSERT_EQ(view.boxes.size(), 2u);
     EXPECT_EQ(view.boxes[0].prompt, "No such file or directory");
     EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::Critical);
     EXPECT_EQ(view.boxes[0].title, "Umbrix");
-}
-
-TEST_F(AttributeEngine, ResetClearsTheProtectiveBitsAndKeepsArchive)
-{
-    const std::string f =
-        hiddenFile("f", Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive);
-    EXPECT_TRUE(ResetAttributes(view, f));
-    EXPECT_EQ(storedWord(f), Attr::Archive);
-    EXPECT_FALSE(ResetAttributes(view, f));
-
-    EXPECT_FALSE(ResetAttributes(view, tmp / "gone"));
-    ASSERT_EQ(view.boxes.size(), 1u);
-    EXPECT_EQ(view.boxes[0].prompt, tmp / "gone" + "\r\rNo such file or directory");
-    EXPECT_EQ(view.boxes[0].title, "Reset file attribute");
-    EXPECT_EQ(view.boxes[0].buttons, MsgBoxStyle::Exclamation);
+    EXPECT_EQ(view.boxes[1].prompt, tmp / "missing" + "\r\rNo such file or directory");
+    EXPECT_EQ(view.boxes[1].title, "Reset file attribute");
+    EXPECT_EQ(view.boxes[1].buttons, MsgBoxStyle::Exclamation);
 }
 
 TEST_F(AttributeEngine, BoxCommandSkipsUnreadableEntriesQuietly)
