@@ -75,9 +75,9 @@ TEST_F(Summary, TriStateOfTheSelectedRowsOnly)
         {{"everything", "plain-dir", "hidden"}, {M, M, M, M, M}, 3},
     };
     for (const Case& c : cases) {
-        const FakeRows r = rows({"archive-ro", "dir", "everything", "plain-dir", "gone", "hidden",
-                                 "plain", "sys-dir"},
-                                c.selected);
+        const FakeRows r = rows(
+            {"archive-ro", "dir", "everything", "plain-dir", "gone", "hidden", "plain", "sys-dir"},
+            c.selected);
         SCOPED_TRACE(testing::PrintToString(r.selected));
         SelectionSummary summary;
         view = FakeCommandView{};
