@@ -92,12 +92,7 @@ void Output::listed(const EntryReport& entry)
     progress_.clearForOutput();
     switch (format_) {
     case OutputFormat::Text:
-        put(out_, attributeColumns(entry.after));
-        if (displaysVerbatim(entry.path))
-            put(out_, entry.path);
-        else
-            put(out_, displayText(entry.path));
-        fputc_unlocked('\n', out_);
+        entryLine(attributeColumns(entry.after), entry.path);
         break;
     case OutputFormat::Nul:
         put(out_, entry.path);
@@ -123,6 +118,17 @@ void Output::summary(const std::string& line)
     progress_.clearForOutput();
     if (format_ == OutputFormat::Text)
         put(out_, line + "\n");
+}
+
+void Output::entryLine(std::string_view lead, std::string_view path)
+{
+    progress_.clearForOutput();
+    put(out_, lead);
+    if (displaysVerbatim(path))
+        put(out_, path);
+    else
+        put(out_, displayText(path));
+    fputc_unlocked('\n', out_);
 }
 
 void Output::failure(const std::string& message, std::string_view path)

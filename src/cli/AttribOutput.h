@@ -53,6 +53,9 @@ public:
     void told(const std::string& line, const EntryReport& entry);
     // A line for people that the script formats leave out (totals).
     void summary(const std::string& line);
+    // A text line of `lead` and then `path` as people read it: each listed
+    // entry's line, written without a copy of either.
+    void entryLine(std::string_view lead, std::string_view path);
     // A failure: "MESSAGE - PATH" on stderr, and failed() from then on.
     void failure(const std::string& message, std::string_view path);
     // A failure without a path.

@@ -90,7 +90,7 @@ public:
         if (out_.format() != OutputFormat::Json) {
             EntryReport report{path_, {}, 0, 0, {}};
             if (out_.format() == OutputFormat::Text)
-                out_.summary(displayPrefix(unhidden) + displayText(path_));
+                out_.entryLine(unhidden ? "unhidden  " : "          ", path_);
             else
                 out_.listed(report);
             return;
@@ -147,11 +147,6 @@ public:
     int64_t unhidden() const { return unhidden_; }
 
 private:
-    static std::string displayPrefix(bool unhidden)
-    {
-        return unhidden ? "unhidden  " : "          ";
-    }
-
     // The word and store of a listed entry the walk did not change.
     void wordOf(std::string& store, uint32_t& word) const
     {

@@ -137,9 +137,13 @@ void AttributeJournalFile::recordWalked(platform::StoreKind store, std::string_v
         root.remove_suffix(1);
     while (below.starts_with('/'))
         below.remove_prefix(1);
-    std::string full = root.empty() ? std::string() : resolvedFolder(absolute(root));
-    full.append("/").append(below);
-    append(platform::storeName(store), full, identity, before, after, {});
+    if (!walkRootKnown_ || root != walkRoot_) {
+        walkRoot_.assign(root);
+        walkRootResolved_ = root.empty() ? std::string() : resolvedFolder(absolute(root));
+        walkRootKnown_ = true;
+    }
+    walked_.assign(walkRootResolved_).append("/").append(below);
+    append(platform::storeName(store), walked_, identity, before, after, {});
 }
 
 void AttributeJournalFile::recordMove(std::string_view from, std::string_view to,
@@ -183,6 +187,7 @@ void AttributeJournalFile::flush()
     // Folders are renamed and swapped between commands: each command, and
     // each second of a long one, resolves them afresh.
     resolved_.clear();
+    walkRootKnown_ = false;
 }
 
 void AttributeJournalFile::finish()

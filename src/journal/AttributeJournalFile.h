@@ -86,6 +86,12 @@ private:
     // records folder after folder below the same few, so each is mostly its
     // parent's form and one name.
     std::unordered_map<std::string, std::string> resolved_;
+    // The walk's root of the last walked record, as named and resolved, and
+    // that record's path: a walk records thousands below the same root.
+    bool walkRootKnown_ = false;
+    std::string walkRoot_;
+    std::string walkRootResolved_;
+    std::string walked_;
 };
 
 } // namespace umbrix

@@ -178,6 +178,7 @@ TEST_F(JournalFiles, EveryRecordNamesItsFolderWithoutLinks)
         {"start/a/b/q", 0, "/real/a/b/q"},
         {"start/a/c/v", walked, "/real/a/c/v"},
         {"start/a/b/p", walked, "/real/a/b/p"},
+        {"start/a/c/o", (tmp / "start/a/c/").size(), "/other/o"},
     };
     std::string path;
     {
