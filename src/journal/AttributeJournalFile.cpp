@@ -52,7 +52,9 @@ bool stillNamed(int folderFd, const std::string& name, int fd)
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-// A relative path would mean nothing to an undo run from elsewhere.
+// A relative path would mean nothing to an undo run from elsewhere.  Unlike
+// platform::absolutePath, ".." is left for the kernel: taken lexically it
+// would undo a link's step rather than the step the write took.
 std::string absolute(std::string_view path)
 {
     if (path.starts_with('/'))
